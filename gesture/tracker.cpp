@@ -1,0 +1,66 @@
+#include "gesture/tracker.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+const wchar_t kLetters[5] = {L'\0', L'U', L'R', L'D', L'L'};
+
+void clearText(GestureTracker& tracker) {
+  tracker.length = 0;
+  tracker.text[0] = L'\0';
+}
+}  // namespace
+
+void beginGesture(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint32_t now) {
+  tracker.startTick = now;
+  tracker.lastX = x;
+  tracker.lastY = y;
+  for (std::int32_t& count : tracker.counts) count = 0;
+  clearText(tracker);
+  tracker.lastDirection = kNone;
+}
+
+void addPoint(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint32_t now) {
+  if (now - tracker.startTick > kGestureWindowMs) return;
+  // 64-bit differences: screen coordinates are small, but a hook may be handed anything.
+  const std::int64_t dx = static_cast<std::int64_t>(x) - tracker.lastX;
+  const std::int64_t dy = static_cast<std::int64_t>(y) - tracker.lastY;
+  const auto distance = static_cast<float>(
+      std::sqrt(static_cast<double>(dx) * static_cast<double>(dx) +
+                static_cast<double>(dy) * static_cast<double>(dy)));
+  if (!(distance > 4.0f)) return;
+
+  const GestureDirection d = classifyDirection(static_cast<std::int32_t>(dx),
+                                               static_cast<std::int32_t>(dy));
+  ++tracker.counts[d];
+  for (std::int32_t i = kUp; i <= kLeft; ++i) {
+    if (tracker.counts[i] > 8 && i != tracker.lastDirection) {
+      // Past 25 letters the drag is noise, not a gesture anyone binds; the text stops growing.
+      if (tracker.length < kMaxGestureLetters) {
+        tracker.text[tracker.length++] = kLetters[i];
+        tracker.text[tracker.length] = L'\0';
+      }
+      tracker.lastDirection = i;
+      for (std::int32_t& count : tracker.counts) count = 0;
+    }
+  }
+  tracker.lastX = x;
+  tracker.lastY = y;
+}
+
+const wchar_t* gestureText(GestureTracker& tracker, std::uint32_t now) {
+  if (now - tracker.startTick > kGestureWindowMs) clearText(tracker);
+  return tracker.text;
+}
+
+GestureDirection classifyDirection(std::int32_t dx, std::int32_t dy) {
+  constexpr double k = 1.7320508075688772;
+  const double x = dx;
+  const double y = dy;
+  if (x > k * std::fabs(y)) return kRight;
+  if (-x > k * std::fabs(y)) return kLeft;
+  if (y > k * std::fabs(x)) return kDown;
+  if (-y > k * std::fabs(x)) return kUp;
+  return kNone;
+}

@@ -1,0 +1,112 @@
+// The low-level mouse hook's decision for each event: pass it on or swallow it.
+//
+// Press filter (both buttons share one stamp; interval 100 ms):
+//   P(0)---P(40)---P(90)-------P(300)     0 passes, 40 and 90 swallowed (each within 100 ms
+//                                         of the press before), 300 passes (210 after 90)
+// Release filter (measured from the last examined press; interval 50 ms):
+//   P(0)-R(2)                             2 ms: passes, a quick real click is never eaten
+//   P(0)--R(3)                            3 ms: swallowed as a bounce
+//   P(0)-------R(50)                      50 ms: passes
+// The chattering click:
+//   P(0)--R(30)-P(40)--------R(300)       applications see P(0) and R(300)
+// Reversed wheel notch (interval 50 ms):
+//   +120(0)  -120(20)  -120(40)  -120(100)
+//   passes   swallowed swallowed passes    a swallowed notch moves the wheel stamp but not
+//                                         the remembered delta
+// Gestures (gesture key held, gestures on): the right press starts a gesture and is swallowed,
+// moves are recorded, the right release is swallowed and its command runs after the hook.
+#pragma once
+
+#include <cstdint>
+
+#include "gesture/tracker.h"
+#include "settings/settings.h"
+
+namespace mouse_message {
+constexpr std::uint32_t move = 0x200;
+constexpr std::uint32_t leftDown = 0x201;
+constexpr std::uint32_t leftUp = 0x202;
+constexpr std::uint32_t rightDown = 0x204;
+constexpr std::uint32_t rightUp = 0x205;
+constexpr std::uint32_t middleDown = 0x207;
+constexpr std::uint32_t wheel = 0x20A;
+constexpr std::uint32_t horizontalWheel = 0x20E;
+}  // namespace mouse_message
+
+// The key and button bits the receiver of a wheel message reads from its wParam.
+namespace mouse_key {
+constexpr std::uint32_t leftButton = 0x0001;
+constexpr std::uint32_t rightButton = 0x0002;
+constexpr std::uint32_t shift = 0x0004;
+constexpr std::uint32_t control = 0x0008;
+constexpr std::uint32_t middleButton = 0x0010;
+constexpr std::uint32_t xButton1 = 0x0020;
+constexpr std::uint32_t xButton2 = 0x0040;
+}  // namespace mouse_key
+
+namespace app_command {
+constexpr std::uint32_t volumeDown = 9u << 16;
+constexpr std::uint32_t volumeUp = 10u << 16;
+}  // namespace app_command
+
+struct MouseEvent {
+  std::int32_t code;       // hook code; only 0 is examined
+  std::uint32_t message;   // the mouse message
+  std::int32_t x, y;       // screen position
+  std::uint32_t mouseData; // high word: signed wheel delta
+};
+
+enum class Verdict { Pass, Swallow };
+
+struct FilterState {
+  std::uint32_t lastPressTick = 0;
+  std::uint32_t lastWheelTick = 0;
+  std::int16_t lastWheelDelta = 0;
+  bool stamped = false;  // the two ticks are set on the first call
+};
+
+// What the decisions need from the desktop. Everything here is called from inside the hook,
+// so an implementation must return at once.
+class InputPlatform {
+ public:
+  virtual ~InputPlatform() = default;
+  virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
+  // The mouse_key bits of the keys and buttons held now.
+  virtual std::uint32_t mouseKeyState() = 0;
+  // Debug console lines; print nowhere when the console is closed.
+  virtual void print(const char* format, std::int32_t value) = 0;
+  virtual void printText(const char* format, const wchar_t* text) = 0;
+  // Posts a wheel message to the window under (x, y); false when it could not be posted.
+  virtual bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam,
+                         std::uint32_t lParam) = 0;
+  // Asks the window under (x, y) to change the volume (an app_command value).
+  virtual void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) = 0;
+  // Runs the command bound to a finished gesture once the hook has returned.
+  virtual void queueGestureCommand(const wchar_t* text) = 0;
+};
+
+class InputFilter {
+ public:
+  InputFilter(const Settings& settings, FilterState& state, GestureTracker& gesture,
+              InputPlatform& platform)
+      : settings_(settings), state_(state), gesture_(gesture), platform_(platform) {}
+
+  // One event at tick `now`. Allocates nothing and takes no lock.
+  Verdict decide(const MouseEvent& event, std::uint32_t now);
+
+ private:
+  bool gestureKeyHeld();
+  Verdict pressFilter(std::uint32_t now);
+  Verdict releaseFilter(std::uint32_t now);
+  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
+
+  const Settings& settings_;
+  FilterState& state_;
+  GestureTracker& gesture_;
+  InputPlatform& platform_;
+};
+
+// A tick gap as the signed 32-bit difference, correct across the wrap at 2^32.
+inline std::int32_t tickGap(std::uint32_t now, std::uint32_t then) {
+  return static_cast<std::int32_t>(now - then);
+}

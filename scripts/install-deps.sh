@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what building and testing Clickmend needs on Debian 12, skipping what is present.
+# Usage: scripts/install-deps.sh [host|cross|all]   (default: all)
+set -euo pipefail
+what=${1:-all}
+
+need=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+want() { for p in "$@"; do have "$p" || need+=("$p"); done; }
+
+want cmake g++ make googletest libgtest-dev libbenchmark-dev clang-format
+if [ "$what" != host ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    need+=(_update_)
+  fi
+  want g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick
+fi
+if [ "$what" = all ] || [ "$what" = fuzz ]; then
+  want clang libclang-rt-14-dev
+fi
+
+[ ${#need[@]} -eq 0 ] && exit 0
+pkgs=()
+for p in "${need[@]}"; do [ "$p" = _update_ ] || pkgs+=("$p"); done
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+[ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null

@@ -1,0 +1,197 @@
+#include "settings/ini_document.h"
+
+#include "settings/text.h"
+
+namespace {
+
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+std::wstring trim(const std::wstring& s) {
+  std::size_t begin = 0;
+  std::size_t end = s.size();
+  while (begin < end && isBlank(s[begin])) ++begin;
+  while (end > begin && isBlank(s[end - 1])) --end;
+  return s.substr(begin, end - begin);
+}
+
+wchar_t foldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+
+bool sameName(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// The section name of a header line, or nullopt for any other line.
+std::optional<std::wstring> sectionName(const std::wstring& line) {
+  const std::wstring t = trim(line);
+  if (t.empty() || t[0] != L'[') return std::nullopt;
+  const std::size_t close = t.find(L']');
+  return trim(t.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+}
+
+// Key and value of a key line; comments and lines without '=' hold none.
+bool splitKeyLine(const std::wstring& line, std::wstring& key, std::wstring& value) {
+  const std::wstring t = trim(line);
+  if (t.empty() || t[0] == L';' || t[0] == L'[') return false;
+  const std::size_t eq = t.find(L'=');
+  if (eq == std::wstring::npos) return false;
+  key = trim(t.substr(0, eq));
+  value = trim(t.substr(eq + 1));
+  return true;
+}
+
+std::wstring unquote(const std::wstring& v) {
+  if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) {
+    return v.substr(1, v.size() - 2);
+  }
+  return v;
+}
+
+}  // namespace
+
+IniDocument IniDocument::parse(const std::string& bytes) {
+  IniDocument doc;
+  std::wstring text;
+  if (hasUtf16leBom(bytes)) {
+    doc.encoding_ = Encoding::Utf16le;
+    text = decodeUtf16le(bytes.substr(2));
+  } else if (hasUtf8Bom(bytes)) {
+    auto decoded = decodeUtf8(bytes.substr(3));
+    doc.encoding_ = decoded ? Encoding::Utf8Bom : Encoding::Bytes;
+    text = decoded ? *decoded : std::wstring(bytes.begin(), bytes.end());
+  } else if (auto decoded = decodeUtf8(bytes)) {
+    doc.encoding_ = Encoding::Utf8;
+    text = *decoded;
+  } else {
+    // Neither Unicode form: keep every byte as it is so a rewrite changes nothing else.
+    doc.encoding_ = Encoding::Bytes;
+    text.reserve(bytes.size());
+    for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+  }
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) {
+      doc.lines_.push_back({text.substr(start), L""});
+      break;
+    }
+    std::size_t next = end + 1;
+    if (text[end] == L'\r' && next < text.size() && text[next] == L'\n') ++next;
+    doc.lines_.push_back({text.substr(start, end - start), text.substr(end, next - end)});
+    start = next;
+  }
+  return doc;
+}
+
+std::string IniDocument::serialize() const {
+  std::wstring text;
+  for (const Line& line : lines_) {
+    text += line.text;
+    text += line.ending;
+  }
+  switch (encoding_) {
+    case Encoding::Utf16le:
+      return "\xFF\xFE" + encodeUtf16le(text);
+    case Encoding::Utf8Bom:
+      return "\xEF\xBB\xBF" + encodeUtf8(text);
+    case Encoding::Utf8:
+      return encodeUtf8(text);
+    case Encoding::Bytes:
+      break;
+  }
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (wchar_t c : text) {
+    if (static_cast<std::uint32_t>(c) < 0x100) {
+      bytes.push_back(static_cast<char>(c));
+    } else {
+      // A name written into a byte file: store it as UTF-8, like an editor would.
+      bytes += encodeUtf8(std::wstring(1, c));
+    }
+  }
+  return bytes;
+}
+
+std::size_t IniDocument::findKey(std::size_t sectionLine, const std::wstring& key) const {
+  std::wstring k, v;
+  for (std::size_t i = sectionLine + 1; i < lines_.size(); ++i) {
+    if (sectionName(lines_[i].text)) break;
+    if (splitKeyLine(lines_[i].text, k, v) && sameName(k, key)) return i;
+  }
+  return std::wstring::npos;
+}
+
+std::optional<std::wstring> IniDocument::value(const std::wstring& section,
+                                               const std::wstring& key) const {
+  const std::wstring wantedSection = trim(section);
+  const std::wstring wantedKey = trim(key);
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    auto name = sectionName(lines_[i].text);
+    if (!name || !sameName(*name, wantedSection)) continue;
+    const std::size_t at = findKey(i, wantedKey);
+    if (at == std::wstring::npos) continue;
+    std::wstring k, v;
+    splitKeyLine(lines_[at].text, k, v);
+    return unquote(v);
+  }
+  return std::nullopt;
+}
+
+std::wstring IniDocument::newlineStyle() const {
+  for (const Line& line : lines_) {
+    if (!line.ending.empty()) return line.ending;
+  }
+  return L"\r\n";
+}
+
+void IniDocument::setValue(const std::wstring& section, const std::wstring& key,
+                           const std::wstring& value) {
+  const std::wstring wantedSection = trim(section);
+  const std::wstring wantedKey = trim(key);
+  const std::wstring newline = newlineStyle();
+  const std::wstring keyLine = wantedKey + L"=" + value;
+  std::size_t firstSection = std::wstring::npos;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    auto name = sectionName(lines_[i].text);
+    if (!name || !sameName(*name, wantedSection)) continue;
+    if (firstSection == std::wstring::npos) firstSection = i;
+    const std::size_t at = findKey(i, wantedKey);
+    if (at != std::wstring::npos) {
+      lines_[at].text = keyLine;
+      return;
+    }
+  }
+  if (!lines_.empty() && lines_.back().ending.empty()) lines_.back().ending = newline;
+  if (firstSection == std::wstring::npos) {
+    lines_.push_back({L"[" + wantedSection + L"]", newline});
+    lines_.push_back({keyLine, newline});
+    return;
+  }
+  // New key after the last key line of the section, before any blank lines that close it.
+  std::size_t insertAt = firstSection + 1;
+  std::wstring k, v;
+  for (std::size_t i = firstSection + 1; i < lines_.size(); ++i) {
+    if (sectionName(lines_[i].text)) break;
+    if (!trim(lines_[i].text).empty()) insertAt = i + 1;
+  }
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{keyLine, newline});
+}
+
+std::uint32_t profileInteger(const std::wstring& value) {
+  std::size_t i = 0;
+  while (i < value.size() && isBlank(value[i])) ++i;
+  bool negative = false;
+  if (i < value.size() && (value[i] == L'-' || value[i] == L'+')) {
+    negative = value[i] == L'-';
+    ++i;
+  }
+  std::uint32_t result = 0;
+  while (i < value.size() && value[i] >= L'0' && value[i] <= L'9') {
+    result = result * 10u + static_cast<std::uint32_t>(value[i] - L'0');
+    ++i;
+  }
+  return negative ? 0u - result : result;
+}

@@ -1,0 +1,40 @@
+// An INI file held as its lines, read and changed the way the Windows profile functions do:
+// names matched without regard to ASCII case, spaces around names and values ignored, matching
+// quotes around a value removed, the first of duplicate keys winning. A change touches one
+// line and leaves every other line, line ending included, as it was.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class IniDocument {
+ public:
+  enum class Encoding { Utf16le, Utf8Bom, Utf8, Bytes };
+
+  static IniDocument parse(const std::string& bytes);
+  std::string serialize() const;
+
+  std::optional<std::wstring> value(const std::wstring& section, const std::wstring& key) const;
+  void setValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+
+  Encoding encoding() const { return encoding_; }
+
+ private:
+  struct Line {
+    std::wstring text;
+    std::wstring ending;  // "\r\n", "\n", "\r" or empty for the last line
+  };
+  // Index of the key line in a section named `section`, or npos.
+  std::size_t findKey(std::size_t sectionLine, const std::wstring& key) const;
+  std::wstring newlineStyle() const;
+
+  Encoding encoding_ = Encoding::Utf8;
+  std::vector<Line> lines_;
+};
+
+// The leading integer of a profile value: spaces skipped, an optional sign, decimal digits up
+// to the first non-digit, wrapped modulo 2^32. No digits reads as 0.
+std::uint32_t profileInteger(const std::wstring& value);

@@ -1,0 +1,30 @@
+// The private-profile operations the settings need, over whichever store the platform has.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  // The integer the value's leading number forms, wrapped to 32 bits; `fallback` when the
+  // key, the section or the file is absent or the value is empty.
+  virtual std::uint32_t readInt(const wchar_t* section, const wchar_t* key,
+                                std::int32_t fallback) = 0;
+  // The value, at most `maxChars - 1` characters; empty when absent.
+  virtual std::wstring readString(const wchar_t* section, const wchar_t* key,
+                                  std::size_t maxChars) = 0;
+  // Replaces one value or adds the key (and the section); false when the file was not written.
+  virtual bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) = 0;
+};
+
+// The platform's own store for the file at `path`: the profile functions on Windows, a
+// file-backed reader and writer elsewhere.
+std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path);
+
+// Brings the file at `path` to an encoding the store keeps Chinese names in: a missing file is
+// created as UTF-16LE with a BOM, an existing UTF-8 file holding non-ASCII text is rewritten as
+// UTF-16LE with a BOM, every line kept; any other file is left alone.
+void prepareSettingsFile(const std::wstring& path);

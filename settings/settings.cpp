@@ -1,0 +1,126 @@
+#include "settings/settings.h"
+
+#include <mutex>
+
+#include "settings/profile_store.h"
+#include "settings/text.h"
+
+const wchar_t* const kGestureSection = L"鼠标手势";
+
+namespace {
+
+enum class Kind { Flag, Interval, Modifier };
+
+struct SettingsKey {
+  const wchar_t* section;
+  const wchar_t* key;
+  Kind kind;
+  Flag Settings::*flag;
+  WholeField<std::int32_t> Settings::*interval;
+  std::int32_t fallback;
+  bool written;
+};
+
+// Loaded in this order; the flags marked written are saved in this order too.
+const SettingsKey kSettingsKeys[] = {
+    {L"修复功能", L"单击", Kind::Flag, &Settings::clickRepair, nullptr, 1, true},
+    {L"修复功能", L"释放", Kind::Flag, &Settings::releaseRepair, nullptr, 1, true},
+    {L"修复功能", L"滚动", Kind::Flag, &Settings::scrollRepair, nullptr, 1, true},
+    {L"修复参数", L"单击间隔", Kind::Interval, nullptr, &Settings::clickInterval, 100, false},
+    {L"修复参数", L"释放间隔", Kind::Interval, nullptr, &Settings::releaseInterval, 50, false},
+    {L"修复参数", L"滚动间隔", Kind::Interval, nullptr, &Settings::scrollInterval, 50, false},
+    {L"设备选择", L"左键", Kind::Flag, &Settings::leftButton, nullptr, 0, true},
+    {L"设备选择", L"右键", Kind::Flag, &Settings::rightButton, nullptr, 0, true},
+    {L"功能设置", L"滚轮穿透", Kind::Flag, &Settings::wheelPassThrough, nullptr, 1, true},
+    {L"功能设置", L"音量控制", Kind::Flag, &Settings::volumeControl, nullptr, 1, true},
+    {L"功能设置", L"鼠标手势", Kind::Flag, &Settings::gestures, nullptr, 1, true},
+    {L"功能设置", L"显示图标", Kind::Flag, &Settings::showIcon, nullptr, 1, true},
+    {L"功能设置", L"调试模式", Kind::Flag, &Settings::debugMode, nullptr, 0, false},
+    {L"功能设置", L"快捷键", Kind::Modifier, nullptr, nullptr, 1, false},
+};
+
+// The menu and a settings editor thread may load and save at the same time; their file
+// operations take turns.
+std::mutex& settingsFileMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+}  // namespace
+
+ModifierKeys ModifierKeyChoice(std::uint32_t choice) {
+  switch (choice) {
+    case 2:
+      return {vk::control, vk::control};
+    case 3:
+      return {vk::shift, vk::shift};
+    case 4:
+      return {vk::leftWindows, vk::leftWindows};
+    case 5:
+      return {vk::alt, vk::rightButton};
+    case 6:
+      return {vk::alt, vk::leftButton};
+    default:
+      return {vk::alt, vk::alt};
+  }
+}
+
+void loadSettings(Settings& settings, ProfileStore& store) {
+  for (const SettingsKey& entry : kSettingsKeys) {
+    const std::uint32_t raw = store.readInt(entry.section, entry.key, entry.fallback);
+    switch (entry.kind) {
+      case Kind::Flag:
+        (settings.*entry.flag) = raw != 0 ? 1 : 0;
+        break;
+      case Kind::Interval:
+        (settings.*entry.interval) = static_cast<std::int32_t>(raw);
+        break;
+      case Kind::Modifier:
+        settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
+        break;
+    }
+  }
+  const ModifierKeys keys = ModifierKeyChoice(settings.modifierChoice);
+  settings.gestureKey = keys.gestureKey;
+  settings.volumeKey = keys.volumeKey;
+}
+
+void saveSettings(const Settings& settings, ProfileStore& store) {
+  for (const SettingsKey& entry : kSettingsKeys) {
+    if (!entry.written) continue;
+    const wchar_t* text = (settings.*entry.flag) != 0 ? L"1" : L"0";
+    store.writeString(entry.section, entry.key, text);
+  }
+}
+
+void loadSettings(Settings& settings, const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(settingsFileMutex());
+  prepareSettingsFile(path);
+  loadSettings(settings, *openProfileStore(path));
+}
+
+void saveSettings(const Settings& settings, const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(settingsFileMutex());
+  prepareSettingsFile(path);
+  saveSettings(settings, *openProfileStore(path));
+}
+
+void prepareSettingsFile(const std::wstring& path) {
+  if (!fileExists(path)) {
+    writeFileBytes(path, "\xFF\xFE");
+    return;
+  }
+  auto bytes = readFileBytes(path, kMaxSettingsFileBytes);
+  if (!bytes || hasUtf16leBom(*bytes) || isAscii(*bytes)) return;
+  const bool bom = hasUtf8Bom(*bytes);
+  auto text = decodeUtf8(bom ? bytes->substr(3) : *bytes);
+  if (!text) return;  // not UTF-8: some other code page, left for the platform to read
+  writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(*text));
+}
+
+std::wstring settingsPathForExecutable(const std::wstring& executablePath) {
+  const std::size_t slash = executablePath.find_last_of(L"\\/");
+  const std::size_t dot = executablePath.find_last_of(L'.');
+  const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+  return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".ini";
+}

@@ -1,0 +1,133 @@
+// The press and release filters walked as timelines of (tick, event) -> verdict.
+#include <gtest/gtest.h>
+
+#include "input/input_filter.h"
+#include "tests/input/fake_platform.h"
+
+namespace {
+
+constexpr auto P = Verdict::Pass;
+constexpr auto S = Verdict::Swallow;
+using namespace mouse_message;
+
+struct Step {
+  std::uint32_t tick;
+  std::uint32_t message;
+  Verdict expected;
+  std::int32_t code = 0;
+};
+
+struct Timeline {
+  const char* name;
+  std::vector<Step> steps;
+  std::vector<std::string> lines;  // debug lines expected, in order
+};
+
+class ButtonFilter : public ::testing::Test {
+ protected:
+  Settings settings = defaultSettings();
+  FilterState state;
+  GestureTracker gesture;
+  FakeInputPlatform platform;
+
+  void run(const Timeline& t, std::uint32_t firstCall = 0) {
+    SCOPED_TRACE(t.name);
+    state = FilterState{};
+    platform.lines.clear();
+    InputFilter filter(settings, state, gesture, platform);
+    // The first call of the hook stamps both ticks.
+    EXPECT_EQ(filter.decide({0, move, 0, 0, 0}, firstCall), P);
+    for (std::size_t i = 0; i < t.steps.size(); ++i) {
+      const Step& s = t.steps[i];
+      SCOPED_TRACE("step " + std::to_string(i) + " at tick " + std::to_string(s.tick));
+      EXPECT_EQ(filter.decide({s.code, s.message, 10, 10, 0}, s.tick), s.expected);
+    }
+    EXPECT_EQ(platform.lines, t.lines);
+    EXPECT_TRUE(platform.posted.empty());
+    EXPECT_TRUE(platform.commands.empty());
+  }
+};
+
+TEST_F(ButtonFilter, LeftButtonChosen) {
+  settings.leftButton = 1;
+  const Timeline timelines[] = {
+      {"chattering click",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S}, {1300, leftUp, P}},
+       {"ReleaseTime:\t30\n", "ClickTime:\t40\n"}},
+      {"worked sequence",
+       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S}, {1400, leftUp, P}},
+       {"ReleaseTime:\t20\n", "ClickTime:\t35\n"}},
+      {"press boundary 99/100",
+       {{1000, leftDown, P}, {1099, leftDown, S}, {1199, leftDown, P}},
+       {"ClickTime:\t99\n"}},
+      {"a burst renews the stamp each time",
+       {{1000, leftDown, P}, {1090, leftDown, S}, {1180, leftDown, S}, {1270, leftDown, S},
+        {1370, leftDown, P}},
+       {"ClickTime:\t90\n", "ClickTime:\t90\n", "ClickTime:\t90\n"}},
+      {"release 2 ms after the press passes",
+       {{1000, leftDown, P}, {1002, leftUp, P}}, {}},
+      {"release 3 ms after the press is a bounce",
+       {{1000, leftDown, P}, {1003, leftUp, S}}, {"ReleaseTime:\t3\n"}},
+      {"release 50 ms after the press passes",
+       {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
+      {"release exactly at the press passes",
+       {{1000, leftDown, P}, {1000, leftUp, P}}, {}},
+      {"right button is not chosen",
+       {{1000, rightDown, P}, {1010, rightDown, P}, {1012, rightUp, P}}, {}},
+      {"hook codes other than 0 pass unexamined",
+       {{1000, leftDown, P}, {1010, leftDown, P, 3}, {1020, leftUp, P, -1}}, {}},
+      {"middle button and horizontal wheel pass",
+       {{1000, middleDown, P}, {1001, middleDown, P}, {1002, horizontalWheel, P}}, {}},
+  };
+  for (const Timeline& t : timelines) run(t);
+}
+
+TEST_F(ButtonFilter, FirstPressIsMeasuredFromTheFirstCall) {
+  settings.leftButton = 1;
+  run({"press 99 ms after the hook's first call", {{99, leftDown, S}}, {"ClickTime:\t99\n"}});
+  run({"press 100 ms after the hook's first call", {{100, leftDown, P}}, {}});
+}
+
+TEST_F(ButtonFilter, BothButtonsShareOneStamp) {
+  settings.leftButton = 1;
+  settings.rightButton = 1;
+  run({"left then right within the interval",
+       {{1000, leftDown, P}, {1050, rightDown, S}, {1060, rightUp, S}, {1200, rightDown, P}},
+       {"ClickTime:\t50\n", "ReleaseTime:\t10\n"}});
+}
+
+TEST_F(ButtonFilter, DefaultsSwallowNoButtonEvent) {
+  run({"no device chosen",
+       {{1000, leftDown, P}, {1001, leftDown, P}, {1004, leftUp, P}, {1005, rightDown, P},
+        {1008, rightUp, P}},
+       {}});
+}
+
+TEST_F(ButtonFilter, RepairsSwitchedOff) {
+  settings.leftButton = 1;
+  settings.clickRepair = 0;
+  // The stamp stays at the first call, so releases are measured from it.
+  run({"press repair off", {{1000, leftDown, P}, {1010, leftDown, P}, {1030, leftUp, P}}, {}});
+  run({"press repair off, release soon after the first call",
+       {{10, leftDown, P}, {20, leftUp, S}}, {"ReleaseTime:\t20\n"}});
+  settings.clickRepair = 1;
+  settings.releaseRepair = 0;
+  run({"release repair off", {{1000, leftDown, P}, {1010, leftUp, P}}, {}});
+}
+
+TEST_F(ButtonFilter, TickWrapAroundIsASmallGap) {
+  settings.leftButton = 1;
+  run({"press across 2^32",
+       {{0xFFFFFF00u, leftDown, P}, {0xFFFFFF20u, leftUp, S}, {0x00000010u, leftDown, P},
+        {0x00000050u, leftDown, S}},
+       {"ReleaseTime:\t32\n", "ClickTime:\t64\n"}},
+      0xFFFFF000u);
+}
+
+TEST_F(ButtonFilter, StampFromTheFutureSwallowsUntilThePast) {
+  // A tick earlier than the stamp is a negative gap, below every interval.
+  settings.leftButton = 1;
+  run({"tick goes back", {{1000, leftDown, P}, {900, leftDown, S}}, {"ClickTime:\t-100\n"}});
+}
+
+}  // namespace

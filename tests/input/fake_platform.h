@@ -1,0 +1,66 @@
+// A recording stand-in for the desktop under the input filter.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "input/input_filter.h"
+
+struct FakeInputPlatform : InputPlatform {
+  std::set<std::uint32_t> held;
+  std::uint32_t keyState = 0;
+  bool postSucceeds = true;
+  std::vector<std::string> lines;
+  struct Posted {
+    std::int32_t x, y;
+    std::uint32_t wParam, lParam;
+  };
+  std::vector<Posted> posted;
+  std::vector<std::uint32_t> volume;
+  std::vector<std::wstring> commands;
+
+  bool isKeyHeld(std::uint32_t virtualKey) override { return held.count(virtualKey) != 0; }
+  std::uint32_t mouseKeyState() override { return keyState; }
+  void print(const char* format, std::int32_t value) override {
+    std::string line = format;
+    line.replace(line.find("%d"), 2, std::to_string(value));
+    lines.push_back(line);
+  }
+  void printText(const char* format, const wchar_t* text) override {
+    std::string line = format;
+    line.replace(line.find("%S"), 2, std::string(text, text + std::wcslen(text)));
+    lines.push_back(line);
+  }
+  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam,
+                 std::uint32_t lParam) override {
+    posted.push_back({x, y, wParam, lParam});
+    return postSucceeds;
+  }
+  void sendVolume(std::int32_t, std::int32_t, std::uint32_t command) override {
+    volume.push_back(command);
+  }
+  void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
+};
+
+inline Settings defaultSettings() {
+  Settings s;
+  s.clickRepair = 1;
+  s.releaseRepair = 1;
+  s.scrollRepair = 1;
+  s.wheelPassThrough = 1;
+  s.volumeControl = 1;
+  s.gestures = 1;
+  s.showIcon = 1;
+  s.clickInterval = 100;
+  s.releaseInterval = 50;
+  s.scrollInterval = 50;
+  s.modifierChoice = 1;
+  s.gestureKey = vk::alt;
+  s.volumeKey = vk::alt;
+  return s;
+}
+
+inline std::uint32_t wheelData(std::int16_t delta) {
+  return static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16;
+}

@@ -1,0 +1,81 @@
+// Right-button and move events while the gesture key is held belong to the gesture.
+#include <gtest/gtest.h>
+
+#include "input/input_filter.h"
+#include "tests/input/fake_platform.h"
+
+namespace {
+
+using namespace mouse_message;
+constexpr auto P = Verdict::Pass;
+constexpr auto S = Verdict::Swallow;
+
+class GestureRouting : public ::testing::Test {
+ protected:
+  Settings settings = defaultSettings();
+  FilterState state;
+  GestureTracker gesture;
+  FakeInputPlatform platform;
+  InputFilter filter{settings, state, gesture, platform};
+
+  Verdict at(std::uint32_t tick, std::uint32_t message, std::int32_t x = 100,
+             std::int32_t y = 100) {
+    return filter.decide({0, message, x, y, 0}, tick);
+  }
+  void dragDownThenRight(std::uint32_t start) {
+    for (int i = 1; i <= 9; ++i) EXPECT_EQ(at(start + i, move, 100, 100 + 10 * i), P);
+    for (int i = 1; i <= 9; ++i) EXPECT_EQ(at(start + 10 + i, move, 100 + 10 * i, 190), P);
+  }
+};
+
+TEST_F(GestureRouting, AltDragRunsTheCommandAfterTheHook) {
+  settings.rightButton = 1;  // the gesture test comes before the device test
+  at(0, move);
+  platform.held = {vk::alt};
+  EXPECT_EQ(at(1000, rightDown), S);
+  dragDownThenRight(1000);
+  EXPECT_EQ(at(1500, rightUp), S);
+  ASSERT_EQ(platform.commands, std::vector<std::wstring>{L"DR"});
+  EXPECT_EQ(platform.lines, std::vector<std::string>{"command:DR\n"});
+  EXPECT_EQ(state.lastPressTick, 0u) << "a gesture press is not examined by the press filter";
+}
+
+TEST_F(GestureRouting, EmptyOrExpiredGestureSwallowsAndRunsNothing) {
+  at(0, move);
+  platform.held = {vk::alt};
+  EXPECT_EQ(at(1000, rightDown), S);
+  EXPECT_EQ(at(1100, rightUp), S) << "no letters";
+  EXPECT_EQ(at(2000, rightDown), S);
+  dragDownThenRight(2000);
+  EXPECT_EQ(at(3001, rightUp), S) << "read 1001 ms after its start";
+  EXPECT_TRUE(platform.commands.empty());
+  EXPECT_TRUE(platform.lines.empty());
+}
+
+TEST_F(GestureRouting, GestureKeyLetGoBeforeTheReleaseTakesTheOrdinaryPath) {
+  settings.rightButton = 1;
+  at(0, move);
+  platform.held = {vk::alt};
+  EXPECT_EQ(at(1000, rightDown), S);
+  platform.held.clear();
+  dragDownThenRight(1000);
+  // The release filter measures from the stamp of the first call, 1030 ms before: it passes.
+  EXPECT_EQ(at(1030, rightUp), P);
+  EXPECT_TRUE(platform.commands.empty());
+}
+
+TEST_F(GestureRouting, GesturesOffOrOtherKeyLeaveTheRightButtonAlone) {
+  at(0, move);
+  platform.held = {vk::alt};
+  settings.gestures = 0;
+  EXPECT_EQ(at(1000, rightDown), P);
+  dragDownThenRight(1000);
+  EXPECT_EQ(at(1200, rightUp), P);
+  settings.gestures = 1;
+  settings.gestureKey = vk::control;
+  EXPECT_EQ(at(2000, rightDown), P);
+  EXPECT_EQ(at(2200, rightUp), P);
+  EXPECT_TRUE(platform.commands.empty());
+}
+
+}  // namespace

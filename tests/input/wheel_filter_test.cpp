@@ -1,0 +1,168 @@
+// The wheel branch: reversed notches, volume control and pass-through.
+#include <gtest/gtest.h>
+
+#include "input/input_filter.h"
+#include "tests/input/fake_platform.h"
+
+namespace {
+
+constexpr auto P = Verdict::Pass;
+constexpr auto S = Verdict::Swallow;
+
+struct Notch {
+  std::uint32_t tick;
+  std::int16_t delta;
+  Verdict expected;
+};
+
+class WheelFilter : public ::testing::Test {
+ protected:
+  Settings settings = defaultSettings();
+  FilterState state;
+  GestureTracker gesture;
+  FakeInputPlatform platform;
+  InputFilter filter{settings, state, gesture, platform};
+
+  Verdict wheel(std::uint32_t tick, std::int16_t delta, std::int32_t x = 300, std::int32_t y = 200) {
+    return filter.decide({0, mouse_message::wheel, x, y, wheelData(delta)}, tick);
+  }
+  void walk(const char* name, const std::vector<Notch>& notches) {
+    SCOPED_TRACE(name);
+    for (std::size_t i = 0; i < notches.size(); ++i) {
+      SCOPED_TRACE("notch " + std::to_string(i));
+      EXPECT_EQ(wheel(notches[i].tick, notches[i].delta), notches[i].expected);
+    }
+  }
+};
+
+TEST_F(WheelFilter, ReversedNotchesWithinTheIntervalAreSwallowed) {
+  settings.wheelPassThrough = 0;
+  settings.volumeControl = 0;
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  walk("the three notches", {{1000, 120, P}, {1020, -120, S}, {1040, -120, S}, {1100, -120, P}});
+  EXPECT_EQ(state.lastWheelDelta, -120);
+  EXPECT_EQ(platform.lines,
+            (std::vector<std::string>{"Reverse Roller:\t1000\n", "Reverse Roller:\t20\n",
+                                      "Reverse Roller:\t20\n", "Reverse Roller:\t60\n"}));
+}
+
+TEST_F(WheelFilter, AlternatingNotchesFarApartAllPass) {
+  settings.wheelPassThrough = 0;
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  walk("alternating 60 ms apart",
+       {{1000, 120, P}, {1060, -120, P}, {1120, 120, P}, {1180, -120, P}, {1240, 120, P}});
+  EXPECT_EQ(platform.lines.size(), 5u);
+}
+
+TEST_F(WheelFilter, AnyChangeOfDeltaCounts) {
+  settings.wheelPassThrough = 0;
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  walk("+240 then +120", {{1000, 240, P}, {1010, 240, P}, {1020, 120, S}});
+}
+
+TEST_F(WheelFilter, FirstNotchAfterStartIsMeasuredFromTheFirstCall) {
+  settings.wheelPassThrough = 0;
+  walk("first notch is the hook's first call", {{5000, 120, S}});
+  // The swallowed notch left the remembered delta at 0, so the next one still differs.
+  walk("next notches in the same direction", {{5010, 120, S}, {5070, 120, P}, {5080, 120, P}});
+}
+
+TEST_F(WheelFilter, SwitchedOffTheFilterSwallowsNothingButKeepsTrack) {
+  settings.wheelPassThrough = 0;
+  settings.scrollRepair = 0;
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  walk("reversals pass", {{1000, 120, P}, {1010, -120, P}, {1020, 120, P}});
+  EXPECT_TRUE(platform.lines.empty());
+  EXPECT_EQ(state.lastWheelTick, 1020u);
+  EXPECT_EQ(state.lastWheelDelta, 120);
+  settings.scrollRepair = 1;
+  walk("switched back on", {{1030, -120, S}});
+}
+
+TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  struct Case {
+    std::uint32_t choice;
+    std::uint32_t heldKey;
+  };
+  // Each modifier choice with the key that turns the wheel into a volume control.
+  const Case choices[] = {{1, vk::alt},         {2, vk::control},    {3, vk::shift},
+                          {4, vk::leftWindows}, {5, vk::rightButton}, {6, vk::leftButton}};
+  std::uint32_t tick = 1000;
+  for (const Case& c : choices) {
+    SCOPED_TRACE("choice " + std::to_string(c.choice));
+    const ModifierKeys keys = ModifierKeyChoice(c.choice);
+    settings.volumeKey = keys.volumeKey;
+    platform.held = {c.heldKey};
+    platform.volume.clear();
+    for (std::int16_t delta : {120, 240, 30, -120, -30, 0}) {
+      tick += 100;  // well apart, so no notch is a reversal
+      EXPECT_EQ(wheel(tick, delta), S);
+    }
+    EXPECT_EQ(platform.volume,
+              (std::vector<std::uint32_t>{app_command::volumeUp, app_command::volumeUp,
+                                          app_command::volumeUp, app_command::volumeDown,
+                                          app_command::volumeDown}));
+    EXPECT_TRUE(platform.posted.empty()) << "volume comes before pass-through";
+  }
+}
+
+TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor) {
+  settings.volumeControl = 0;
+  platform.held = {vk::alt};
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  EXPECT_EQ(wheel(1000, 120), S);
+  EXPECT_TRUE(platform.volume.empty());
+  EXPECT_EQ(platform.posted.size(), 1u);
+}
+
+TEST_F(WheelFilter, PassThroughPacksPositionAndKeyState) {
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  struct Case {
+    std::int32_t x, y;
+    std::int16_t delta;
+    std::uint32_t keys;
+    std::uint32_t wParam, lParam;
+  };
+  const Case cases[] = {
+      {300, 200, 120, 0, 0x00780000u, 0x00C8012Cu},
+      {-1920, 50, -120, mouse_key::shift, 0xFF880004u, 0x0032F880u},  // monitor to the left
+      {100, -1080, 240, mouse_key::control | mouse_key::leftButton, 0x00F00009u, 0xFBC80064u},
+      {-5, -5, 120, mouse_key::xButton2 | mouse_key::middleButton, 0x00780050u, 0xFFFBFFFBu},
+  };
+  std::uint32_t tick = 1000;
+  for (const Case& c : cases) {
+    platform.posted.clear();
+    platform.keyState = c.keys;
+    state.lastWheelDelta = c.delta;
+    tick += 100;
+    EXPECT_EQ(wheel(tick, c.delta, c.x, c.y), S);
+    ASSERT_EQ(platform.posted.size(), 1u);
+    EXPECT_EQ(platform.posted[0].x, c.x);
+    EXPECT_EQ(platform.posted[0].y, c.y);
+    EXPECT_EQ(platform.posted[0].wParam, c.wParam);
+    EXPECT_EQ(platform.posted[0].lParam, c.lParam);
+    // What the receiver unpacks must be the screen position again.
+    EXPECT_EQ(static_cast<std::int16_t>(c.lParam & 0xFFFF), c.x);
+    EXPECT_EQ(static_cast<std::int16_t>(c.lParam >> 16), c.y);
+  }
+}
+
+TEST_F(WheelFilter, RefusedPostPassesTheOriginalEvent) {
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  platform.postSucceeds = false;
+  EXPECT_EQ(wheel(1000, 120), P);
+  EXPECT_EQ(platform.posted.size(), 1u);
+}
+
+TEST_F(WheelFilter, BothRedirectionsOffPassTheWheel) {
+  settings.volumeControl = 0;
+  settings.wheelPassThrough = 0;
+  platform.held = {vk::alt};
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  EXPECT_EQ(wheel(1000, 120), P);
+  EXPECT_TRUE(platform.posted.empty());
+  EXPECT_TRUE(platform.volume.empty());
+}
+
+}  // namespace
