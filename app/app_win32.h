@@ -1,0 +1,13 @@
+// The running program: its process-wide records and the routine that re-applies the settings.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/settings.h"
+
+// Reloads the settings file (and writes the persisted keys back), opens or releases the debug
+// console and adds the tray icon when it is to be shown. Safe from a settings editor thread.
+void applySettings(HWND window);
+
+// The record the hook, the menu and the settings editor share.
+Settings& programSettings();

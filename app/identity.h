@@ -1,0 +1,5 @@
+// The program's name as the desktop sees it: window class and title, tray tip and the caption of
+// every message box. Another instance is found by this name.
+#pragma once
+
+constexpr wchar_t kAppName[] = L"Clickmend v1.4";
