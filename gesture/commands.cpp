@@ -1,0 +1,162 @@
+#include "gesture/commands.h"
+
+#include <string>
+
+#include "settings/profile_store.h"
+#include "settings/settings.h"
+
+namespace {
+
+// GetParent cannot loop on a real desktop, but a window tree changing under us is not ours to
+// trust: no real nesting comes near this depth.
+constexpr int kMaxAncestors = 1024;
+
+// What the desktop's fixed buffers would have held.
+std::wstring asBuffered(std::wstring text) {
+  if (text.size() > kWindowTextBuffer - 1) text.resize(kWindowTextBuffer - 1);
+  return text;
+}
+
+wchar_t asciiLower(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c;
+}
+
+bool equalIgnoringCase(const std::wstring& text, const wchar_t* name) {
+  std::size_t i = 0;
+  for (; i < text.size() && name[i] != L'\0'; ++i) {
+    if (asciiLower(text[i]) != asciiLower(name[i])) return false;
+  }
+  return i == text.size() && name[i] == L'\0';
+}
+
+WindowHandle targetWindow(WindowOps& ops) {
+  WindowHandle window = ops.windowFromPoint(ops.cursorPosition());
+  for (int depth = 0; depth < kMaxAncestors; ++depth) {
+    const WindowHandle parent = ops.parent(window);
+    if (parent == 0) break;
+    window = parent;
+  }
+  return window;
+}
+
+struct Target {
+  WindowHandle window;
+  std::wstring className;
+  bool isProtected;
+};
+
+// The title and style are read before the class name, and the class name is read even for a
+// window already known to be protected: the debug line shows it either way.
+Target examineTarget(WindowOps& ops) {
+  Target target{targetWindow(ops), {}, false};
+  const std::uint32_t style = ops.style(target.window);
+  const std::wstring title = asBuffered(ops.title(target.window));
+  target.isProtected = equalIgnoringCase(title, L"Program Manager") || (style & kVisibleStyle) == 0;
+  target.className = asBuffered(ops.className(target.window));
+  for (const wchar_t* name : {L"tooltips_class32", L"Shell_TrayWnd", L"WorkerW"}) {
+    if (equalIgnoringCase(target.className, name)) target.isProtected = true;
+  }
+  return target;
+}
+
+void postSysCommand(WindowOps& ops, WindowHandle window, std::uintptr_t command,
+                    std::intptr_t lParam = 0) {
+  ops.postMessage(window, window_message::sysCommand, command, lParam);
+}
+
+// Exact, case-sensitive match: two applications' classes differing only in case are different
+// applications.
+void closeEveryWindowOfClass(WindowOps& ops, const std::wstring& className) {
+  for (const WindowHandle window : ops.topLevelWindows()) {
+    if (ops.parent(window) != 0 || !ops.isVisible(window)) continue;
+    if (asBuffered(ops.className(window)) == className) {
+      postSysCommand(ops, window, sys_command::close);
+    }
+  }
+}
+
+void startProgram(const wchar_t* text, WindowOps& ops, ProfileStore& bindings) {
+  const std::wstring commandLine = bindings.readString(kGestureSection, text, kWindowTextBuffer);
+  // An absent binding reads as the empty command line, which names no program.
+  if (commandLine.empty()) return;
+  const std::optional<std::uint32_t> processId = ops.startProcess(commandLine);
+  if (!processId) return;
+  const std::string format =
+      "start:" + std::to_string(static_cast<std::int32_t>(*processId)) + " %S\n\n";
+  ops.printText(format.c_str(), commandLine.c_str());
+  ops.startWatcher(*processId);
+}
+
+}  // namespace
+
+void runGestureCommandWith(const wchar_t* text, WindowOps& ops, ProfileStore& bindings) {
+  if (text == nullptr || *text == L'\0') return;
+  const Target target = examineTarget(ops);
+  ops.printText("Class:%S\n", target.className.c_str());
+
+  const auto command = static_cast<GestureCommand>(bindings.readInt(kGestureSection, text, 0));
+  switch (command) {
+    case GestureCommand::startProgram:
+      startProgram(text, ops, bindings);
+      return;
+    case GestureCommand::screenSaver:
+      postSysCommand(ops, kBroadcastWindow, sys_command::screenSave);
+      return;
+    case GestureCommand::monitorsOff:
+      postSysCommand(ops, kBroadcastWindow, sys_command::monitorPower, kMonitorsOff);
+      return;
+    case GestureCommand::quitClickmend:
+      ops.postMessage(ops.clickmendWindow(), window_message::close, 0, 0);
+      return;
+    default:
+      break;
+  }
+
+  if (target.isProtected) return;
+  switch (command) {
+    case GestureCommand::topmost:
+      ops.setTopmost(target.window, true);
+      break;
+    case GestureCommand::notTopmost:
+      ops.setTopmost(target.window, false);
+      break;
+    case GestureCommand::minimize:
+      postSysCommand(ops, target.window, sys_command::minimize);
+      break;
+    case GestureCommand::maximize:
+      postSysCommand(ops, target.window, sys_command::maximize);
+      break;
+    case GestureCommand::restore:
+      postSysCommand(ops, target.window, sys_command::restore);
+      break;
+    case GestureCommand::close:
+      postSysCommand(ops, target.window, sys_command::close);
+      break;
+    case GestureCommand::closeClass:
+      closeEveryWindowOfClass(ops, target.className);
+      break;
+    default:
+      break;
+  }
+}
+
+bool makeProcessWindowsTopmost(WindowOps& ops, std::uint32_t processId) {
+  bool found = false;
+  for (const WindowHandle window : ops.topLevelWindows()) {
+    if (ops.parent(window) != 0 || !ops.isVisible(window)) continue;
+    if (ops.processIdOf(window) != processId) continue;
+    ops.setTopmost(window, true);
+    found = true;
+  }
+  return found;
+}
+
+// Holding the process (not just its identifier) keeps the identifier from passing to another
+// process while we poll, and lets us stop once a program that never shows a window has ended.
+void watchForFirstWindow(WindowOps& ops, WatchedProcess& process) {
+  for (;;) {
+    process.waitBeforePass();
+    if (makeProcessWindowsTopmost(ops, process.id())) return;
+    if (process.hasEnded()) return;
+  }
+}
