@@ -1,0 +1,63 @@
+// The tray menu as data: the rows the desktop draws and the command each identifier stands for.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "settings/settings.h"
+
+namespace menu_command {
+constexpr std::uint32_t clickRepair = 0x8001;
+constexpr std::uint32_t releaseRepair = 0x8002;
+constexpr std::uint32_t scrollRepair = 0x8003;
+constexpr std::uint32_t leftButton = 0x8004;
+constexpr std::uint32_t rightButton = 0x8005;
+constexpr std::uint32_t wheelPassThrough = 0x8006;
+constexpr std::uint32_t volumeControl = 0x8007;
+constexpr std::uint32_t gestures = 0x8008;
+constexpr std::uint32_t hideIcon = 0x8009;
+constexpr std::uint32_t exit = 0x8064;
+constexpr std::uint32_t about = 0x8065;
+constexpr std::uint32_t autostart = 0x8066;
+constexpr std::uint32_t editSettings = 0x8067;
+}  // namespace menu_command
+
+// Where a row stands: the top menu or one of its two submenus.
+enum class MenuPlace { top, deviceSubmenu, settingsSubmenu };
+
+enum class MenuRowKind { item, submenu, separator };
+
+struct MenuRow {
+  MenuPlace place;
+  MenuRowKind kind;
+  const wchar_t* text;       // empty for separators
+  std::uint32_t identifier;  // 0 for submenus and separators
+  bool checked;
+  bool disabled;
+  MenuPlace opens;  // for a submenu row: the place its own rows name; else `place`
+};
+
+constexpr std::size_t kTrayMenuRowCount = 18;
+
+// Every row of the menu, top to bottom, each submenu's rows right after the row that opens it.
+// `autostartRegistered` checks "开机启动".
+std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
+                                                    bool autostartRegistered);
+
+// What the desktop does for a menu command, in this order: the action, then the flag flipped,
+// then the settings file rewritten.
+enum class TrayAction { none, removeIcon, destroyWindow, showAbout, toggleAutostart, editSettings };
+
+struct MenuCommandPlan {
+  TrayAction action = TrayAction::none;
+  Flag Settings::*flip = nullptr;
+  bool save = false;
+};
+
+// The whole command word is compared: a notification code in its high half makes it unknown.
+// An unknown command still rewrites the settings file and does nothing else.
+MenuCommandPlan planMenuCommand(std::uintptr_t command);
+
+// The flip and nothing else; the action and the save are the caller's.
+void flipMenuFlag(Settings& settings, const MenuCommandPlan& plan);
