@@ -1,7 +1,114 @@
 #include "tray/tray_win32.h"
 
-// Placeholders until the tray is built.
-void addTrayIcon(HWND) {}
-void removeTrayIcon(HWND) {}
-void showTrayMenu(HWND, const Settings&) {}
-void onMenuCommand(HWND, WPARAM, Settings&) {}
+#include <shellapi.h>
+
+#include <cwchar>
+#include <memory>
+#include <type_traits>
+
+#include "app/identity.h"
+#include "tray/actions_win32.h"
+#include "tray/menu.h"
+
+namespace {
+
+constexpr UINT kTrayIconId = 101;
+
+NOTIFYICONDATAW trayIconRecord(HWND window) {
+  NOTIFYICONDATAW record{};
+  record.cbSize = sizeof record;
+  record.hWnd = window;
+  record.uID = kTrayIconId;
+  return record;
+}
+
+struct MenuDestroyer {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
+// Appends the rows to the top menu and to the submenus their submenu rows open. A submenu
+// attached to the top menu is destroyed with it.
+void appendRows(HMENU top, const std::array<MenuRow, kTrayMenuRowCount>& rows) {
+  HMENU submenus[3] = {top, nullptr, nullptr};
+  const auto menuAt = [&submenus](MenuPlace place) { return submenus[static_cast<int>(place)]; };
+  for (const MenuRow& row : rows) {
+    const HMENU target = menuAt(row.place);
+    if (!target) continue;
+    switch (row.kind) {
+      case MenuRowKind::separator:
+        AppendMenuW(target, MF_SEPARATOR, 0, nullptr);
+        break;
+      case MenuRowKind::submenu: {
+        UniqueMenu submenu(CreatePopupMenu());
+        if (!submenu) break;
+        if (AppendMenuW(target, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()),
+                        row.text)) {
+          submenus[static_cast<int>(row.opens)] = submenu.release();
+        }
+        break;
+      }
+      case MenuRowKind::item:
+        AppendMenuW(target,
+                    MF_STRING | (row.checked ? MF_CHECKED : MF_UNCHECKED) |
+                        (row.disabled ? MF_DISABLED : 0),
+                    row.identifier, row.text);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+void addTrayIcon(HWND window) {
+  NOTIFYICONDATAW record = trayIconRecord(window);
+  record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  record.uCallbackMessage = WM_USER;
+  record.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"B");
+  static_assert(sizeof kAppName <= sizeof record.szTip, "the tip holds the program's name");
+  std::wmemcpy(record.szTip, kAppName, sizeof kAppName / sizeof kAppName[0]);
+  Shell_NotifyIconW(NIM_ADD, &record);
+}
+
+void removeTrayIcon(HWND window) {
+  NOTIFYICONDATAW record = trayIconRecord(window);
+  Shell_NotifyIconW(NIM_DELETE, &record);
+}
+
+void showTrayMenu(HWND window, const Settings& settings) {
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  const UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  appendRows(menu.get(), trayMenuRows(settings, isAutostartRegistered()));
+  // In the foreground the menu closes when the user clicks elsewhere, and the message posted
+  // after it lets the next menu open properly too.
+  SetForegroundWindow(window);
+  TrackPopupMenu(menu.get(), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, window, nullptr);
+  PostMessageW(window, WM_NULL, 0, 0);
+}
+
+void onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
+  const MenuCommandPlan plan = planMenuCommand(identifier);
+  switch (plan.action) {
+    case TrayAction::none:
+      break;
+    case TrayAction::removeIcon:
+      removeTrayIcon(window);
+      break;
+    case TrayAction::destroyWindow:
+      DestroyWindow(window);
+      break;
+    case TrayAction::showAbout:
+      showAbout(window);
+      break;
+    case TrayAction::toggleAutostart:
+      toggleAutostart(window);
+      break;
+    case TrayAction::editSettings:
+      editSettings(window);
+      break;
+  }
+  flipMenuFlag(settings, plan);
+  if (plan.save) saveSettings(settings, settingsFilePath());
+}

@@ -5,7 +5,12 @@
 
 #include "settings/settings.h"
 
+// Each hands the shell a record of its own, filled whole for that call: the icon may be added
+// from a settings editor thread while the main thread removes it.
 void addTrayIcon(HWND window);
 void removeTrayIcon(HWND window);
+
+// Builds the menu from `settings` and the autostart entry, shows it at the cursor until a
+// choice is made or it is dismissed, and destroys it. The choice arrives as WM_COMMAND.
 void showTrayMenu(HWND window, const Settings& settings);
 void onMenuCommand(HWND window, WPARAM identifier, Settings& settings);

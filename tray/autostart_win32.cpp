@@ -1,0 +1,101 @@
+// The autostart entry in the registry: HKEY_LOCAL_MACHINE\...\Run, value "Clickmend".
+#include <windows.h>
+
+#include "app/identity.h"
+#include "settings/settings.h"
+#include "tray/actions_win32.h"
+#include "tray/autostart.h"
+
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kValueName[] = L"Clickmend";
+
+// The longest executable path in quotes, with its terminator. A longer value cannot name this
+// executable and is not read.
+constexpr DWORD kMaxValueBytes = (32767 + 2 + 1) * sizeof(wchar_t);
+
+constexpr wchar_t kTemporaryFolderWarning[] =
+    L"你正在临时文件夹中运行本软件，不建议启用开机自动启动。\n你如果依然想要开机启动，请选择 是。";
+
+// The Run key, open for as long as the object lives.
+class RunKey {
+ public:
+  explicit RunKey(REGSAM access) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, access, &key_) != ERROR_SUCCESS) {
+      key_ = nullptr;
+    }
+  }
+  ~RunKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  RunKey(const RunKey&) = delete;
+  RunKey& operator=(const RunKey&) = delete;
+
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+class DesktopAutostart final : public AutostartPlatform {
+ public:
+  explicit DesktopAutostart(HWND owner) : owner_(owner) {}
+
+  std::optional<std::wstring> readValue() override {
+    const RunKey key(KEY_QUERY_VALUE);
+    if (!key.get()) return std::nullopt;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key.get(), kValueName, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || bytes > kMaxValueBytes) {
+      return std::nullopt;
+    }
+    // Stored text need not end in a terminator, nor end at the first one; room for one more.
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = bytes;
+    if (RegQueryValueExW(key.get(), kValueName, nullptr, &type,
+                         reinterpret_cast<BYTE*>(text.data()), &got) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
+      return std::nullopt;
+    }
+    text.resize(got / sizeof(wchar_t));
+    const std::size_t end = text.find(L'\0');
+    if (end != std::wstring::npos) text.resize(end);
+    return text;
+  }
+
+  void writeValue(const std::wstring& text) override {
+    const RunKey key(KEY_SET_VALUE);
+    if (!key.get()) return;
+    RegSetValueExW(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+
+  void deleteValue() override {
+    const RunKey key(KEY_SET_VALUE);
+    if (key.get()) RegDeleteValueW(key.get(), kValueName);
+  }
+
+  std::wstring executablePath() override { return ::executablePath(); }
+
+  bool confirmTemporaryFolder() override {
+    return MessageBoxW(owner_, kTemporaryFolderWarning, kAppName,
+                       MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) == IDYES;
+  }
+
+ private:
+  HWND owner_;
+};
+
+}  // namespace
+
+bool isAutostartRegistered() {
+  DesktopAutostart desktop(nullptr);
+  return isAutostartRegistered(desktop);
+}
+
+void toggleAutostart(HWND window) {
+  DesktopAutostart desktop(window);
+  toggleAutostart(desktop);
+}
