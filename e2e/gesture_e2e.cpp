@@ -1,0 +1,134 @@
+// Gestures drawn with the real mouse path: Alt held, a right-button drag, the bound command run.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "e2e/harness.h"
+#include "settings/settings.h"
+
+namespace {
+
+using namespace e2e;
+
+std::wstring gestureBindings(const std::wstring& lines) {
+  return settingsText(L"[" + std::wstring(kGestureSection) + L"]\r\n" + lines);
+}
+
+struct Leg {
+  int dx, dy;
+};
+
+// Each leg is twelve moves of 10 pixels: well past the nine a letter needs, and the whole drag
+// still ends far inside the one second a gesture has.
+POINT drag(POINT at, const std::vector<Leg>& legs) {
+  for (const Leg& leg : legs) {
+    for (int i = 0; i < 12; ++i) {
+      at.x += leg.dx * 10;
+      at.y += leg.dy * 10;
+      moveTo(at);
+      pump(10);
+    }
+  }
+  return at;
+}
+
+enum class AltLetGo { afterButton, beforeButton };
+
+// Alt down, right button down at `from`, the drag, then the button and Alt let go in either order.
+void drawGesture(POINT from, const std::vector<Leg>& legs, AltLetGo alt = AltLetGo::afterButton) {
+  moveTo(from);
+  pump(50);
+  key(VK_MENU, true);
+  pump(50);
+  mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  pump(20);
+  drag(from, legs);
+  if (alt == AltLetGo::beforeButton) {
+    key(VK_MENU, false);
+    pump(50);
+  }
+  mouseButton(MOUSEEVENTF_RIGHTUP);
+  pump(50);
+  if (alt == AltLetGo::afterButton) key(VK_MENU, false);
+  pump(100);
+}
+
+int sysCommands(const Target& target, WPARAM command) {
+  int n = 0;
+  for (const Received& r : target.only(WM_SYSCOMMAND)) n += (r.wParam & 0xFFF0) == command;
+  return n;
+}
+
+// The target is large enough that a drag of 120 pixels down and 120 right from its centre stays
+// over it: the command acts on the window under the cursor when it runs.
+constexpr int kLeft = 100, kTop = 100, kWidth = 600, kHeight = 500;
+
+TEST(Gesture, DownThenRightBoundToThreeMinimisesTheWindowUnderTheCursor) {
+  Clickmend program(gestureBindings(L"DR=3\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  drawGesture(target.center(), {{0, 1}, {1, 0}});
+  EXPECT_TRUE(pumpUntil([&] { return sysCommands(target, SC_MINIMIZE) > 0; }, 5000))
+      << target.describe();
+  EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN), 0) << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONUP), 0) << target.describe();
+  EXPECT_EQ(target.count(WM_CONTEXTMENU), 0) << target.describe();
+}
+
+TEST(Gesture, AltLetGoBeforeTheButtonReleasesTheOrdinaryWay) {
+  Clickmend program(gestureBindings(L"DR=3\r\nD=3\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  drawGesture(target.center(), {{0, 1}, {1, 0}}, AltLetGo::beforeButton);
+  pump(500);
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN), 0) << "the press began a gesture; " << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONUP), 1) << "the release passes; " << target.describe();
+  EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << "no command runs; " << target.describe();
+}
+
+HWND visibleNotepad() {
+  HWND found = nullptr;
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"Notepad", nullptr); w && !found;
+       w = FindWindowExW(nullptr, w, L"Notepad", nullptr)) {
+    if (IsWindowVisible(w)) found = w;
+  }
+  return found;
+}
+
+void endProcessOf(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+  if (!process) return;
+  TerminateProcess(process, 0);
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+}
+
+TEST(Gesture, UpBoundToNotepadStartsItAndMakesItsWindowTopmost) {
+  ASSERT_EQ(visibleNotepad(), nullptr) << "a Notepad of an earlier run is still open";
+  Clickmend program(gestureBindings(L"U=notepad.exe\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  drawGesture(target.center(), {{0, -1}});
+  HWND notepad = nullptr;
+  EXPECT_TRUE(pumpUntil([&] { return (notepad = visibleNotepad()) != nullptr; }, 20000))
+      << "Notepad did not start";
+  if (!notepad) return;
+  EXPECT_TRUE(
+      pumpUntil([&] { return (GetWindowLongW(notepad, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5000))
+      << "its window is not topmost";
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN) + target.count(WM_RBUTTONUP), 0) << target.describe();
+  endProcessOf(notepad);
+}
+
+TEST(Gesture, DownBoundToTenEndsClickmend) {
+  Clickmend program(gestureBindings(L"D=10\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  drawGesture(target.center(), {{0, 1}});
+  EXPECT_EQ(program.waitForExit(10000), 0u);
+}
+
+}  // namespace
