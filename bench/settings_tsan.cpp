@@ -1,0 +1,203 @@
+// Two threads saving and one loading the settings file together, thousands of times, while a
+// fourth plays the hook and decides events on the record the loader fills.
+//
+// Built with ThreadSanitizer (scripts/tsan.sh), which fails the run on any data race. The
+// program checks the rest itself: every load reads the user's own intervals and modifier
+// choice, and at the end the file holds every line the user wrote, in order and unchanged,
+// but for the values of the nine flags the program writes, which read 0 or 1.
+//
+// Usage: settings_tsan [rounds]   (default 2000 saves per saving thread, as many loads)
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "input/input_filter.h"
+#include "settings/settings.h"
+#include "settings/text.h"
+#include "tests/test_files.h"
+
+namespace {
+
+// The user's file as they left it: UTF-8 (the first save turns it into UTF-16), their own
+// comments, values the program never writes, gesture commands and a section of their own.
+const wchar_t* const kUserLines[] = {
+    L"; Clickmend settings, edited by hand",
+    L"[修复功能]",
+    L"单击=1",
+    L"释放=0",
+    L"滚动=1",
+    L"",
+    L"[修复参数]",
+    L"单击间隔=123",
+    L"释放间隔=45",
+    L"滚动间隔=67",
+    L"",
+    L"[设备选择]",
+    L"左键=1",
+    L"右键=0",
+    L"",
+    L"[功能设置]",
+    L"滚轮穿透=1",
+    L"音量控制=0",
+    L"鼠标手势=1",
+    L"显示图标=1",
+    L"调试模式=0",
+    L"快捷键=3",
+    L"",
+    L"[鼠标手势]",
+    L"DR=notepad.exe",
+    L"UL=\"C:\\Program Files\\Tool\\tool.exe\" /quiet",
+    L"",
+    L"[my notes]",
+    L"; keep this",
+    L"colour = blue",
+};
+
+// The nine keys a save writes (their names are unique across the sections above).
+const wchar_t* const kWrittenKeys[] = {L"单击",     L"释放",     L"滚动",     L"左键",    L"右键",
+                                       L"滚轮穿透", L"音量控制", L"鼠标手势", L"显示图标"};
+
+bool isWrittenFlagLine(const std::wstring& line, const std::wstring& original) {
+  for (const wchar_t* key : kWrittenKeys) {
+    const std::wstring prefix = std::wstring(key) + L"=";
+    if (original.rfind(prefix, 0) == 0) return line == prefix + L"0" || line == prefix + L"1";
+  }
+  return false;
+}
+
+std::vector<std::wstring> splitLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+class QuietPlatform final : public InputPlatform {
+ public:
+  bool isKeyHeld(std::uint32_t) override { return false; }
+  std::uint32_t mouseKeyState() override { return 0; }
+  void print(const char*, std::int32_t) override {}
+  void printText(const char*, const wchar_t*) override {}
+  bool postWheel(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t) override { return true; }
+  void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
+  void queueGestureCommand(const wchar_t*) override {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int rounds = argc > 1 ? std::atoi(argv[1]) : 2000;
+  if (rounds <= 0) {
+    std::fprintf(stderr, "usage: settings_tsan [rounds]\n");
+    return 2;
+  }
+
+  TempDir dir;
+  const std::wstring path = dir.file(L"clickmend.ini");
+  std::wstring userText;
+  for (const wchar_t* line : kUserLines) userText += std::wstring(line) + L"\r\n";
+  if (!writeFileBytes(path, encodeUtf8(userText))) {
+    std::fprintf(stderr, "settings_tsan: cannot write the settings file\n");
+    return 2;
+  }
+
+  // The record the program keeps: loaded into by one thread, read by the hook.
+  Settings live;
+  std::atomic<bool> stop{false};
+  std::atomic<int> badLoads{0};
+
+  auto saver = [&](int pattern) {
+    Settings mine;
+    loadSettings(mine, path);
+    for (int i = 0; i < rounds; ++i) {
+      const int bits = i ^ pattern;
+      mine.clickRepair = bits & 1;
+      mine.showIcon = (bits >> 1) & 1;
+      mine.wheelPassThrough = (bits >> 2) & 1;
+      saveSettings(mine, path);
+    }
+  };
+  auto loader = [&] {
+    for (int i = 0; i < rounds; ++i) {
+      loadSettings(live, path);
+      if (live.clickInterval != 123 || live.releaseInterval != 45 || live.scrollInterval != 67 ||
+          live.modifierChoice != 3u || live.gestureKey != vk::shift) {
+        badLoads.fetch_add(1);
+      }
+    }
+  };
+  auto hook = [&] {
+    FilterState state;
+    GestureTracker gesture;
+    QuietPlatform platform;
+    InputFilter filter(live, state, gesture, platform);
+    const std::uint32_t messages[] = {mouse_message::move,    mouse_message::leftDown,
+                                      mouse_message::leftUp,  mouse_message::rightDown,
+                                      mouse_message::rightUp, mouse_message::wheel};
+    std::uint32_t tick = 0;
+    while (!stop.load()) {
+      for (std::uint32_t message : messages) {
+        filter.decide({0, message, 100, 100, 120u << 16}, tick += 7);
+      }
+    }
+  };
+
+  std::thread hookThread(hook);
+  std::thread a(saver, 0);
+  std::thread b(saver, 5);
+  std::thread c(loader);
+  a.join();
+  b.join();
+  c.join();
+  stop = true;
+  hookThread.join();
+
+  int failures = 0;
+  if (badLoads != 0) {
+    std::fprintf(stderr, "settings_tsan: %d of %d loads did not read the user's values\n",
+                 badLoads.load(), rounds);
+    ++failures;
+  }
+  const auto bytes = readFileBytes(path, kMaxSettingsFileBytes);
+  if (!bytes || !hasUtf16leBom(*bytes)) {
+    std::fprintf(stderr, "settings_tsan: the settings file is gone or not UTF-16\n");
+    return 1;
+  }
+  const std::vector<std::wstring> lines = splitLines(decodeUtf16le(bytes->substr(2)));
+  const std::size_t expected = sizeof kUserLines / sizeof kUserLines[0];
+  if (lines.size() != expected) {
+    std::fprintf(stderr, "settings_tsan: the file has %zu lines, the user wrote %zu\n",
+                 lines.size(), expected);
+    ++failures;
+  }
+  for (std::size_t i = 0; i < lines.size() && i < expected; ++i) {
+    const std::wstring original = kUserLines[i];
+    if (lines[i] != original && !isWrittenFlagLine(lines[i], original)) {
+      std::fprintf(stderr, "settings_tsan: line %zu is \"%s\", the user wrote \"%s\"\n", i + 1,
+                   encodeUtf8(lines[i]).c_str(), encodeUtf8(original).c_str());
+      ++failures;
+    }
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(encodeUtf8(dir.file(L"")))) {
+    if (entry.path().filename() != "clickmend.ini") {
+      std::fprintf(stderr, "settings_tsan: %s was left beside the settings file\n",
+                   entry.path().filename().c_str());
+      ++failures;
+    }
+  }
+  if (failures != 0) return 1;
+  std::printf(
+      "settings_tsan: %d saves on each of two threads and %d loads: the file holds the "
+      "user's %zu lines\n",
+      rounds, rounds, expected);
+  return 0;
+}
