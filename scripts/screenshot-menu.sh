@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Photographs the tray menu as clickmend.exe shows it, under Wine on a virtual X display, and
+# saves it as a PNG (docs/menu.png unless told otherwise).
+# Usage: scripts/screenshot-menu.sh [win32 build folder] [output.png]
+#   The build folder (default build/win32, the "win32" preset) must hold clickmend.exe and
+#   e2e/e2e_tests.exe. Needs Xvfb, Wine, ImageMagick and a Chinese font (fonts-wqy-microhei).
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$repo/build/win32}" && pwd)
+out=${2:-$repo/docs/menu.png}
+
+for f in clickmend.exe e2e/e2e_tests.exe; do
+  [ -f "$build/$f" ] || { echo "screenshot-menu: no $build/$f; build the win32 preset first" >&2; exit 1; }
+done
+if ! fc-list :lang=zh | grep -q .; then
+  echo "screenshot-menu: no Chinese font; install fonts-wqy-microhei" >&2
+  exit 1
+fi
+font=$(fc-list :lang=zh family | head -n1 | cut -d, -f1)
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own, so that nothing else on the screen ends up in the picture.
+display=
+for n in $(seq 90 120); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=:$n; break; fi
+done
+[ -n "$display" ] || { echo "screenshot-menu: no free X display number" >&2; exit 1; }
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+
+# A prefix of its own beside the test prefix: the font setting below is for the picture only.
+export WINEPREFIX=$build/wineprefix-menu WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+# Wine draws Chinese menu text with the fonts linked to SimSun; none ships with it.
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d "$font" /f >/dev/null 2>&1
+wineserver -w
+
+rect=$work/rect
+CLICKMEND_EXE=$build/clickmend.exe CLICKMEND_MENU_SHOT=$rect \
+  wine "$build/e2e/e2e_tests.exe" --gtest_also_run_disabled_tests \
+  --gtest_filter='TrayMenuScreenshot.*' >"$work/log" 2>&1 &
+holder=$!
+pids+=($holder)
+for _ in $(seq 600); do
+  [ -s "$rect" ] && break
+  kill -0 "$holder" 2>/dev/null || break
+  sleep 0.1
+done
+if [ ! -s "$rect" ]; then
+  echo "screenshot-menu: the menu did not open" >&2
+  cat "$work/log" >&2
+  exit 1
+fi
+read -r left top width height <"$rect"
+import -window root -crop "${width}x${height}+${left}+${top}" +repage "$work/menu.png"
+touch "$rect.done"
+wait "$holder" || { cat "$work/log" >&2; exit 1; }
+wineserver -k || true
+
+# The menu and its submenu leave corners of their bounding box bare (black); make them white.
+r=$((width - 1)) b=$((height - 1))
+mkdir -p "$(dirname "$out")"
+convert "$work/menu.png" -fill white \
+  -floodfill +0+0 black -floodfill +$r+0 black -floodfill +0+$b black -floodfill +$r+$b black \
+  -strip "$out"
+echo "screenshot-menu: wrote $out (${width}x${height})"
