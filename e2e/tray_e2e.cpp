@@ -440,6 +440,16 @@ TEST(TrayMenu, HidingTheIconRemovesItAndSavesTheChoice) {
   expected[14] = "  隐藏图标 8009 checked";
   EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
   closeMenus(program);
+
+  // The icon comes back once the file says so and the settings are applied again, here by a
+  // restarted taskbar; a second restart leaves it single.
+  program.writeSettingsFile(settingsText(L"[功能设置]\r\n显示图标=1\r\n"));
+  for (int restart = 0; restart < 2; ++restart) {
+    SendMessageW(program.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(pumpUntil([] { return trayIcons().size() == 1; }, 5000));
+    pump(300);
+    EXPECT_EQ(trayIcons().size(), 1u);
+  }
 }
 
 TEST(TrayMenu, UnknownCommandRewritesTheFileAndChangesNothingElse) {

@@ -50,5 +50,8 @@ void __cdecl configEditor(void* argument) {
 
 void editSettings(HWND window) {
   debugPrint("%d\n", static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)));
-  _beginthread(configEditor, 0, window);
+  // Without a thread there is no editor either; the file is still read again.
+  if (_beginthread(configEditor, 0, window) == static_cast<std::uintptr_t>(-1)) {
+    applySettings(window);
+  }
 }
