@@ -7,7 +7,9 @@ namespace {
 Settings settings;
 }  // namespace
 
-Settings& programSettings() { return settings; }
+Settings& programSettings() {
+  return settings;
+}
 
 void applySettings(HWND window) {
   const std::wstring path = settingsFilePath();

@@ -27,9 +27,9 @@ void setDebugConsoleOpen(bool open) {
   if (open == (current != nullptr)) return;
   if (open) {
     AllocConsole();
-    const HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                   nullptr);
+    const HANDLE out =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (out != INVALID_HANDLE_VALUE) consoleOutput.store(out, std::memory_order_release);
   } else {
     consoleOutput.store(nullptr, std::memory_order_release);
@@ -38,7 +38,9 @@ void setDebugConsoleOpen(bool open) {
   }
 }
 
-bool isDebugConsoleOpen() { return consoleOutput.load(std::memory_order_acquire) != nullptr; }
+bool isDebugConsoleOpen() {
+  return consoleOutput.load(std::memory_order_acquire) != nullptr;
+}
 
 void debugPrint(const char* format, std::int32_t value) {
   if (!isDebugConsoleOpen()) return;

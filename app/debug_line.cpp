@@ -44,8 +44,8 @@ std::size_t formatDebugLine(wchar_t* out, std::size_t capacity, const char* fmt,
     wchar_t digits[12];
     int n = 0;
     // Unsigned magnitude: the most negative value has no positive counterpart.
-    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
-                                        : static_cast<std::uint32_t>(value);
+    std::uint32_t magnitude =
+        value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
     do {
       digits[n++] = static_cast<wchar_t>(L'0' + magnitude % 10);
       magnitude /= 10;

@@ -26,13 +26,13 @@ void addPoint(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint
   // 64-bit differences: screen coordinates are small, but a hook may be handed anything.
   const std::int64_t dx = static_cast<std::int64_t>(x) - tracker.lastX;
   const std::int64_t dy = static_cast<std::int64_t>(y) - tracker.lastY;
-  const auto distance = static_cast<float>(
-      std::sqrt(static_cast<double>(dx) * static_cast<double>(dx) +
-                static_cast<double>(dy) * static_cast<double>(dy)));
+  const auto distance =
+      static_cast<float>(std::sqrt(static_cast<double>(dx) * static_cast<double>(dx) +
+                                   static_cast<double>(dy) * static_cast<double>(dy)));
   if (!(distance > 4.0f)) return;
 
-  const GestureDirection d = classifyDirection(static_cast<std::int32_t>(dx),
-                                               static_cast<std::int32_t>(dy));
+  const GestureDirection d =
+      classifyDirection(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
   ++tracker.counts[d];
   for (std::int32_t i = kUp; i <= kLeft; ++i) {
     if (tracker.counts[i] > 8 && i != tracker.lastDirection) {

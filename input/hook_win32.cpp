@@ -22,8 +22,8 @@ class DesktopInputPlatform final : public InputPlatform {
       std::uint32_t bit;
     };
     static const Bit bits[] = {
-        {VK_LBUTTON, MK_LBUTTON}, {VK_RBUTTON, MK_RBUTTON},   {VK_SHIFT, MK_SHIFT},
-        {VK_CONTROL, MK_CONTROL}, {VK_MBUTTON, MK_MBUTTON},   {VK_XBUTTON1, MK_XBUTTON1},
+        {VK_LBUTTON, MK_LBUTTON},   {VK_RBUTTON, MK_RBUTTON}, {VK_SHIFT, MK_SHIFT},
+        {VK_CONTROL, MK_CONTROL},   {VK_MBUTTON, MK_MBUTTON}, {VK_XBUTTON1, MK_XBUTTON1},
         {VK_XBUTTON2, MK_XBUTTON2},
     };
     std::uint32_t state = 0;
@@ -34,9 +34,7 @@ class DesktopInputPlatform final : public InputPlatform {
   }
 
   void print(const char* format, std::int32_t value) override { debugPrint(format, value); }
-  void printText(const char* format, const wchar_t* text) override {
-    debugPrintText(format, text);
-  }
+  void printText(const char* format, const wchar_t* text) override { debugPrintText(format, text); }
 
   bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam,
                  std::uint32_t lParam) override {
@@ -99,7 +97,9 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-InputPlatform& desktopInputPlatform() { return platform; }
+InputPlatform& desktopInputPlatform() {
+  return platform;
+}
 
 bool installMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow) {
   hookInstance = instance;
@@ -124,6 +124,10 @@ void removeMouseHook() {
   hook = nullptr;
 }
 
-std::uint32_t lastHookCallTick() { return lastCallTick; }
+std::uint32_t lastHookCallTick() {
+  return lastCallTick;
+}
 
-const wchar_t* takeGestureCommand(WPARAM slot) { return platform.take(slot); }
+const wchar_t* takeGestureCommand(WPARAM slot) {
+  return platform.take(slot);
+}

@@ -99,8 +99,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
     const std::uint32_t lParam = (static_cast<std::uint32_t>(event.y) << 16) |
                                  (static_cast<std::uint32_t>(event.x) & 0xFFFFu);
     // A refused post (a window with higher rights) must not lose the notch.
-    return platform_.postWheel(event.x, event.y, wParam, lParam) ? Verdict::Swallow
-                                                                  : Verdict::Pass;
+    return platform_.postWheel(event.x, event.y, wParam, lParam) ? Verdict::Swallow : Verdict::Pass;
   }
   return Verdict::Pass;
 }

@@ -50,10 +50,10 @@ constexpr std::uint32_t volumeUp = 10u << 16;
 }  // namespace app_command
 
 struct MouseEvent {
-  std::int32_t code;       // hook code; only 0 is examined
-  std::uint32_t message;   // the mouse message
-  std::int32_t x, y;       // screen position
-  std::uint32_t mouseData; // high word: signed wheel delta
+  std::int32_t code;        // hook code; only 0 is examined
+  std::uint32_t message;    // the mouse message
+  std::int32_t x, y;        // screen position
+  std::uint32_t mouseData;  // high word: signed wheel delta
 };
 
 enum class Verdict { Pass, Swallow };

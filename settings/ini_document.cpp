@@ -4,7 +4,9 @@
 
 namespace {
 
-bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool isBlank(wchar_t c) {
+  return c == L' ' || c == L'\t';
+}
 
 std::wstring trim(const std::wstring& s) {
   std::size_t begin = 0;
@@ -14,7 +16,9 @@ std::wstring trim(const std::wstring& s) {
   return s.substr(begin, end - begin);
 }
 
-wchar_t foldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
+wchar_t foldAscii(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+}
 
 bool sameName(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
@@ -61,13 +65,15 @@ IniDocument IniDocument::parse(const std::string& bytes) {
   } else if (hasUtf8Bom(bytes)) {
     auto decoded = decodeUtf8(bytes.substr(3));
     doc.encoding_ = decoded ? Encoding::Utf8Bom : Encoding::Bytes;
-    text = decoded ? *decoded : std::wstring(bytes.begin(), bytes.end());
+    if (decoded) text = *decoded;
   } else if (auto decoded = decodeUtf8(bytes)) {
     doc.encoding_ = Encoding::Utf8;
     text = *decoded;
   } else {
-    // Neither Unicode form: keep every byte as it is so a rewrite changes nothing else.
     doc.encoding_ = Encoding::Bytes;
+  }
+  if (doc.encoding_ == Encoding::Bytes) {
+    // Neither Unicode form: keep every byte as it is so a rewrite changes nothing else.
     text.reserve(bytes.size());
     for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
   }
@@ -177,7 +183,10 @@ void IniDocument::setValue(const std::wstring& section, const std::wstring& key,
     if (sectionName(lines_[i].text)) break;
     if (!trim(lines_[i].text).empty()) insertAt = i + 1;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{keyLine, newline});
+  // The new line ends like the one before it, so that line and the next keep their breaks.
+  const std::wstring& before = lines_[insertAt - 1].ending;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                Line{keyLine, before.empty() ? newline : before});
 }
 
 std::uint32_t profileInteger(const std::wstring& value) {

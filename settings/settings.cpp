@@ -121,6 +121,7 @@ void prepareSettingsFile(const std::wstring& path) {
 std::wstring settingsPathForExecutable(const std::wstring& executablePath) {
   const std::size_t slash = executablePath.find_last_of(L"\\/");
   const std::size_t dot = executablePath.find_last_of(L'.');
-  const bool hasExtension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+  const bool hasExtension =
+      dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
   return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".ini";
 }

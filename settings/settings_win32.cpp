@@ -79,8 +79,7 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   if (!raw) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
   const bool closed = std::fclose(raw) == 0;
-  if (!written || !closed ||
-      !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (!written || !closed || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileW(temp.c_str());
     return false;
   }
@@ -106,4 +105,6 @@ std::wstring executablePath() {
   }
 }
 
-std::wstring settingsFilePath() { return settingsPathForExecutable(executablePath()); }
+std::wstring settingsFilePath() {
+  return settingsPathForExecutable(executablePath());
+}

@@ -104,12 +104,14 @@ std::wstring decodeUtf16le(const std::string& bytes) {
   std::wstring out;
   out.reserve(bytes.size() / 2);
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    std::uint32_t unit = static_cast<unsigned char>(bytes[i]) |
-                         (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
+    std::uint32_t unit =
+        static_cast<unsigned char>(bytes[i]) |
+        (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
     if constexpr (sizeof(wchar_t) == 4) {
       if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-        std::uint32_t low = static_cast<unsigned char>(bytes[i + 2]) |
-                            (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 3])) << 8);
+        std::uint32_t low =
+            static_cast<unsigned char>(bytes[i + 2]) |
+            (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 3])) << 8);
         if (low >= 0xDC00 && low < 0xE000) {
           unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
           i += 2;
@@ -145,7 +147,9 @@ bool hasUtf16leBom(const std::string& bytes) {
          static_cast<unsigned char>(bytes[1]) == 0xFE;
 }
 
-bool hasUtf8Bom(const std::string& bytes) { return bytes.rfind("\xEF\xBB\xBF", 0) == 0; }
+bool hasUtf8Bom(const std::string& bytes) {
+  return bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+}
 
 bool isAscii(const std::string& bytes) {
   for (char c : bytes) {

@@ -47,8 +47,11 @@ TEST(GestureTracker, DirectionTexts) {
       {"(5,3) is diagonal", {{5, 3, 20}}, L""},
       {"(6,3) is right", {{6, 3, 9}}, L"R"},
       {"other directions count until a letter clears them",
-       {{0, 10, 5}, {10, 0, 9}, {0, 10, 4}}, L"R"},
-      {"stray moves add up while no letter is appended", {{0, 10, 4}, {10, 0, 8}, {0, 10, 5}}, L"D"},
+       {{0, 10, 5}, {10, 0, 9}, {0, 10, 4}},
+       L"R"},
+      {"stray moves add up while no letter is appended",
+       {{0, 10, 4}, {10, 0, 8}, {0, 10, 5}},
+       L"D"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(draw(c.moves), c.text) << c.name;
@@ -117,11 +120,11 @@ TEST(ClassifyDirection, SectorsAndBorders) {
     GestureDirection expected;
   };
   const Case cases[] = {
-      {0, 0, kNone},     {0, -5, kUp},     {-5, 0, kLeft},   {5, 0, kRight},  {0, 5, kDown},
-      {5, 3, kNone},     {6, 3, kRight},   {-6, 3, kLeft},   {3, 6, kDown},   {3, -6, kUp},
-      {5, 5, kNone},     {-5, -5, kNone},  {174, 100, kRight}, {-174, -100, kLeft},
-      {173, 100, kNone}, {100, 174, kDown}, {100, 173, kNone}, {-100, -174, kUp},
-      {2147483647, 0, kRight}, {0, -2147483647, kUp},
+      {0, 0, kNone},      {0, -5, kUp},        {-5, 0, kLeft},          {5, 0, kRight},
+      {0, 5, kDown},      {5, 3, kNone},       {6, 3, kRight},          {-6, 3, kLeft},
+      {3, 6, kDown},      {3, -6, kUp},        {5, 5, kNone},           {-5, -5, kNone},
+      {174, 100, kRight}, {-174, -100, kLeft}, {173, 100, kNone},       {100, 174, kDown},
+      {100, 173, kNone},  {-100, -174, kUp},   {2147483647, 0, kRight}, {0, -2147483647, kUp},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(classifyDirection(c.dx, c.dy), c.expected) << c.dx << "," << c.dy;

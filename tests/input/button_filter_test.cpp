@@ -61,23 +61,27 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        {{1000, leftDown, P}, {1099, leftDown, S}, {1199, leftDown, P}},
        {"ClickTime:\t99\n"}},
       {"a burst renews the stamp each time",
-       {{1000, leftDown, P}, {1090, leftDown, S}, {1180, leftDown, S}, {1270, leftDown, S},
+       {{1000, leftDown, P},
+        {1090, leftDown, S},
+        {1180, leftDown, S},
+        {1270, leftDown, S},
         {1370, leftDown, P}},
        {"ClickTime:\t90\n", "ClickTime:\t90\n", "ClickTime:\t90\n"}},
-      {"release 2 ms after the press passes",
-       {{1000, leftDown, P}, {1002, leftUp, P}}, {}},
+      {"release 2 ms after the press passes", {{1000, leftDown, P}, {1002, leftUp, P}}, {}},
       {"release 3 ms after the press is a bounce",
-       {{1000, leftDown, P}, {1003, leftUp, S}}, {"ReleaseTime:\t3\n"}},
-      {"release 50 ms after the press passes",
-       {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
-      {"release exactly at the press passes",
-       {{1000, leftDown, P}, {1000, leftUp, P}}, {}},
+       {{1000, leftDown, P}, {1003, leftUp, S}},
+       {"ReleaseTime:\t3\n"}},
+      {"release 50 ms after the press passes", {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
+      {"release exactly at the press passes", {{1000, leftDown, P}, {1000, leftUp, P}}, {}},
       {"right button is not chosen",
-       {{1000, rightDown, P}, {1010, rightDown, P}, {1012, rightUp, P}}, {}},
+       {{1000, rightDown, P}, {1010, rightDown, P}, {1012, rightUp, P}},
+       {}},
       {"hook codes other than 0 pass unexamined",
-       {{1000, leftDown, P}, {1010, leftDown, P, 3}, {1020, leftUp, P, -1}}, {}},
+       {{1000, leftDown, P}, {1010, leftDown, P, 3}, {1020, leftUp, P, -1}},
+       {}},
       {"middle button and horizontal wheel pass",
-       {{1000, middleDown, P}, {1001, middleDown, P}, {1002, horizontalWheel, P}}, {}},
+       {{1000, middleDown, P}, {1001, middleDown, P}, {1002, horizontalWheel, P}},
+       {}},
   };
   for (const Timeline& t : timelines) run(t);
 }
@@ -98,7 +102,10 @@ TEST_F(ButtonFilter, BothButtonsShareOneStamp) {
 
 TEST_F(ButtonFilter, DefaultsSwallowNoButtonEvent) {
   run({"no device chosen",
-       {{1000, leftDown, P}, {1001, leftDown, P}, {1004, leftUp, P}, {1005, rightDown, P},
+       {{1000, leftDown, P},
+        {1001, leftDown, P},
+        {1004, leftUp, P},
+        {1005, rightDown, P},
         {1008, rightUp, P}},
        {}});
 }
@@ -109,7 +116,8 @@ TEST_F(ButtonFilter, RepairsSwitchedOff) {
   // The stamp stays at the first call, so releases are measured from it.
   run({"press repair off", {{1000, leftDown, P}, {1010, leftDown, P}, {1030, leftUp, P}}, {}});
   run({"press repair off, release soon after the first call",
-       {{10, leftDown, P}, {20, leftUp, S}}, {"ReleaseTime:\t20\n"}});
+       {{10, leftDown, P}, {20, leftUp, S}},
+       {"ReleaseTime:\t20\n"}});
   settings.clickRepair = 1;
   settings.releaseRepair = 0;
   run({"release repair off", {{1000, leftDown, P}, {1010, leftUp, P}}, {}});
@@ -118,7 +126,9 @@ TEST_F(ButtonFilter, RepairsSwitchedOff) {
 TEST_F(ButtonFilter, TickWrapAroundIsASmallGap) {
   settings.leftButton = 1;
   run({"press across 2^32",
-       {{0xFFFFFF00u, leftDown, P}, {0xFFFFFF20u, leftUp, S}, {0x00000010u, leftDown, P},
+       {{0xFFFFFF00u, leftDown, P},
+        {0xFFFFFF20u, leftUp, S},
+        {0x00000010u, leftDown, P},
         {0x00000050u, leftDown, S}},
        {"ReleaseTime:\t32\n", "ClickTime:\t64\n"}},
       0xFFFFF000u);

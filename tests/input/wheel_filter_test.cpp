@@ -23,7 +23,8 @@ class WheelFilter : public ::testing::Test {
   FakeInputPlatform platform;
   InputFilter filter{settings, state, gesture, platform};
 
-  Verdict wheel(std::uint32_t tick, std::int16_t delta, std::int32_t x = 300, std::int32_t y = 200) {
+  Verdict wheel(std::uint32_t tick, std::int16_t delta, std::int32_t x = 300,
+                std::int32_t y = 200) {
     return filter.decide({0, mouse_message::wheel, x, y, wheelData(delta)}, tick);
   }
   void walk(const char* name, const std::vector<Notch>& notches) {
@@ -86,7 +87,7 @@ TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
     std::uint32_t heldKey;
   };
   // Each modifier choice with the key that turns the wheel into a volume control.
-  const Case choices[] = {{1, vk::alt},         {2, vk::control},    {3, vk::shift},
+  const Case choices[] = {{1, vk::alt},         {2, vk::control},     {3, vk::shift},
                           {4, vk::leftWindows}, {5, vk::rightButton}, {6, vk::leftButton}};
   std::uint32_t tick = 1000;
   for (const Case& c : choices) {

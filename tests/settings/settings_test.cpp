@@ -13,7 +13,9 @@
 
 namespace {
 
-std::string utf8(const std::wstring& text) { return encodeUtf8(text); }
+std::string utf8(const std::wstring& text) {
+  return encodeUtf8(text);
+}
 
 // The file's text whatever its encoding.
 std::wstring fileText(const std::wstring& path) {
@@ -84,13 +86,13 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
   };
   const Case cases[] = {
       {L"单击间隔=30", 30},
-      {L"单击间隔=-1", -1},           // 4294967295 as the unsigned result
-      {L"单击间隔=4294967297", 1},    // wraps modulo 2^32
+      {L"单击间隔=-1", -1},         // 4294967295 as the unsigned result
+      {L"单击间隔=4294967297", 1},  // wraps modulo 2^32
       {L"单击间隔=42A9", 42},
       {L"单击间隔=B42", 0},
-      {L"单击间隔=", 100},            // empty: the default
-      {L"  单击间隔  =  250  ", 250}, // spaces around key and value
-      {L"单击间隔=\"75\"", 75},       // matching quotes removed
+      {L"单击间隔=", 100},             // empty: the default
+      {L"  单击间隔  =  250  ", 250},  // spaces around key and value
+      {L"单击间隔=\"75\"", 75},        // matching quotes removed
       {L"单击间隔=+12", 12},
   };
   for (const Case& c : cases) {
@@ -146,8 +148,9 @@ TEST_F(SettingsFile, SavesKeepEveryLineTheyDoNotOwn) {
       L"DR=3",
       L"U=notepad.exe \"C:\\My Files\\a.txt\"",
   };
-  writeUtf16(path, L"; my mouse settings\r\n[修复参数]\r\n单击间隔=30\r\n[功能设置]\r\n调试模式=1\r\n"
-                   L"鼠标手势=0\r\n[鼠标手势]\r\nDR=3\r\nU=notepad.exe \"C:\\My Files\\a.txt\"\r\n");
+  writeUtf16(path,
+             L"; my mouse settings\r\n[修复参数]\r\n单击间隔=30\r\n[功能设置]\r\n调试模式=1\r\n"
+             L"鼠标手势=0\r\n[鼠标手势]\r\nDR=3\r\nU=notepad.exe \"C:\\My Files\\a.txt\"\r\n");
   loadSettings(settings, path);
   settings.leftButton = 1;
   saveSettings(settings, path);
@@ -222,8 +225,8 @@ TEST_F(SettingsFile, DamagedFilesGiveDefaultsAndNeverCrash) {
   const std::string files[] = {
       garbage,
       std::string("\0\0\0\0[\0\0", 8),
-      "[\xE4\xBF",                         // truncated in the middle of a name
-      "\xFF\xFE[\0",                       // truncated UTF-16
+      "[\xE4\xBF",    // truncated in the middle of a name
+      "\xFF\xFE[\0",  // truncated UTF-16
       "[修复参数]\r\n单击间隔=999999999999999999999999999\r\n",
   };
   for (const std::string& body : files) {
