@@ -1,0 +1,135 @@
+// The running program as an application sees it: filtered clicks, one instance, clean exits.
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+#include <windows.h>
+
+#include "app/identity.h"
+#include "e2e/harness.h"
+
+namespace {
+
+using namespace e2e;
+
+const wchar_t kLeftChosen[] = L"[设备选择]\r\n左键=1\r\n";
+
+// The chattering click, scaled: press, bounce up 100 ms later, down again 60 ms after that,
+// real release a second later.
+void chatteringClick(POINT at) {
+  // The hook stamps its first event; a press right after it would count as a bounce.
+  moveTo(at);
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(100);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(60);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(1000);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(200);
+}
+
+TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+}
+
+TEST(Program, LeftButtonNotChosenPassesEveryPress) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=0\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2) << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << target.describe();
+}
+
+TEST(Program, SecondInstanceExitsAndRewritesTheSettings) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  program.writeSettingsFile(settingsText(L"[设备选择]\r\n左键 = 1\r\n右键=7\r\n"));
+  EXPECT_EQ(program.runSecondInstance(10000), 0u);
+  const std::wstring text = program.settingsFileText();
+  EXPECT_NE(text.find(L"右键=1"), std::wstring::npos) << narrow(text);
+  EXPECT_NE(text.find(L"显示图标=1"), std::wstring::npos) << narrow(text);
+  EXPECT_EQ(findClickmendWindow(), program.window()) << "the first instance keeps running";
+}
+
+TEST(Program, HotkeyAndCloseEndTheProgramAndRemoveTheHook) {
+  for (UINT message : {static_cast<UINT>(WM_HOTKEY), static_cast<UINT>(WM_CLOSE)}) {
+    SCOPED_TRACE(message == WM_HOTKEY ? "WM_HOTKEY" : "WM_CLOSE");
+    Clickmend program(settingsText(kLeftChosen));
+    ASSERT_TRUE(program.started());
+    PostMessageW(program.window(), message, 0, 0);
+    EXPECT_EQ(program.waitForExit(10000), 0u);
+    Target target(200, 200, 300, 200);
+    chatteringClick(target.center());
+    EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2)
+        << "bounces reach the target again; " << target.describe();
+  }
+}
+
+TEST(Program, TaskbarCreatedReappliesTheSettings) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=0\r\n"));
+  ASSERT_TRUE(program.started());
+  program.writeSettingsFile(settingsText(L"[设备选择]\r\n左键 = 5\r\n"));
+  SendMessageW(program.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  const std::wstring text = program.settingsFileText();
+  EXPECT_NE(text.find(L"左键=1"), std::wstring::npos) << narrow(text);
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1)
+      << "the new setting is in force; " << target.describe();
+}
+
+TEST(Program, FirstStartWritesTheDefaults) {
+  Clickmend program(L"", false);
+  ASSERT_TRUE(program.started());
+  const std::wstring path = program.settingsPath();
+  struct Key {
+    const wchar_t* section;
+    const wchar_t* key;
+    UINT value;
+  };
+  const Key keys[] = {
+      {L"修复功能", L"单击", 1},     {L"修复功能", L"释放", 1},     {L"修复功能", L"滚动", 1},
+      {L"设备选择", L"左键", 0},     {L"设备选择", L"右键", 0},     {L"功能设置", L"滚轮穿透", 1},
+      {L"功能设置", L"音量控制", 1}, {L"功能设置", L"鼠标手势", 1}, {L"功能设置", L"显示图标", 1},
+  };
+  for (const Key& k : keys) {
+    EXPECT_EQ(GetPrivateProfileIntW(k.section, k.key, 77, path.c_str()), k.value)
+        << narrow(k.key) << " in\n"
+        << narrow(program.settingsFileText());
+  }
+  EXPECT_EQ(GetPrivateProfileIntW(L"修复参数", L"单击间隔", 77, path.c_str()), 77u);
+}
+
+// Wine lets no other process attach to a GUI program's console, so the lines themselves are
+// checked in-process by the unit tests; here the console's host process tells it is open.
+bool hasConsoleHost(DWORD processId) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    found =
+        entry.th32ParentProcessID == processId && _wcsicmp(entry.szExeFile, L"conhost.exe") == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+TEST(Program, DebugModeOpensAConsole) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n[功能设置]\r\n调试模式=1\r\n"));
+  ASSERT_TRUE(program.started());
+  EXPECT_TRUE(pumpUntil([&] { return hasConsoleHost(program.processId()); }, 5000));
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
+  // (Wine keeps the console host after FreeConsole; releasing is checked in-process.)
+}
+
+}  // namespace

@@ -1,0 +1,290 @@
+#include "e2e/harness.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/identity.h"
+#include "settings/text.h"
+
+namespace e2e {
+
+namespace {
+
+// CLICKMEND_EXE holds the Unix path of the built program; Wine shows the root as Z:.
+std::wstring builtExePath() {
+  const char* raw = std::getenv("CLICKMEND_EXE");
+  if (!raw) return L"";
+  std::wstring path(raw, raw + std::char_traits<char>::length(raw));
+  if (!path.empty() && path[0] == L'/') {
+    for (wchar_t& c : path) {
+      if (c == L'/') c = L'\\';
+    }
+    path = L"Z:" + path;
+  }
+  return path;
+}
+
+// Not under a "Temp" folder: autostart would ask about it.
+std::wstring newScratchFolder() {
+  static unsigned counter = 0;
+  CreateDirectoryW(L"C:\\clickmend-e2e", nullptr);
+  for (;;) {
+    std::wstring folder = L"C:\\clickmend-e2e\\run-" + std::to_wstring(GetCurrentProcessId()) +
+                          L"-" + std::to_wstring(++counter);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+  }
+}
+
+const wchar_t kTargetClass[] = L"ClickmendE2ETarget";
+
+}  // namespace
+
+std::string narrow(const std::wstring& text) {
+  return encodeUtf8(text);
+}
+
+std::wstring settingsText(const std::wstring& extra) {
+  return L"[修复参数]\r\n单击间隔=" + std::to_wstring(kClickInterval) + L"\r\n释放间隔=" +
+         std::to_wstring(kReleaseInterval) + L"\r\n滚动间隔=" + std::to_wstring(kScrollInterval) +
+         L"\r\n" + extra;
+}
+
+Target::Target(int x, int y, int width, int height, const wchar_t* title) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kTargetClass;
+    RegisterClassExW(&wc);
+    registered = true;
+  }
+  hwnd_ = CreateWindowExW(WS_EX_TOPMOST, kTargetClass, title, WS_POPUP | WS_VISIBLE | WS_BORDER, x,
+                          y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetForegroundWindow(hwnd_);
+  pump(200);
+  received_.clear();
+}
+
+Target::~Target() {
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd_);
+  pump(20);
+}
+
+POINT Target::center() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+int Target::count(UINT message) const {
+  int n = 0;
+  for (const Received& r : received_) n += r.message == message;
+  return n;
+}
+
+std::vector<Received> Target::only(UINT message) const {
+  std::vector<Received> out;
+  for (const Received& r : received_) {
+    if (r.message == message) out.push_back(r);
+  }
+  return out;
+}
+
+std::string Target::describe() const {
+  std::string out = "the target saw:";
+  if (received_.empty()) out += " nothing";
+  for (const Received& r : received_) {
+    char line[96];
+    const char* name = nullptr;
+    switch (r.message) {
+      case WM_LBUTTONDOWN:
+        name = "LBUTTONDOWN";
+        break;
+      case WM_LBUTTONUP:
+        name = "LBUTTONUP";
+        break;
+      case WM_RBUTTONDOWN:
+        name = "RBUTTONDOWN";
+        break;
+      case WM_RBUTTONUP:
+        name = "RBUTTONUP";
+        break;
+      case WM_MOUSEWHEEL:
+        name = "MOUSEWHEEL";
+        break;
+      case WM_APPCOMMAND:
+        name = "APPCOMMAND";
+        break;
+      case WM_CONTEXTMENU:
+        name = "CONTEXTMENU";
+        break;
+      case WM_SYSCOMMAND:
+        name = "SYSCOMMAND";
+        break;
+      default:
+        break;
+    }
+    if (name) {
+      std::snprintf(line, sizeof line, " %s(w=0x%lx l=0x%lx)", name,
+                    static_cast<unsigned long>(r.wParam), static_cast<unsigned long>(r.lParam));
+    } else {
+      std::snprintf(line, sizeof line, " 0x%x", r.message);
+    }
+    out += line;
+  }
+  return out;
+}
+
+LRESULT CALLBACK Target::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<Target*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  const bool interesting =
+      (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_MOUSEMOVE) ||
+      message == WM_APPCOMMAND || message == WM_CONTEXTMENU || message == WM_SYSCOMMAND;
+  if (self && interesting) self->received_.push_back({message, wParam, lParam});
+  if (message == WM_APPCOMMAND) return TRUE;  // handled: no default volume change here
+  if (message == WM_SYSCOMMAND && self) return 0;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  } while (GetTickCount() - start < ms);
+}
+
+void moveTo(POINT p) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+void mouseButton(DWORD flag) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flag;
+  SendInput(1, &in, sizeof in);
+}
+
+void wheel(int delta) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  in.mi.mouseData = static_cast<DWORD>(delta);
+  SendInput(1, &in, sizeof in);
+}
+
+void key(WORD virtualKey, bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = virtualKey;
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof in);
+}
+
+HWND findClickmendWindow() {
+  return FindWindowW(kAppName, kAppName);
+}
+
+Clickmend::Clickmend(const std::wstring& settings, bool writeSettings) {
+  // A left-over instance of an earlier, failed run would make this one exit at once.
+  for (int i = 0; i < 50 && findClickmendWindow(); ++i) {
+    PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
+    Sleep(100);
+  }
+  folder_ = newScratchFolder();
+  exe_ = folder_ + L"\\clickmend.exe";
+  if (!CopyFileW(builtExePath().c_str(), exe_.c_str(), FALSE)) {
+    std::fprintf(stderr, "cannot copy %s\n", narrow(builtExePath()).c_str());
+    return;
+  }
+  if (writeSettings) writeSettingsFile(settings);
+  process_ = launch(&processId_);
+  if (!process_) return;
+  pumpUntil(
+      [&] {
+        HWND w = findClickmendWindow();
+        DWORD owner = 0;
+        if (w) GetWindowThreadProcessId(w, &owner);
+        if (w && owner == processId_) window_ = w;
+        return window_ != nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+      },
+      15000);
+  // The hook is installed right after the window is created.
+  pump(300);
+}
+
+Clickmend::~Clickmend() {
+  if (process_) {
+    if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 99);
+    }
+    CloseHandle(process_);
+  }
+  pump(20);
+}
+
+HANDLE Clickmend::launch(DWORD* processId) const {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring commandLine = L"\"" + exe_ + L"\"";
+  if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder_.c_str(), &si, &pi)) {
+    return nullptr;
+  }
+  CloseHandle(pi.hThread);
+  *processId = pi.dwProcessId;
+  return pi.hProcess;
+}
+
+std::wstring Clickmend::settingsPath() const {
+  return folder_ + L"\\clickmend.ini";
+}
+
+std::wstring Clickmend::settingsFileText() const {
+  auto bytes = readFileBytes(settingsPath(), 1 << 24);
+  if (!bytes) return L"<no settings file>";
+  if (hasUtf16leBom(*bytes)) return decodeUtf16le(bytes->substr(2));
+  return decodeUtf8(*bytes).value_or(L"<not UTF-8>");
+}
+
+void Clickmend::writeSettingsFile(const std::wstring& text) const {
+  writeFileBytes(settingsPath(), "\xFF\xFE" + encodeUtf16le(text));
+}
+
+DWORD Clickmend::waitForExit(DWORD ms) {
+  DWORD code = STILL_ACTIVE;
+  pumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms);
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+DWORD Clickmend::runSecondInstance(DWORD ms) {
+  DWORD id = 0;
+  HANDLE second = launch(&id);
+  if (!second) return 0xFFFFFFFF;
+  DWORD code = STILL_ACTIVE;
+  pumpUntil([&] { return WaitForSingleObject(second, 0) == WAIT_OBJECT_0; }, ms);
+  GetExitCodeProcess(second, &code);
+  if (code == STILL_ACTIVE) TerminateProcess(second, 98);
+  CloseHandle(second);
+  return code;
+}
+
+}  // namespace e2e

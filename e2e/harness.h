@@ -1,0 +1,109 @@
+// End-to-end harness: runs the real clickmend.exe under Wine with a prepared settings file,
+// opens target windows in this test process and injects input with SendInput, so the tests
+// assert on what an application really receives.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Intervals in the test settings are scaled up so that a loaded machine cannot flip a result.
+constexpr int kClickInterval = 400;
+constexpr int kReleaseInterval = 200;
+constexpr int kScrollInterval = 400;
+
+// The settings file text for a test: the scaled intervals, then `extra` lines (each "key=value"
+// under a "[section]" line the caller writes).
+std::wstring settingsText(const std::wstring& extra);
+
+struct Received {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// A visible top-level window of this process that records what it receives.
+class Target {
+ public:
+  Target(int x, int y, int width, int height, const wchar_t* title = L"e2e target");
+  ~Target();
+  Target(const Target&) = delete;
+  Target& operator=(const Target&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  POINT center() const;
+  int count(UINT message) const;
+  std::vector<Received> only(UINT message) const;
+  void clear() { received_.clear(); }
+  // What the window saw, for failure messages.
+  std::string describe() const;
+  const std::vector<Received>& received() const { return received_; }
+
+ private:
+  static LRESULT CALLBACK proc(HWND, UINT, WPARAM, LPARAM);
+  HWND hwnd_ = nullptr;
+  std::vector<Received> received_;
+};
+
+// Pumps this thread's messages for `ms` milliseconds.
+void pump(DWORD ms);
+// Pumps until `done()` holds or `ms` pass; returns done().
+template <typename Done>
+bool pumpUntil(Done done, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > ms) return false;
+    pump(10);
+  }
+  return true;
+}
+
+// Injected input.
+void moveTo(POINT p);
+void mouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN, ...
+void wheel(int delta);
+void key(WORD virtualKey, bool down);
+
+// A running clickmend.exe in a scratch folder of its own, with its settings file beside it.
+class Clickmend {
+ public:
+  // Writes `settings` (UTF-16LE) as the settings file unless `writeSettings` is false, starts the
+  // program and waits for its main window and hook.
+  explicit Clickmend(const std::wstring& settings, bool writeSettings = true);
+  ~Clickmend();  // closes it if it still runs
+  Clickmend(const Clickmend&) = delete;
+  Clickmend& operator=(const Clickmend&) = delete;
+
+  bool started() const { return window_ != nullptr; }
+  HWND window() const { return window_; }
+  DWORD processId() const { return processId_; }
+  HANDLE process() const { return process_; }
+  const std::wstring& folder() const { return folder_; }
+  const std::wstring& exePath() const { return exe_; }
+  std::wstring settingsPath() const;
+  // The settings file's text whatever its encoding.
+  std::wstring settingsFileText() const;
+  void writeSettingsFile(const std::wstring& text) const;
+  // Waits for the process to end; its exit code, or STILL_ACTIVE after `ms`.
+  DWORD waitForExit(DWORD ms);
+  // Starts another process of the same exe in the same folder; returns its exit code after
+  // it ended (STILL_ACTIVE when it had not ended within `ms`).
+  DWORD runSecondInstance(DWORD ms);
+
+ private:
+  HANDLE launch(DWORD* processId) const;
+  std::wstring folder_;
+  std::wstring exe_;
+  HANDLE process_ = nullptr;
+  DWORD processId_ = 0;
+  HWND window_ = nullptr;
+};
+
+// The main window of a running instance, or null.
+HWND findClickmendWindow();
+std::string narrow(const std::wstring& text);
+
+}  // namespace e2e
