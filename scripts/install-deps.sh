@@ -14,7 +14,7 @@ if [ "$what" != host ]; then
     dpkg --add-architecture i386
     need+=(_update_)
   fi
-  want g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick
+  want g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
 fi
 if [ "$what" = all ] || [ "$what" = fuzz ]; then
   want clang libclang-rt-14-dev

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is missing and runs every test: the host unit tests (ASan, UBSan), the unit
+# tests cross-built for Windows and the end-to-end tests, both under Wine on a virtual display,
+# the fuzz targets for a bounded time, the ThreadSanitizer check and the benchmarks.
+# Usage: scripts/test.sh            (FUZZ_SECONDS=N to change the fuzz time per target)
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cd "$repo"
+build_win32=$repo/build/win32
+. scripts/virtual-display.sh
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+step "installing what is missing"
+scripts/install-deps.sh all
+
+step "format"
+files=$(git ls-files '*.cpp' '*.h')
+clang-format --dry-run --Werror $files
+
+step "host: unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host
+
+step "windows: clickmend.exe, unit tests and end-to-end tests under Wine"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+trap stop_wine_and_display EXIT
+start_virtual_display
+start_wine
+ctest --preset win32
+
+step "ThreadSanitizer: settings saved and loaded from three threads"
+scripts/tsan.sh
+
+step "fuzzing, ${FUZZ_SECONDS:-30} s per target"
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
+step "benchmarks"
+scripts/bench.sh
+
+echo
+echo "all tests passed"
