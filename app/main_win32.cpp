@@ -1,7 +1,10 @@
 // Entry, the hidden main window and the message loop.
 #include <windows.h>
 
+#include <wtsapi32.h>
+
 #include "app/app_win32.h"
+#include "app/debug_console.h"
 #include "app/identity.h"
 #include "gesture/commands_win32.h"
 #include "input/hook_win32.h"
@@ -11,13 +14,67 @@ namespace {
 
 FilterState filterState;
 GestureTracker gestureTracker;
+HookWatchdog hookWatchdog;
+
+// Read by tools and the end-to-end tests: how often the hook was installed, and whether the
+// raw input that watches it arrives at all.
+const wchar_t kHookInstallsProperty[] = L"Clickmend.HookInstalls";
+const wchar_t kRawInputProperty[] = L"Clickmend.RawInput";
+
+void noteHookInstalls(HWND window) {
+  SetPropW(window, kHookInstallsProperty,
+           reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mouseHookInstalls())));
+}
+
+// The system drops a low-level hook silently (too slow a few times, sleep, a session change):
+// put a fresh one in its place. Never called from inside the hook procedure.
+void reinstallHook(HWND window, std::uint32_t silence) {
+  reinstallMouseHook();
+  hookWatchdog.onReinstalled(GetTickCount());
+  noteHookInstalls(window);
+  debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
+}
+
+// Raw mouse input reaches the window whatever happens to the hook chain; it is the witness
+// that tells a lost hook from an idle mouse.
+void watchHook(HWND window) {
+  RAWINPUTDEVICE mouse{};
+  mouse.usUsagePage = 0x01;  // generic desktop controls
+  mouse.usUsage = 0x02;      // mouse
+  mouse.dwFlags = RIDEV_INPUTSINK;
+  mouse.hwndTarget = window;
+  RegisterRawInputDevices(&mouse, 1, sizeof mouse);
+  WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+  noteHookInstalls(window);
+}
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       applySettings(window);
       return 0;
+    case WM_INPUT: {
+      const std::uint32_t now = GetTickCount();
+      if (!GetPropW(window, kRawInputProperty)) SetPropW(window, kRawInputProperty, HANDLE(1));
+      if (hookWatchdog.onRawInput(now)) reinstallHook(window, hookWatchdog.silence(now));
+      break;  // the default handling frees the raw input
+    }
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
+        reinstallHook(window, 0);
+      }
+      return TRUE;
+    case WM_WTSSESSION_CHANGE:
+      if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
+          wParam == WTS_REMOTE_CONNECT) {
+        reinstallHook(window, 0);
+      }
+      return 0;
     case WM_DESTROY:
+      WTSUnRegisterSessionNotification(window);
+      RemovePropW(window, kHookInstallsProperty);
+      RemovePropW(window, kRawInputProperty);
+      [[fallthrough]];
     case WM_HOTKEY:
       // Deleted whatever the settings say now: the file may have been edited since the icon
       // was added, and deleting an absent icon does no harm.
@@ -72,10 +129,11 @@ int runClickmend(HINSTANCE instance) {
   if (!window) return 0;
 
   InputFilter filter(settings, filterState, gestureTracker, desktopInputPlatform());
-  if (!installMouseHook(instance, filter, window)) {
+  if (!installMouseHook(instance, filter, hookWatchdog, window)) {
     MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
     return 0;
   }
+  watchHook(window);
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,7 +1,8 @@
 // The running program as an application sees it: filtered clicks, one instance, clean exits.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include "app/identity.h"
 #include "e2e/harness.h"

@@ -79,11 +79,12 @@ DesktopInputPlatform platform;
 HHOOK hook = nullptr;
 HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
-std::uint32_t lastCallTick = 0;
+HookWatchdog* hookWatchdog = nullptr;
+unsigned installs = 0;
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   const std::uint32_t now = GetTickCount();
-  lastCallTick = now;
+  hookWatchdog->onHookCall(now);
   MouseEvent event{code, static_cast<std::uint32_t>(wParam), 0, 0, 0};
   if (code == HC_ACTION) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
@@ -91,7 +92,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
   }
-  if (hookFilter && hookFilter->decide(event, now) == Verdict::Swallow) return 1;
+  if (hookFilter->decide(event, now) == Verdict::Swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 
@@ -101,11 +102,14 @@ InputPlatform& desktopInputPlatform() {
   return platform;
 }
 
-bool installMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow) {
+bool installMouseHook(HINSTANCE instance, InputFilter& filter, HookWatchdog& watchdog,
+                      HWND commandWindow) {
   hookInstance = instance;
   hookFilter = &filter;
+  hookWatchdog = &watchdog;
   platform.commandWindow = commandWindow;
   hook = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouseProc, instance, 0);
+  installs += hook != nullptr;
   return hook != nullptr;
 }
 
@@ -115,6 +119,7 @@ bool reinstallMouseHook() {
   // The new hook is first in the chain before the old one goes, so no event slips past.
   const HHOOK old = hook;
   hook = fresh;
+  ++installs;
   if (old) UnhookWindowsHookEx(old);
   return true;
 }
@@ -124,8 +129,8 @@ void removeMouseHook() {
   hook = nullptr;
 }
 
-std::uint32_t lastHookCallTick() {
-  return lastCallTick;
+unsigned mouseHookInstalls() {
+  return installs;
 }
 
 const wchar_t* takeGestureCommand(WPARAM slot) {
