@@ -22,11 +22,11 @@ class LineWriter {
 };
 
 template <typename Argument>
-std::size_t format(wchar_t* out, std::size_t capacity, const char* format, char spec,
+std::size_t format(wchar_t* out, std::size_t capacity, const char* format, char marker,
                    Argument emit) {
   LineWriter writer(out, capacity);
   for (const char* p = format; *p; ++p) {
-    if (p[0] == '%' && p[1] == spec) {
+    if (p[0] == '%' && p[1] == marker) {
       emit(writer);
       ++p;
     } else {

@@ -26,8 +26,11 @@ start_wine() {
     wineboot -i >/dev/null 2>&1 </dev/null
     wineserver -w
   fi
-  # One server for the whole run, so each program starts fast.
-  wineserver -p >/dev/null 2>&1 </dev/null
+  # One server for the whole run, so each program starts fast, and the prefix's services
+  # started now with their output going nowhere: a service started later by a test would
+  # inherit the test runner's pipe and keep it open.
+  wineserver -p >/dev/null 2>&1 </dev/null || true  # already up: fine
+  wine wineboot >/dev/null 2>&1 </dev/null
 }
 
 stop_wine_and_display() {
