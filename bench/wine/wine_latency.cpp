@@ -96,9 +96,10 @@ HWND createTarget() {
   return window;
 }
 
-// Pumps until the awaited message has arrived or `deadline` (a counter value) has passed.
-bool pumpUntilReceived(LONGLONG deadline) {
-  while (awaited.receivedAt == 0) {
+// Pumps until `done()` holds or the counter passes `deadline`; returns done().
+template <typename Done>
+bool pumpUntil(Done done, LONGLONG deadline) {
+  while (!done()) {
     const LONGLONG left = deadline - now();
     if (left <= 0) return false;
     const auto ms = static_cast<DWORD>(left * 1000 / frequency.QuadPart) + 1;
@@ -113,7 +114,7 @@ bool pumpUntilReceived(LONGLONG deadline) {
 }
 
 void pumpUntil(LONGLONG moment) {
-  pumpUntilReceived(moment);
+  pumpUntil([] { return false; }, moment);
 }
 
 LONGLONG after(LONGLONG from, DWORD ms) {
@@ -125,7 +126,8 @@ LONGLONG measure(INPUT input, UINT message, LPARAM position = 0) {
   awaited = Awaited{message, position, 0};
   const LONGLONG sentAt = now();
   SendInput(1, &input, sizeof input);
-  const bool received = pumpUntilReceived(after(sentAt, kLostAfter));
+  const bool received =
+      pumpUntil([] { return awaited.receivedAt != 0; }, after(sentAt, kLostAfter));
   const LONGLONG latency = received ? awaited.receivedAt - sentAt : -1;
   awaited = Awaited{};
   return latency;
@@ -257,7 +259,8 @@ Figure summarise(std::vector<LONGLONG> ticks) {
 int main(int argc, char** argv) {
   QueryPerformanceFrequency(&frequency);
   const int moves = argc > 1 ? std::max(kRounds, std::atoi(argv[1])) : 2000;
-  const int perRound[3] = {moves / kRounds, moves / 2 / kRounds, moves / kRounds};
+  // Button events come in pairs, a press and its release.
+  const int perRound[3] = {moves / kRounds, moves / 2 / kRounds / 2 * 2, moves / kRounds};
 
   const HWND target = createTarget();
   RECT r;

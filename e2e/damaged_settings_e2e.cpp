@@ -1,0 +1,307 @@
+// Settings files as users' disks and editors leave them: cut short, binary, UTF-16 without its
+// byte order mark, ten megabytes, read-only, held open by another program. The program must
+// start, work with what it could read (or its defaults), and keep every line of the user's.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "e2e/harness.h"
+#include "settings/text.h"
+
+namespace {
+
+using namespace e2e;
+
+const wchar_t kLeftSection[] = L"设备选择";
+const wchar_t kLeftKey[] = L"左键";
+
+// Lines of the user's own that no program should lose.
+const wchar_t kNote[] = L"; 我的鼠标：左键从 2019 年开始连击";
+const wchar_t kOwnLine[] = L"颜色=蓝色 # keep me";
+
+// The user's file: scaled intervals, the left button chosen, and lines of their own.
+std::wstring userText() {
+  return std::wstring(kNote) + L"\r\n" +
+         settingsText(L"[设备选择]\r\n左键=1\r\n[我的设置]\r\n" + std::wstring(kOwnLine) + L"\r\n");
+}
+
+std::string utf16le(const std::wstring& text) {
+  return encodeUtf16le(text);
+}
+
+std::string bom() {
+  return "\xFF\xFE";
+}
+
+std::string fileBytes(const std::wstring& path) {
+  return readFileBytes(path, 1u << 26).value_or("");
+}
+
+// The line is in the file, as UTF-16LE (with or without a BOM) or as UTF-8.
+bool fileHolds(const std::wstring& path, const std::wstring& line) {
+  const std::string bytes = fileBytes(path);
+  return bytes.find(utf16le(line)) != std::string::npos ||
+         bytes.find(encodeUtf8(line)) != std::string::npos;
+}
+
+// CLICKMEND_EXE holds the Unix path of the built program; Wine shows the root as Z:.
+std::wstring builtExe() {
+  const char* raw = std::getenv("CLICKMEND_EXE");
+  std::wstring path = raw ? decodeUtf8(raw).value_or(L"") : L"";
+  if (!path.empty() && path[0] == L'/') {
+    for (wchar_t& c : path) {
+      if (c == L'/') c = L'\\';
+    }
+    path = L"Z:" + path;
+  }
+  return path;
+}
+
+// clickmend.exe in a scratch folder of its own, started on settings bytes the case wrote (and
+// may have locked or made read-only) beforehand.
+class OnDamagedFile {
+ public:
+  explicit OnDamagedFile(const std::string& settingsBytes) {
+    CreateDirectoryW(L"C:\\clickmend-e2e", nullptr);
+    static unsigned counter = 0;
+    do {
+      folder_ = L"C:\\clickmend-e2e\\damaged-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(++counter);
+    } while (!CreateDirectoryW(folder_.c_str(), nullptr));
+    exe_ = folder_ + L"\\clickmend.exe";
+    copied_ = CopyFileW(builtExe().c_str(), exe_.c_str(), FALSE) != FALSE;
+    written_ = writeFileBytes(settingsPath(), settingsBytes);
+  }
+  ~OnDamagedFile() {
+    if (process_) {
+      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 99);
+      CloseHandle(process_);
+    }
+    SetFileAttributesW(settingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    pump(20);
+  }
+  OnDamagedFile(const OnDamagedFile&) = delete;
+  OnDamagedFile& operator=(const OnDamagedFile&) = delete;
+
+  bool prepared() const { return copied_ && written_; }
+  std::wstring settingsPath() const { return folder_ + L"\\clickmend.ini"; }
+  HWND window() const { return window_; }
+
+  // Starts the program and waits (generously: a large file takes a while) for its window.
+  bool start() {
+    for (int i = 0; i < 50 && findClickmendWindow(); ++i) {
+      PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
+      Sleep(100);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    std::wstring commandLine = L"\"" + exe_ + L"\"";
+    if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder_.c_str(), &startup, &info)) {
+      return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    pumpUntil(
+        [&] {
+          const HWND w = findClickmendWindow();
+          DWORD owner = 0;
+          if (w) GetWindowThreadProcessId(w, &owner);
+          if (w && owner == info.dwProcessId) window_ = w;
+          // The hook goes in once the window has applied the settings.
+          return (window_ && hookInstalls() != 0) ||
+                 WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+        },
+        60000);
+    pump(300);
+    return window_ != nullptr;
+  }
+
+  UINT_PTR hookInstalls() const {
+    return reinterpret_cast<UINT_PTR>(GetPropW(window_, L"Clickmend.HookInstalls"));
+  }
+
+ private:
+  std::wstring folder_;
+  std::wstring exe_;
+  bool copied_ = false;
+  bool written_ = false;
+  HANDLE process_ = nullptr;
+  HWND window_ = nullptr;
+};
+
+// The scaled chattering click; the presses that reach the target.
+int pressesOfChatteringClick() {
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(100);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(60);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(1000);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(200);
+  return target.count(WM_LBUTTONDOWN);
+}
+
+constexpr int kFiltered = 1;    // the left button chosen: the bounce is swallowed
+constexpr int kUnfiltered = 2;  // the default: the left button is not chosen
+
+TEST(DamagedSettings, CutShortInTheMiddleOfACharacterKeepsWhatWasRead) {
+  const std::string whole = bom() + utf16le(userText() + L"[功能设置]\r\n滚轮穿透=1\r\n");
+  // Cut inside the last line, through the middle of a UTF-16 code unit.
+  const std::string cut = whole.substr(0, whole.size() - 9);
+  ASSERT_EQ(cut.size() % 2, 1u);
+  OnDamagedFile program(cut);
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+}
+
+// Every byte value, NULs and lone high bytes included, in a fixed shuffled order.
+std::string binaryBytes() {
+  std::string binary;
+  unsigned x = 12345;
+  for (int i = 0; i < 4096; ++i) {
+    x = x * 1103515245u + 12345u;
+    binary += static_cast<char>((x >> 16) & 0xFF);
+  }
+  binary[0] = '\x7F';  // not a byte order mark by chance
+  return binary;
+}
+
+// The file is byte for byte what it was (the sizes and the first difference otherwise).
+::testing::AssertionResult unchanged(const std::wstring& path, const std::string& before) {
+  const std::string after = fileBytes(path);
+  if (after == before) return ::testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < after.size() && at < before.size() && after[at] == before[at]) ++at;
+  return ::testing::AssertionFailure() << "the file changed: " << before.size() << " bytes before, "
+                                       << after.size() << " after, first difference at " << at;
+}
+
+TEST(DamagedSettings, BinaryFileGivesTheDefaults) {
+  OnDamagedFile program(binaryBytes());
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  EXPECT_EQ(pressesOfChatteringClick(), kUnfiltered) << "the defaults are in force";
+}
+
+// Disabled until saving leaves a file that is not text alone: today the platform's profile
+// functions read it as text in the ANSI code page and write it back without its NUL bytes, with
+// the settings appended as "[????]" sections (again at every save).
+TEST(DamagedSettings, DISABLED_BinaryFileIsLeftAsItWas) {
+  const std::string binary = binaryBytes();
+  OnDamagedFile program(binary);
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(program.start());
+  EXPECT_TRUE(unchanged(program.settingsPath(), binary)) << "a file that is not text is not ours";
+}
+
+TEST(DamagedSettings, Utf16WithoutByteOrderMarkStartsOnWhatCanBeRead) {
+  OnDamagedFile program(utf16le(userText()));
+  ASSERT_TRUE(program.prepared());
+  // What the platform's own profile functions make of such a file, asked before the program
+  // touches it. The program must act on at least that much.
+  const UINT platformReads =
+      GetPrivateProfileIntW(kLeftSection, kLeftKey, 0, program.settingsPath().c_str());
+  ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  const int presses = pressesOfChatteringClick();
+  if (platformReads) {
+    EXPECT_EQ(presses, kFiltered) << "左键=1 can be read";
+  } else {
+    EXPECT_TRUE(presses == kFiltered || presses == kUnfiltered) << presses << " presses";
+  }
+}
+
+// Disabled until such a file is recognised (or left alone): today the platform's profile
+// functions take it for ANSI text and rewrite it, and the user's lines are lost.
+TEST(DamagedSettings, DISABLED_Utf16WithoutByteOrderMarkKeepsTheUserLines) {
+  OnDamagedFile program(utf16le(userText()));
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(program.start());
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+}
+
+TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
+  std::wstring text = userText() + L"[我的笔记]\r\n";
+  const std::wstring filler =
+      L"=一行很长的笔记，写来占地方 a long line of notes to take up room\r\n";
+  for (int i = 0; text.size() * 2 < 10u * 1024u * 1024u; ++i) {
+    text += L"第" + std::to_wstring(i) + L"行" + filler;
+  }
+  const std::wstring last = L"最后一行=the end";
+  text += last + L"\r\n";
+  const std::string bytes = bom() + utf16le(text);
+  OnDamagedFile program(bytes);
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), L"第50000行" + filler));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), last));
+  EXPECT_GE(fileBytes(program.settingsPath()).size(), bytes.size());
+}
+
+TEST(DamagedSettings, ReadOnlyFileIsReadAndKeepsTheUserLines) {
+  OnDamagedFile program(bom() + utf16le(userText()));
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(SetFileAttributesW(program.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+}
+
+// Disabled until saving checks the read-only attribute itself: Wine, run as root, lets the
+// platform's profile functions write a read-only file.
+TEST(DamagedSettings, DISABLED_ReadOnlyFileIsNotWritten) {
+  const std::string bytes = bom() + utf16le(userText());
+  OnDamagedFile program(bytes);
+  ASSERT_TRUE(program.prepared());
+  ASSERT_TRUE(SetFileAttributesW(program.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(program.start());
+  EXPECT_TRUE(unchanged(program.settingsPath(), bytes));
+}
+
+TEST(DamagedSettings, FileHeldOpenWhileStartingGivesTheDefaultsUntilItIsFree) {
+  const std::string bytes = bom() + utf16le(userText());
+  OnDamagedFile program(bytes);
+  ASSERT_TRUE(program.prepared());
+  // Another program has the file open and shares it with no one.
+  HANDLE held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const bool started = program.start();
+  const UINT_PTR installs = started ? program.hookInstalls() : 0;
+  const int presses = started ? pressesOfChatteringClick() : 0;
+  CloseHandle(held);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(installs, 1u);
+  EXPECT_EQ(presses, kUnfiltered) << "the defaults are in force while the file is held";
+  EXPECT_TRUE(unchanged(program.settingsPath(), bytes));
+
+  // Freed, the file is read the next time the settings are applied.
+  SendMessageW(program.window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read once the file was free";
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+}
+
+}  // namespace
