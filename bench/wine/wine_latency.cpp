@@ -2,6 +2,8 @@
 // moment a window procedure receives the message, side by side for
 //   none      no hook at all
 //   minimal   minimal_hook.exe, a hook that only calls CallNextHookEx
+//   witness   minimal_hook.exe --raw-input, the same with raw mouse input to its window, as
+//             Clickmend's watchdog has it
 //   clickmend clickmend.exe with every feature on (both buttons chosen, all three repairs,
 //             gestures, wheel pass-through, volume)
 // and three kinds of event: a move, a button (press and release) and a wheel notch. The
@@ -13,7 +15,9 @@
 //
 // Prints one line per kind and configuration:
 //   latency <kind> <configuration> <samples> <lost> <median µs> <p90 µs>
-// A sample is lost when its message has not arrived within a second.
+// A sample is lost when its message has not arrived within a second. Then, for reading those
+// figures, what one call costs here of the calls Clickmend makes per event:
+//   call <function> <µs>
 #include <windows.h>
 
 #include <algorithm>
@@ -38,16 +42,17 @@ const wchar_t kEveryFeature[] =
     L"[鼠标手势]\r\nU=11\r\nD=11\r\n";
 constexpr DWORD kPressToRelease = 15;  // ms, past the 10 ms release interval
 constexpr DWORD kPressToPress = 30;    // ms, past the 20 ms press interval
-constexpr int kRounds = 4;
+constexpr int kRounds = 8;
 constexpr int kWarmUp = 20;
 constexpr DWORD kLostAfter = 1000;
 
 const wchar_t kMinimalHookWindow[] = L"Clickmend minimal hook";
 
 enum class Kind { move, button, wheel };
-enum class Configuration { none, minimal, clickmend };
+enum class Configuration { none, minimal, witness, clickmend };
+constexpr int kConfigurations = 4;
 const char* const kKindNames[] = {"move", "button", "wheel"};
-const char* const kConfigurationNames[] = {"none", "minimal", "clickmend"};
+const char* const kConfigurationNames[] = {"none", "minimal", "witness", "clickmend"};
 
 LARGE_INTEGER frequency;
 
@@ -208,9 +213,9 @@ std::wstring besideThisProgram(const wchar_t* name) {
 // minimal_hook.exe while it runs.
 class MinimalHook {
  public:
-  MinimalHook() {
+  explicit MinimalHook(bool rawInput) {
     const std::wstring exe = besideThisProgram(L"minimal_hook.exe");
-    std::wstring commandLine = L"\"" + exe + L"\"";
+    std::wstring commandLine = L"\"" + exe + L"\"" + (rawInput ? L" --raw-input" : L"");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -254,6 +259,24 @@ Figure summarise(std::vector<LONGLONG> ticks) {
   return {microseconds(ticks[ticks.size() / 2]), microseconds(ticks[(ticks.size() - 1) * 9 / 10])};
 }
 
+// The mean cost of `call`, repeated.
+template <typename Call>
+double callCost(Call call) {
+  constexpr int kCalls = 2000;
+  const LONGLONG from = now();
+  for (int i = 0; i < kCalls; ++i) call();
+  return microseconds(now() - from) / kCalls;
+}
+
+void printCallCosts(HWND window) {
+  const POINT inside{300, 300};
+  std::printf("call GetKeyState %.2f\n", callCost([] { GetKeyState(VK_MENU); }));
+  std::printf("call GetAsyncKeyState %.2f\n", callCost([] { GetAsyncKeyState(VK_LBUTTON); }));
+  std::printf("call WindowFromPoint %.2f\n", callCost([&] { WindowFromPoint(inside); }));
+  std::printf("call GetPropW %.2f\n", callCost([&] { GetPropW(window, L"Clickmend.RawInput"); }));
+  std::printf("call GetTickCount %.2f\n", callCost([] { GetTickCount(); }));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -268,14 +291,14 @@ int main(int argc, char** argv) {
   e2e::moveTo({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   e2e::pump(100);
 
-  Samples samples[3][3];  // [kind][configuration]
+  Samples samples[3][kConfigurations];  // [kind][configuration]
   for (int round = 0; round < kRounds; ++round) {
-    for (int turn = 0; turn < 3; ++turn) {
-      const auto configuration = static_cast<Configuration>((round + turn) % 3);
+    for (int turn = 0; turn < kConfigurations; ++turn) {
+      const auto configuration = static_cast<Configuration>((round + turn) % kConfigurations);
       std::unique_ptr<MinimalHook> minimal;
       std::unique_ptr<e2e::Clickmend> clickmend;
-      if (configuration == Configuration::minimal) {
-        minimal = std::make_unique<MinimalHook>();
+      if (configuration == Configuration::minimal || configuration == Configuration::witness) {
+        minimal = std::make_unique<MinimalHook>(configuration == Configuration::witness);
         if (!minimal->started()) {
           std::fprintf(stderr, "wine_latency: minimal_hook.exe did not start\n");
           return 1;
@@ -302,16 +325,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "wine_latency: round %d, %s done\n", round + 1, kConfigurationNames[c]);
     }
   }
-  DestroyWindow(target);
-
   std::printf("# kind configuration samples lost median_us p90_us\n");
   for (int kind = 0; kind < 3; ++kind) {
-    for (int c = 0; c < 3; ++c) {
+    for (int c = 0; c < kConfigurations; ++c) {
       const Figure f = summarise(samples[kind][c].ticks);
       std::printf("latency %s %s %u %d %.1f %.1f\n", kKindNames[kind], kConfigurationNames[c],
                   static_cast<unsigned>(samples[kind][c].ticks.size()), samples[kind][c].lost,
                   f.median, f.p90);
     }
   }
+  printCallCosts(target);
+  DestroyWindow(target);
   return 0;
 }
