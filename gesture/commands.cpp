@@ -81,8 +81,13 @@ void startProgram(const wchar_t* text, WindowOps& ops, ProfileStore& bindings) {
   if (commandLine.empty()) return;
   const std::optional<std::uint32_t> processId = ops.startProcess(commandLine);
   if (!processId) return;
-  const std::string format =
-      "start:" + std::to_string(static_cast<std::int32_t>(*processId)) + " %S\n\n";
+  // The identifier goes into the format itself: the line carries a number and a text.
+  std::string format = "start:";
+  char digits[12];
+  int n = 0;
+  for (std::uint32_t id = *processId; n == 0 || id != 0; id /= 10) digits[n++] = '0' + id % 10;
+  while (n > 0) format += digits[--n];
+  format += " %S\n\n";
   ops.printText(format.c_str(), commandLine.c_str());
   ops.startWatcher(*processId);
 }

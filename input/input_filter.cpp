@@ -14,7 +14,12 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
 
   switch (event.message) {
     case mouse_message::move:
-      if (gestureKeyHeld()) addPoint(gesture_, event.x, event.y, now);
+      // A move counts only within a second of a gesture's start (addPoint drops it
+      // otherwise), so the key state, a round trip to the system on some desktops, is read
+      // only then and not for every move of the day.
+      if (now - gesture_.startTick <= kGestureWindowMs && gestureKeyHeld()) {
+        addPoint(gesture_, event.x, event.y, now);
+      }
       return Verdict::Pass;
 
     case mouse_message::rightDown:

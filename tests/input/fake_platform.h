@@ -20,7 +20,11 @@ struct FakeInputPlatform : InputPlatform {
   std::vector<std::uint32_t> volume;
   std::vector<std::wstring> commands;
 
-  bool isKeyHeld(std::uint32_t virtualKey) override { return held.count(virtualKey) != 0; }
+  int keyReads = 0;
+  bool isKeyHeld(std::uint32_t virtualKey) override {
+    ++keyReads;
+    return held.count(virtualKey) != 0;
+  }
   std::uint32_t mouseKeyState() override { return keyState; }
   void print(const char* format, std::int32_t value) override {
     std::string line = format;

@@ -78,4 +78,17 @@ TEST_F(GestureRouting, GesturesOffOrOtherKeyLeaveTheRightButtonAlone) {
   EXPECT_TRUE(platform.commands.empty());
 }
 
+TEST_F(GestureRouting, MovesReadTheKeyStateOnlyWhileAGestureCanGrow) {
+  platform.held = {vk::alt};
+  at(0, move);
+  EXPECT_EQ(at(1000, rightDown), S);
+  const int readsAtStart = platform.keyReads;
+  dragDownThenRight(1000);
+  EXPECT_EQ(platform.keyReads - readsAtStart, 18) << "one read per move of the gesture";
+  for (int i = 0; i < 50; ++i) at(2001 + i, move, 300 + i, 300);
+  EXPECT_EQ(platform.keyReads - readsAtStart, 18) << "none once the gesture's second is over";
+  EXPECT_EQ(at(2100, rightUp), S);
+  EXPECT_TRUE(platform.commands.empty()) << "read after its second: empty";
+}
+
 }  // namespace
