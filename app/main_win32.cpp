@@ -57,7 +57,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       const std::uint32_t now = GetTickCount();
       if (!GetPropW(window, kRawInputProperty)) SetPropW(window, kRawInputProperty, HANDLE(1));
       if (hookWatchdog.onRawInput(now)) reinstallHook(window, hookWatchdog.silence(now));
-      break;  // the default handling frees the raw input
+      return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
