@@ -198,10 +198,9 @@ TEST(DamagedSettings, BinaryFileGivesTheDefaults) {
   EXPECT_EQ(pressesOfChatteringClick(), kUnfiltered) << "the defaults are in force";
 }
 
-// Disabled until saving leaves a file that is not text alone: today the platform's profile
-// functions read it as text in the ANSI code page and write it back without its NUL bytes, with
-// the settings appended as "[????]" sections (again at every save).
-TEST(DamagedSettings, DISABLED_BinaryFileIsLeftAsItWas) {
+// The platform's profile functions would read it as text in the ANSI code page and write it
+// back without its NUL bytes, the settings appended as "[????]" sections at every save.
+TEST(DamagedSettings, BinaryFileIsLeftAsItWas) {
   const std::string binary = binaryBytes();
   OnDamagedFile program(binary);
   ASSERT_TRUE(program.prepared());
@@ -226,9 +225,9 @@ TEST(DamagedSettings, Utf16WithoutByteOrderMarkStartsOnWhatCanBeRead) {
   }
 }
 
-// Disabled until such a file is recognised (or left alone): today the platform's profile
-// functions take it for ANSI text and rewrite it, and the user's lines are lost.
-TEST(DamagedSettings, DISABLED_Utf16WithoutByteOrderMarkKeepsTheUserLines) {
+// The platform's profile functions would take it for ANSI text and rewrite it, losing the
+// user's lines; it gets its byte order mark first.
+TEST(DamagedSettings, Utf16WithoutByteOrderMarkKeepsTheUserLines) {
   OnDamagedFile program(utf16le(userText()));
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
@@ -269,9 +268,9 @@ TEST(DamagedSettings, ReadOnlyFileIsReadAndKeepsTheUserLines) {
   EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
 }
 
-// Disabled until saving checks the read-only attribute itself: Wine, run as root, lets the
-// platform's profile functions write a read-only file.
-TEST(DamagedSettings, DISABLED_ReadOnlyFileIsNotWritten) {
+// Wine, run as root, lets the platform's profile functions write a read-only file; the program
+// checks the attribute itself.
+TEST(DamagedSettings, ReadOnlyFileIsNotWritten) {
   const std::string bytes = bom() + utf16le(userText());
   OnDamagedFile program(bytes);
   ASSERT_TRUE(program.prepared());

@@ -38,10 +38,7 @@ std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t l
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   const std::string name = encodeUtf8(path);
   // A read-only file stays as it is, as it would on Windows (even for root).
-  struct stat info {};
-  if (::stat(name.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-    return false;
-  }
+  if (isReadOnlyFile(path)) return false;
   const std::string temp = name + ".clickmend-new";
   std::FILE* raw = std::fopen(temp.c_str(), "wb");
   if (!raw) return false;
@@ -52,6 +49,12 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
     return false;
   }
   return true;
+}
+
+bool isReadOnlyFile(const std::wstring& path) {
+  struct stat info {};
+  return ::stat(encodeUtf8(path).c_str(), &info) == 0 &&
+         (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 bool fileExists(const std::wstring& path) {

@@ -24,7 +24,11 @@ class ProfileStore {
 // file-backed reader and writer elsewhere.
 std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path);
 
-// Brings the file at `path` to an encoding the store keeps Chinese names in: a missing file is
-// created as UTF-16LE with a BOM, an existing UTF-8 file holding non-ASCII text is rewritten as
-// UTF-16LE with a BOM, every line kept; any other file is left alone.
-void prepareSettingsFile(const std::wstring& path);
+// Brings the file at `path` to an encoding the store keeps Chinese names in, and tells whether
+// a save may write it:
+// - missing: created as UTF-16LE with a BOM;
+// - UTF-8 holding non-ASCII text: rewritten as UTF-16LE with a BOM, every line kept;
+// - UTF-16LE without a BOM: the BOM is put in front;
+// - read-only, or not text at all (NUL bytes): left alone, and saves do not write it;
+// - anything else: left alone.
+bool prepareSettingsFile(const std::wstring& path);

@@ -101,21 +101,46 @@ void loadSettings(Settings& settings, const std::wstring& path) {
 
 void saveSettings(const Settings& settings, const std::wstring& path) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
-  prepareSettingsFile(path);
-  saveSettings(settings, *openProfileStore(path));
+  if (prepareSettingsFile(path)) saveSettings(settings, *openProfileStore(path));
 }
 
-void prepareSettingsFile(const std::wstring& path) {
+namespace {
+
+// UTF-16LE saved without its byte order mark, as a few editors do: mostly ASCII characters,
+// each a byte and a zero. Read as a code page it would lose every line at the first save.
+bool looksLikeUtf16leWithoutBom(const std::string& bytes) {
+  std::size_t pairs = 0, asciiPairs = 0;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2, ++pairs) {
+    const bool lowZero = bytes[i] == '\0';
+    const bool highZero = bytes[i + 1] == '\0';
+    if (lowZero && highZero) return false;  // U+0000 is in no text file
+    if (!lowZero && highZero) ++asciiPairs;
+  }
+  return pairs > 0 && asciiPairs * 4 >= pairs;
+}
+
+}  // namespace
+
+bool prepareSettingsFile(const std::wstring& path) {
   if (!fileExists(path)) {
     writeFileBytes(path, "\xFF\xFE");
-    return;
+    return true;
   }
+  // Read-only is the user's word: the file is read and never written, whatever the platform's
+  // functions would allow (Wine run as root writes through the attribute).
+  if (isReadOnlyFile(path)) return false;
   auto bytes = readFileBytes(path, kMaxSettingsFileBytes);
-  if (!bytes || hasUtf16leBom(*bytes) || isAscii(*bytes)) return;
+  if (!bytes) return true;  // too large, or held by another program: the platform decides
+  if (hasUtf16leBom(*bytes)) return true;
+  if (looksLikeUtf16leWithoutBom(*bytes)) return writeFileBytes(path, "\xFF\xFE" + *bytes);
+  // NUL bytes in anything else: not a text file, not ours to rewrite. The platform's functions
+  // would drop its NULs and append the settings as text; saves leave it alone.
+  if (bytes->find('\0') != std::string::npos) return false;
+  if (isAscii(*bytes)) return true;
   const bool bom = hasUtf8Bom(*bytes);
   auto text = decodeUtf8(bom ? bytes->substr(3) : *bytes);
-  if (!text) return;  // not UTF-8: some other code page, left for the platform to read
-  writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(*text));
+  if (!text) return true;  // not UTF-8: some other code page, left for the platform to read
+  return writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(*text));
 }
 
 std::wstring settingsPathForExecutable(const std::wstring& executablePath) {

@@ -70,10 +70,7 @@ std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t l
 
 // Written beside the file and moved over it, so a failed write never leaves half a file.
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return false;
-  }
+  if (isReadOnlyFile(path)) return false;
   const std::wstring temp = path + L".clickmend-new";
   std::FILE* raw = _wfopen(temp.c_str(), L"wb");
   if (!raw) return false;
@@ -84,6 +81,11 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
     return false;
   }
   return true;
+}
+
+bool isReadOnlyFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 bool fileExists(const std::wstring& path) {

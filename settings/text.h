@@ -20,6 +20,7 @@ bool isAscii(const std::string& bytes);
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit);
 bool writeFileBytes(const std::wstring& path, const std::string& bytes);
 bool fileExists(const std::wstring& path);
+bool isReadOnlyFile(const std::wstring& path);
 
 // Settings files above this size are not read and never rewritten by us.
 constexpr std::size_t kMaxSettingsFileBytes = 64u * 1024u * 1024u;
