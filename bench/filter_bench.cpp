@@ -15,6 +15,7 @@
 #include <string>
 
 #include "gesture/tracker.h"
+#include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 #include "settings/settings.h"
 
@@ -345,6 +346,23 @@ BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");
 BENCHMARK(BM_WheelVolume)->Name("decide/wheel_volume");
 BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
 BENCHMARK(BM_AddPoint)->Name("addPoint");
+
+// The hook's watchdog per mouse event: the hook call it notes and the raw input that arrives
+// for the same event on the main thread.
+void BM_WatchdogPerEvent(benchmark::State& state) {
+  HookWatchdog dog;
+  std::uint32_t now = 1000;
+  std::uint64_t reinstalls = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    dog.onHookCall(now);
+    reinstalls += dog.onRawInput(now);
+    benchmark::ClobberMemory();
+    now += 1;
+  }
+  finish(state, before, reinstalls);
+}
+BENCHMARK(BM_WatchdogPerEvent)->Name("watchdog/event");
 
 int main(int argc, char** argv) {
   // The counter must see this program's allocations, or a zero would prove nothing.
