@@ -15,9 +15,6 @@ namespace {
 
 using namespace e2e;
 
-const wchar_t kLeftSection[] = L"设备选择";
-const wchar_t kLeftKey[] = L"左键";
-
 // Lines of the user's own that no program should lose.
 const wchar_t kNote[] = L"; 我的鼠标：左键从 2019 年开始连击";
 const wchar_t kOwnLine[] = L"颜色=蓝色 # keep me";
@@ -190,47 +187,26 @@ std::string binaryBytes() {
                                        << after.size() << " after, first difference at " << at;
 }
 
-TEST(DamagedSettings, BinaryFileGivesTheDefaults) {
-  OnDamagedFile program(binaryBytes());
-  ASSERT_TRUE(program.prepared());
-  ASSERT_TRUE(program.start());
-  EXPECT_EQ(program.hookInstalls(), 1u);
-  EXPECT_EQ(pressesOfChatteringClick(), kUnfiltered) << "the defaults are in force";
-}
-
-// The platform's profile functions would read it as text in the ANSI code page and write it
-// back without its NUL bytes, the settings appended as "[????]" sections at every save.
-TEST(DamagedSettings, BinaryFileIsLeftAsItWas) {
+// The platform's profile functions would read such a file as text in the ANSI code page and
+// write it back without its NUL bytes, the settings appended as "[????]" sections at every save.
+TEST(DamagedSettings, BinaryFileGivesTheDefaultsAndIsLeftAsItWas) {
   const std::string binary = binaryBytes();
   OnDamagedFile program(binary);
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  EXPECT_EQ(pressesOfChatteringClick(), kUnfiltered) << "the defaults are in force";
   EXPECT_TRUE(unchanged(program.settingsPath(), binary)) << "a file that is not text is not ours";
 }
 
-TEST(DamagedSettings, Utf16WithoutByteOrderMarkStartsOnWhatCanBeRead) {
+// The platform's profile functions would take such a file for ANSI text and rewrite it, losing
+// the user's lines; it gets its byte order mark first.
+TEST(DamagedSettings, Utf16WithoutByteOrderMarkIsReadAndKeepsTheUserLines) {
   OnDamagedFile program(utf16le(userText()));
   ASSERT_TRUE(program.prepared());
-  // What the platform's own profile functions make of such a file, asked before the program
-  // touches it. The program must act on at least that much.
-  const UINT platformReads =
-      GetPrivateProfileIntW(kLeftSection, kLeftKey, 0, program.settingsPath().c_str());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
-  const int presses = pressesOfChatteringClick();
-  if (platformReads) {
-    EXPECT_EQ(presses, kFiltered) << "左键=1 can be read";
-  } else {
-    EXPECT_TRUE(presses == kFiltered || presses == kUnfiltered) << presses << " presses";
-  }
-}
-
-// The platform's profile functions would take it for ANSI text and rewrite it, losing the
-// user's lines; it gets its byte order mark first.
-TEST(DamagedSettings, Utf16WithoutByteOrderMarkKeepsTheUserLines) {
-  OnDamagedFile program(utf16le(userText()));
-  ASSERT_TRUE(program.prepared());
-  ASSERT_TRUE(program.start());
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
   EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
   EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
 }
@@ -257,25 +233,16 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
   EXPECT_GE(fileBytes(program.settingsPath()).size(), bytes.size());
 }
 
-TEST(DamagedSettings, ReadOnlyFileIsReadAndKeepsTheUserLines) {
-  OnDamagedFile program(bom() + utf16le(userText()));
-  ASSERT_TRUE(program.prepared());
-  ASSERT_TRUE(SetFileAttributesW(program.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(program.start());
-  EXPECT_EQ(program.hookInstalls(), 1u);
-  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
-}
-
 // Wine, run as root, lets the platform's profile functions write a read-only file; the program
 // checks the attribute itself.
-TEST(DamagedSettings, ReadOnlyFileIsNotWritten) {
+TEST(DamagedSettings, ReadOnlyFileIsReadAndNotWritten) {
   const std::string bytes = bom() + utf16le(userText());
   OnDamagedFile program(bytes);
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(SetFileAttributesW(program.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(program.start());
+  EXPECT_EQ(program.hookInstalls(), 1u);
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
   EXPECT_TRUE(unchanged(program.settingsPath(), bytes));
 }
 

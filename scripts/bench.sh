@@ -102,6 +102,7 @@ host_part() {
       decide/wheel_volume) echo "wheel notch, volume key held" ;;
       decide/move_during_gesture) echo "move during a gesture" ;;
       addPoint) echo "\`addPoint\` alone" ;;
+      watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
       *) echo "$1" ;;
     esac
   }
@@ -307,13 +308,13 @@ wine_part() {
     fi
     [ "$lost" = 0 ] || echo "$lost samples were lost (no message within a second)."
     echo
-    echo "Where the time of (c) goes: its hook asks \`GetKeyState\` for the gesture key on every"
-    echo "move and for the volume key on every wheel notch, and \`WindowFromPoint\` for every notch"
-    echo "it passes through (then posts it); its window asks \`GetPropW\` on every raw input"
-    echo "message. Under Wine each is a round trip to the Wine server; measured in the same run:" \
-      "\`GetKeyState\` $(call_cost GetKeyState) µs, \`WindowFromPoint\`" \
-      "$(call_cost WindowFromPoint) µs, \`GetPropW\` $(call_cost GetPropW) µs per call, against" \
-      "$(call_cost GetAsyncKeyState) µs for \`GetAsyncKeyState\`."
+    echo "Reading the figures: with pass-through on, clickmend.exe's hook swallows each notch and"
+    echo "posts it to the window under the cursor itself (found with \`WindowFromPoint\`), work that"
+    echo "Wine's own delivery does in (a) and (b); and a key's state asked with \`GetKeyState\`"
+    echo "(the volume key on every notch) is a round trip to the Wine server. Measured in the same" \
+      "run, per call: \`GetKeyState\` $(call_cost GetKeyState) µs, \`WindowFromPoint\`" \
+      "$(call_cost WindowFromPoint) µs, \`GetPropW\` $(call_cost GetPropW) µs, against" \
+      "$(call_cost GetAsyncKeyState) µs for \`GetAsyncKeyState\`, which Wine answers in the process."
     echo
     echo "### Size and resources"
     echo

@@ -7,7 +7,7 @@
 //   clickmend clickmend.exe with every feature on (both buttons chosen, all three repairs,
 //             gestures, wheel pass-through, volume)
 // and three kinds of event: a move, a button (press and release) and a wheel notch. The
-// configurations take turns in rounds, so a change in the machine's load falls on all three.
+// configurations take turns in rounds, so a change in the machine's load falls on all four.
 //
 // Usage: wine_latency.exe [moves per configuration, default 2000]
 // (as many wheel notches; half as many button events). Needs CLICKMEND_EXE, the built
@@ -15,8 +15,8 @@
 //
 // Prints one line per kind and configuration:
 //   latency <kind> <configuration> <samples> <lost> <median µs> <p90 µs>
-// A sample is lost when its message has not arrived within a second. Then, for reading those
-// figures, what one call costs here of the calls Clickmend makes per event:
+// A sample is lost when its message has not arrived within a second. Then, to read those
+// figures by, what one call costs here, for the calls Clickmend makes per event:
 //   call <function> <µs>
 #include <windows.h>
 
@@ -48,7 +48,6 @@ constexpr DWORD kLostAfter = 1000;
 
 const wchar_t kMinimalHookWindow[] = L"Clickmend minimal hook";
 
-enum class Kind { move, button, wheel };
 enum class Configuration { none, minimal, witness, clickmend };
 constexpr int kConfigurations = 4;
 const char* const kKindNames[] = {"move", "button", "wheel"};
