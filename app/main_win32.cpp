@@ -55,7 +55,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_INPUT: {
       const std::uint32_t now = GetTickCount();
-      if (!GetPropW(window, kRawInputProperty)) SetPropW(window, kRawInputProperty, HANDLE(1));
+      static bool rawInputNoted = false;
+      if (!rawInputNoted) rawInputNoted = SetPropW(window, kRawInputProperty, HANDLE(1));
       if (hookWatchdog.onRawInput(now)) reinstallHook(window, hookWatchdog.silence(now));
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
