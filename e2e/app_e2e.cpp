@@ -12,22 +12,6 @@ using namespace e2e;
 
 const wchar_t kLeftChosen[] = L"[设备选择]\r\n左键=1\r\n";
 
-// The chattering click, scaled: press, bounce up 100 ms later, down again 60 ms after that,
-// real release a second later.
-void chatteringClick(POINT at) {
-  // The hook stamps its first event; a press right after it would count as a bounce.
-  moveTo(at);
-  pump(kClickInterval + 200);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
-  pump(100);
-  mouseButton(MOUSEEVENTF_LEFTUP);
-  pump(60);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
-  pump(1000);
-  mouseButton(MOUSEEVENTF_LEFTUP);
-  pump(200);
-}
-
 TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
   Clickmend program(settingsText(kLeftChosen));
   ASSERT_TRUE(program.started());

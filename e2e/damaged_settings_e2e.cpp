@@ -135,16 +135,7 @@ class OnDamagedFile {
 // The scaled chattering click; the presses that reach the target.
 int pressesOfChatteringClick() {
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(kClickInterval + 200);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
-  pump(100);
-  mouseButton(MOUSEEVENTF_LEFTUP);
-  pump(60);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
-  pump(1000);
-  mouseButton(MOUSEEVENTF_LEFTUP);
-  pump(200);
+  chatteringClick(target.center());
   return target.count(WM_LBUTTONDOWN);
 }
 

@@ -196,6 +196,19 @@ void key(WORD virtualKey, bool down) {
   SendInput(1, &in, sizeof in);
 }
 
+void chatteringClick(POINT at) {
+  moveTo(at);
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(100);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(60);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(1000);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(200);
+}
+
 HWND findClickmendWindow() {
   return FindWindowW(kAppName, kAppName);
 }

@@ -167,16 +167,7 @@ TEST(Soak, MixedInputLeavesTheHookFilteringAndNothingHeld) {
 
   // Still filtering: the chattering click reaches the target as one click.
   target.clear();
-  moveTo(target.center());
-  pump(kClickInterval + 200);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
-  pump(100);
-  mouseButton(MOUSEEVENTF_LEFTUP);
-  pump(60);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
-  pump(1000);
-  mouseButton(MOUSEEVENTF_LEFTUP);
-  pump(200);
+  chatteringClick(target.center());
   EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
   EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
 }
