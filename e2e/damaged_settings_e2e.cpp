@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "e2e/harness.h"
@@ -44,94 +43,6 @@ bool fileHolds(const std::wstring& path, const std::wstring& line) {
          bytes.find(encodeUtf8(line)) != std::string::npos;
 }
 
-// CLICKMEND_EXE holds the Unix path of the built program; Wine shows the root as Z:.
-std::wstring builtExe() {
-  const char* raw = std::getenv("CLICKMEND_EXE");
-  std::wstring path = raw ? decodeUtf8(raw).value_or(L"") : L"";
-  if (!path.empty() && path[0] == L'/') {
-    for (wchar_t& c : path) {
-      if (c == L'/') c = L'\\';
-    }
-    path = L"Z:" + path;
-  }
-  return path;
-}
-
-// clickmend.exe in a scratch folder of its own, started on settings bytes the case wrote (and
-// may have locked or made read-only) beforehand.
-class OnDamagedFile {
- public:
-  explicit OnDamagedFile(const std::string& settingsBytes) {
-    CreateDirectoryW(L"C:\\clickmend-e2e", nullptr);
-    static unsigned counter = 0;
-    do {
-      folder_ = L"C:\\clickmend-e2e\\damaged-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++counter);
-    } while (!CreateDirectoryW(folder_.c_str(), nullptr));
-    exe_ = folder_ + L"\\clickmend.exe";
-    copied_ = CopyFileW(builtExe().c_str(), exe_.c_str(), FALSE) != FALSE;
-    written_ = writeFileBytes(settingsPath(), settingsBytes);
-  }
-  ~OnDamagedFile() {
-    if (process_) {
-      if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-      if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 99);
-      CloseHandle(process_);
-    }
-    SetFileAttributesW(settingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
-    pump(20);
-  }
-  OnDamagedFile(const OnDamagedFile&) = delete;
-  OnDamagedFile& operator=(const OnDamagedFile&) = delete;
-
-  bool prepared() const { return copied_ && written_; }
-  std::wstring settingsPath() const { return folder_ + L"\\clickmend.ini"; }
-  HWND window() const { return window_; }
-
-  // Starts the program and waits (generously: a large file takes a while) for its window.
-  bool start() {
-    for (int i = 0; i < 50 && findClickmendWindow(); ++i) {
-      PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
-      Sleep(100);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + exe_ + L"\"";
-    if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.c_str(), &startup, &info)) {
-      return false;
-    }
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    pumpUntil(
-        [&] {
-          const HWND w = findClickmendWindow();
-          DWORD owner = 0;
-          if (w) GetWindowThreadProcessId(w, &owner);
-          if (w && owner == info.dwProcessId) window_ = w;
-          // The hook goes in once the window has applied the settings.
-          return (window_ && hookInstalls() != 0) ||
-                 WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
-        },
-        60000);
-    pump(300);
-    return window_ != nullptr;
-  }
-
-  UINT_PTR hookInstalls() const {
-    return reinterpret_cast<UINT_PTR>(GetPropW(window_, L"Clickmend.HookInstalls"));
-  }
-
- private:
-  std::wstring folder_;
-  std::wstring exe_;
-  bool copied_ = false;
-  bool written_ = false;
-  HANDLE process_ = nullptr;
-  HWND window_ = nullptr;
-};
-
 // The scaled chattering click; the presses that reach the target.
 int pressesOfChatteringClick() {
   Target target(200, 200, 300, 200);
@@ -147,7 +58,7 @@ TEST(DamagedSettings, CutShortInTheMiddleOfACharacterKeepsWhatWasRead) {
   // Cut inside the last line, through the middle of a UTF-16 code unit.
   const std::string cut = whole.substr(0, whole.size() - 9);
   ASSERT_EQ(cut.size() % 2, 1u);
-  OnDamagedFile program(cut);
+  Clickmend program(cut, Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
@@ -182,7 +93,7 @@ std::string binaryBytes() {
 // write it back without its NUL bytes, the settings appended as "[????]" sections at every save.
 TEST(DamagedSettings, BinaryFileGivesTheDefaultsAndIsLeftAsItWas) {
   const std::string binary = binaryBytes();
-  OnDamagedFile program(binary);
+  Clickmend program(binary, Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
@@ -193,7 +104,7 @@ TEST(DamagedSettings, BinaryFileGivesTheDefaultsAndIsLeftAsItWas) {
 // The platform's profile functions would take such a file for ANSI text and rewrite it, losing
 // the user's lines; it gets its byte order mark first.
 TEST(DamagedSettings, Utf16WithoutByteOrderMarkIsReadAndKeepsTheUserLines) {
-  OnDamagedFile program(utf16le(userText()));
+  Clickmend program(utf16le(userText()), Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
@@ -212,7 +123,7 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
   const std::wstring last = L"最后一行=the end";
   text += last + L"\r\n";
   const std::string bytes = bom() + utf16le(text);
-  OnDamagedFile program(bytes);
+  Clickmend program(bytes, Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
@@ -228,7 +139,7 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
 // checks the attribute itself.
 TEST(DamagedSettings, ReadOnlyFileIsReadAndNotWritten) {
   const std::string bytes = bom() + utf16le(userText());
-  OnDamagedFile program(bytes);
+  Clickmend program(bytes, Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(SetFileAttributesW(program.settingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(program.start());
@@ -239,7 +150,7 @@ TEST(DamagedSettings, ReadOnlyFileIsReadAndNotWritten) {
 
 TEST(DamagedSettings, FileHeldOpenWhileStartingGivesTheDefaultsUntilItIsFree) {
   const std::string bytes = bom() + utf16le(userText());
-  OnDamagedFile program(bytes);
+  Clickmend program(bytes, Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
   // Another program has the file open and shares it with no one.
   HANDLE held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0,

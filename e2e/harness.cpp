@@ -214,41 +214,60 @@ HWND findClickmendWindow() {
 }
 
 Clickmend::Clickmend(const std::wstring& settings, bool writeSettings) {
+  if (prepare("\xFF\xFE" + encodeUtf16le(settings), writeSettings)) start(15000);
+}
+
+Clickmend::Clickmend(const std::string& settingsBytes, NotStarted) {
+  prepare(settingsBytes, true);
+}
+
+bool Clickmend::prepare(const std::string& settingsBytes, bool writeSettings) {
+  folder_ = newScratchFolder();
+  exe_ = folder_ + L"\\clickmend.exe";
+  if (!CopyFileW(builtExePath().c_str(), exe_.c_str(), FALSE)) {
+    std::fprintf(stderr, "cannot copy %s\n", narrow(builtExePath()).c_str());
+    return false;
+  }
+  prepared_ = !writeSettings || writeFileBytes(settingsPath(), settingsBytes);
+  return prepared_;
+}
+
+bool Clickmend::start(DWORD waitMs) {
   // A left-over instance of an earlier, failed run would make this one exit at once.
   for (int i = 0; i < 50 && findClickmendWindow(); ++i) {
     PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
     Sleep(100);
   }
-  folder_ = newScratchFolder();
-  exe_ = folder_ + L"\\clickmend.exe";
-  if (!CopyFileW(builtExePath().c_str(), exe_.c_str(), FALSE)) {
-    std::fprintf(stderr, "cannot copy %s\n", narrow(builtExePath()).c_str());
-    return;
-  }
-  if (writeSettings) writeSettingsFile(settings);
   process_ = launch(&processId_);
-  if (!process_) return;
+  if (!process_) return false;
   pumpUntil(
       [&] {
-        HWND w = findClickmendWindow();
+        const HWND w = findClickmendWindow();
         DWORD owner = 0;
         if (w) GetWindowThreadProcessId(w, &owner);
         if (w && owner == processId_) window_ = w;
-        return window_ != nullptr || WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+        // The hook goes in once the window has applied the settings.
+        return (window_ && hookInstalls() != 0) ||
+               WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
       },
-      15000);
-  // The hook is installed right after the window is created.
+      waitMs);
   pump(300);
+  return window_ != nullptr;
+}
+
+UINT_PTR Clickmend::hookInstalls() const {
+  return reinterpret_cast<UINT_PTR>(GetPropW(window_, L"Clickmend.HookInstalls"));
 }
 
 Clickmend::~Clickmend() {
   if (process_) {
     if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
       if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
-      if (WaitForSingleObject(process_, 5000) != WAIT_OBJECT_0) TerminateProcess(process_, 99);
+      if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) TerminateProcess(process_, 99);
     }
     CloseHandle(process_);
   }
+  SetFileAttributesW(settingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
   pump(20);
 }
 

@@ -78,10 +78,18 @@ class Clickmend {
   // Writes `settings` (UTF-16LE) as the settings file unless `writeSettings` is false, starts the
   // program and waits for its main window and hook.
   explicit Clickmend(const std::wstring& settings, bool writeSettings = true);
+  // Writes these bytes as the settings file and does not start yet: the case may make the file
+  // read-only or hold it open first, then call start().
+  struct NotStarted {};
+  Clickmend(const std::string& settingsBytes, NotStarted);
   ~Clickmend();  // closes it if it still runs
   Clickmend(const Clickmend&) = delete;
   Clickmend& operator=(const Clickmend&) = delete;
 
+  // The exe was copied and the settings file written.
+  bool prepared() const { return prepared_; }
+  // Starts the program; true once its window is there and its hook installed.
+  bool start(DWORD waitMs = 60000);
   bool started() const { return window_ != nullptr; }
   HWND window() const { return window_; }
   DWORD processId() const { return processId_; }
@@ -89,6 +97,8 @@ class Clickmend {
   const std::wstring& folder() const { return folder_; }
   const std::wstring& exePath() const { return exe_; }
   std::wstring settingsPath() const;
+  // How often the program installed its hook (its window's diagnostic property).
+  UINT_PTR hookInstalls() const;
   // The settings file's text whatever its encoding.
   std::wstring settingsFileText() const;
   void writeSettingsFile(const std::wstring& text) const;
@@ -100,6 +110,8 @@ class Clickmend {
 
  private:
   HANDLE launch(DWORD* processId) const;
+  bool prepare(const std::string& settingsBytes, bool writeSettings);
+  bool prepared_ = false;
   std::wstring folder_;
   std::wstring exe_;
   HANDLE process_ = nullptr;
