@@ -114,6 +114,7 @@ bool installMouseHook(HINSTANCE instance, InputFilter& filter, HookWatchdog& wat
 }
 
 bool reinstallMouseHook() {
+  if (!hookFilter) return false;  // never installed: nothing to put back
   const HHOOK fresh = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouseProc, hookInstance, 0);
   if (!fresh) return false;
   // The new hook is first in the chain before the old one goes, so no event slips past.
