@@ -8,29 +8,12 @@
 
 #include "app/debug_console.h"
 #include "app/identity.h"
+#include "app/process_win32.h"
 #include "gesture/commands.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 
 namespace {
-
-class ProcessHandle {
- public:
-  ProcessHandle() = default;
-  explicit ProcessHandle(HANDLE handle) : handle_(handle) {}
-  ~ProcessHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  ProcessHandle(ProcessHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  ProcessHandle& operator=(ProcessHandle&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    return *this;
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_ = nullptr;
-};
 
 HWND asHwnd(WindowHandle window) {
   return reinterpret_cast<HWND>(window);
@@ -49,11 +32,6 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
   reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(asHandle(window));
   return TRUE;
 }
-
-struct WatcherStart {
-  ProcessHandle process;
-  std::uint32_t processId;
-};
 
 class DesktopWindowOps final : public WindowOps {
  public:
@@ -93,19 +71,10 @@ class DesktopWindowOps final : public WindowOps {
   }
 
   std::optional<std::uint32_t> startProcess(const std::wstring& commandLine) override {
-    // CreateProcessW may write into the command line it is given.
-    std::wstring writable = commandLine;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-      return std::nullopt;
-    }
-    CloseHandle(info.hThread);
-    started_ = std::make_unique<WatcherStart>(
-        WatcherStart{ProcessHandle(info.hProcess), info.dwProcessId});
-    return info.dwProcessId;
+    auto started = startCommandLine(commandLine);
+    if (!started) return std::nullopt;
+    started_ = std::make_unique<StartedProcess>(std::move(*started));
+    return started_->id;
   }
 
   void startWatcher(std::uint32_t processId) override;
@@ -114,30 +83,30 @@ class DesktopWindowOps final : public WindowOps {
 
  private:
   // The process started last, until a watcher takes it; closed with these operations otherwise.
-  std::unique_ptr<WatcherStart> started_;
+  std::unique_ptr<StartedProcess> started_;
 };
 
 class DesktopProcess final : public WatchedProcess {
  public:
-  explicit DesktopProcess(WatcherStart& start) : start_(start) {}
-  std::uint32_t id() override { return start_.processId; }
+  explicit DesktopProcess(StartedProcess& start) : start_(start) {}
+  std::uint32_t id() override { return start_.id; }
   bool hasEnded() override { return WaitForSingleObject(start_.process.get(), 0) == WAIT_OBJECT_0; }
   void waitBeforePass() override { Sleep(50); }
 
  private:
-  WatcherStart& start_;
+  StartedProcess& start_;
 };
 
 void __cdecl topmostWatcher(void* argument) {
-  const std::unique_ptr<WatcherStart> start(static_cast<WatcherStart*>(argument));
+  const std::unique_ptr<StartedProcess> start(static_cast<StartedProcess*>(argument));
   DesktopWindowOps ops;
   DesktopProcess process(*start);
   watchForFirstWindow(ops, process);
 }
 
 void DesktopWindowOps::startWatcher(std::uint32_t processId) {
-  if (!started_ || started_->processId != processId) return;
-  WatcherStart* start = started_.release();
+  if (!started_ || started_->id != processId) return;
+  StartedProcess* start = started_.release();
   if (_beginthread(topmostWatcher, 0, start) == static_cast<std::uintptr_t>(-1)) delete start;
 }
 

@@ -5,33 +5,17 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "settings/text.h"
-
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-}  // namespace
 
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit) {
   const std::string name = encodeUtf8(path);
   struct stat info {};
   if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   if (static_cast<unsigned long long>(info.st_size) > limit) return std::nullopt;
-  std::FILE* raw = std::fopen(name.c_str(), "rb");
-  if (!raw) return std::nullopt;
-  std::unique_ptr<std::FILE, FileCloser> file(raw);
-  std::string bytes;
-  char chunk[16384];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, raw)) > 0) {
-    bytes.append(chunk, got);
-    if (bytes.size() > limit) return std::nullopt;
-  }
-  if (std::ferror(raw)) return std::nullopt;
-  return bytes;
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (!file) return std::nullopt;
+  return readAndClose(file, limit);
 }
 
 // Written beside the file and renamed over it, so a failed write never leaves half a file.
@@ -40,11 +24,9 @@ bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   // A read-only file stays as it is, as it would on Windows (even for root).
   if (isReadOnlyFile(path)) return false;
   const std::string temp = name + ".clickmend-new";
-  std::FILE* raw = std::fopen(temp.c_str(), "wb");
-  if (!raw) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
-  const bool closed = std::fclose(raw) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), name.c_str()) != 0) {
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) return false;
+  if (!writeAndClose(file, bytes) || std::rename(temp.c_str(), name.c_str()) != 0) {
     std::remove(temp.c_str());
     return false;
   }

@@ -36,10 +36,6 @@ class Win32ProfileStore final : public ProfileStore {
   std::wstring path_;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 }  // namespace
 
 std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path) {
@@ -55,28 +51,19 @@ std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t l
   const unsigned long long size =
       (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   if (size > limit) return std::nullopt;
-  std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
+  std::FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) return std::nullopt;
-  std::string bytes;
-  char chunk[16384];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    bytes.append(chunk, got);
-    if (bytes.size() > limit) return std::nullopt;
-  }
-  if (std::ferror(file.get())) return std::nullopt;
-  return bytes;
+  return readAndClose(file, limit);
 }
 
 // Written beside the file and moved over it, so a failed write never leaves half a file.
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   if (isReadOnlyFile(path)) return false;
   const std::wstring temp = path + L".clickmend-new";
-  std::FILE* raw = _wfopen(temp.c_str(), L"wb");
-  if (!raw) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
-  const bool closed = std::fclose(raw) == 0;
-  if (!written || !closed || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  std::FILE* file = _wfopen(temp.c_str(), L"wb");
+  if (!file) return false;
+  if (!writeAndClose(file, bytes) ||
+      !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileW(temp.c_str());
     return false;
   }

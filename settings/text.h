@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,11 @@ std::string encodeUtf16le(const std::wstring& text);
 bool hasUtf16leBom(const std::string& bytes);
 bool hasUtf8Bom(const std::string& bytes);
 bool isAscii(const std::string& bytes);
+
+// The whole of an open file, closing it; nullopt on a read error or past `limit` bytes.
+std::optional<std::string> readAndClose(std::FILE* file, std::size_t limit);
+// Writes all of `bytes` and closes the file; false when either failed.
+bool writeAndClose(std::FILE* file, const std::string& bytes);
 
 // File access by wide path. Reads fail (nullopt) for a missing file or one above `limit` bytes.
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit);

@@ -7,25 +7,11 @@
 
 #include "app/app_win32.h"
 #include "app/debug_console.h"
+#include "app/process_win32.h"
 #include "tray/actions_win32.h"
 #include "tray/autostart.h"
 
 namespace {
-
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() {
-    if (handle_) CloseHandle(handle_);
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // One per use of the menu item; several may wait at once. The settings are applied also when
 // the editor could not be started, so the menu item always re-reads the file.
@@ -33,14 +19,8 @@ void __cdecl configEditor(void* argument) {
   const HWND window = static_cast<HWND>(argument);
   std::wstring commandLine = editorCommandLine(settingsFilePath());
   if (!commandLine.empty()) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION editor{};
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &editor)) {
-      const UniqueHandle process(editor.hProcess);
-      const UniqueHandle thread(editor.hThread);
-      WaitForSingleObject(process.get(), INFINITE);
+    if (auto editor = startCommandLine(std::move(commandLine))) {
+      WaitForSingleObject(editor->process.get(), INFINITE);
     }
   }
   applySettings(window);
