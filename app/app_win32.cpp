@@ -1,6 +1,6 @@
 #include "app/app_win32.h"
 
-#include "app/debug_console.h"
+#include "common/debug_console.h"
 #include "tray/tray_win32.h"
 
 namespace {

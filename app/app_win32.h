@@ -6,7 +6,7 @@
 #include "settings/settings.h"
 
 // Reloads the settings file (and writes the persisted keys back), opens or releases the debug
-// console and adds the tray icon when it is to be shown. Safe from a settings editor thread.
+// console and adds the tray icon when it is to be shown. Runs on the main thread.
 void applySettings(HWND window);
 
 // The record the hook, the menu and the settings editor share.

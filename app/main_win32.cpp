@@ -4,8 +4,8 @@
 #include <wtsapi32.h>
 
 #include "app/app_win32.h"
-#include "app/debug_console.h"
-#include "app/identity.h"
+#include "common/debug_console.h"
+#include "common/identity.h"
 #include "gesture/commands_win32.h"
 #include "input/hook_win32.h"
 #include "tray/tray_win32.h"
@@ -89,6 +89,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
         showTrayMenu(window, programSettings());
       }
+      return 0;
+    case kSettingsChangedMessage:
+      applySettings(window);
       return 0;
     case kRunGestureCommandMessage:
       runGestureCommand(takeGestureCommand(wParam));

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/identity.h"
+#include "common/identity.h"
 #include "e2e/harness.h"
 
 namespace {

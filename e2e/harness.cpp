@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/identity.h"
+#include "common/identity.h"
 #include "settings/text.h"
 
 namespace e2e {

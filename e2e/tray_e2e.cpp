@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/identity.h"
+#include "common/identity.h"
 #include "e2e/harness.h"
 
 #ifndef MN_GETHMENU

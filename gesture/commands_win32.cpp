@@ -6,9 +6,9 @@
 #include <memory>
 #include <utility>
 
-#include "app/debug_console.h"
-#include "app/identity.h"
-#include "app/process_win32.h"
+#include "common/debug_console.h"
+#include "common/identity.h"
+#include "common/process_win32.h"
 #include "gesture/commands.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "app/debug_console.h"
+#include "common/debug_console.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The About box.
 #include <windows.h>
 
-#include "app/identity.h"
+#include "common/identity.h"
 #include "tray/actions_win32.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The autostart entry in the registry: HKEY_LOCAL_MACHINE\...\Run, value "Clickmend".
 #include <windows.h>
 
-#include "app/identity.h"
+#include "common/identity.h"
 #include "settings/settings.h"
 #include "tray/actions_win32.h"
 #include "tray/autostart.h"

@@ -5,16 +5,16 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_win32.h"
-#include "app/debug_console.h"
-#include "app/process_win32.h"
+#include "common/debug_console.h"
+#include "common/process_win32.h"
 #include "tray/actions_win32.h"
 #include "tray/autostart.h"
+#include "tray/tray_win32.h"
 
 namespace {
 
-// One per use of the menu item; several may wait at once. The settings are applied also when
-// the editor could not be started, so the menu item always re-reads the file.
+// One per use of the menu item; several may wait at once. The main window re-reads the file also
+// when the editor could not be started, so the menu item always applies what the file says.
 void __cdecl configEditor(void* argument) {
   const HWND window = static_cast<HWND>(argument);
   std::wstring commandLine = editorCommandLine(settingsFilePath());
@@ -23,7 +23,7 @@ void __cdecl configEditor(void* argument) {
       WaitForSingleObject(editor->process.get(), INFINITE);
     }
   }
-  applySettings(window);
+  PostMessageW(window, kSettingsChangedMessage, 0, 0);
 }
 
 }  // namespace
@@ -32,6 +32,6 @@ void editSettings(HWND window) {
   debugPrint("%d\n", static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)));
   // Without a thread there is no editor either; the file is still read again.
   if (_beginthread(configEditor, 0, window) == static_cast<std::uintptr_t>(-1)) {
-    applySettings(window);
+    PostMessageW(window, kSettingsChangedMessage, 0, 0);
   }
 }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "app/identity.h"
+#include "common/identity.h"
 #include "tray/actions_win32.h"
 #include "tray/menu.h"
 

@@ -4,12 +4,12 @@
 #include <climits>
 #include <string>
 
-#include "app/debug_line.h"
+#include "common/debug_line.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "app/debug_console.h"
+#include "common/debug_console.h"
 #endif
 
 namespace {

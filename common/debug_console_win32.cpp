@@ -3,8 +3,8 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/debug_console.h"
-#include "app/debug_line.h"
+#include "common/debug_console.h"
+#include "common/debug_line.h"
 
 namespace {
 

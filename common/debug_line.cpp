@@ -1,4 +1,4 @@
-#include "app/debug_line.h"
+#include "common/debug_line.h"
 
 namespace {
 
