@@ -130,6 +130,10 @@ class QuietPlatform final : public InputPlatform {
   }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
+  void deliverButton(std::uint32_t) override {}
+  void wakeAfter(std::uint32_t) override {}
+  void maskGestureKey() override {}
+  bool systemRoutesWheelToCursor() override { return false; }
 };
 
 // Every feature on, both buttons chosen, the gesture and volume keys on Alt.

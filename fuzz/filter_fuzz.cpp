@@ -126,6 +126,10 @@ class StreamPlatform final : public InputPlatform {
     checkCommand(text);
     ++commandsQueued;
   }
+  void deliverButton(std::uint32_t) override {}
+  void wakeAfter(std::uint32_t) override {}
+  void maskGestureKey() override {}
+  bool systemRoutesWheelToCursor() override { return false; }
 
  private:
   void checkCommand(const wchar_t* text) const {

@@ -59,6 +59,11 @@ class DesktopInputPlatform final : public InputPlatform {
     PostMessageW(commandWindow, kRunGestureCommandMessage, (nextSlot << 4) | slot, 0);
   }
 
+  void deliverButton(std::uint32_t) override {}
+  void wakeAfter(std::uint32_t) override {}
+  void maskGestureKey() override {}
+  bool systemRoutesWheelToCursor() override { return false; }
+
   const wchar_t* take(WPARAM ticket) {
     const unsigned slot = ticket & 0xF;
     if (slot >= kSlots || generation[slot] != (ticket >> 4)) return L"";

@@ -108,3 +108,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
   }
   return Verdict::Pass;
 }
+
+void InputFilter::onTimer(std::uint32_t) {}
+
+void InputFilter::releaseHeld() {}

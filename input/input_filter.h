@@ -83,6 +83,17 @@ class InputPlatform {
   virtual void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) = 0;
   // Runs the command bound to a finished gesture once the hook has returned.
   virtual void queueGestureCommand(const wchar_t* text) = 0;
+  // Sends a button message (leftDown, leftUp, rightDown, rightUp) as input of the program's
+  // own, which the hook lets pass unexamined: a held release let go, or the press behind it.
+  virtual void deliverButton(std::uint32_t message) = 0;
+  // Asks for InputFilter::onTimer to be called about `delayMs` from now; a later request
+  // replaces an earlier one.
+  virtual void wakeAfter(std::uint32_t delayMs) = 0;
+  // Sends a neutral key, so that a gesture key held through swallowed button events is not
+  // taken for a lone tap when it is let go (Alt would open the menu bar, Win the Start menu).
+  virtual void maskGestureKey() = 0;
+  // True when the system itself sends the wheel to the window under the cursor.
+  virtual bool systemRoutesWheelToCursor() = 0;
 };
 
 class InputFilter {
@@ -93,6 +104,10 @@ class InputFilter {
 
   // One event at tick `now`. Allocates nothing and takes no lock.
   Verdict decide(const MouseEvent& event, std::uint32_t now);
+  // A wake-up asked for with wakeAfter is due: lets go of the held releases whose time has come.
+  void onTimer(std::uint32_t now);
+  // Lets go of every held release at once (the filter switched off, the program ending).
+  void releaseHeld();
 
  private:
   bool gestureKeyHeld();

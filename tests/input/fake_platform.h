@@ -45,6 +45,14 @@ struct FakeInputPlatform : InputPlatform {
     volume.push_back(command);
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
+  std::vector<std::uint32_t> delivered;
+  void deliverButton(std::uint32_t message) override { delivered.push_back(message); }
+  std::vector<std::uint32_t> wakeRequests;
+  void wakeAfter(std::uint32_t delayMs) override { wakeRequests.push_back(delayMs); }
+  int masks = 0;
+  void maskGestureKey() override { ++masks; }
+  bool routesWheel = false;
+  bool systemRoutesWheelToCursor() override { return routesWheel; }
 };
 
 inline Settings defaultSettings() {
