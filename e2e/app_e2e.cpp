@@ -21,6 +21,24 @@ TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
   EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
 }
 
+// A release that comes as soon after its press as a bounce would is held back, then delivered:
+// the button is never left down for applications or for the system.
+TEST(Program, QuickClickWithoutBounceArrivesWholeAndLeavesTheButtonUp) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(kReleaseInterval / 4);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(pumpUntil([&] { return target.count(WM_LBUTTONUP) > 0; }, 3000)) << target.describe();
+  pump(200);
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+  EXPECT_GE(GetAsyncKeyState(VK_LBUTTON), 0) << "the system sees the button up";
+}
+
 TEST(Program, LeftButtonNotChosenPassesEveryPress) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=0\r\n"));
   ASSERT_TRUE(program.started());
