@@ -458,15 +458,15 @@ TEST(TrayMenu, UnknownCommandRewritesTheFileAndChangesNothingElse) {
   // Spaces the program never writes: once they are gone, the file was written again.
   program.writeSettingsFile(settingsText(L"[设备选择]\r\n左键 = 1\r\n"));
   PostMessageW(program.window(), WM_COMMAND, 0x1234, 0);
+  // Each key is a write of its own: a file read between two of them is not the whole save.
   EXPECT_TRUE(settingsCome(program, L"左键=1"));
-  const std::wstring text = program.settingsFileText();
-  EXPECT_EQ(text.find(L"左键 = 1"), std::wstring::npos) << narrow(text);
-  EXPECT_NE(text.find(L"单击间隔=" + std::to_wstring(kClickInterval)), std::wstring::npos)
-      << narrow(text);
+  EXPECT_TRUE(settingsCome(program, L"单击间隔=" + std::to_wstring(kClickInterval)));
   for (const wchar_t* line : {L"单击=1", L"释放=1", L"滚动=1", L"右键=0", L"滚轮穿透=1",
                               L"音量控制=1", L"鼠标手势=1", L"显示图标=1"}) {
-    EXPECT_NE(text.find(line), std::wstring::npos) << narrow(line) << " in\n" << narrow(text);
+    EXPECT_TRUE(settingsCome(program, line));
   }
+  const std::wstring text = program.settingsFileText();
+  EXPECT_EQ(text.find(L"左键 = 1"), std::wstring::npos) << narrow(text);
   EXPECT_EQ(trayIcons().size(), 1u);
   EXPECT_EQ(findClickmendWindow(), program.window());
 }
