@@ -337,8 +337,8 @@ wine_part() {
     echo "| Imported DLLs | $(echo $imports | sed 's/ /, /g') | system DLLs only |" \
       "$(if [ -z "$foreign" ]; then echo yes; else echo "**no**:$foreign"; fi) |"
     echo "| Threads: idle / after $gestures gestures (most while they ran) |" \
-      "$idle_threads / $after_threads ($peak) | one thread again |" \
-      "$(yes_no "$([ "$after_threads" = 1 ] && echo 1)") |"
+      "$idle_threads / $after_threads ($peak) | the main and hook threads again |" \
+      "$(yes_no "$([ "$after_threads" = 2 ] && echo 1)") |"
     echo "| Handles: idle / after one gesture / after $gestures |" \
       "$idle_handles / $(footprint first 4) / $after_handles | the start-up count again |" \
       "$(yes_no "$([ "$after_handles" -le "$idle_handles" ] && echo 1)") |"
