@@ -33,7 +33,11 @@ crlf() { sed 's/$/\r/'; }
   printf '\xEF\xBB\xBF'
   title="Clickmend $version for Windows"
   printf '%s\n%s\n\n' "$title" "${title//?/=}"
-  printf 'Built from commit %s.\n\n' "$commit"
+  # Another compiler builds other bytes: whoever checks the exe needs the same packages.
+  printf 'Built from commit %s with these Debian 12 packages:\n' "$commit"
+  dpkg-query -W -f='    ${Package} ${Version}\n' g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+    mingw-w64-i686-dev cmake
+  echo
   awk '
     $0 == "<!-- windows end -->" { inside = 0 }
     inside && /^#+ / { sub(/^#+ /, ""); print; gsub(/./, "-"); print; next }
