@@ -31,6 +31,9 @@ start_virtual_display
 start_wine
 ctest --preset win32
 
+step "ThreadSanitizer: settings saved and loaded from three threads"
+scripts/tsan.sh
+
 step "reproducible: clickmend.exe built again, later, from a copy of the sources elsewhere"
 # A user checks a download against a build of their own; the bytes must not depend on the
 # folder or the time. The copy holds what git would commit (tracked and new files, as they are).
@@ -40,13 +43,10 @@ git ls-files -z --cached --others --exclude-standard |
   while IFS= read -r -d '' file; do if [ -e "$file" ]; then printf '%s\0' "$file"; fi; done |
   xargs -0 cp --parents -t "$copy"
 (cd "$copy" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target clickmend >/dev/null)
-first=$(sha256sum <"$build_win32/clickmend.exe")
+first=$(sha256sum <"$repo/build/win32/clickmend.exe")
 second=$(sha256sum <"$copy/build/win32/clickmend.exe")
 printf 'build/win32 %s\nbuild/repro %s\n' "${first%% *}" "${second%% *}"
 [ "$first" = "$second" ] || { echo "clickmend.exe differs between the two builds" >&2; exit 1; }
-
-step "ThreadSanitizer: settings saved and loaded from three threads"
-scripts/tsan.sh
 
 step "fuzzing, ${FUZZ_SECONDS:-30} s per target"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
