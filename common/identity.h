@@ -2,4 +2,6 @@
 // every message box. Another instance is found by this name.
 #pragma once
 
-constexpr wchar_t kAppName[] = L"Clickmend v1.4";
+#include "common/version.h"
+
+constexpr wchar_t kAppName[] = L"Clickmend v" CLICKMEND_VERSION;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing Clickmend needs on Debian 12, skipping what is present.
-# Usage: scripts/install-deps.sh [host|cross|all]   (default: all)
+# Usage: scripts/install-deps.sh [host|cross|package|all]   (default: all; package: cross and zip)
 set -euo pipefail
 what=${1:-all}
 
@@ -15,6 +15,9 @@ if [ "$what" != host ]; then
     need+=(_update_)
   fi
   want g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
+fi
+if [ "$what" = all ] || [ "$what" = package ]; then
+  want zip
 fi
 if [ "$what" = all ] || [ "$what" = fuzz ]; then
   want clang libclang-rt-14-dev

@@ -41,6 +41,20 @@ ctest --preset "$windows"
 step "ThreadSanitizer: settings saved and loaded from three threads"
 scripts/tsan.sh
 
+step "reproducible: clickmend.exe built again, later, from a copy of the sources elsewhere"
+# A user checks a download against a build of their own; the bytes must not depend on the
+# folder or the time. The copy holds what git would commit (tracked and new files, as they are).
+copy=$repo/build/repro
+rm -rf "$copy" && mkdir -p "$copy"
+git ls-files -z --cached --others --exclude-standard |
+  while IFS= read -r -d '' file; do if [ -e "$file" ]; then printf '%s\0' "$file"; fi; done |
+  xargs -0 cp --parents -t "$copy"
+(cd "$copy" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target clickmend >/dev/null)
+first=$(sha256sum <"$repo/build/win32/clickmend.exe")
+second=$(sha256sum <"$copy/build/win32/clickmend.exe")
+printf 'build/win32 %s\nbuild/repro %s\n' "${first%% *}" "${second%% *}"
+[ "$first" = "$second" ] || { echo "clickmend.exe differs between the two builds" >&2; exit 1; }
+
 step "fuzzing, ${FUZZ_SECONDS:-30} s per target"
 scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 

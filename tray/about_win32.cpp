@@ -2,12 +2,13 @@
 #include <windows.h>
 
 #include "common/identity.h"
+#include "common/version.h"
 #include "tray/actions_win32.h"
 
 namespace {
 
 constexpr wchar_t kAboutText[] =
-    L"Clickmend v1.4\n"
+    L"Clickmend v" CLICKMEND_VERSION L"\n"
     L"\n"
     L"我常驻在通知区域，替用旧了的鼠标遮掩毛病：按键抖动多出来的单击和过早的释放、"
     L"滚轮抖动造成的反向滚动，都由我悄悄屏蔽。\n"
