@@ -20,6 +20,13 @@ if [ "$what" = all ] || [ "$what" = fuzz ]; then
   want clang libclang-rt-14-dev
 fi
 
+# Where the machine runs no 32-bit programs, Wine runs the 64-bit build of the same programs
+# (scripts/wine-run.sh): that needs Wine's 64-bit loader and the 64-bit cross compiler.
+cross64() {
+  [ "$what" != host ] && [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+if cross64; then want wine64 g++-mingw-w64-x86-64-posix; fi
+
 [ ${#need[@]} -eq 0 ] && exit 0
 pkgs=()
 for p in "${need[@]}"; do [ "$p" = _update_ ] || pkgs+=("$p"); done
@@ -28,3 +35,7 @@ SUDO=""
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null
+# wine32 is there only now on a new machine: see whether it runs.
+if cross64 && ! { have wine64 && have g++-mingw-w64-x86-64-posix; }; then
+  $SUDO apt-get install -y -qq --no-install-recommends wine64 g++-mingw-w64-x86-64-posix >/dev/null
+fi

@@ -6,13 +6,15 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
-build_win32=$repo/build/win32
-. scripts/virtual-display.sh
 
 step() { printf '\n=== %s ===\n' "$*"; }
 
 step "installing what is missing"
 scripts/install-deps.sh all
+# win32, or win64 where this machine's Wine runs only 64-bit programs (see scripts/wine-run.sh).
+windows=$(scripts/wine-run.sh --preset)
+build_win32=$repo/build/$windows
+. scripts/virtual-display.sh
 
 step "format"
 files=$(git ls-files '*.cpp' '*.h')
@@ -26,10 +28,15 @@ ctest --preset host
 step "windows: clickmend.exe, unit tests and end-to-end tests under Wine"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+if [ "$windows" != win32 ]; then
+  echo "This machine runs no 32-bit programs: the tests run the $windows build under Wine."
+  cmake --preset "$windows" >/dev/null
+  cmake --build --preset "$windows"
+fi
 trap stop_wine_and_display EXIT
 start_virtual_display
 start_wine
-ctest --preset win32
+ctest --preset "$windows"
 
 step "ThreadSanitizer: settings saved and loaded from three threads"
 scripts/tsan.sh
