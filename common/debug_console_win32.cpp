@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "common/debug_console.h"
@@ -49,7 +50,7 @@ class ConsoleWriter {
   bool isOpen() const { return open_.load(std::memory_order_acquire); }
   void wake() { SetEvent(wake_); }
 
-  // Called by the main thread and a settings editor thread.
+  // Opening and closing may come from more than one thread; printing never waits for them.
   void setOpen(bool open) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (open == isOpen()) return;
@@ -69,16 +70,19 @@ class ConsoleWriter {
       while (ring_.take(line)) {
       }
       stopping_.store(false, std::memory_order_relaxed);
-      thread_ = std::thread([this] { run(); });
+      try {
+        thread_ = std::thread([this] { run(); });
+      } catch (const std::system_error&) {
+        release();  // no writer: no console rather than one that stays empty
+        return;
+      }
       open_.store(true, std::memory_order_release);
     } else {
       open_.store(false, std::memory_order_release);
       stopping_.store(true, std::memory_order_release);
       wake();
       thread_.join();
-      CloseHandle(output_);
-      SetConsoleCtrlHandler(ignoreBreaks, FALSE);
-      FreeConsole();
+      release();
     }
   }
 
@@ -86,14 +90,21 @@ class ConsoleWriter {
   void run() {
     DebugRing::Line line;
     for (;;) {
+      // Read before the ring is emptied, so the lines put in before closing are all printed.
+      const bool last = stopping_.load(std::memory_order_acquire);
       while (ring_.take(line)) {
         DWORD written = 0;
         WriteConsoleW(output_, line.text, static_cast<DWORD>(line.length), &written, nullptr);
       }
-      // Checked after the ring ran dry, so the lines put in before closing are all printed.
-      if (stopping_.load(std::memory_order_acquire)) return;
+      if (last) return;
       WaitForSingleObject(wake_, INFINITE);
     }
+  }
+
+  void release() {
+    CloseHandle(output_);
+    SetConsoleCtrlHandler(ignoreBreaks, FALSE);
+    FreeConsole();
   }
 
   DebugRing& ring_;
