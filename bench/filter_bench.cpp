@@ -1,4 +1,5 @@
-// What one mouse event costs the hook: InputFilter::decide on each of its paths, and addPoint.
+// What one mouse event costs the hook: InputFilter::decide on each of its paths, addPoint, the
+// watchdog and a debug line put into the console's ring.
 //
 // The hook runs for every event of the desktop, up to 8,000 a second on a gaming mouse, so a
 // decision must be a few tens of nanoseconds and must never reach the heap (an allocation can
@@ -14,6 +15,7 @@
 #include <new>
 #include <string>
 
+#include "common/debug_ring.h"
 #include "gesture/tracker.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
@@ -367,6 +369,23 @@ void BM_WatchdogPerEvent(benchmark::State& state) {
   finish(state, before, reinstalls);
 }
 BENCHMARK(BM_WatchdogPerEvent)->Name("watchdog/event");
+
+// A debug line on its way to the console: what the hook pays to put it into the ring, with the
+// console writer's take beside it so that the ring never fills.
+void BM_DebugLinePutAndTake(benchmark::State& state) {
+  static DebugRing ring;
+  DebugRing::Line line;
+  std::uint64_t lost = 0;
+  std::int32_t gap = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    lost += !ring.put("ClickTime:\t%d\n", gap++);
+    lost += !ring.take(line);
+    benchmark::DoNotOptimize(line.length);
+  }
+  finish(state, before, lost);
+}
+BENCHMARK(BM_DebugLinePutAndTake)->Name("debugLine/put_and_take");
 
 int main(int argc, char** argv) {
   // The counter must see this program's allocations, or a zero would prove nothing.

@@ -2,54 +2,142 @@
 
 #include <atomic>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "common/debug_console.h"
-#include "common/debug_line.h"
+#include "common/debug_ring.h"
 
 namespace {
 
-// Written by the main thread and a settings editor thread, read by the hook.
-std::atomic<HANDLE> consoleOutput{nullptr};
-std::mutex consoleMutex;
-
-void write(const wchar_t* line, std::size_t length) {
-  const HANDLE out = consoleOutput.load(std::memory_order_acquire);
-  if (!out) return;
-  DWORD written = 0;
-  WriteConsoleW(out, line, static_cast<DWORD>(length), &written, nullptr);
+// The console belongs to the program from the moment it is allocated: its default handler
+// would end the program on Ctrl+C or Ctrl+Break and leave the tray icon behind.
+BOOL WINAPI ignoreBreaks(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
 }
+
+// A selection in the console (QuickEdit, on by default since Windows 10) holds every write
+// until it ends. Closing the window ends the process whatever a handler answers, so the
+// window loses its close command instead.
+void keepConsoleFromStoppingUs() {
+  const HANDLE input =
+      CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (input != INVALID_HANDLE_VALUE) {
+    DWORD mode = 0;
+    GetConsoleMode(input, &mode);
+    SetConsoleMode(input, (mode | ENABLE_EXTENDED_FLAGS) & ~ENABLE_QUICK_EDIT_MODE);
+    CloseHandle(input);
+  }
+  SetConsoleCtrlHandler(ignoreBreaks, TRUE);
+  if (const HWND window = GetConsoleWindow()) {
+    if (const HMENU menu = GetSystemMenu(window, FALSE)) DeleteMenu(menu, SC_CLOSE, MF_BYCOMMAND);
+  }
+}
+
+// Prints the ring's lines on a thread of its own, so that a slow or held console holds up
+// nobody who prints.
+class ConsoleWriter {
+ public:
+  explicit ConsoleWriter(DebugRing& ring) : ring_(ring) {}
+  ConsoleWriter(const ConsoleWriter&) = delete;
+  ConsoleWriter& operator=(const ConsoleWriter&) = delete;
+  ~ConsoleWriter() {
+    setOpen(false);  // at exit: the last lines are printed and the thread joined
+    if (wake_) CloseHandle(wake_);
+  }
+
+  bool isOpen() const { return open_.load(std::memory_order_acquire); }
+  void wake() { SetEvent(wake_); }
+
+  // Opening and closing may come from more than one thread; printing never waits for them.
+  void setOpen(bool open) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (open == isOpen()) return;
+    if (open) {
+      if (!wake_) wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+      if (!wake_) return;
+      AllocConsole();
+      output_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (output_ == INVALID_HANDLE_VALUE) {
+        FreeConsole();
+        return;
+      }
+      keepConsoleFromStoppingUs();
+      // Lines put in while the last console closed belong to no console.
+      DebugRing::Line line;
+      while (ring_.take(line)) {
+      }
+      stopping_.store(false, std::memory_order_relaxed);
+      try {
+        thread_ = std::thread([this] { run(); });
+      } catch (const std::system_error&) {
+        release();  // no writer: no console rather than one that stays empty
+        return;
+      }
+      open_.store(true, std::memory_order_release);
+    } else {
+      open_.store(false, std::memory_order_release);
+      stopping_.store(true, std::memory_order_release);
+      wake();
+      thread_.join();
+      release();
+    }
+  }
+
+ private:
+  void run() {
+    DebugRing::Line line;
+    for (;;) {
+      // Read before the ring is emptied, so the lines put in before closing are all printed.
+      const bool last = stopping_.load(std::memory_order_acquire);
+      while (ring_.take(line)) {
+        DWORD written = 0;
+        WriteConsoleW(output_, line.text, static_cast<DWORD>(line.length), &written, nullptr);
+      }
+      if (last) return;
+      WaitForSingleObject(wake_, INFINITE);
+    }
+  }
+
+  void release() {
+    CloseHandle(output_);
+    SetConsoleCtrlHandler(ignoreBreaks, FALSE);
+    FreeConsole();
+  }
+
+  DebugRing& ring_;
+  std::mutex mutex_;
+  std::atomic<bool> open_{false};
+  std::atomic<bool> stopping_{false};
+  HANDLE wake_ = nullptr;
+  HANDLE output_ = INVALID_HANDLE_VALUE;
+  std::thread thread_;
+};
+
+// The ring outlives the writer that empties it.
+DebugRing ring;
+ConsoleWriter writer(ring);
 
 }  // namespace
 
 void setDebugConsoleOpen(bool open) {
-  std::lock_guard<std::mutex> lock(consoleMutex);
-  const HANDLE current = consoleOutput.load();
-  if (open == (current != nullptr)) return;
-  if (open) {
-    AllocConsole();
-    const HANDLE out =
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
-    if (out != INVALID_HANDLE_VALUE) consoleOutput.store(out, std::memory_order_release);
-  } else {
-    consoleOutput.store(nullptr, std::memory_order_release);
-    CloseHandle(current);
-    FreeConsole();
-  }
+  writer.setOpen(open);
 }
 
 bool isDebugConsoleOpen() {
-  return consoleOutput.load(std::memory_order_acquire) != nullptr;
+  return writer.isOpen();
 }
 
 void debugPrint(const char* format, std::int32_t value) {
-  if (!isDebugConsoleOpen()) return;
-  wchar_t line[128];
-  write(line, formatDebugLine(line, 128, format, value));
+  if (!writer.isOpen()) return;
+  ring.put(format, value);
+  writer.wake();
 }
 
 void debugPrintText(const char* format, const wchar_t* text) {
-  if (!isDebugConsoleOpen()) return;
-  wchar_t line[600];
-  write(line, formatDebugLine(line, 600, format, text));
+  if (!writer.isOpen()) return;
+  ring.put(format, text);
+  writer.wake();
 }
