@@ -163,6 +163,7 @@ int runClickmend(HINSTANCE instance) {
     DispatchMessageW(&message);
   }
   stopMouseHook();
+  setDebugConsoleOpen(false);  // the console's last lines printed, its writer thread joined
   return static_cast<int>(message.wParam);
 }
 
