@@ -27,12 +27,20 @@ void noteHookInstalls(HWND window) {
 }
 
 // The system drops a low-level hook silently (too slow a few times, sleep, a session change):
-// put a fresh one in its place. Never called from inside the hook procedure.
-void reinstallHook(HWND window, std::uint32_t silence) {
-  reinstallMouseHook();
+// the hook thread puts a fresh one in its place.
+void reinstallHook(std::uint32_t silence) {
+  requestHookReinstall();
   hookWatchdog.onReinstalled(GetTickCount());
-  noteHookInstalls(window);
   debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
+}
+
+// The hook thread counts its calls; the watchdog lives here, beside the raw input it compares
+// them with.
+void noteHookCalls(std::uint32_t now) {
+  static std::uint32_t seen = 0;
+  const std::uint32_t calls = mouseHookCalls();
+  if (calls != seen) hookWatchdog.onHookCall(now);
+  seen = calls;
 }
 
 // Raw mouse input reaches the window whatever happens to the hook chain; it is the witness
@@ -57,18 +65,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       const std::uint32_t now = GetTickCount();
       static bool rawInputNoted = false;
       if (!rawInputNoted) rawInputNoted = SetPropW(window, kRawInputProperty, HANDLE(1));
-      if (hookWatchdog.onRawInput(now)) reinstallHook(window, hookWatchdog.silence(now));
+      noteHookCalls(now);
+      if (hookWatchdog.onRawInput(now)) reinstallHook(hookWatchdog.silence(now));
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        reinstallHook(window, 0);
+        reinstallHook(0);
       }
       return TRUE;
     case WM_WTSSESSION_CHANGE:
       if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
           wParam == WTS_REMOTE_CONNECT) {
-        reinstallHook(window, 0);
+        reinstallHook(0);
       }
       return 0;
     case WM_DESTROY:
@@ -84,6 +93,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND:
       onMenuCommand(window, wParam, programSettings());
+      requestHeldReleases();  // a repair may have been switched off
       return 0;
     case WM_USER:
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
@@ -92,9 +102,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case kSettingsChangedMessage:
       applySettings(window);
+      requestHeldReleases();
       return 0;
+    case kHookReinstalledMessage:
+      noteHookInstalls(window);
+      return 0;
+    case WM_SETTINGCHANGE:
+      readWheelRouting();
+      break;
     case kRunGestureCommandMessage:
-      runGestureCommand(takeGestureCommand(wParam));
+      runGestureCommand(takeGestureCommand(wParam).c_str());
       return 0;
     default:
       break;
@@ -132,8 +149,9 @@ int runClickmend(HINSTANCE instance) {
                                       nullptr, nullptr, instance, nullptr);
   if (!window) return 0;
 
+  readWheelRouting();
   InputFilter filter(settings, filterState, gestureTracker, desktopInputPlatform());
-  if (!installMouseHook(instance, filter, hookWatchdog, window)) {
+  if (!startMouseHook(instance, filter, window)) {
     MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
     return 0;
   }
@@ -144,7 +162,7 @@ int runClickmend(HINSTANCE instance) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  removeMouseHook();
+  stopMouseHook();
   return static_cast<int>(message.wParam);
 }
 

@@ -21,6 +21,62 @@ TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
   EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
 }
 
+// A release that comes as soon after its press as a bounce would is held back, then delivered:
+// the button is never left down for applications or for the system.
+TEST(Program, QuickClickWithoutBounceArrivesWholeAndLeavesTheButtonUp) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(kReleaseInterval / 4);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(pumpUntil([&] { return target.count(WM_LBUTTONUP) > 0; }, 3000)) << target.describe();
+  pump(200);
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+  EXPECT_GE(GetAsyncKeyState(VK_LBUTTON), 0) << "the system sees the button up";
+}
+
+// A worn switch that opens for a moment in the middle of a drag: three bounces 5 ms apart, each
+// an up and a down. The first may pass (it arms the guard); the rest must not break the drag.
+TEST(Program, HoldGuardKeepsADragThroughBouncesAndLetsADoubleClickThrough) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(kClickInterval + 100);
+  for (int i = 0; i < 3; ++i) {
+    INPUT bounce[2] = {};
+    bounce[0].type = bounce[1].type = INPUT_MOUSE;
+    bounce[0].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    bounce[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(2, bounce, sizeof(INPUT));
+    Sleep(5);
+  }
+  pump(500);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(kClickInterval + 200);
+  const int presses = target.count(WM_LBUTTONDOWN);
+  EXPECT_LE(presses, 2) << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), presses) << target.describe();
+  EXPECT_GE(GetAsyncKeyState(VK_LBUTTON), 0) << "the system sees the button up";
+
+  target.clear();
+  for (int i = 0; i < 2; ++i) {
+    mouseButton(MOUSEEVENTF_LEFTDOWN);
+    pump(kReleaseInterval + 50);
+    mouseButton(MOUSEEVENTF_LEFTUP);
+    pump(kClickInterval - kReleaseInterval);
+  }
+  pump(300);
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2) << "the double click; " << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << "the double click; " << target.describe();
+}
+
 TEST(Program, LeftButtonNotChosenPassesEveryPress) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=0\r\n"));
   ASSERT_TRUE(program.started());

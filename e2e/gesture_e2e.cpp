@@ -88,6 +88,46 @@ TEST(Gesture, AltLetGoBeforeTheButtonReleasesTheOrdinaryWay) {
   EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << "no command runs; " << target.describe();
 }
 
+// The press reached the window without Alt, so its release must too, Alt or not.
+TEST(Gesture, AltPressedInTheMiddleOfARightDragLeavesNoButtonHeld) {
+  Clickmend program(gestureBindings(L"D=3\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  moveTo(target.center());
+  pump(kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  pump(20);
+  const POINT at = drag(target.center(), {{0, 1}});
+  key(VK_MENU, true);
+  pump(50);
+  drag(at, {{0, 1}});
+  mouseButton(MOUSEEVENTF_RIGHTUP);
+  pump(50);
+  key(VK_MENU, false);
+  pump(300);
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONUP), 1) << target.describe();
+  EXPECT_GE(GetAsyncKeyState(VK_RBUTTON), 0) << "the system sees the button up";
+  EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << target.describe();
+}
+
+// Alt alone opens the menu bar; Alt around a gesture is not Alt alone.
+TEST(Gesture, PlainAltTapOpensTheMenuBarAndAnAltGestureDoesNot) {
+  Clickmend program(gestureBindings(L"DR=5\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  key(VK_MENU, true);
+  pump(50);
+  key(VK_MENU, false);
+  pump(300);
+  EXPECT_EQ(sysCommands(target, SC_KEYMENU), 1) << "a plain tap; " << target.describe();
+  target.clear();
+  drawGesture(target.center(), {{0, 1}, {1, 0}});
+  pump(300);
+  EXPECT_EQ(sysCommands(target, SC_KEYMENU), 0) << "after a gesture; " << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN) + target.count(WM_RBUTTONUP), 0) << target.describe();
+}
+
 HWND visibleNotepad() {
   HWND found = nullptr;
   for (HWND w = FindWindowExW(nullptr, nullptr, L"Notepad", nullptr); w && !found;

@@ -101,4 +101,19 @@ TEST_F(Wheel, ReversedNotchInsideTheIntervalReachesNoOne) {
   }
 }
 
+TEST_F(Wheel, FineStepsInOneDirectionAllArriveAndAReversalIsSwallowed) {
+  start(L"");
+  const int steps[] = {40, 40, 40, 80, 40, -40};
+  for (int delta : steps) {
+    wheel(delta);
+    pump(60);  // far inside the scroll interval
+  }
+  pump(300);
+  ASSERT_EQ(wheels(), 5) << seen();
+  const auto arrived = under->only(WM_MOUSEWHEEL);
+  for (std::size_t i = 0; i < arrived.size(); ++i) {
+    EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(arrived[i].wParam), steps[i]) << seen();
+  }
+}
+
 }  // namespace

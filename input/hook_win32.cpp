@@ -1,14 +1,58 @@
 #include "input/hook_win32.h"
 
+#include <atomic>
 #include <cwchar>
 
 #include "common/debug_console.h"
 
 namespace {
 
+constexpr UINT kReinstallMessage = WM_APP + 10;
+constexpr UINT kReleaseHeldMessage = WM_APP + 11;
+
+// A key no keyboard layout assigns: sent while a gesture key is held, it makes the key's release
+// something other than a lone tap and does nothing else.
+constexpr WORD kNeutralKey = 0xE8;
+
+// Windows 10's "scroll inactive windows when I hover over them" (newer than the headers' target).
+constexpr UINT kGetMouseWheelRouting = 0x201C;
+constexpr UINT kWheelRoutedToMousePosition = 2;
+
+std::atomic<bool> wheelRoutedToCursor{false};
+
+// Windows 8.1 and later give the point as a window of any DPI awareness sees it; Vista's call
+// answers for the caller's awareness, which is what older systems have.
+using PhysicalToLogicalFunction = BOOL(WINAPI*)(HWND, LPPOINT);
+PhysicalToLogicalFunction physicalToLogical() {
+  static const auto function = [] {
+    const auto perMonitor = reinterpret_cast<PhysicalToLogicalFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "PhysicalToLogicalPointForPerMonitorDPI")));
+    return perMonitor ? perMonitor : &PhysicalToLogicalPoint;
+  }();
+  return function;
+}
+
+// The hook's point is in physical pixels; the program is not DPI-aware, so the window is found
+// from the physical point and given the point as the system would give it.
+HWND windowAt(std::int32_t x, std::int32_t y, POINT* logical) {
+  *logical = POINT{x, y};
+  const HWND target = WindowFromPhysicalPoint(*logical);
+  if (target) physicalToLogical()(target, logical);
+  return target;
+}
+
+void sendOwnInput(INPUT* inputs, UINT count) {
+  for (UINT i = 0; i < count; ++i) {
+    if (inputs[i].type == INPUT_MOUSE) inputs[i].mi.dwExtraInfo = kOwnInputMarker;
+    if (inputs[i].type == INPUT_KEYBOARD) inputs[i].ki.dwExtraInfo = kOwnInputMarker;
+  }
+  SendInput(count, inputs, sizeof(INPUT));
+}
+
 class DesktopInputPlatform final : public InputPlatform {
  public:
   HWND commandWindow = nullptr;
+  UINT_PTR timer = 0;
 
   bool isKeyHeld(std::uint32_t virtualKey) override {
     return GetKeyState(static_cast<int>(virtualKey)) < 0;
@@ -36,15 +80,16 @@ class DesktopInputPlatform final : public InputPlatform {
   void print(const char* format, std::int32_t value) override { debugPrint(format, value); }
   void printText(const char* format, const wchar_t* text) override { debugPrintText(format, text); }
 
-  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam,
-                 std::uint32_t lParam) override {
-    const HWND target = WindowFromPoint(POINT{x, y});
-    return target && PostMessageW(target, WM_MOUSEWHEEL, wParam, static_cast<LPARAM>(lParam));
+  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam, std::uint32_t) override {
+    POINT point;
+    const HWND target = windowAt(x, y, &point);
+    return target && PostMessageW(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(point.x, point.y));
   }
 
   // A hung or busy window must not hold the hook, and with it every mouse event of the desktop.
   void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) override {
-    const HWND target = WindowFromPoint(POINT{x, y});
+    POINT point;
+    const HWND target = windowAt(x, y, &point);
     if (!target) return;
     DWORD_PTR result = 0;
     SendMessageTimeoutW(target, WM_APPCOMMAND, reinterpret_cast<WPARAM>(target),
@@ -52,23 +97,64 @@ class DesktopInputPlatform final : public InputPlatform {
   }
 
   void queueGestureCommand(const wchar_t* text) override {
-    const unsigned slot = nextSlot++ % kSlots;
+    const unsigned ticket = ++nextTicket;
+    const unsigned slot = ticket % kSlots;
     std::wcsncpy(slots[slot], text, kMaxGestureLetters);
     slots[slot][kMaxGestureLetters] = L'\0';
-    generation[slot] = nextSlot;
-    PostMessageW(commandWindow, kRunGestureCommandMessage, (nextSlot << 4) | slot, 0);
+    tickets[slot].store(ticket, std::memory_order_release);
+    PostMessageW(commandWindow, kRunGestureCommandMessage, ticket, 0);
   }
 
-  void deliverButton(std::uint32_t) override {}
-  void wakeAfter(std::uint32_t) override {}
-  void maskGestureKey() override {}
-  bool systemRoutesWheelToCursor() override { return false; }
+  void deliverButton(std::uint32_t message) override {
+    DWORD flag = 0;
+    switch (message) {
+      case mouse_message::leftDown:
+        flag = MOUSEEVENTF_LEFTDOWN;
+        break;
+      case mouse_message::leftUp:
+        flag = MOUSEEVENTF_LEFTUP;
+        break;
+      case mouse_message::rightDown:
+        flag = MOUSEEVENTF_RIGHTDOWN;
+        break;
+      case mouse_message::rightUp:
+        flag = MOUSEEVENTF_RIGHTUP;
+        break;
+      default:
+        return;
+    }
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flag;
+    sendOwnInput(&input, 1);
+  }
 
-  const wchar_t* take(WPARAM ticket) {
-    const unsigned slot = ticket & 0xF;
-    if (slot >= kSlots || generation[slot] != (ticket >> 4)) return L"";
-    generation[slot] = 0;
-    return slots[slot];
+  // A thread timer: its WM_TIMER arrives in the hook thread's loop.
+  void wakeAfter(std::uint32_t delayMs) override {
+    if (timer) KillTimer(nullptr, timer);
+    timer = SetTimer(nullptr, 0, delayMs, nullptr);
+  }
+
+  void maskGestureKey() override {
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = kNeutralKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    sendOwnInput(inputs, 2);
+  }
+
+  bool systemRoutesWheelToCursor() override {
+    return wheelRoutedToCursor.load(std::memory_order_relaxed);
+  }
+
+  // Taken once: the slot is emptied, so a stray or repeated message runs nothing.
+  std::wstring take(WPARAM ticket) {
+    const unsigned slot = ticket % kSlots;
+    unsigned expected = static_cast<unsigned>(ticket);
+    if (ticket == 0 || !tickets[slot].compare_exchange_strong(expected, 0)) return {};
+    std::wstring text = slots[slot];
+    slots[slot][0] = L'\0';
+    return text;
   }
 
  private:
@@ -76,29 +162,78 @@ class DesktopInputPlatform final : public InputPlatform {
   // the posted messages; each keeps its own slot.
   static constexpr unsigned kSlots = 8;
   wchar_t slots[kSlots][kMaxGestureLetters + 1] = {};
-  WPARAM generation[kSlots] = {};
-  WPARAM nextSlot = 0;
+  std::atomic<unsigned> tickets[kSlots] = {};
+  unsigned nextTicket = 0;
 };
 
 DesktopInputPlatform platform;
+
+// Owned by the hook thread, except where atomic.
 HHOOK hook = nullptr;
 HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
-HookWatchdog* hookWatchdog = nullptr;
-unsigned installs = 0;
+std::atomic<unsigned> installs{0};
+std::atomic<std::uint32_t> hookCalls{0};
+std::atomic<bool> hookInstalled{false};
+HANDLE hookThread = nullptr;
+DWORD hookThreadId = 0;
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
-  const std::uint32_t now = GetTickCount();
-  hookWatchdog->onHookCall(now);
+  hookCalls.fetch_add(1, std::memory_order_relaxed);
   MouseEvent event{code, static_cast<std::uint32_t>(wParam), 0, 0, 0};
   if (code == HC_ACTION) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    if (info->dwExtraInfo == kOwnInputMarker) return CallNextHookEx(hook, code, wParam, lParam);
     event.x = info->pt.x;
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
   }
-  if (hookFilter->decide(event, now) == Verdict::Swallow) return 1;
+  if (hookFilter->decide(event, GetTickCount()) == Verdict::Swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+bool install() {
+  const HHOOK fresh = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouseProc, hookInstance, 0);
+  if (!fresh) return false;
+  // The new hook is first in the chain before the old one goes, so no event slips past.
+  const HHOOK old = hook;
+  hook = fresh;
+  installs.fetch_add(1);
+  if (old) UnhookWindowsHookEx(old);
+  return true;
+}
+
+DWORD WINAPI hookThreadMain(void* started) {
+  MSG message;
+  // The thread's message queue exists before anyone is told the thread is ready.
+  PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  hookInstalled = install();
+  SetEvent(static_cast<HANDLE>(started));
+  if (!hookInstalled) return 0;
+
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    switch (message.message) {
+      case WM_TIMER:
+        KillTimer(nullptr, platform.timer);
+        platform.timer = 0;
+        hookFilter->onTimer(GetTickCount());
+        break;
+      case kReleaseHeldMessage:
+        hookFilter->releaseHeld();
+        break;
+      case kReinstallMessage:
+        if (install()) PostMessageW(platform.commandWindow, kHookReinstalledMessage, 0, 0);
+        break;
+      default:
+        break;
+    }
+  }
+  // Nothing may stay held once the program is gone: the releases go before the hook does, so
+  // they pass it unexamined.
+  hookFilter->releaseHeld();
+  UnhookWindowsHookEx(hook);
+  hook = nullptr;
+  return 0;
 }
 
 }  // namespace
@@ -107,38 +242,53 @@ InputPlatform& desktopInputPlatform() {
   return platform;
 }
 
-bool installMouseHook(HINSTANCE instance, InputFilter& filter, HookWatchdog& watchdog,
-                      HWND commandWindow) {
+bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow) {
   hookInstance = instance;
   hookFilter = &filter;
-  hookWatchdog = &watchdog;
   platform.commandWindow = commandWindow;
-  hook = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouseProc, instance, 0);
-  installs += hook != nullptr;
-  return hook != nullptr;
+  const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!started) return false;
+  hookThread = CreateThread(nullptr, 0, hookThreadMain, started, 0, &hookThreadId);
+  if (hookThread) WaitForSingleObject(started, INFINITE);
+  CloseHandle(started);
+  if (hookThread && !hookInstalled) {
+    WaitForSingleObject(hookThread, INFINITE);
+    CloseHandle(hookThread);
+    hookThread = nullptr;
+  }
+  return hookThread != nullptr;
 }
 
-bool reinstallMouseHook() {
-  if (!hookFilter) return false;  // never installed: nothing to put back
-  const HHOOK fresh = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouseProc, hookInstance, 0);
-  if (!fresh) return false;
-  // The new hook is first in the chain before the old one goes, so no event slips past.
-  const HHOOK old = hook;
-  hook = fresh;
-  ++installs;
-  if (old) UnhookWindowsHookEx(old);
-  return true;
+void requestHookReinstall() {
+  if (hookThread) PostThreadMessageW(hookThreadId, kReinstallMessage, 0, 0);
 }
 
-void removeMouseHook() {
-  if (hook) UnhookWindowsHookEx(hook);
-  hook = nullptr;
+void requestHeldReleases() {
+  if (hookThread) PostThreadMessageW(hookThreadId, kReleaseHeldMessage, 0, 0);
+}
+
+void stopMouseHook() {
+  if (!hookThread) return;
+  PostThreadMessageW(hookThreadId, WM_QUIT, 0, 0);
+  WaitForSingleObject(hookThread, INFINITE);
+  CloseHandle(hookThread);
+  hookThread = nullptr;
 }
 
 unsigned mouseHookInstalls() {
-  return installs;
+  return installs.load();
 }
 
-const wchar_t* takeGestureCommand(WPARAM slot) {
-  return platform.take(slot);
+std::uint32_t mouseHookCalls() {
+  return hookCalls.load(std::memory_order_relaxed);
+}
+
+void readWheelRouting() {
+  UINT routing = 0;
+  const bool known = SystemParametersInfoW(kGetMouseWheelRouting, 0, &routing, 0);
+  wheelRoutedToCursor.store(known && routing == kWheelRoutedToMousePosition);
+}
+
+std::wstring takeGestureCommand(WPARAM ticket) {
+  return platform.take(ticket);
 }

@@ -1,30 +1,54 @@
-// The system-wide low-level mouse hook and the desktop side of the input filter.
+// The system-wide low-level mouse hook, on a thread of its own, and the desktop side of the input
+// filter.
+//
+// The whole desktop's mouse input waits for the hook's answer, and the system drops a hook that
+// answers too slowly. So the hook thread does nothing but the hook: it installs it, decides,
+// lets held releases go when their time comes and installs it again when asked. Everything slow
+// (files, other programs, dialogs, the console) stays on the main thread, and the two threads
+// talk by posted messages.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 
-// Message posted to `commandWindow` when a gesture finishes: wParam is a slot for
-// takeGestureCommand. The command then runs on the main thread after the hook returned.
+// Posted to the command window when a gesture finishes: wParam is a ticket for
+// takeGestureCommand. The command then runs on the main thread.
 constexpr UINT kRunGestureCommandMessage = WM_APP + 1;
+// Posted to the command window each time the hook thread installed the hook again.
+constexpr UINT kHookReinstalledMessage = WM_APP + 3;
+
+// Input the program sends itself carries this in dwExtraInfo; the hook lets it pass unexamined.
+constexpr ULONG_PTR kOwnInputMarker = 0x436C6B4D;  // "ClkM"
 
 // The desktop's implementation of what the filter needs; build the InputFilter over it.
 InputPlatform& desktopInputPlatform();
 
-// Installs the hook over `filter`; gesture commands are posted to `commandWindow`, and every
-// call of the hook procedure is reported to `watchdog`.
-bool installMouseHook(HINSTANCE instance, InputFilter& filter, HookWatchdog& watchdog,
-                      HWND commandWindow);
-// Replaces the hook with a fresh one (the system may have dropped the old one silently). The
-// filter's state and a gesture in progress carry over. Never call it from the hook procedure.
-bool reinstallMouseHook();
+// Starts the hook thread over `filter` and waits until it installed the hook; false (and no thread
+// left running) when the hook could not be installed. Gesture commands and re-install reports are
+// posted to `commandWindow`.
+bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow);
+// Asks the hook thread to put a fresh hook in place of the current one (the system may have
+// dropped it silently). The filter's state and a gesture in progress carry over.
+void requestHookReinstall();
+// Asks the hook thread to let go of every held release now (the filter was switched or re-read).
+void requestHeldReleases();
+// Removes the hook, lets go of held releases and ends the hook thread.
+void stopMouseHook();
+
 // How many times a hook was installed since start.
 unsigned mouseHookInstalls();
-void removeMouseHook();
+// Counts every call of the hook procedure; the watchdog on the main thread compares it with the
+// raw input it receives.
+std::uint32_t mouseHookCalls();
 
-// The gesture text queued under `slot` (empty when the slot was reused or is unknown).
-const wchar_t* takeGestureCommand(WPARAM slot);
+// Reads whether the system itself sends the wheel to the window under the cursor. Called at
+// start and when the system's settings change, never per event.
+void readWheelRouting();
+
+// The gesture text queued under `ticket` (empty when the slot was reused, taken or is unknown).
+std::wstring takeGestureCommand(WPARAM ticket);

@@ -167,13 +167,17 @@ footprint() { awk -v when="$1" -v field="$2" '$1 == "footprint" && $2 == when { 
 wine_part() {
   local began=$SECONDS
   local samples=${LATENCY_SAMPLES:-2000} gestures=${GESTURES:-200} events=${SOAK_EVENTS:-100000}
+  # The 64-bit build where this machine's Wine runs only 64-bit programs (scripts/wine-run.sh).
+  local windows toolchain=mingw-i686
+  windows=$(scripts/wine-run.sh --preset)
+  [ "$windows" = win64 ] && toolchain=mingw-x86_64
   if [ -n "${CLICKMEND_WIN32_BUILD:-}" ]; then
     build_win32=$(mkdir -p "$CLICKMEND_WIN32_BUILD" && cd "$CLICKMEND_WIN32_BUILD" && pwd)
-    cmake -S . -B "$build_win32" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
+    cmake -S . -B "$build_win32" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/$toolchain.cmake" \
       -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
   else
-    build_win32=$PWD/build/win32
-    cmake --preset win32 >/dev/null
+    build_win32=$PWD/build/$windows
+    cmake --preset "$windows" >/dev/null
   fi
   cmake --build "$build_win32" -j2 --target clickmend e2e_tests wine_latency wine_footprint
 
@@ -274,7 +278,7 @@ wine_part() {
     echo "## Under Wine: hook latency, size, memory and handles"
     echo
     echo "$(date -u +%Y-%m-%d), $wine_version on a virtual X display, $(nproc) cores; clickmend.exe" \
-      "from the win32 preset (MinSizeRel, mingw-w64); load average $load at the start. The Wine" \
+      "from the $windows preset (MinSizeRel, mingw-w64); load average $load at the start. The Wine" \
       "part of the script took $(((SECONDS - began + 30) / 60)) min: building and starting Wine" \
       "${setup_seconds} s, latency ${latency_seconds} s, footprint ${footprint_seconds} s," \
       "soak ${soak_seconds} s."

@@ -21,6 +21,13 @@ if [ "$what" = all ] || [ "$what" = fuzz ]; then
   want clang libclang-rt-14-dev
 fi
 
+# Where the machine runs no 32-bit programs, Wine runs the 64-bit build of the same programs
+# (scripts/wine-run.sh): that needs Wine's 64-bit loader and the 64-bit cross compiler.
+cross64() {
+  [ "$what" != host ] && [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+if cross64; then want wine64 g++-mingw-w64-x86-64-posix; fi
+
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 if [ ${#need[@]} -ne 0 ]; then
@@ -29,6 +36,10 @@ if [ ${#need[@]} -ne 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null
+  # wine32 is there only now on a new machine: see whether it runs.
+  if cross64 && ! { have wine64 && have g++-mingw-w64-x86-64-posix; }; then
+    $SUDO apt-get install -y -qq --no-install-recommends wine64 g++-mingw-w64-x86-64-posix >/dev/null
+  fi
 fi
 
 # Wine takes its ANSI code page from the Unix locale, which must exist: the Windows tests run

@@ -4,12 +4,13 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
-build_win32=$repo/build/win32
-. scripts/virtual-display.sh
-
 scripts/install-deps.sh cross
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target clickmend
+# The 64-bit build where this machine's Wine runs only 64-bit programs (scripts/wine-run.sh).
+windows=$(scripts/wine-run.sh --preset)
+build_win32=$repo/build/$windows
+. scripts/virtual-display.sh
+cmake --preset "$windows" >/dev/null
+cmake --build --preset "$windows" --target clickmend
 if [ -n "${DISPLAY:-}" ]; then CLICKMEND_USE_DISPLAY=1; fi
 trap stop_wine_and_display EXIT
 start_virtual_display

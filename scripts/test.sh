@@ -6,13 +6,15 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "$repo"
-build_win32=$repo/build/win32
-. scripts/virtual-display.sh
 
 step() { printf '\n=== %s ===\n' "$*"; }
 
 step "installing what is missing"
 scripts/install-deps.sh all
+# win32, or win64 where this machine's Wine runs only 64-bit programs (see scripts/wine-run.sh).
+windows=$(scripts/wine-run.sh --preset)
+build_win32=$repo/build/$windows
+. scripts/virtual-display.sh
 
 step "format"
 files=$(git ls-files '*.cpp' '*.h')
@@ -26,6 +28,11 @@ ctest --preset host
 step "windows: clickmend.exe, unit tests and end-to-end tests under Wine"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
+if [ "$windows" != win32 ]; then
+  echo "This machine runs no 32-bit programs: the tests run the $windows build under Wine."
+  cmake --preset "$windows" >/dev/null
+  cmake --build --preset "$windows"
+fi
 trap stop_wine_and_display EXIT
 start_virtual_display
 # Wine takes its ANSI code page from the Unix locale: everything in the one most users have
@@ -33,9 +40,9 @@ start_virtual_display
 # process's own, so the one server serves both.
 export LC_ALL=zh_CN.UTF-8
 start_wine
-ctest --preset win32
+ctest --preset "$windows"
 step "windows: settings under code page 1252"
-LC_ALL=en_US.UTF-8 ctest --preset win32 -R settings_tests
+LC_ALL=en_US.UTF-8 ctest --preset "$windows" -R settings_tests
 LC_ALL=en_US.UTF-8 CLICKMEND_EXE="$build_win32/clickmend.exe" scripts/wine-run.sh \
   "$build_win32/e2e/e2e_tests.exe" --gtest_filter='DamagedSettings.*'
 

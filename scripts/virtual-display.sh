@@ -1,6 +1,11 @@
 # Sourced by the scripts that run Windows programs: a virtual X display of our own (unless one
 # is already set and asked for) and a Wine prefix inside the build tree with its server kept up.
-# Needs: $build_win32 (the cross build folder). Sets DISPLAY, WINEPREFIX; cleanup on exit.
+# Needs: $build_win32 (the cross build folder of the preset `wine-run.sh --preset` names).
+# Sets DISPLAY, WINEPREFIX; cleanup on exit.
+
+scripts_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# Every Windows program goes through wine-run.sh, which picks the loader this machine can run.
+wine() { "$scripts_dir/wine-run.sh" "$@"; }
 
 start_virtual_display() {
   if [ -n "${DISPLAY:-}" ] && [ "${CLICKMEND_USE_DISPLAY:-0}" = 1 ]; then return; fi
@@ -20,10 +25,11 @@ start_virtual_display() {
 }
 
 start_wine() {
-  export WINEPREFIX="$build_win32/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+  WINEARCH=$("$scripts_dir/wine-run.sh" --preset)
+  export WINEPREFIX="$build_win32/wineprefix" WINEARCH WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 </dev/null
+    wine wineboot -i >/dev/null 2>&1 </dev/null
     wineserver -w
   fi
   # One server for the whole run, so each program starts fast, and the prefix's services
