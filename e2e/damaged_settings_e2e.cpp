@@ -152,6 +152,28 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
   pump(kReleaseInterval + 100);
 }
 
+// Left to the profile functions, such files are written in the ANSI code page: under one without
+// Chinese (1252) every name is saved as "?" and the choice is gone at the next start.
+TEST(DamagedSettings, EmptyOrAsciiFileKeepsTheChoiceAndTheUserLinesAcrossARestart) {
+  for (const std::string bytes : {"", "; my mouse, my rules\r\n[mine]\r\nkeep=me\r\n"}) {
+    SCOPED_TRACE(bytes.empty() ? "empty" : "ASCII");
+    Clickmend program(bytes, Clickmend::NotStarted{});
+    ASSERT_TRUE(program.prepared());
+    ASSERT_TRUE(program.start());
+    PostMessageW(program.window(), WM_COMMAND, 0x8004, 0);  // 鼠标左键
+    EXPECT_TRUE(pumpUntil([&] { return fileHolds(program.settingsPath(), L"左键=1"); }, 5000));
+    PostMessageW(program.window(), WM_CLOSE, 0, 0);
+    ASSERT_NE(program.waitForExit(10000), static_cast<DWORD>(STILL_ACTIVE));
+    // Started again, it reads the file and writes it straight back: 左键=0 had the choice been
+    // lost.
+    ASSERT_TRUE(program.start());
+    const std::wstring text = program.settingsFileText();
+    EXPECT_NE(text.find(L"左键=1"), std::wstring::npos) << narrow(text);
+    EXPECT_EQ(text.find(L'?'), std::wstring::npos) << narrow(text);
+    EXPECT_EQ(text.rfind(decodeUtf8(bytes).value_or(L"-"), 0), 0u) << narrow(text);
+  }
+}
+
 // Wine, run as root, lets the platform's profile functions write a read-only file; the program
 // checks the attribute itself.
 TEST(DamagedSettings, ReadOnlyFileIsReadAndNotWritten) {

@@ -5,6 +5,7 @@
 
 #include "e2e/harness.h"
 #include "settings/settings.h"
+#include "settings/text.h"
 
 namespace {
 
@@ -146,16 +147,37 @@ void endProcessOf(HWND window) {
   CloseHandle(process);
 }
 
-TEST(Gesture, UpBoundToNotepadStartsItAndMakesItsWindowTopmost) {
+// Quoted as a user must quote them: a program in a folder with a space, and a file whose name
+// has one. Stripped of their outer quotes they would name no program.
+TEST(Gesture, UpBoundToAQuotedProgramStartsItWithItsArgumentAndMakesItsWindowTopmost) {
   ASSERT_EQ(visibleNotepad(), nullptr) << "a Notepad of an earlier run is still open";
-  Clickmend program(gestureBindings(L"U=notepad.exe\r\n"));
+  Clickmend program(gestureBindings(L""));
   ASSERT_TRUE(program.started());
+  wchar_t system[MAX_PATH];
+  ASSERT_NE(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  const std::wstring tools = program.folder() + L"\\My Tools";
+  const std::wstring notes = program.folder() + L"\\my notes.txt";
+  ASSERT_TRUE(CreateDirectoryW(tools.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\notepad.exe").c_str(),
+                        (tools + L"\\notepad.exe").c_str(), FALSE));
+  ASSERT_TRUE(writeFileBytes(notes, "hello"));
+  // Bindings are read when the gesture ends.
+  program.writeSettingsFile(
+      gestureBindings(L"U=\"" + tools + L"\\notepad.exe\" \"" + notes + L"\"\r\n"));
   Target target(kLeft, kTop, kWidth, kHeight);
   drawGesture(target.center(), {{0, -1}});
   HWND notepad = nullptr;
   EXPECT_TRUE(pumpUntil([&] { return (notepad = visibleNotepad()) != nullptr; }, 20000))
       << "Notepad did not start";
   if (!notepad) return;
+  wchar_t title[512] = L"";
+  EXPECT_TRUE(pumpUntil(
+      [&] {
+        GetWindowTextW(notepad, title, 512);
+        return std::wstring(title).find(L"my notes.txt") != std::wstring::npos;
+      },
+      5000))
+      << "the argument did not reach it whole: " << narrow(title);
   EXPECT_TRUE(
       pumpUntil([&] { return (GetWindowLongW(notepad, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5000))
       << "its window is not topmost";

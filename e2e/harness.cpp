@@ -238,6 +238,9 @@ bool Clickmend::start(DWORD waitMs) {
     PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
     Sleep(100);
   }
+  // Started again after it ended: the earlier process is done with.
+  if (process_) CloseHandle(process_);
+  window_ = nullptr;
   process_ = launch(&processId_);
   if (!process_) return false;
   pumpUntil(

@@ -88,7 +88,8 @@ class Clickmend {
 
   // The exe was copied and the settings file written.
   bool prepared() const { return prepared_; }
-  // Starts the program; true once its window is there and its hook installed.
+  // Starts the program, also again once it has ended; true once its window is there and its
+  // hook installed.
   bool start(DWORD waitMs = 60000);
   bool started() const { return window_ != nullptr; }
   HWND window() const { return window_; }

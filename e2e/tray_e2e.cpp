@@ -265,22 +265,30 @@ bool settingsHold(const Clickmend& program, const std::wstring& line) {
                                        << narrow(program.settingsFileText());
 }
 
-// The Run value's text, or "<absent>".
+// The program registers for every user when elevated, else for the current user; Wine may say
+// either.
+const HKEY kRunRoots[] = {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+
+// The Run value's text under either key, or "<absent>".
 std::string runValue() {
-  wchar_t data[1024];
-  DWORD size = sizeof data;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, data, &size) !=
-      ERROR_SUCCESS) {
-    return "<absent>";
+  for (const HKEY root : kRunRoots) {
+    wchar_t data[1024];
+    DWORD size = sizeof data;
+    if (RegGetValueW(root, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, data, &size) ==
+        ERROR_SUCCESS) {
+      return narrow(data);
+    }
   }
-  return narrow(data);
+  return "<absent>";
 }
 
 void deleteRunValue() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegDeleteValueW(key, kRunValue);
-    RegCloseKey(key);
+  for (const HKEY root : kRunRoots) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, kRunKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, kRunValue);
+      RegCloseKey(key);
+    }
   }
 }
 
@@ -522,10 +530,13 @@ TEST(TrayMenu, AboutBoxNamesTheProgramAndItsSettingsFile) {
 }
 
 // The editor is Wine's notepad; closing it unchanged makes the program read the file again,
-// which it shows by writing it back.
+// which it shows by writing it back. A notepad.exe beside the program (here a copy of it, which
+// would end at once as a second instance and leave no editor) is not the one started.
 TEST(TrayMenu, EditingTheSettingsAppliesThemWhenTheEditorCloses) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
+  ASSERT_TRUE(
+      CopyFileW(program.exePath().c_str(), (program.folder() + L"\\notepad.exe").c_str(), FALSE));
   const std::vector<HWND> before = visibleWindows(0, L"Notepad");
   PostMessageW(program.window(), WM_COMMAND, 0x8067, 0);
   HWND editor = nullptr;

@@ -76,7 +76,9 @@ void closeEveryWindowOfClass(WindowOps& ops, const std::wstring& className) {
 }
 
 void startProgram(const wchar_t* text, WindowOps& ops, ProfileStore& bindings) {
-  const std::wstring commandLine = bindings.readString(kGestureSection, text, kWindowTextBuffer);
+  // As written: "C:\My Tools\x.exe" "arg one" stripped of its outer quotes names no program.
+  const std::wstring commandLine =
+      bindings.readStringAsWritten(kGestureSection, text, kWindowTextBuffer);
   // An absent binding reads as the empty command line, which names no program.
   if (commandLine.empty()) return;
   const std::optional<std::uint32_t> processId = ops.startProcess(commandLine);

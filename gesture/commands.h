@@ -2,7 +2,8 @@
 //
 // The binding is the value of the gesture's text in the gestures section of the settings file,
 // read as its leading number:
-//   0 (or no leading number) start the value as a command line; its first window goes topmost
+//   0 (or no leading number) start the value, as written with its quotes, as a command line;
+//                            its first window goes topmost
 //   1 topmost            2 not topmost        3 minimise          4 maximise
 //   5 restore            6 close              7 close every visible top-level window of the
 //                                               target's class

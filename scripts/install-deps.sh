@@ -15,6 +15,7 @@ if [ "$what" != host ]; then
     need+=(_update_)
   fi
   want g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
+  want locales
 fi
 if [ "$what" = all ] || [ "$what" = package ]; then
   want zip
@@ -30,15 +31,32 @@ cross64() {
 }
 if cross64; then want wine64 g++-mingw-w64-x86-64-posix; fi
 
-[ ${#need[@]} -eq 0 ] && exit 0
-pkgs=()
-for p in "${need[@]}"; do [ "$p" = _update_ ] || pkgs+=("$p"); done
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-[ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null
-# wine32 is there only now on a new machine: see whether it runs.
-if cross64 && ! { have wine64 && have g++-mingw-w64-x86-64-posix; }; then
-  $SUDO apt-get install -y -qq --no-install-recommends wine64 g++-mingw-w64-x86-64-posix >/dev/null
+if [ ${#need[@]} -ne 0 ]; then
+  pkgs=()
+  for p in "${need[@]}"; do [ "$p" = _update_ ] || pkgs+=("$p"); done
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null
+  # wine32 is there only now on a new machine: see whether it runs.
+  if cross64 && ! { have wine64 && have g++-mingw-w64-x86-64-posix; }; then
+    $SUDO apt-get install -y -qq --no-install-recommends wine64 g++-mingw-w64-x86-64-posix >/dev/null
+  fi
+fi
+
+# Wine takes its ANSI code page from the Unix locale, which must exist: the Windows tests run
+# under Simplified Chinese (936) and again under a code page without Chinese (1252).
+if [ "$what" != host ]; then
+  missing=0
+  for loc in zh_CN en_US; do
+    locale -a 2>/dev/null | grep -qx "$loc.utf8" && continue
+    missing=1
+    if grep -q "^# *$loc.UTF-8 UTF-8" /etc/locale.gen; then
+      $SUDO sed -i "s/^# *\($loc.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen; then
+      echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  [ "$missing" = 0 ] || $SUDO locale-gen >/dev/null
 fi

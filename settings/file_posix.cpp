@@ -44,4 +44,9 @@ bool fileExists(const std::wstring& path) {
   return ::stat(encodeUtf8(path).c_str(), &info) == 0;
 }
 
+// The file-backed store keeps such bytes as they are; there is nothing to convert them with.
+std::optional<std::wstring> decodeAnsiCodePage(const std::string&) {
+  return std::nullopt;
+}
+
 #endif

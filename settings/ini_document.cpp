@@ -132,6 +132,13 @@ std::size_t IniDocument::findKey(std::size_t sectionLine, const std::wstring& ke
 
 std::optional<std::wstring> IniDocument::value(const std::wstring& section,
                                                const std::wstring& key) const {
+  auto value = valueAsWritten(section, key);
+  if (!value) return std::nullopt;
+  return unquote(*value);
+}
+
+std::optional<std::wstring> IniDocument::valueAsWritten(const std::wstring& section,
+                                                        const std::wstring& key) const {
   const std::wstring wantedSection = trim(section);
   const std::wstring wantedKey = trim(key);
   for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -141,7 +148,17 @@ std::optional<std::wstring> IniDocument::value(const std::wstring& section,
     if (at == std::wstring::npos) continue;
     std::wstring k, v;
     splitKeyLine(lines_[at].text, k, v);
-    return unquote(v);
+    return v;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& lines,
+                                              const std::wstring& key) {
+  const std::wstring wantedKey = trim(key);
+  std::wstring k, v;
+  for (const std::wstring& line : lines) {
+    if (splitKeyLine(line, k, v) && sameName(k, wantedKey)) return v;
   }
   return std::nullopt;
 }

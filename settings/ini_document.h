@@ -18,6 +18,9 @@ class IniDocument {
   std::string serialize() const;
 
   std::optional<std::wstring> value(const std::wstring& section, const std::wstring& key) const;
+  // The same value with its quotes, as the user wrote it.
+  std::optional<std::wstring> valueAsWritten(const std::wstring& section,
+                                             const std::wstring& key) const;
   void setValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
   Encoding encoding() const { return encoding_; }
@@ -34,6 +37,11 @@ class IniDocument {
   Encoding encoding_ = Encoding::Utf8;
   std::vector<Line> lines_;
 };
+
+// The value of `key` among one section's "key=value" lines (as GetPrivateProfileSectionW hands
+// them out), as written: spaces around it trimmed, quotes kept, the first line naming it winning.
+std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& lines,
+                                              const std::wstring& key);
 
 // The leading integer of a profile value: spaces skipped, an optional sign, decimal digits up
 // to the first non-digit, wrapped modulo 2^32. No digits reads as 0.

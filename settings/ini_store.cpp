@@ -25,6 +25,14 @@ class IniFileStore final : public ProfileStore {
     return value->substr(0, maxChars - 1);
   }
 
+  std::wstring readStringAsWritten(const wchar_t* section, const wchar_t* key,
+                                   std::size_t maxChars) override {
+    auto bytes = readFileBytes(path_, kMaxSettingsFileBytes);
+    if (!bytes || maxChars == 0) return {};
+    auto value = IniDocument::parse(*bytes).valueAsWritten(section, key);
+    return value ? value->substr(0, maxChars - 1) : std::wstring();
+  }
+
   bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
     IniDocument doc;
     if (fileExists(path_)) {

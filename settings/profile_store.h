@@ -16,6 +16,10 @@ class ProfileStore {
   // The value, at most `maxChars - 1` characters; empty when absent.
   virtual std::wstring readString(const wchar_t* section, const wchar_t* key,
                                   std::size_t maxChars) = 0;
+  // The value as written in the file, at most `maxChars - 1` characters; empty when absent. The
+  // profile functions strip a value's outer quotes, which a quoted program path needs.
+  virtual std::wstring readStringAsWritten(const wchar_t* section, const wchar_t* key,
+                                           std::size_t maxChars) = 0;
   // Replaces one value or adds the key (and the section); false when the file was not written.
   virtual bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) = 0;
 };
@@ -27,8 +31,10 @@ std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path);
 // Brings the file at `path` to an encoding the store keeps Chinese names in, and tells whether
 // a save may write it:
 // - missing: created as UTF-16LE with a BOM;
-// - UTF-8 holding non-ASCII text: rewritten as UTF-16LE with a BOM, every line kept;
+// - empty, ASCII or UTF-8: rewritten as UTF-16LE with a BOM, every line kept;
+// - other bytes: rewritten as UTF-16LE with a BOM from the ANSI code page, which is how the
+//   profile functions read them (left alone where there is no such code page);
 // - UTF-16LE without a BOM: the BOM is put in front;
 // - read-only, or not text at all (NUL bytes): left alone, and saves do not write it;
-// - anything else: left alone.
+// - anything else (a UTF-8 BOM before other bytes): left alone.
 bool prepareSettingsFile(const std::wstring& path);

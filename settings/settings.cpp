@@ -136,10 +136,13 @@ bool prepareSettingsFile(const std::wstring& path) {
   // NUL bytes in anything else: not a text file, not ours to rewrite. The platform's functions
   // would drop its NULs and append the settings as text; saves leave it alone.
   if (bytes->find('\0') != std::string::npos) return false;
-  if (isAscii(*bytes)) return true;
+  // Left as bytes, even an empty or ASCII file would be written in the ANSI code page, where
+  // most systems have no Chinese: every name would be saved as "?" and read back as absent.
   const bool bom = hasUtf8Bom(*bytes);
   auto text = decodeUtf8(bom ? bytes->substr(3) : *bytes);
-  if (!text) return true;  // not UTF-8: some other code page, left for the platform to read
+  // Not UTF-8: the code page the profile functions read it in, so every value reads the same.
+  if (!text && !bom) text = decodeAnsiCodePage(*bytes);
+  if (!text) return true;  // nothing to convert it with: left for the platform to read
   return writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(*text));
 }
 

@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
+#include "settings/ini_document.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "settings/text.h"
@@ -26,6 +28,30 @@ class Win32ProfileStore final : public ProfileStore {
                                                static_cast<DWORD>(maxChars), path_.c_str());
     buffer.resize(got);
     return buffer;
+  }
+
+  std::wstring readStringAsWritten(const wchar_t* section, const wchar_t* key,
+                                   std::size_t maxChars) override {
+    if (maxChars == 0) return {};
+    // The section's lines come whole, quotes and all; a buffer too small is filled to two short
+    // of its size.
+    std::wstring buffer(4096, L'\0');
+    DWORD got = 0;
+    for (;;) {
+      got = GetPrivateProfileSectionW(section, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      path_.c_str());
+      if (got + 2 < buffer.size() || buffer.size() >= kMaxSettingsFileBytes / 2) break;
+      buffer.resize(buffer.size() * 2);
+    }
+    std::vector<std::wstring> lines;
+    for (std::size_t start = 0; start < got;) {
+      std::size_t end = buffer.find(L'\0', start);
+      if (end == std::wstring::npos || end > got) end = got;
+      lines.push_back(buffer.substr(start, end - start));
+      start = end + 1;
+    }
+    auto value = keyValueAsWritten(lines, key);
+    return value ? value->substr(0, maxChars - 1) : std::wstring();
   }
 
   bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
@@ -77,6 +103,20 @@ bool isReadOnlyFile(const std::wstring& path) {
 
 bool fileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// No flags: invalid sequences become what the profile functions would read, so converting a
+// file changes no value the program reads from it.
+std::optional<std::wstring> decodeAnsiCodePage(const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  if (chars <= 0) return std::nullopt;
+  std::wstring text(static_cast<std::size_t>(chars), L'\0');
+  if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), chars) != chars) {
+    return std::nullopt;
+  }
+  return text;
 }
 
 // The module path may be longer than MAX_PATH (long-path folders); grow until it fits.

@@ -151,13 +151,6 @@ bool hasUtf8Bom(const std::string& bytes) {
   return bytes.rfind("\xEF\xBB\xBF", 0) == 0;
 }
 
-bool isAscii(const std::string& bytes) {
-  for (char c : bytes) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 std::optional<std::string> readAndClose(std::FILE* file, std::size_t limit) {
   std::string bytes;
   char chunk[16384];

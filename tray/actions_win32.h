@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-// The Run value under HKEY_LOCAL_MACHINE names this executable.
+// The Run value under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER names this executable.
 bool isAutostartRegistered();
-// Deletes the value, or writes it after asking when run from a temporary folder. Writing needs
-// administrative rights; without them nothing changes and nothing is said.
+// Deletes the value from both, or writes it after asking when run from a temporary folder: for
+// every user when elevated, else for the current user. A change that did not happen is told.
 void toggleAutostart(HWND window);
 
 // Opens the settings file in the text editor and returns at once; a thread of its own waits for

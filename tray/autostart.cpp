@@ -48,25 +48,38 @@ bool namesExecutable(const std::wstring& value, const std::wstring& executablePa
 }
 
 bool isAutostartRegistered(AutostartPlatform& platform) {
-  const std::optional<std::wstring> value = platform.readValue();
-  return value && namesExecutable(*value, platform.executablePath());
+  const std::wstring path = platform.executablePath();
+  for (const RunKey key : kRunKeys) {
+    const std::optional<std::wstring> value = platform.readValue(key);
+    if (value && namesExecutable(*value, path)) return true;
+  }
+  return false;
 }
 
 void toggleAutostart(AutostartPlatform& platform) {
   if (isAutostartRegistered(platform)) {
-    platform.deleteValue();
+    for (const RunKey key : kRunKeys) platform.deleteValue(key);
+    // The machine's key refuses an unelevated delete; the entry would start the program still.
+    if (isAutostartRegistered(platform)) platform.reportFailure(AutostartFailure::notRemoved);
     return;
   }
   const std::wstring path = platform.executablePath();
   // Without a path there is nothing to register; an empty entry would start nothing.
   if (path.empty()) return;
   if (path.find(L"Temp") != std::wstring::npos && !platform.confirmTemporaryFolder()) return;
-  platform.writeValue(autostartValueFor(path));
+  const std::wstring value = autostartValueFor(path);
+  // Unelevated, the machine's key refuses the write, or Windows moves it into a virtual store
+  // that logon never reads: it is not even tried. The user's key starts the program as well.
+  if (platform.isElevated() && platform.writeValue(RunKey::machine, value)) return;
+  if (platform.writeValue(RunKey::user, value)) return;
+  platform.reportFailure(AutostartFailure::notRegistered);
 }
 
-std::wstring editorCommandLine(const std::wstring& settingsPath) {
-  const std::wstring opening = L"notepad.exe \"";
-  const std::size_t fixedChars = opening.size() + 1;  // and the closing quote
-  if (settingsPath.empty() || settingsPath.size() > kMaxCommandLineChars - fixedChars) return {};
-  return opening + settingsPath + L"\"";
+std::wstring editorCommandLine(const std::wstring& systemFolder, const std::wstring& settingsPath) {
+  if (systemFolder.empty() || settingsPath.empty()) return {};
+  const bool separated = systemFolder.back() == L'\\';
+  const std::wstring program = systemFolder + (separated ? L"" : L"\\") + L"notepad.exe";
+  const std::size_t fixedChars = program.size() + 5;  // four quotes and a space
+  if (settingsPath.size() + fixedChars > kMaxCommandLineChars) return {};
+  return L"\"" + program + L"\" \"" + settingsPath + L"\"";
 }

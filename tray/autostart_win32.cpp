@@ -1,7 +1,9 @@
-// The autostart entry in the registry: HKEY_LOCAL_MACHINE\...\Run, value "Clickmend".
+// The autostart entry in the registry: value "Clickmend" under HKEY_LOCAL_MACHINE's or
+// HKEY_CURRENT_USER's ...\Run.
 #include <windows.h>
 
 #include "common/identity.h"
+#include "common/process_win32.h"
 #include "settings/settings.h"
 #include "tray/actions_win32.h"
 #include "tray/autostart.h"
@@ -18,19 +20,22 @@ constexpr DWORD kMaxValueBytes = (32767 + 2 + 1) * sizeof(wchar_t);
 constexpr wchar_t kTemporaryFolderWarning[] =
     L"你正在临时文件夹中运行本软件，不建议启用开机自动启动。\n你如果依然想要开机启动，请选择 是。";
 
-// The Run key, open for as long as the object lives.
-class RunKey {
+constexpr wchar_t kNotRegisteredMessage[] = L"无法写入开机启动项，开机启动未能启用。";
+constexpr wchar_t kNotRemovedMessage[] =
+    L"无法删除开机启动项：它是为所有用户设置的，请以管理员身份运行本软件后再试。";
+
+// A Run key, open for as long as the object lives.
+class OpenRunKey {
  public:
-  explicit RunKey(REGSAM access) {
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, access, &key_) != ERROR_SUCCESS) {
-      key_ = nullptr;
-    }
+  OpenRunKey(RunKey which, REGSAM access) {
+    const HKEY root = which == RunKey::machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    if (RegOpenKeyExW(root, kRunKey, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
   }
-  ~RunKey() {
+  ~OpenRunKey() {
     if (key_) RegCloseKey(key_);
   }
-  RunKey(const RunKey&) = delete;
-  RunKey& operator=(const RunKey&) = delete;
+  OpenRunKey(const OpenRunKey&) = delete;
+  OpenRunKey& operator=(const OpenRunKey&) = delete;
 
   HKEY get() const { return key_; }
 
@@ -42,8 +47,8 @@ class DesktopAutostart final : public AutostartPlatform {
  public:
   explicit DesktopAutostart(HWND owner) : owner_(owner) {}
 
-  std::optional<std::wstring> readValue() override {
-    const RunKey key(KEY_QUERY_VALUE);
+  std::optional<std::wstring> readValue(RunKey which) override {
+    const OpenRunKey key(which, KEY_QUERY_VALUE);
     if (!key.get()) return std::nullopt;
     DWORD type = 0;
     DWORD bytes = 0;
@@ -65,16 +70,30 @@ class DesktopAutostart final : public AutostartPlatform {
     return text;
   }
 
-  void writeValue(const std::wstring& text) override {
-    const RunKey key(KEY_SET_VALUE);
-    if (!key.get()) return;
-    RegSetValueExW(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  bool writeValue(RunKey which, const std::wstring& text) override {
+    const OpenRunKey key(which, KEY_SET_VALUE);
+    return key.get() &&
+           RegSetValueExW(key.get(), kValueName, 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
 
-  void deleteValue() override {
-    const RunKey key(KEY_SET_VALUE);
+  void deleteValue(RunKey which) override {
+    const OpenRunKey key(which, KEY_SET_VALUE);
     if (key.get()) RegDeleteValueW(key.get(), kValueName);
+  }
+
+  bool isElevated() override {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const UniqueHandle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    // Without UAC there is no elevation to ask about: the machine's key answers for itself.
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) {
+      return true;
+    }
+    return elevation.TokenIsElevated != 0;
   }
 
   std::wstring executablePath() override { return ::executablePath(); }
@@ -82,6 +101,12 @@ class DesktopAutostart final : public AutostartPlatform {
   bool confirmTemporaryFolder() override {
     return MessageBoxW(owner_, kTemporaryFolderWarning, kAppName,
                        MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) == IDYES;
+  }
+
+  void reportFailure(AutostartFailure failure) override {
+    const wchar_t* text =
+        failure == AutostartFailure::notRegistered ? kNotRegisteredMessage : kNotRemovedMessage;
+    MessageBoxW(owner_, text, kAppName, MB_OK | MB_ICONWARNING);
   }
 
  private:

@@ -13,11 +13,23 @@
 
 namespace {
 
+// The system folder (C:\Windows\system32); empty when it cannot be found out.
+std::wstring systemFolder() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  UINT got = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  if (got >= buffer.size()) {
+    buffer.resize(got);
+    got = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+  }
+  buffer.resize(got < buffer.size() ? got : 0);
+  return buffer;
+}
+
 // One per use of the menu item; several may wait at once. The main window re-reads the file also
 // when the editor could not be started, so the menu item always applies what the file says.
 void __cdecl configEditor(void* argument) {
   const HWND window = static_cast<HWND>(argument);
-  std::wstring commandLine = editorCommandLine(settingsFilePath());
+  std::wstring commandLine = editorCommandLine(systemFolder(), settingsFilePath());
   if (!commandLine.empty()) {
     if (auto editor = startCommandLine(std::move(commandLine))) {
       WaitForSingleObject(editor->process.get(), INFINITE);

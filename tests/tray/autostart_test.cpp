@@ -10,60 +10,86 @@
 
 namespace {
 
-// The Run value as a variable; everything that changes it, and every question, is recorded.
+// The two Run values as variables; everything that changes them, every question and every
+// message, is recorded. A refusing key records the attempt and keeps its value.
 class FakeAutostart final : public AutostartPlatform {
  public:
-  std::optional<std::wstring> value;
+  std::optional<std::wstring> values[2];
+  bool refuses[2] = {false, false};
+  bool elevated = true;
   std::wstring path;
   bool answer = false;
   std::vector<std::string> calls;
 
-  std::optional<std::wstring> readValue() override { return value; }
-  void writeValue(const std::wstring& text) override {
-    calls.push_back("write " + encodeUtf8(text));
-    value = text;
+  std::optional<std::wstring> readValue(RunKey key) override { return values[index(key)]; }
+  bool writeValue(RunKey key, const std::wstring& text) override {
+    calls.push_back("write " + name(key) + " " + encodeUtf8(text) + refusal(key));
+    if (!refuses[index(key)]) values[index(key)] = text;
+    return !refuses[index(key)];
   }
-  void deleteValue() override {
-    calls.push_back("delete");
-    value.reset();
+  void deleteValue(RunKey key) override {
+    calls.push_back("delete " + name(key) + refusal(key));
+    if (!refuses[index(key)]) values[index(key)].reset();
   }
+  bool isElevated() override { return elevated; }
   std::wstring executablePath() override { return path; }
   bool confirmTemporaryFolder() override {
     calls.push_back(answer ? "ask: yes" : "ask: no");
     return answer;
   }
+  void reportFailure(AutostartFailure failure) override {
+    calls.push_back(failure == AutostartFailure::notRegistered ? "told: not registered"
+                                                               : "told: not removed");
+  }
+
+ private:
+  static int index(RunKey key) { return key == RunKey::machine ? 0 : 1; }
+  static std::string name(RunKey key) { return key == RunKey::machine ? "HKLM" : "HKCU"; }
+  std::string refusal(RunKey key) const { return refuses[index(key)] ? " (refused)" : ""; }
 };
 
 using Calls = std::vector<std::string>;
 
 constexpr wchar_t kProgramFiles[] = L"C:\\Program Files\\Clickmend\\clickmend.exe";
-const std::string kWriteProgramFiles = "write \"C:\\Program Files\\Clickmend\\clickmend.exe\"";
+const std::string kWriteProgramFiles = "write HKLM \"C:\\Program Files\\Clickmend\\clickmend.exe\"";
+const std::string kUserWriteProgramFiles =
+    "write HKCU \"C:\\Program Files\\Clickmend\\clickmend.exe\"";
 constexpr wchar_t kUserTemp[] = L"C:\\Users\\ann\\AppData\\Local\\Temp\\dl\\clickmend.exe";
 const std::string kWriteUserTemp =
-    "write \"C:\\Users\\ann\\AppData\\Local\\Temp\\dl\\clickmend.exe\"";
+    "write HKLM \"C:\\Users\\ann\\AppData\\Local\\Temp\\dl\\clickmend.exe\"";
+const Calls kDeleteBoth = {"delete HKLM", "delete HKCU"};
 
 struct Case {
   const char* name;
   std::wstring path;
-  std::optional<std::wstring> value;  // before the toggle; nullopt: absent
+  std::optional<std::wstring> value;  // under HKLM before the toggle; nullopt: absent
   bool answer;                        // to the temporary-folder question, if asked
   bool registered;                    // what the menu shows before the toggle
   Calls calls;                        // what the toggle does
+  std::optional<std::wstring> userValue = std::nullopt;  // under HKCU
+  bool elevated = true;
+  bool machineRefuses = false;
+  bool userRefuses = false;
 };
 
 void runToggle(const Case& c) {
   SCOPED_TRACE(c.name);
   FakeAutostart fake;
   fake.path = c.path;
-  fake.value = c.value;
+  fake.values[0] = c.value;
+  fake.values[1] = c.userValue;
+  fake.refuses[0] = c.machineRefuses;
+  fake.refuses[1] = c.userRefuses;
+  fake.elevated = c.elevated;
   fake.answer = c.answer;
   EXPECT_EQ(isAutostartRegistered(fake), c.registered);
   EXPECT_TRUE(fake.calls.empty()) << "looking changed something";
   toggleAutostart(fake);
   EXPECT_EQ(fake.calls, c.calls);
-  // After a write the menu shows the entry as ours, after a delete as absent; otherwise the
-  // state is what it was.
-  const bool changed = !c.calls.empty() && c.calls.back() != "ask: no";
+  // After a write the menu shows the entry as ours, after a delete as absent; a refusal the
+  // user was told of, or a No, leaves the state as it was.
+  const bool changed =
+      !c.calls.empty() && c.calls.back() != "ask: no" && c.calls.back().rfind("told:", 0) != 0;
   EXPECT_EQ(isAutostartRegistered(fake), changed ? !c.registered : c.registered);
 }
 
@@ -127,60 +153,24 @@ TEST(Autostart, NotRegisteredOrAnotherCopy) {
 
 TEST(Autostart, RegisteredIsDeletedWithoutAQuestion) {
   const Case cases[] = {
-      {"quoted",
-       kProgramFiles,
-       L"\"C:\\Program Files\\Clickmend\\clickmend.exe\"",
-       false,
-       true,
-       {"delete"}},
-      {"unquoted, as written by earlier versions",
-       kProgramFiles,
-       L"C:\\Program Files\\Clickmend\\clickmend.exe",
-       false,
-       true,
-       {"delete"}},
-      {"quoted, other case",
-       kProgramFiles,
-       L"\"c:\\PROGRAM FILES\\clickmend\\ClickMend.EXE\"",
-       false,
-       true,
-       {"delete"}},
-      {"unquoted, other case",
-       kProgramFiles,
-       L"c:\\program files\\CLICKMEND\\clickmend.exe",
-       false,
-       true,
-       {"delete"}},
-      {"in a Temp folder: no question on removal",
-       kUserTemp,
-       L"\"C:\\Users\\ann\\AppData\\Local\\Temp\\dl\\clickmend.exe\"",
-       false,
-       true,
-       {"delete"}},
-      {"user name with Latin letters beyond ASCII",
-       L"C:\\Users\\Łukasz Żółć\\clickmend.exe",
-       L"c:\\users\\łukasz żółć\\CLICKMEND.EXE",
-       false,
-       true,
-       {"delete"}},
-      {"user name in Cyrillic",
-       L"C:\\Users\\Ёлка Иванова\\clickmend.exe",
-       L"\"C:\\Users\\ёлка иванова\\clickmend.exe\"",
-       false,
-       true,
-       {"delete"}},
-      {"user name in Greek",
-       L"C:\\Users\\ΑΘΗΝΑ\\clickmend.exe",
-       L"C:\\Users\\αθηνα\\clickmend.exe",
-       false,
-       true,
-       {"delete"}},
-      {"Chinese folder",
-       L"D:\\工具\\鼠标\\clickmend.exe",
-       L"\"d:\\工具\\鼠标\\clickmend.exe\"",
-       false,
-       true,
-       {"delete"}},
+      {"quoted", kProgramFiles, L"\"C:\\Program Files\\Clickmend\\clickmend.exe\"", false, true,
+       kDeleteBoth},
+      {"unquoted, as written by earlier versions", kProgramFiles,
+       L"C:\\Program Files\\Clickmend\\clickmend.exe", false, true, kDeleteBoth},
+      {"quoted, other case", kProgramFiles, L"\"c:\\PROGRAM FILES\\clickmend\\ClickMend.EXE\"",
+       false, true, kDeleteBoth},
+      {"unquoted, other case", kProgramFiles, L"c:\\program files\\CLICKMEND\\clickmend.exe", false,
+       true, kDeleteBoth},
+      {"in a Temp folder: no question on removal", kUserTemp,
+       L"\"C:\\Users\\ann\\AppData\\Local\\Temp\\dl\\clickmend.exe\"", false, true, kDeleteBoth},
+      {"user name with Latin letters beyond ASCII", L"C:\\Users\\Łukasz Żółć\\clickmend.exe",
+       L"c:\\users\\łukasz żółć\\CLICKMEND.EXE", false, true, kDeleteBoth},
+      {"user name in Cyrillic", L"C:\\Users\\Ёлка Иванова\\clickmend.exe",
+       L"\"C:\\Users\\ёлка иванова\\clickmend.exe\"", false, true, kDeleteBoth},
+      {"user name in Greek", L"C:\\Users\\ΑΘΗΝΑ\\clickmend.exe", L"C:\\Users\\αθηνα\\clickmend.exe",
+       false, true, kDeleteBoth},
+      {"Chinese folder", L"D:\\工具\\鼠标\\clickmend.exe", L"\"d:\\工具\\鼠标\\clickmend.exe\"",
+       false, true, kDeleteBoth},
   };
   for (const Case& c : cases) runToggle(c);
 }
@@ -211,13 +201,62 @@ TEST(Autostart, TemporaryFolderQuestion) {
        std::nullopt,
        false,
        false,
-       {"write \"C:\\temp\\clickmend.exe\""}},
+       {"write HKLM \"C:\\temp\\clickmend.exe\""}},
       {"upper-case TEMP: no question",
        L"C:\\TEMP\\clickmend.exe",
        std::nullopt,
        false,
        false,
-       {"write \"C:\\TEMP\\clickmend.exe\""}},
+       {"write HKLM \"C:\\TEMP\\clickmend.exe\""}},
+  };
+  for (const Case& c : cases) runToggle(c);
+}
+
+// Under UAC the machine's key takes no write from an unelevated program; the user's key starts
+// the program at logon as well.
+TEST(Autostart, TheUsersKeyWhenTheMachinesIsRefused) {
+  const std::wstring quoted = autostartValueFor(kProgramFiles);
+  const Case cases[] = {
+      {"not elevated: the user's key, the machine's not even tried",
+       kProgramFiles,
+       std::nullopt,
+       false,
+       false,
+       {kUserWriteProgramFiles},
+       std::nullopt,
+       false},
+      {"elevated, the machine's key refuses: the user's key",
+       kProgramFiles,
+       std::nullopt,
+       false,
+       false,
+       {kWriteProgramFiles + " (refused)", kUserWriteProgramFiles},
+       std::nullopt,
+       true,
+       true},
+      {"neither key takes it: the user is told",
+       kProgramFiles,
+       std::nullopt,
+       false,
+       false,
+       {kUserWriteProgramFiles + " (refused)", "told: not registered"},
+       std::nullopt,
+       false,
+       false,
+       true},
+      {"under the user's key only: registered, and deleted from both", kProgramFiles, std::nullopt,
+       false, true, kDeleteBoth, quoted, false},
+      {"unquoted under the user's key, another copy under the machine's: deleted from both",
+       kProgramFiles, L"D:\\Old\\clickmend.exe", false, true, kDeleteBoth, kProgramFiles, false},
+      {"under the machine's key, which refuses the delete: the user is told",
+       kProgramFiles,
+       quoted,
+       false,
+       true,
+       {"delete HKLM (refused)", "delete HKCU", "told: not removed"},
+       std::nullopt,
+       false,
+       true},
   };
   for (const Case& c : cases) runToggle(c);
 }
@@ -244,8 +283,9 @@ TEST(Autostart, DifferentLettersStayDifferent) {
   }
 }
 
-TEST(EditorCommandLine, SizedToThePath) {
-  const std::wstring opening = L"notepad.exe \"";
+TEST(EditorCommandLine, TheSystemsNotepadSizedToThePath) {
+  const std::wstring system = L"C:\\Windows\\system32";
+  const std::wstring opening = L"\"C:\\Windows\\system32\\notepad.exe\" \"";
   const std::size_t longest = kMaxCommandLineChars - opening.size() - 1;
   const std::wstring path400 = L"C:\\" + std::wstring(383, L'd') + L"\\clickmend.ini";
   ASSERT_EQ(path400.size(), 400u);
@@ -266,7 +306,7 @@ TEST(EditorCommandLine, SizedToThePath) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::wstring line = editorCommandLine(c.path);
+    const std::wstring line = editorCommandLine(system, c.path);
     if (c.fits) {
       EXPECT_EQ(line, opening + c.path + L"\"");
       EXPECT_LE(line.size(), kMaxCommandLineChars);
@@ -274,7 +314,8 @@ TEST(EditorCommandLine, SizedToThePath) {
       EXPECT_EQ(line, L"");
     }
   }
-  EXPECT_EQ(editorCommandLine(path400).size(), 414u);
+  EXPECT_EQ(editorCommandLine(L"C:\\", L"C:\\x.ini"), L"\"C:\\notepad.exe\" \"C:\\x.ini\"");
+  EXPECT_EQ(editorCommandLine(L"", L"C:\\x.ini"), L"") << "no system folder: no editor";
 }
 
 }  // namespace
