@@ -124,7 +124,7 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
   b.holding = true;
   b.guardHold = !bounce;
   b.deadline = now + static_cast<std::uint32_t>(hold);
-  askForWakeUp(now);
+  letGoDue(now);
   return Verdict::Swallow;
 }
 
@@ -144,19 +144,6 @@ void InputFilter::letGo(int button) {
   b.holding = false;
   b.shownUp = true;
   platform_.deliverButton(kUpMessage[button]);
-}
-
-// One wake-up serves both buttons: it is asked for the earlier deadline.
-void InputFilter::askForWakeUp(std::uint32_t now) {
-  std::int32_t delay = kMaxHoldMs;
-  bool any = false;
-  for (const ButtonState& b : state_.buttons) {
-    if (!b.holding) continue;
-    const std::int32_t left = tickGap(b.deadline, now);
-    if (left < delay) delay = left;
-    any = true;
-  }
-  if (any) platform_.wakeAfter(delay > 0 ? static_cast<std::uint32_t>(delay) : 1u);
 }
 
 Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
@@ -197,18 +184,34 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
 }
 
 void InputFilter::onTimer(std::uint32_t now) {
-  ButtonState* buttons = state_.buttons;
-  const bool due[2] = {
-      buttons[kLeftButton].holding && tickGap(now, buttons[kLeftButton].deadline) >= 0,
-      buttons[kRightButton].holding && tickGap(now, buttons[kRightButton].deadline) >= 0};
-  // Both due: the one released first goes first.
+  letGoDue(now);
+}
+
+// Lets go of the held releases whose time has come, the earlier release first, and asks for
+// one wake-up, at the next deadline, for both buttons. A late timer's overdue release goes out
+// at the next hold instead of waiting behind the wake-up that hold asks for.
+void InputFilter::letGoDue(std::uint32_t now) {
+  const ButtonState* buttons = state_.buttons;
+  bool due[2];
+  for (int button : {kLeftButton, kRightButton}) {
+    due[button] = buttons[button].holding && tickGap(now, buttons[button].deadline) >= 0;
+  }
   const bool rightFirst =
       due[kLeftButton] && due[kRightButton] &&
       tickGap(buttons[kRightButton].releaseTick, buttons[kLeftButton].releaseTick) < 0;
   if (rightFirst) letGo(kRightButton);
   if (due[kLeftButton]) letGo(kLeftButton);
   if (due[kRightButton] && !rightFirst) letGo(kRightButton);
-  askForWakeUp(now);
+
+  std::int32_t delay = kMaxHoldMs;
+  bool holding = false;
+  for (const ButtonState& b : state_.buttons) {
+    if (!b.holding) continue;
+    const std::int32_t left = tickGap(b.deadline, now);
+    if (left < delay) delay = left;
+    holding = true;
+  }
+  if (holding) platform_.wakeAfter(delay > 0 ? static_cast<std::uint32_t>(delay) : 1u);
 }
 
 void InputFilter::releaseHeld() {

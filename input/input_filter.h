@@ -171,7 +171,7 @@ class InputFilter {
   Verdict release(int button, bool chosen, std::uint32_t now);
   Verdict pressFilter(std::uint32_t now);
   void letGo(int button);
-  void askForWakeUp(std::uint32_t now);
+  void letGoDue(std::uint32_t now);
   Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
 
   const Settings& settings_;
