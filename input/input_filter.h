@@ -22,8 +22,13 @@
 // Applications see each button's presses and releases alternate: a release whose press they
 // never saw (the press filter or a gesture swallowed it) is swallowed too:
 //   P(0)---R(60)--P(90)-------R(200)      90 swallowed by the press filter, so 200 is too
-// Until the first release of a button reaches applications, its state is taken as unknown
-// and a release passes: a button held down while the hook was installed is never left held.
+// Until the first release of a button reaches applications its state is unknown, and a
+// release is not swallowed for want of a press: a button held down while the hook was
+// installed is never left held.
+// One wake-up (wakeAfter) serves both buttons, for the earlier deadline; a release overdue
+// behind a late timer is let go when the other button's release is held. No release is held
+// longer than kMaxHoldMs, however long the release interval is set. releaseHeld() lets go of
+// every held release at once.
 //
 // Hold guard (a chosen button with the release repair on). A worn switch opens for a few
 // milliseconds in the middle of a drag; the press filter cannot see it, since the press comes
@@ -34,6 +39,9 @@
 // later), and a press within it is swallowed with it:
 //   P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
 //   passes    passes passes,armed held   swallowed    held, let go at 9020
+// Debug lines: "Hold guard armed:\t5" when the guard arms (the gap from release to press),
+// "Hold guard:\t4" for each bounce it swallows. A bounce pair the release filter holds keeps
+// its "ReleaseTime" and "ClickTime" lines and prints no guard line.
 // An armed guard delays that button's releases by at most kHoldGuardMs, and nothing else:
 // presses, the other button and the wheel are as without it.
 //
@@ -97,7 +105,7 @@ enum class Verdict { Pass, Swallow };
 // tick counter, which on Windows advances in steps of about 15.6 ms: a 3 ms opening that
 // straddles a step reads as 15 or 16 ms. 20 ms catches every opening shorter than one step,
 // and stays well under the 40 ms or more a finger needs to let go of a button and press it
-// again on purpose; it is also the most an armed guard adds to a release.
+// again on purpose; it is also the delay an armed guard adds to each release.
 constexpr std::int32_t kHoldGuardMs = 20;
 // However long the release interval is set, a release is never held longer than this.
 constexpr std::int32_t kMaxHoldMs = 1000;
