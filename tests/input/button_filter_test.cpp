@@ -17,14 +17,7 @@ struct Step {
   std::int32_t code = 0;
 };
 
-struct Delivered {
-  std::uint32_t tick;
-  std::uint32_t message;
-  bool operator==(const Delivered& o) const { return tick == o.tick && message == o.message; }
-};
-void PrintTo(const Delivered& d, std::ostream* os) {
-  *os << "message 0x" << std::hex << d.message << std::dec << " at " << d.tick;
-}
+using Delivered = std::pair<std::uint32_t, std::uint32_t>;  // tick, message
 
 struct Timeline {
   const char* name;
@@ -51,20 +44,20 @@ class ButtonFilter : public ::testing::Test {
     std::vector<Delivered> delivered;
     bool waking = false;
     std::uint32_t wakeAt = 0;
-    auto after = [&](std::uint32_t tick, std::size_t requests) {
+    auto after = [&](std::uint32_t tick) {
       for (std::uint32_t m : platform.delivered) delivered.push_back({tick, m});
-      platform.delivered.clear();
-      if (platform.wakeRequests.size() > requests) {
+      if (!platform.wakeRequests.empty()) {
         waking = true;
         wakeAt = tick + platform.wakeRequests.back() + t.wakeUpLateBy;
       }
+      platform.delivered.clear();
+      platform.wakeRequests.clear();
     };
     auto wakeUntil = [&](std::uint32_t tick, bool all) {
       while (waking && (all || tickGap(tick, wakeAt) >= 0)) {
         waking = false;
-        const std::size_t requests = platform.wakeRequests.size();
         filter.onTimer(wakeAt);
-        after(wakeAt, requests);
+        after(wakeAt);
       }
     };
     // The first call of the hook stamps both ticks.
@@ -73,9 +66,8 @@ class ButtonFilter : public ::testing::Test {
       const Step& s = t.steps[i];
       SCOPED_TRACE("step " + std::to_string(i) + " at tick " + std::to_string(s.tick));
       wakeUntil(s.tick, false);
-      const std::size_t requests = platform.wakeRequests.size();
       EXPECT_EQ(filter.decide({s.code, s.message, 10, 10, 0}, s.tick), s.expected);
-      after(s.tick, requests);
+      after(s.tick);
     }
     wakeUntil(0, true);
     EXPECT_EQ(platform.lines, t.lines);
