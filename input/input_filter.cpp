@@ -85,6 +85,8 @@ Verdict InputFilter::press(int button, bool chosen, std::uint32_t now) {
     letGo(button);
     late = true;
   }
+  // A switch that opened and closed again has shown it is worn. This first bounce has already
+  // reached applications as a release, so its press goes on as the filter judges it.
   if (chosen && settings_.releaseRepair && !b.guardArmed && b.shownUp) {
     const std::int32_t gap = tickGap(now, b.releaseTick);
     if (gap >= 0 && gap < kHoldGuardMs) {
@@ -112,6 +114,7 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
     bounce = gap > 2 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
+  // Applications never saw the press (the press filter or a gesture swallowed it).
   if (b.shownUp) return Verdict::Swallow;
   const bool guard = repair && b.guardArmed;
   if (!bounce && !guard) {
