@@ -1,5 +1,5 @@
-// What one mouse event costs the hook: InputFilter::decide on each of its paths, addPoint, the
-// watchdog and a debug line put into the console's ring.
+// What one mouse event costs the hook: InputFilter::decide on each of its paths, onTimer letting
+// a held release go, addPoint, the watchdog and a debug line put into the console's ring.
 //
 // The hook runs for every event of the desktop, up to 8,000 a second on a gaming mouse, so a
 // decision must be a few tens of nanoseconds and must never reach the heap (an allocation can
@@ -120,6 +120,8 @@ class QuietPlatform final : public InputPlatform {
  public:
   std::uint32_t heldKey = 0;  // the one key held, 0 for none
   bool postSucceeds = true;
+  bool routesWheel = false;
+  std::uint32_t delivered = 0;
 
   bool isKeyHeld(std::uint32_t virtualKey) override {
     return heldKey != 0 && virtualKey == heldKey;
@@ -132,10 +134,10 @@ class QuietPlatform final : public InputPlatform {
   }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
-  void deliverButton(std::uint32_t) override {}
+  void deliverButton(std::uint32_t) override { ++delivered; }
   void wakeAfter(std::uint32_t) override {}
   void maskGestureKey() override {}
-  bool systemRoutesWheelToCursor() override { return false; }
+  bool systemRoutesWheelToCursor() override { return routesWheel; }
 };
 
 // Every feature on, both buttons chosen, the gesture and volume keys on Alt.
@@ -194,18 +196,36 @@ struct Rig {
 };
 
 // Runs `event(i)` at tick `tick(i)` for each iteration i and expects `expected` every time.
-template <typename EventAt, typename TickAt>
-void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event, TickAt tick) {
+// `prepare(i)` puts back, before each event, the state the path starts from (a few stores).
+template <typename EventAt, typename TickAt, typename Prepare>
+void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event, TickAt tick,
+             Prepare prepare) {
   std::uint64_t wrong = 0;
   std::uint32_t i = 0;
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
+    prepare(i);
     const Verdict v = rig.filter.decide(event(i), tick(i));
     benchmark::DoNotOptimize(v);
     wrong += v != expected;
     ++i;
   }
   finish(state, before, wrong);
+}
+
+template <typename EventAt, typename TickAt>
+void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event, TickAt tick) {
+  runPath(state, rig, expected, event, tick, [](std::uint32_t) {});
+}
+
+// A release of the left button held back since `releaseTick`, to be let go at `deadline`.
+void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool byGuard) {
+  ButtonState& b = rig.state.buttons[0];
+  b.holding = true;
+  b.shownUp = false;
+  b.guardHold = byGuard;
+  b.releaseTick = releaseTick;
+  b.deadline = deadline;
 }
 
 // ---- The paths ------------------------------------------------------------------------------
@@ -238,22 +258,78 @@ void BM_PressSwallowed(benchmark::State& state) {
 }
 
 // Releases 100 ms after the last press pass; 10 ms after it they are swallowed as bounces.
+// Each release is the first since its press: applications are shown the button down again
+// before each one.
 void BM_ReleasePassed(benchmark::State& state) {
   Rig rig;
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
       state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t) { return 1100u; });
+      [](std::uint32_t) { return 1100u; },
+      [&](std::uint32_t) { rig.state.buttons[0].shownUp = false; });
 }
 
+// The bounce is held back and a wake-up asked for; the hold is cleared before the next one.
 void BM_ReleaseSwallowed(benchmark::State& state) {
   Rig rig;
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t) { return 1010u; });
+      [](std::uint32_t) { return 1010u; },
+      [&](std::uint32_t) { rig.state.buttons[0].holding = false; });
+}
+
+// The guard armed: a release long after its press is held for the guard's window.
+void BM_ReleaseHeldByGuard(benchmark::State& state) {
+  Rig rig;
+  rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
+  rig.state.buttons[0].guardArmed = true;
+  const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
+  runPath(
+      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      [](std::uint32_t) { return 5000u; },
+      [&](std::uint32_t) { rig.state.buttons[0].holding = false; });
+}
+
+// The press 5 ms after a release the guard holds: both swallowed, the drag goes on.
+void BM_PressGuardBounce(benchmark::State& state) {
+  Rig rig;
+  rig.state.buttons[0].guardArmed = true;
+  const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
+  runPath(
+      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      [](std::uint32_t i) { return 5005 + 1000 * i; },
+      [&](std::uint32_t i) { holdLeft(rig, 5000 + 1000 * i, 5020 + 1000 * i, true); });
+}
+
+// The wake-up is late: the press after the deadline is swallowed and the held release and the
+// press are delivered in order.
+void BM_PressAfterLateWakeUp(benchmark::State& state) {
+  Rig rig;
+  const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
+  runPath(
+      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      [](std::uint32_t i) { return 5200 + 1000 * i; },
+      [&](std::uint32_t i) { holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false); });
+  if (rig.platform.delivered != 2 * state.iterations()) {
+    fail(state, "the held release and the press were not delivered");
+  }
+}
+
+// The timer lets the held release go.
+void BM_TimerLetsGo(benchmark::State& state) {
+  Rig rig;
+  std::uint32_t i = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false);
+    rig.filter.onTimer(5080 + 1000 * i);
+    benchmark::ClobberMemory();
+    ++i;
+  }
+  finish(state, before, state.iterations() - rig.platform.delivered);
 }
 
 // Notches in one direction with pass-through and volume off: handed on as they are.
@@ -284,6 +360,17 @@ void BM_WheelPassThrough(benchmark::State& state) {
   rig.filter.decide(notch, 1000);
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      [](std::uint32_t i) { return 1020 + 20 * i; });
+}
+
+// The system sends the wheel to the window under the cursor itself: the notch passes.
+void BM_WheelRoutedBySystem(benchmark::State& state) {
+  Rig rig;
+  rig.platform.routesWheel = true;
+  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
+  rig.filter.decide(notch, 1000);
+  runPath(
+      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
@@ -346,9 +433,14 @@ BENCHMARK(BM_PressPassed)->Name("decide/press_passed");
 BENCHMARK(BM_PressSwallowed)->Name("decide/press_swallowed");
 BENCHMARK(BM_ReleasePassed)->Name("decide/release_passed");
 BENCHMARK(BM_ReleaseSwallowed)->Name("decide/release_swallowed");
+BENCHMARK(BM_ReleaseHeldByGuard)->Name("decide/release_held_by_guard");
+BENCHMARK(BM_PressGuardBounce)->Name("decide/press_guard_bounce");
+BENCHMARK(BM_PressAfterLateWakeUp)->Name("decide/press_after_late_wake_up");
+BENCHMARK(BM_TimerLetsGo)->Name("onTimer/lets_go");
 BENCHMARK(BM_WheelPassed)->Name("decide/wheel_passed");
 BENCHMARK(BM_WheelSwallowed)->Name("decide/wheel_swallowed");
 BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");
+BENCHMARK(BM_WheelRoutedBySystem)->Name("decide/wheel_routed_by_system");
 BENCHMARK(BM_WheelVolume)->Name("decide/wheel_volume");
 BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
 BENCHMARK(BM_AddPoint)->Name("addPoint");

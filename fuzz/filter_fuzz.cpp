@@ -3,33 +3,38 @@
 // Input layout (little-endian; a stream cut short ends there):
 //   settings  u16 flags (bit 0 click repair, 1 release repair, 2 scroll repair, 3 left button,
 //             4 right button, 5 wheel pass-through, 6 volume control, 7 gestures, 8 posting
-//             a wheel succeeds), i32 click interval, i32 release interval, i32 scroll interval,
-//             u8 modifier choice (1..6, anything else means Alt)
+//             a wheel succeeds, 9 the filter is switched off and on: releaseHeld), i32 click
+//             interval, i32 release interval, i32 scroll interval, u8 modifier choice (1..6,
+//             anything else means Alt)
 //   then ops  one byte each: low nibble the kind, high nibble the step of the tick before it
 //             (0, 1, 2, 3, 4, 10, 40, 49, 50, 51, 99, 100, 101, 300, 1000, 1001 ms)
 //     0 move by i8 dx, i8 dy      1 left down    2 left up      3 right down   4 right up
 //     5 middle down   6 wheel +120   7 wheel -120   8 wheel by i16 delta   9 horizontal wheel
-//     10 set the held keys: u8 mask (Alt, Ctrl, Shift, left Windows, left and right button)
+//     10 set the held keys: u8 mask (Alt, Ctrl, Shift, left Windows, left and right button;
+//        the two high bits: the timer's lateness, and both set: the system routes the wheel)
 //     11 any event: i32 code, u32 message, i32 x, i32 y, u32 mouse data
 //     12 the tick jumps by u32     13 new settings, read as above     14 move to i32 x, i32 y
 //     15 a press or release with a non-zero hook code: u8, low 2 bits the event, the rest
 //        the code less one
 //
-// The properties, where gap(t) is the signed 32-bit difference t - (tick of the last examined
-// press), and the last examined press starts as the tick of the first call (the filter stamps
-// it then). A press is examined when it reaches the press filter: a left or right press with
-// hook code 0, its button chosen, click repair on, and not a right press that starts a gesture.
-// - An examined press is swallowed exactly when gap < clickInterval; so a press whose gap is at
-//   least clickInterval is never swallowed. Gaps are signed: a press 2^31 ms or more after the
-//   last reads as a negative gap, as it does for the tick arithmetic of the system.
-// - A release of a chosen button with release repair on is swallowed exactly when
-//   2 < gap < releaseInterval; so a release within 2 ms of the last examined press (gap <= 2,
-//   a negative gap included) is never swallowed.
-// - Any other press or release is passed, except the right button's while the gesture key is
-//   held with gestures on, which is swallowed; moves, other messages and events with a
-//   non-zero hook code are passed.
+// The stream is what a hand does: each button's own events alternate down and up. A press op
+// for a button that is down first sends its release at the same tick (and a release op for a
+// button that is up its press), so a stream never has two presses of a button in a row.
+// The desktop's timer runs each wake-up the filter asks for when it is due, late by 0, 3, 16
+// or 70 ms as op 10's two high bits say.
+//
+// The properties, as applications see the buttons (what the filter passed plus what it
+// delivered, a delivery made during an event coming after that event):
+// - Each button's presses and releases alternate. Before a button's first event reaches them
+//   its state is unknown, so that first event may be a release.
+// - Once a button is up and its hold has run out (the release interval or the hold guard,
+//   at most kMaxHoldMs, plus the timer's lateness), applications see it up; and they see
+//   every button that is up as up right after releaseHeld.
+// - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered.
+// - Events with a non-zero hook code, moves and messages the filter does not handle pass.
 // - A wheel notch that was posted or turned into a volume command is swallowed, and one that
 //   was swallowed was either posted, taken for the volume, or dropped by scroll repair.
+// - A gesture's press asks once for the gesture key to be masked, and nothing else does.
 // - The gesture text never exceeds 25 letters and is always terminated where its length says;
 //   a queued command is 1 to 25 letters U, R, D or L.
 #include <cstddef>
@@ -67,7 +72,7 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-void readSettings(Reader& in, Settings& s, bool& postSucceeds) {
+void readSettings(Reader& in, Settings& s, bool& postSucceeds, bool& switchOff) {
   const std::uint16_t flags = in.u16();
   auto bit = [&](int n) -> std::uint8_t { return (flags >> n) & 1; };
   s.clickRepair = bit(0);
@@ -79,6 +84,7 @@ void readSettings(Reader& in, Settings& s, bool& postSucceeds) {
   s.volumeControl = bit(6);
   s.gestures = bit(7);
   postSucceeds = bit(8) != 0;
+  switchOff = bit(9) != 0;
   s.clickInterval = in.i32();
   s.releaseInterval = in.i32();
   s.scrollInterval = in.i32();
@@ -90,18 +96,29 @@ void readSettings(Reader& in, Settings& s, bool& postSucceeds) {
 
 constexpr std::uint32_t kKeys[6] = {vk::alt,         vk::control,    vk::shift,
                                     vk::leftWindows, vk::leftButton, vk::rightButton};
+constexpr std::uint32_t kLateBy[4] = {0, 3, 16, 70};
+constexpr std::uint32_t kMaxLate = 70;
 
-// Holds the keys the stream says and records what the filter asked of it for one event.
+// Holds the keys the stream says and records what the filter asked of it for one call.
 class StreamPlatform final : public InputPlatform {
  public:
   std::uint8_t heldMask = 0;
   bool postSucceeds = true;
   std::uint32_t tick = 0;
-  // Per event:
+  // Per call:
   bool posted = false;
   bool volumeSent = false;
   int commandsQueued = 0;
+  int masks = 0;
+  std::uint32_t delivered[4] = {};
+  int deliveredCount = 0;
+  bool wakeAsked = false;
+  std::uint32_t wakeDelay = 0;
 
+  void clear() {
+    posted = volumeSent = wakeAsked = false;
+    commandsQueued = masks = deliveredCount = 0;
+  }
   bool held(std::uint32_t virtualKey) const {
     for (int i = 0; i < 6; ++i) {
       if (kKeys[i] == virtualKey && (heldMask >> i) & 1) return true;
@@ -109,7 +126,7 @@ class StreamPlatform final : public InputPlatform {
     return false;
   }
   bool isKeyHeld(std::uint32_t virtualKey) override { return held(virtualKey); }
-  std::uint32_t mouseKeyState() override { return heldMask & 0x7F; }
+  std::uint32_t mouseKeyState() override { return heldMask & 0x3F; }
   void print(const char*, std::int32_t) override {}
   void printText(const char*, const wchar_t* text) override { checkCommand(text); }
   bool postWheel(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t) override {
@@ -126,10 +143,23 @@ class StreamPlatform final : public InputPlatform {
     checkCommand(text);
     ++commandsQueued;
   }
-  void deliverButton(std::uint32_t) override {}
-  void wakeAfter(std::uint32_t) override {}
-  void maskGestureKey() override {}
-  bool systemRoutesWheelToCursor() override { return false; }
+  void deliverButton(std::uint32_t message) override {
+    if (message != mouse_message::leftDown && message != mouse_message::leftUp &&
+        message != mouse_message::rightDown && message != mouse_message::rightUp) {
+      failed("a delivered message is not a button's", tick);
+    }
+    if (deliveredCount == 4) failed("more than four deliveries in one call", tick);
+    delivered[deliveredCount++] = message;
+  }
+  void wakeAfter(std::uint32_t delayMs) override {
+    if (delayMs == 0 || delayMs > static_cast<std::uint32_t>(kMaxHoldMs)) {
+      failed("a wake-up asked for outside 1 to kMaxHoldMs", tick);
+    }
+    wakeAsked = true;
+    wakeDelay = delayMs;
+  }
+  void maskGestureKey() override { ++masks; }
+  bool systemRoutesWheelToCursor() override { return (heldMask >> 6) == 3; }
 
  private:
   void checkCommand(const wchar_t* text) const {
@@ -144,15 +174,35 @@ class StreamPlatform final : public InputPlatform {
 constexpr std::uint32_t kTickSteps[16] = {0,  1,  2,  3,   4,   10,  40,   49,
                                           50, 51, 99, 100, 101, 300, 1000, 1001};
 
+int buttonOf(std::uint32_t m) {
+  switch (m) {
+    case mouse_message::leftDown:
+    case mouse_message::leftUp:
+      return 0;
+    case mouse_message::rightDown:
+    case mouse_message::rightUp:
+      return 1;
+    default:
+      return -1;
+  }
+}
 bool isPress(std::uint32_t m) {
   return m == mouse_message::leftDown || m == mouse_message::rightDown;
 }
-bool isRelease(std::uint32_t m) {
-  return m == mouse_message::leftUp || m == mouse_message::rightUp;
-}
-bool isRight(std::uint32_t m) {
-  return m == mouse_message::rightDown || m == mouse_message::rightUp;
-}
+constexpr std::uint32_t kDownMessage[2] = {mouse_message::leftDown, mouse_message::rightDown};
+constexpr std::uint32_t kUpMessage[2] = {mouse_message::leftUp, mouse_message::rightUp};
+
+// A button as the hand holds it and as applications have been shown it.
+struct Button {
+  bool down = false;
+  bool released = false;  // it has been let go at least once
+  // When applications must see it up if it stays up: a release is held for at most its hold
+  // (the release interval or the hold guard, within kMaxHoldMs) past its clock, and a press
+  // swallowed by a gesture leaves an earlier held release owed.
+  std::uint64_t upBy = 0;
+  bool shown = false;  // an event of it has reached applications
+  bool shownDown = false;
+};
 
 struct Stream {
   Settings settings;
@@ -160,44 +210,90 @@ struct Stream {
   GestureTracker gesture;
   StreamPlatform platform;
   InputFilter filter{settings, state, gesture, platform};
-  std::uint32_t now = 0;
+  // The clock never wraps; the tick the filter is given is its low 32 bits.
+  std::uint64_t clock = 0;
   std::int32_t x = 0, y = 0;
-  bool called = false;
-  std::uint32_t lastExaminedPress = 0;
+  std::uint32_t lateBy = 0;
+  bool waking = false;
+  std::uint64_t wakeClock = 0;
+  Button buttons[2];
 
+  std::uint32_t now() const { return static_cast<std::uint32_t>(clock); }
   void expect(bool condition, const char* what) const {
-    if (!condition) failed(what, now);
+    if (!condition) failed(what, now());
+  }
+
+  void show(std::uint32_t message) {
+    Button& b = buttons[buttonOf(message)];
+    const bool down = isPress(message);
+    if (b.shown) {
+      expect(b.shownDown != down, "applications got two presses or two releases in a row");
+    }
+    b.shown = true;
+    b.shownDown = down;
+  }
+  // What the filter asked of the desktop in the call just made at `at`.
+  void afterCall(std::uint64_t at) {
+    for (int i = 0; i < platform.deliveredCount; ++i) show(platform.delivered[i]);
+    if (platform.wakeAsked) {
+      waking = true;
+      wakeClock = at + platform.wakeDelay + lateBy;
+    }
+    expect(platform.masks == 0, "the gesture key was masked without a gesture");
+  }
+  // The desktop's timer runs every wake-up due by `until`.
+  void wakeUntil(std::uint64_t until) {
+    while (waking && wakeClock <= until) {
+      waking = false;
+      const std::uint64_t at = wakeClock;
+      platform.tick = static_cast<std::uint32_t>(at);
+      platform.clear();
+      filter.onTimer(static_cast<std::uint32_t>(at));
+      afterCall(at);
+    }
+  }
+  void expectUpOnceHeldLongEnough() const {
+    for (const Button& b : buttons) {
+      if (!b.down && b.released && clock > b.upBy + kMaxLate) {
+        expect(!b.shownDown, "a button let go long ago is still down for applications");
+      }
+    }
   }
 
   void send(const MouseEvent& e) {
     const Settings& s = settings;
     const bool gestureHeld = s.gestures && platform.held(s.gestureKey);
-    if (!called) {
-      lastExaminedPress = now;
-      called = true;
+    wakeUntil(clock);
+    expectUpOnceHeldLongEnough();
+    const int which = e.code == 0 ? buttonOf(e.message) : -1;
+    if (which >= 0) {
+      Button& b = buttons[which];
+      b.down = isPress(e.message);
+      if (!b.down) {
+        const std::int32_t interval = s.releaseInterval;
+        const std::int32_t hold = interval > kMaxHoldMs     ? kMaxHoldMs
+                                  : interval > kHoldGuardMs ? interval
+                                                            : kHoldGuardMs;
+        if (!b.released || b.upBy < clock + hold) b.upBy = clock + hold;
+        b.released = true;
+      }
     }
-    platform.tick = now;
-    platform.posted = false;
-    platform.volumeSent = false;
-    platform.commandsQueued = 0;
+    platform.tick = now();
+    platform.clear();
 
-    const bool swallowed = filter.decide(e, now) == Verdict::Swallow;
+    const bool swallowed = filter.decide(e, now()) == Verdict::Swallow;
 
-    const std::int32_t gap = tickGap(now, lastExaminedPress);
-    const bool chosen = isRight(e.message) ? s.rightButton != 0 : s.leftButton != 0;
+    if (which >= 0 && !swallowed) show(e.message);
+    const int masks = platform.masks;
+    platform.masks = 0;
+    afterCall(clock);
+    if (e.code == 0 && e.message == mouse_message::rightDown && gestureHeld) {
+      expect(masks == 1, "a gesture's press did not ask once for the key to be masked");
+    } else {
+      expect(masks == 0, "the gesture key was masked without a gesture");
+    }
     if (e.code != 0) {
       expect(!swallowed, "an event with a non-zero hook code was swallowed");
-    } else if (isRight(e.message) && gestureHeld) {
-      expect(swallowed, "a right button event of a gesture was passed");
-    } else if (isPress(e.message) && chosen && s.clickRepair) {
-      if (gap >= s.clickInterval)
-        expect(!swallowed, "a press clickInterval or more apart was swallowed");
-      if (gap < s.clickInterval) expect(swallowed, "a press within clickInterval was passed");
-      lastExaminedPress = now;
-    } else if (isRelease(e.message) && chosen && s.releaseRepair) {
-      if (gap <= 2) expect(!swallowed, "a release within 2 ms of the last press was swallowed");
-      const bool bounce = gap > 2 && gap < s.releaseInterval;
-      expect(swallowed == bounce, "a release was judged against the wrong interval");
     } else if (e.message == mouse_message::wheel) {
       if (platform.posted) expect(swallowed, "a posted wheel notch was also passed on");
       if (platform.volumeSent) expect(swallowed, "a volume notch was also passed on");
@@ -206,7 +302,7 @@ struct Stream {
         expect(platform.posted || volume || s.scrollRepair,
                "a wheel notch was swallowed and not delivered");
       }
-    } else {
+    } else if (which < 0) {
       expect(!swallowed, "an event the filter does not handle was swallowed");
     }
     if (platform.commandsQueued != 0) {
@@ -221,6 +317,24 @@ struct Stream {
   void send(std::uint32_t message, std::uint32_t mouseData = 0) {
     send(MouseEvent{0, message, x, y, mouseData});
   }
+  // The hand presses or lets go; a button already that way is first moved the other way.
+  void button(int which, bool down) {
+    if (buttons[which].down == down) send(down ? kUpMessage[which] : kDownMessage[which]);
+    send(down ? kDownMessage[which] : kUpMessage[which]);
+  }
+  void releaseHeld() {
+    platform.clear();
+    filter.releaseHeld();
+    afterCall(clock);
+    for (const Button& b : buttons) {
+      if (!b.down) expect(!b.shownDown, "releaseHeld left a button that is up down");
+    }
+  }
+  void finish() {
+    clock += kMaxHoldMs + kMaxLate + 1;
+    wakeUntil(clock);
+    expectUpOnceHeldLongEnough();
+  }
 };
 
 std::uint32_t wheelData(std::int16_t delta) {
@@ -232,11 +346,12 @@ std::uint32_t wheelData(std::int16_t delta) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Reader in(data, size);
   Stream s;
-  readSettings(in, s.settings, s.platform.postSucceeds);
+  bool switchOff = false;
+  readSettings(in, s.settings, s.platform.postSucceeds, switchOff);
   using namespace mouse_message;
   while (!in.done()) {
     const std::uint8_t op = in.u8();
-    s.now += kTickSteps[op >> 4];
+    s.clock += kTickSteps[op >> 4];
     switch (op & 0x0F) {
       case 0: {
         const auto dx = static_cast<std::int8_t>(in.u8());
@@ -248,16 +363,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 1:
-        s.send(leftDown);
-        break;
       case 2:
-        s.send(leftUp);
-        break;
       case 3:
-        s.send(rightDown);
-        break;
       case 4:
-        s.send(rightUp);
+        s.button((op & 0x0F) >= 3, (op & 1) != 0);
         break;
       case 5:
         s.send(middleDown);
@@ -276,6 +385,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 10:
         s.platform.heldMask = in.u8();
+        s.lateBy = kLateBy[s.platform.heldMask >> 6];
         break;
       case 11: {
         MouseEvent e{};
@@ -284,14 +394,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         e.x = in.i32();
         e.y = in.i32();
         e.mouseData = in.u32();
-        s.send(e);
+        const int which = buttonOf(e.message);
+        if (e.code == 0 && which >= 0) {
+          s.button(which, isPress(e.message));
+        } else {
+          s.send(e);
+        }
         break;
       }
       case 12:
-        s.now += in.u32();
+        s.clock += in.u32();
         break;
       case 13:
-        readSettings(in, s.settings, s.platform.postSucceeds);
+        readSettings(in, s.settings, s.platform.postSucceeds, switchOff);
+        if (switchOff) s.releaseHeld();
         break;
       case 14:
         s.x = in.i32();
@@ -306,5 +422,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
   }
+  s.finish();
   return 0;
 }

@@ -3,18 +3,61 @@
 // Press filter (both buttons share one stamp; interval 100 ms):
 //   P(0)---P(40)---P(90)-------P(300)     0 passes, 40 and 90 swallowed (each within 100 ms
 //                                         of the press before), 300 passes (210 after 90)
-// Release filter (measured from the last examined press; interval 50 ms):
+// Release filter (measured from the last examined press; interval 50 ms). A release it takes
+// for a bounce is held back, not dropped: swallowed now, and let go (delivered as input of our
+// own) 50 ms after it happened unless a press of the same button comes first.
 //   P(0)-R(2)                             2 ms: passes, a quick real click is never eaten
-//   P(0)--R(3)                            3 ms: swallowed as a bounce
+//   P(0)--R(3)....|53                     3 ms: held; no press follows, so it is let go at 53
 //   P(0)-------R(50)                      50 ms: passes
-// The chattering click:
+// With both buttons chosen the stamp is shared:
+//   left   P(0)----------R(220)....|270   the left release, 20 after the right press,
+//   right         P(200)                  is held and let go at 270
+// The chattering click (a press within the hold is the bounce pair: both stay swallowed):
 //   P(0)--R(30)-P(40)--------R(300)       applications see P(0) and R(300)
-// Reversed wheel notch (interval 50 ms):
+//   P(0)--R(30)-P(40)R(45)....|95         applications see P(0) and R at 95
+// A wake-up that comes late: a press after the deadline while the release is still held is
+// swallowed, and the release and then the press (if the press filter passes it) are
+// delivered in that order, so applications never see two presses without a release between:
+//   P(0)--R(30)....|80.....P(110)         at 110: R and P delivered; P(90) instead: R only
+// Applications see each button's presses and releases alternate: a release whose press they
+// never saw (the press filter or a gesture swallowed it) is swallowed too:
+//   P(0)---R(60)--P(90)-------R(200)      90 swallowed by the press filter, so 200 is too
+// Until the first release of a button reaches applications its state is unknown, and a
+// release is not swallowed for want of a press: a button held down while the hook was
+// installed is never left held.
+// One wake-up (wakeAfter) serves both buttons, for the earlier deadline; a release overdue
+// behind a late timer is let go when the other button's release is held. No release is held
+// longer than kMaxHoldMs, however long the release interval is set. releaseHeld() lets go of
+// every held release at once.
+//
+// Hold guard (a chosen button with the release repair on). A worn switch opens for a few
+// milliseconds in the middle of a drag; the press filter cannot see it, since the press comes
+// long after the last one. A release followed within kHoldGuardMs by a press of the same
+// button arms the guard for that button for the rest of the session; that first bounce has
+// already reached applications (release and press both pass). From then on each release of
+// the button is held for kHoldGuardMs (or until the release filter's deadline, whichever is
+// later), and a press within it is swallowed with it:
+//   P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
+//   passes    passes passes,armed held   swallowed    held, let go at 9020
+// Debug lines: "Hold guard armed:\t5" when the guard arms (the gap from release to press),
+// "Hold guard:\t4" for each bounce it swallows. A bounce pair the release filter holds keeps
+// its "ReleaseTime" and "ClickTime" lines and prints no guard line.
+// An armed guard delays that button's releases by at most kHoldGuardMs, and nothing else:
+// presses, the other button and the wheel are as without it.
+//
+// Reversed wheel notch (interval 50 ms): only the direction counts, so a fine wheel's
+// 40, 40, 80, 40 all pass.
 //   +120(0)  -120(20)  -120(40)  -120(100)
 //   passes   swallowed swallowed passes    a swallowed notch moves the wheel stamp but not
 //                                         the remembered delta
-// Gestures (gesture key held, gestures on): the right press starts a gesture and is swallowed,
-// moves are recorded, the right release is swallowed and its command runs after the hook.
+// Pass-through posts the notch to the window under the cursor, unless the system already
+// routes the wheel there itself; then the notch passes. Volume control comes first.
+// Gestures (gesture key held, gestures on): the right press starts a gesture and is swallowed
+// (and the key is masked, so its release is not a lone tap that opens a menu), moves are
+// recorded, and the right release is swallowed and its command runs after the hook. A release
+// ends a gesture only when its press began one and the key is still held; otherwise it takes
+// the ordinary path:
+//   Alt+P(0)...R(400)  gesture     P(0)..Alt..R(400)  ordinary: the application saw P(0)
 #pragma once
 
 #include <cstdint>
@@ -58,11 +101,32 @@ struct MouseEvent {
 
 enum class Verdict { Pass, Swallow };
 
+// A bounce inside a drag lasts a few milliseconds, but the hook's tick comes from the system's
+// tick counter, which on Windows advances in steps of about 15.6 ms: a 3 ms opening that
+// straddles a step reads as 15 or 16 ms. 20 ms catches every opening shorter than one step,
+// and stays well under the 40 ms or more a finger needs to let go of a button and press it
+// again on purpose; it is also the delay an armed guard adds to each release.
+constexpr std::int32_t kHoldGuardMs = 20;
+// However long the release interval is set, a release is never held longer than this.
+constexpr std::int32_t kMaxHoldMs = 1000;
+
+// One button as the filter has seen it and as applications have been shown it.
+struct ButtonState {
+  std::uint32_t releaseTick = 0;  // the last release the hook saw
+  std::uint32_t deadline = 0;     // when the held release is let go
+  bool shownUp = false;           // the last of its events applications got was a release
+  bool holding = false;           // a release is held back
+  bool guardHold = false;         // held by the hold guard alone, not by the release filter
+  bool guardArmed = false;
+};
+
 struct FilterState {
   std::uint32_t lastPressTick = 0;
   std::uint32_t lastWheelTick = 0;
   std::int16_t lastWheelDelta = 0;
-  bool stamped = false;  // the two ticks are set on the first call
+  bool stamped = false;       // the two ticks are set on the first call
+  bool gesturePress = false;  // the right button's current press began a gesture
+  ButtonState buttons[2];     // left, right
 };
 
 // What the decisions need from the desktop. Everything here is called from inside the hook,
@@ -111,8 +175,11 @@ class InputFilter {
 
  private:
   bool gestureKeyHeld();
+  Verdict press(int button, bool chosen, std::uint32_t now);
+  Verdict release(int button, bool chosen, std::uint32_t now);
   Verdict pressFilter(std::uint32_t now);
-  Verdict releaseFilter(std::uint32_t now);
+  void letGo(int button);
+  void letGoDue(std::uint32_t now);
   Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
 
   const Settings& settings_;

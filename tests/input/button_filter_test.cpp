@@ -17,10 +17,14 @@ struct Step {
   std::int32_t code = 0;
 };
 
+using Delivered = std::pair<std::uint32_t, std::uint32_t>;  // tick, message
+
 struct Timeline {
   const char* name;
   std::vector<Step> steps;
   std::vector<std::string> lines;  // debug lines expected, in order
+  std::vector<Delivered> delivered = {};
+  std::uint32_t wakeUpLateBy = 0;  // the desktop's timer runs this much after the tick asked for
 };
 
 class ButtonFilter : public ::testing::Test {
@@ -30,19 +34,44 @@ class ButtonFilter : public ::testing::Test {
   GestureTracker gesture;
   FakeInputPlatform platform;
 
+  // Plays the desktop: each wake-up asked for runs onTimer when due (plus the lateness), and
+  // the timeline ends with every wake-up still asked for.
   void run(const Timeline& t, std::uint32_t firstCall = 0) {
     SCOPED_TRACE(t.name);
     state = FilterState{};
-    platform.lines.clear();
+    platform = FakeInputPlatform{};
     InputFilter filter(settings, state, gesture, platform);
+    std::vector<Delivered> delivered;
+    bool waking = false;
+    std::uint32_t wakeAt = 0;
+    auto after = [&](std::uint32_t tick) {
+      for (std::uint32_t m : platform.delivered) delivered.push_back({tick, m});
+      if (!platform.wakeRequests.empty()) {
+        waking = true;
+        wakeAt = tick + platform.wakeRequests.back() + t.wakeUpLateBy;
+      }
+      platform.delivered.clear();
+      platform.wakeRequests.clear();
+    };
+    auto wakeUntil = [&](std::uint32_t tick, bool all) {
+      while (waking && (all || tickGap(tick, wakeAt) >= 0)) {
+        waking = false;
+        filter.onTimer(wakeAt);
+        after(wakeAt);
+      }
+    };
     // The first call of the hook stamps both ticks.
     EXPECT_EQ(filter.decide({0, move, 0, 0, 0}, firstCall), P);
     for (std::size_t i = 0; i < t.steps.size(); ++i) {
       const Step& s = t.steps[i];
       SCOPED_TRACE("step " + std::to_string(i) + " at tick " + std::to_string(s.tick));
+      wakeUntil(s.tick, false);
       EXPECT_EQ(filter.decide({s.code, s.message, 10, 10, 0}, s.tick), s.expected);
+      after(s.tick);
     }
+    wakeUntil(0, true);
     EXPECT_EQ(platform.lines, t.lines);
+    EXPECT_EQ(delivered, t.delivered);
     EXPECT_TRUE(platform.posted.empty());
     EXPECT_TRUE(platform.commands.empty());
   }
@@ -70,7 +99,24 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
       {"release 2 ms after the press passes", {{1000, leftDown, P}, {1002, leftUp, P}}, {}},
       {"release 3 ms after the press is a bounce",
        {{1000, leftDown, P}, {1003, leftUp, S}},
-       {"ReleaseTime:\t3\n"}},
+       {"ReleaseTime:\t3\n"},
+       {{1053, leftUp}}},
+      {"a 30 ms click without bounce is let go on the timer",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1200, leftDown, P}},
+       {"ReleaseTime:\t30\n"},
+       {{1080, leftUp}}},
+      {"the real release soon after a bounce press is let go",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S}, {1045, leftUp, S}},
+       {"ReleaseTime:\t30\n", "ClickTime:\t40\n", "ReleaseTime:\t5\n"},
+       {{1095, leftUp}}},
+      {"a press after a late wake-up goes out behind the held release",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1100, leftDown, S}, {1300, leftUp, P}},
+       {"ReleaseTime:\t30\n"},
+       {{1100, leftUp}, {1100, leftDown}},
+       40},
+      {"the release of a swallowed press is swallowed too",
+       {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S}, {1200, leftUp, S}},
+       {"ClickTime:\t90\n"}},
       {"release 50 ms after the press passes", {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
       {"release exactly at the press passes", {{1000, leftDown, P}, {1000, leftUp, P}}, {}},
       {"right button is not chosen",
@@ -95,9 +141,15 @@ TEST_F(ButtonFilter, FirstPressIsMeasuredFromTheFirstCall) {
 TEST_F(ButtonFilter, BothButtonsShareOneStamp) {
   settings.leftButton = 1;
   settings.rightButton = 1;
+  // No right release has reached applications yet, so they may see the button down.
   run({"left then right within the interval",
        {{1000, leftDown, P}, {1050, rightDown, S}, {1060, rightUp, S}, {1200, rightDown, P}},
-       {"ClickTime:\t50\n", "ReleaseTime:\t10\n"}});
+       {"ClickTime:\t50\n", "ReleaseTime:\t10\n"},
+       {{1110, rightUp}}});
+  run({"a left release soon after a right press is held, not lost",
+       {{1000, leftDown, P}, {1200, rightDown, P}, {1220, leftUp, S}, {1500, rightUp, P}},
+       {"ReleaseTime:\t20\n"},
+       {{1270, leftUp}}});
 }
 
 TEST_F(ButtonFilter, DefaultsSwallowNoButtonEvent) {
@@ -117,7 +169,8 @@ TEST_F(ButtonFilter, RepairsSwitchedOff) {
   run({"press repair off", {{1000, leftDown, P}, {1010, leftDown, P}, {1030, leftUp, P}}, {}});
   run({"press repair off, release soon after the first call",
        {{10, leftDown, P}, {20, leftUp, S}},
-       {"ReleaseTime:\t20\n"}});
+       {"ReleaseTime:\t20\n"},
+       {{70, leftUp}}});
   settings.clickRepair = 1;
   settings.releaseRepair = 0;
   run({"release repair off", {{1000, leftDown, P}, {1010, leftUp, P}}, {}});
@@ -130,8 +183,48 @@ TEST_F(ButtonFilter, TickWrapAroundIsASmallGap) {
         {0xFFFFFF20u, leftUp, S},
         {0x00000010u, leftDown, P},
         {0x00000050u, leftDown, S}},
-       {"ReleaseTime:\t32\n", "ClickTime:\t64\n"}},
+       {"ReleaseTime:\t32\n", "ClickTime:\t64\n"},
+       {{0xFFFFFF52u, leftUp}}},
       0xFFFFF000u);
+}
+
+TEST_F(ButtonFilter, HoldGuard) {
+  settings.leftButton = 1;
+  settings.rightButton = 1;
+  // A drag whose switch opens for 5 ms: the first bounce passes and arms the left guard.
+  auto armedThen = [](std::vector<Step> steps) {
+    steps.insert(steps.begin(), {{1000, leftDown, P}, {5000, leftUp, P}, {5005, leftDown, P}});
+    return steps;
+  };
+  const std::string armed = "Hold guard armed:\t5\n";
+  const Timeline timelines[] = {
+      {"the drag ends", armedThen({{9000, leftUp, S}}), {armed}, {{9020, leftUp}}},
+      {"later bounces are swallowed",
+       armedThen({{6000, leftUp, S},
+                  {6004, leftDown, S},
+                  {6500, leftUp, S},
+                  {6516, leftDown, S},
+                  {9000, leftUp, S}}),
+       {armed, "Hold guard:\t4\n", "Hold guard:\t16\n"},
+       {{9020, leftUp}}},
+      {"a click and a double click arrive whole",
+       armedThen({{6000, leftUp, S},
+                  {7000, leftDown, P},
+                  {7060, leftUp, S},
+                  {7150, leftDown, P},
+                  {7210, leftUp, S}}),
+       {armed},
+       {{6020, leftUp}, {7080, leftUp}, {7230, leftUp}}},
+      {"a bounce the release filter sees keeps its longer hold",
+       armedThen({{5030, leftUp, S}}),
+       {armed, "ReleaseTime:\t25\n"},
+       {{5080, leftUp}}},
+      {"the right button is untouched",
+       armedThen({{6000, rightDown, P}, {6100, rightUp, P}, {9000, leftUp, S}}),
+       {armed},
+       {{9020, leftUp}}},
+  };
+  for (const Timeline& t : timelines) run(t);
 }
 
 TEST_F(ButtonFilter, StampFromTheFutureSwallowsUntilThePast) {

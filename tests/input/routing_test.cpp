@@ -36,6 +36,7 @@ TEST_F(GestureRouting, AltDragRunsTheCommandAfterTheHook) {
   dragDownThenRight(1000);
   EXPECT_EQ(at(1500, rightUp), S);
   ASSERT_EQ(platform.commands, std::vector<std::wstring>{L"DR"});
+  EXPECT_EQ(platform.masks, 1) << "Alt let go after a gesture must not open the menu bar";
   EXPECT_EQ(platform.lines, std::vector<std::string>{"command:DR\n"});
   EXPECT_EQ(state.lastPressTick, 0u) << "a gesture press is not examined by the press filter";
 }
@@ -76,6 +77,18 @@ TEST_F(GestureRouting, GesturesOffOrOtherKeyLeaveTheRightButtonAlone) {
   EXPECT_EQ(at(2000, rightDown), P);
   EXPECT_EQ(at(2200, rightUp), P);
   EXPECT_TRUE(platform.commands.empty());
+  EXPECT_EQ(platform.masks, 0) << "a plain key tap reaches the application";
+}
+
+TEST_F(GestureRouting, KeyPressedMidDragLeavesTheReleaseToTheApplication) {
+  settings.rightButton = 1;
+  at(0, move);
+  EXPECT_EQ(at(1000, rightDown), P);
+  platform.held = {vk::alt};
+  dragDownThenRight(1000);
+  EXPECT_EQ(at(1500, rightUp), P) << "its press reached the application";
+  EXPECT_TRUE(platform.commands.empty());
+  EXPECT_TRUE(platform.delivered.empty());
 }
 
 TEST_F(GestureRouting, MovesReadTheKeyStateOnlyWhileAGestureCanGrow) {

@@ -55,10 +55,12 @@ TEST_F(WheelFilter, AlternatingNotchesFarApartAllPass) {
   EXPECT_EQ(platform.lines.size(), 5u);
 }
 
-TEST_F(WheelFilter, AnyChangeOfDeltaCounts) {
+TEST_F(WheelFilter, OnlyAChangeOfDirectionCounts) {
   settings.wheelPassThrough = 0;
   filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
-  walk("+240 then +120", {{1000, 240, P}, {1010, 240, P}, {1020, 120, S}});
+  walk("fine steps, then a reversal",
+       {{1000, 40, P}, {1010, 40, P}, {1020, 80, P}, {1030, 40, P}, {1040, -40, S}});
+  walk("+240 then +120", {{2000, 240, P}, {2010, 120, P}});
 }
 
 TEST_F(WheelFilter, FirstNotchAfterStartIsMeasuredFromTheFirstCall) {
@@ -147,6 +149,16 @@ TEST_F(WheelFilter, PassThroughPacksPositionAndKeyState) {
     EXPECT_EQ(static_cast<std::int16_t>(c.lParam & 0xFFFF), c.x);
     EXPECT_EQ(static_cast<std::int16_t>(c.lParam >> 16), c.y);
   }
+}
+
+TEST_F(WheelFilter, SystemRoutingToTheCursorLetsTheNotchPass) {
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  platform.routesWheel = true;
+  EXPECT_EQ(wheel(1000, 120), P);
+  EXPECT_TRUE(platform.posted.empty());
+  platform.held = {vk::alt};
+  EXPECT_EQ(wheel(1100, 120), S) << "volume control still comes first";
+  EXPECT_EQ(platform.volume.size(), 1u);
 }
 
 TEST_F(WheelFilter, RefusedPostPassesTheOriginalEvent) {
