@@ -101,8 +101,14 @@ host_part() {
       decide/wheel_pass_through) echo "wheel notch, posted to the window under the cursor" ;;
       decide/wheel_volume) echo "wheel notch, volume key held" ;;
       decide/move_during_gesture) echo "move during a gesture" ;;
+      decide/release_held_by_guard) echo "release, held by an armed hold guard" ;;
+      decide/press_guard_bounce) echo "press, swallowed with a guard-held release" ;;
+      decide/press_after_late_wake_up) echo "press after a late wake-up (release and press delivered)" ;;
+      decide/wheel_routed_by_system) echo "wheel notch, left to the system's own routing" ;;
+      onTimer/lets_go) echo "\`onTimer\` letting a held release go" ;;
       addPoint) echo "\`addPoint\` alone" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
+      debugLine/put_and_take) echo "a debug line put into the console's ring and taken out" ;;
       *) echo "$1" ;;
     esac
   }

@@ -41,7 +41,9 @@ const wchar_t kEveryFeature[] =
     L"[功能设置]\r\n滚轮穿透=1\r\n音量控制=1\r\n鼠标手势=1\r\n显示图标=1\r\n"
     L"[鼠标手势]\r\nU=11\r\nD=11\r\n";
 constexpr DWORD kPressToRelease = 15;  // ms, past the 10 ms release interval
-constexpr DWORD kPressToPress = 30;    // ms, past the 20 ms press interval
+// ms, past the 20 ms press interval, and the next press 45 ms after the release: past the hold
+// guard's 20 ms, so it never takes the presses for a switch that opened mid-drag.
+constexpr DWORD kPressToPress = 60;
 constexpr int kRounds = 8;
 constexpr int kWarmUp = 20;
 constexpr DWORD kLostAfter = 1000;
