@@ -75,6 +75,14 @@ TEST(Gesture, DownThenRightBoundToThreeMinimisesTheWindowUnderTheCursor) {
   EXPECT_EQ(target.count(WM_RBUTTONDOWN), 0) << target.describe();
   EXPECT_EQ(target.count(WM_RBUTTONUP), 0) << target.describe();
   EXPECT_EQ(target.count(WM_CONTEXTMENU), 0) << target.describe();
+
+  // The command was taken: the same message again, stray or forged, runs nothing.
+  ShowWindow(target.hwnd(), SW_RESTORE);
+  pump(200);
+  target.clear();
+  PostMessageW(program.window(), WM_APP + 1, 1, 0);
+  pump(500);
+  EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << target.describe();
 }
 
 TEST(Gesture, AltLetGoBeforeTheButtonReleasesTheOrdinaryWay) {
