@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -39,7 +40,7 @@ void keepConsoleFromStoppingUs() {
 // nobody who prints.
 class ConsoleWriter {
  public:
-  explicit ConsoleWriter(DebugRing& ring) : ring_(ring) {}
+  ConsoleWriter() = default;
   ConsoleWriter(const ConsoleWriter&) = delete;
   ConsoleWriter& operator=(const ConsoleWriter&) = delete;
   ~ConsoleWriter() {
@@ -48,6 +49,8 @@ class ConsoleWriter {
   }
 
   bool isOpen() const { return open_.load(std::memory_order_acquire); }
+  // Only while isOpen(): the ring exists from the first opening on.
+  DebugRing& ring() { return *ring_; }
   void wake() { SetEvent(wake_); }
 
   // Opening and closing may come from more than one thread; printing never waits for them.
@@ -57,6 +60,10 @@ class ConsoleWriter {
     if (open) {
       if (!wake_) wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
       if (!wake_) return;
+      // Made at the first opening and kept to the end, so that the lines' room (150 KB) is
+      // neither in the exe nor in memory while debug mode is off.
+      if (!ring_) ring_ = new (std::nothrow) DebugRing;
+      if (!ring_) return;
       AllocConsole();
       output_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -67,7 +74,7 @@ class ConsoleWriter {
       keepConsoleFromStoppingUs();
       // Lines put in while the last console closed belong to no console.
       DebugRing::Line line;
-      while (ring_.take(line)) {
+      while (ring_->take(line)) {
       }
       stopping_.store(false, std::memory_order_relaxed);
       try {
@@ -92,7 +99,7 @@ class ConsoleWriter {
     for (;;) {
       // Read before the ring is emptied, so the lines put in before closing are all printed.
       const bool last = stopping_.load(std::memory_order_acquire);
-      while (ring_.take(line)) {
+      while (ring_->take(line)) {
         DWORD written = 0;
         WriteConsoleW(output_, line.text, static_cast<DWORD>(line.length), &written, nullptr);
       }
@@ -107,7 +114,7 @@ class ConsoleWriter {
     FreeConsole();
   }
 
-  DebugRing& ring_;
+  DebugRing* ring_ = nullptr;
   std::mutex mutex_;
   std::atomic<bool> open_{false};
   std::atomic<bool> stopping_{false};
@@ -116,9 +123,7 @@ class ConsoleWriter {
   std::thread thread_;
 };
 
-// The ring outlives the writer that empties it.
-DebugRing ring;
-ConsoleWriter writer(ring);
+ConsoleWriter writer;
 
 }  // namespace
 
@@ -132,12 +137,12 @@ bool isDebugConsoleOpen() {
 
 void debugPrint(const char* format, std::int32_t value) {
   if (!writer.isOpen()) return;
-  ring.put(format, value);
+  writer.ring().put(format, value);
   writer.wake();
 }
 
 void debugPrintText(const char* format, const wchar_t* text) {
   if (!writer.isOpen()) return;
-  ring.put(format, text);
+  writer.ring().put(format, text);
   writer.wake();
 }

@@ -54,8 +54,11 @@ class DesktopInputPlatform final : public InputPlatform {
   HWND commandWindow = nullptr;
   UINT_PTR timer = 0;
 
+  // The hook thread reads no keyboard input, so the key state of its own queue (GetKeyState)
+  // is not what the user holds now; the asynchronous state is, and it is answered in the
+  // process rather than by a round trip on every wheel notch.
   bool isKeyHeld(std::uint32_t virtualKey) override {
-    return GetKeyState(static_cast<int>(virtualKey)) < 0;
+    return GetAsyncKeyState(static_cast<int>(virtualKey)) < 0;
   }
 
   // The hook runs before the event reaches any queue, so the asynchronous state is the one that

@@ -273,7 +273,12 @@ void printCallCosts(HWND window) {
   const POINT inside{300, 300};
   std::printf("call GetKeyState %.2f\n", callCost([] { GetKeyState(VK_MENU); }));
   std::printf("call GetAsyncKeyState %.2f\n", callCost([] { GetAsyncKeyState(VK_LBUTTON); }));
-  std::printf("call WindowFromPoint %.2f\n", callCost([&] { WindowFromPoint(inside); }));
+  std::printf("call WindowFromPhysicalPoint %.2f\n",
+              callCost([&] { WindowFromPhysicalPoint(inside); }));
+  std::printf("call PhysicalToLogicalPoint %.2f\n", callCost([&] {
+                POINT p = inside;
+                PhysicalToLogicalPoint(window, &p);
+              }));
   std::printf("call GetPropW %.2f\n", callCost([&] { GetPropW(window, L"Clickmend.RawInput"); }));
   std::printf("call GetTickCount %.2f\n", callCost([] { GetTickCount(); }));
 }
