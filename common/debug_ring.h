@@ -32,7 +32,7 @@ class DebugRing {
     std::size_t length;
   };
 
-  // All zeros is an empty ring, so the program's ring costs no memory until debug mode is on.
+  // All zeros is an empty ring.
   constexpr DebugRing() = default;
   DebugRing(const DebugRing&) = delete;
   DebugRing& operator=(const DebugRing&) = delete;
