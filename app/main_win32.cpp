@@ -34,15 +34,6 @@ void reinstallHook(std::uint32_t silence) {
   debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
 }
 
-// The hook thread counts its calls; the watchdog lives here, beside the raw input it compares
-// them with.
-void noteHookCalls(std::uint32_t now) {
-  static std::uint32_t seen = 0;
-  const std::uint32_t calls = mouseHookCalls();
-  if (calls != seen) hookWatchdog.onHookCall(now);
-  seen = calls;
-}
-
 // Raw mouse input reaches the window whatever happens to the hook chain; it is the witness
 // that tells a lost hook from an idle mouse.
 void watchHook(HWND window) {
@@ -62,11 +53,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       applySettings(window);
       return 0;
     case WM_INPUT: {
-      const std::uint32_t now = GetTickCount();
       static bool rawInputNoted = false;
       if (!rawInputNoted) rawInputNoted = SetPropW(window, kRawInputProperty, HANDLE(1));
-      noteHookCalls(now);
-      if (hookWatchdog.onRawInput(now)) reinstallHook(hookWatchdog.silence(now));
+      // The system's stamp of the event, not the time it is read here: the main thread may
+      // take a batch of raw input late, long after the hook was called for it.
+      const auto eventTime = static_cast<std::uint32_t>(GetMessageTime());
+      if (hookWatchdog.onRawInput(eventTime, mouseHookProgress())) {
+        reinstallHook(hookWatchdog.silence(eventTime));
+      }
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
     case WM_POWERBROADCAST:

@@ -449,12 +449,14 @@ BENCHMARK(BM_AddPoint)->Name("addPoint");
 // for the same event on the main thread.
 void BM_WatchdogPerEvent(benchmark::State& state) {
   HookWatchdog dog;
+  HookProgress hook;
   std::uint32_t now = 1000;
   std::uint64_t reinstalls = 0;
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
-    dog.onHookCall(now);
-    reinstalls += dog.onRawInput(now);
+    ++hook.calls;
+    hook.latestEventTime = now;
+    reinstalls += dog.onRawInput(now, hook);
     benchmark::ClobberMemory();
     now += 1;
   }

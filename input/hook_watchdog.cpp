@@ -2,15 +2,25 @@
 
 #include "input/input_filter.h"
 
-bool HookWatchdog::onRawInput(std::uint32_t now) {
-  if (rawSinceHook_ == 0) firstRawSinceHook_ = now;
+void HookWatchdog::onHookAlive() {
+  rawSinceHook_ = 0;
+  backoff_ = kFirstBackoffMs;
+  waiting_ = false;
+}
+
+bool HookWatchdog::onRawInput(std::uint32_t eventTime, HookProgress hook) {
+  const bool called = hook.calls != callsSeen_;
+  const bool seen = hook.calls != 0 && tickGap(hook.latestEventTime, eventTime) >= 0;
+  callsSeen_ = hook.calls;
+  if (called || seen) onHookAlive();
+  if (rawSinceHook_ == 0) firstRawSinceHook_ = eventTime;
   if (rawSinceHook_ < kMinRawEvents) ++rawSinceHook_;
   if (waiting_) {
-    if (tickGap(now, quietUntil_) < 0) return false;
+    if (tickGap(eventTime, quietUntil_) < 0) return false;
     waiting_ = false;
   }
   return rawSinceHook_ >= kMinRawEvents &&
-         tickGap(now, firstRawSinceHook_) >= static_cast<std::int32_t>(kSilenceMs);
+         tickGap(eventTime, firstRawSinceHook_) >= static_cast<std::int32_t>(kSilenceMs);
 }
 
 void HookWatchdog::onReinstalled(std::uint32_t now) {

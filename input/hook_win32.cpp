@@ -177,6 +177,7 @@ HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
+std::atomic<std::uint32_t> hookLatestEventTime{0};
 std::atomic<bool> hookInstalled{false};
 HANDLE hookThread = nullptr;
 DWORD hookThreadId = 0;
@@ -186,6 +187,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   MouseEvent event{code, static_cast<std::uint32_t>(wParam), 0, 0, 0};
   if (code == HC_ACTION) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    hookLatestEventTime.store(info->time, std::memory_order_relaxed);
     if (info->dwExtraInfo == kOwnInputMarker) return CallNextHookEx(hook, code, wParam, lParam);
     event.x = info->pt.x;
     event.y = info->pt.y;
@@ -282,8 +284,11 @@ unsigned mouseHookInstalls() {
   return installs.load();
 }
 
-std::uint32_t mouseHookCalls() {
-  return hookCalls.load(std::memory_order_relaxed);
+HookProgress mouseHookProgress() {
+  HookProgress progress;
+  progress.calls = hookCalls.load(std::memory_order_relaxed);
+  progress.latestEventTime = hookLatestEventTime.load(std::memory_order_relaxed);
+  return progress;
 }
 
 void readWheelRouting() {

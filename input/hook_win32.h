@@ -42,9 +42,9 @@ void stopMouseHook();
 
 // How many times a hook was installed since start.
 unsigned mouseHookInstalls();
-// Counts every call of the hook procedure; the watchdog on the main thread compares it with the
-// raw input it receives.
-std::uint32_t mouseHookCalls();
+// How far the hook procedure has got (its calls and the latest event's time stamp); the
+// watchdog on the main thread compares it with the raw input it receives.
+HookProgress mouseHookProgress();
 
 // Reads whether the system itself sends the wheel to the window under the cursor. Called at
 // start and when the system's settings change, never per event.
