@@ -7,6 +7,7 @@
 #include "common/debug_console.h"
 #include "common/identity.h"
 #include "gesture/commands_win32.h"
+#include "health/health_win32.h"
 #include "input/hook_win32.h"
 #include "tray/tray_win32.h"
 
@@ -104,6 +105,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETTINGCHANGE:
       readWheelRouting();
       break;
+    case WM_TIMER:
+      onSwitchHealthTimer(wParam);
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam) saveSwitchHealth();  // the process may end as soon as this returns
+      return 0;
     case kRunGestureCommandMessage:
       runGestureCommand(takeGestureCommand(wParam).c_str());
       return 0;
@@ -145,11 +152,13 @@ int runClickmend(HINSTANCE instance) {
 
   readWheelRouting();
   InputFilter filter(settings, filterState, gestureTracker, desktopInputPlatform());
-  if (!startMouseHook(instance, filter, window)) {
+  SwitchCounter switchCounter(settings);
+  if (!startMouseHook(instance, filter, window, &switchCounter)) {
     MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
     return 0;
   }
   watchHook(window);
+  startSwitchHealth(window, switchCounter);
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -157,6 +166,7 @@ int runClickmend(HINSTANCE instance) {
     DispatchMessageW(&message);
   }
   stopMouseHook();
+  saveSwitchHealth();  // every way out (退出, WM_CLOSE, a gesture, the hot key) ends the loop
   setDebugConsoleOpen(false);  // the console's last lines printed, its writer thread joined
   return static_cast<int>(message.wParam);
 }

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "common/debug_console.h"
+#include "health/health_win32.h"
 
 namespace {
 
@@ -175,12 +176,40 @@ DesktopInputPlatform platform;
 HHOOK hook = nullptr;
 HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
+SwitchCounter* hookHealth = nullptr;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
 std::atomic<bool> hookInstalled{false};
 HANDLE hookThread = nullptr;
 DWORD hookThreadId = 0;
+
+// The hook's own events for the switch health, timed by the performance counter: the tick
+// counter's steps are as long as the bounces measured.
+void countSwitchHealth(const MouseEvent& event, int repaired) {
+  std::int32_t chatter = -1;
+  switch (event.message) {
+    case mouse_message::leftDown:
+      chatter = hookHealth->press(kHealthLeft, healthMicroseconds(), repaired);
+      break;
+    case mouse_message::rightDown:
+      chatter = hookHealth->press(kHealthRight, healthMicroseconds(), repaired);
+      break;
+    case mouse_message::leftUp:
+      hookHealth->release(kHealthLeft, healthMicroseconds(), repaired);
+      break;
+    case mouse_message::rightUp:
+      hookHealth->release(kHealthRight, healthMicroseconds(), repaired);
+      break;
+    case mouse_message::wheel:
+      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
+                        repaired);
+      break;
+    default:
+      break;
+  }
+  if (chatter >= 0) platform.print("Chatter:\t%d\n", chatter);
+}
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   hookCalls.fetch_add(1, std::memory_order_relaxed);
@@ -193,7 +222,11 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
   }
-  if (hookFilter->decide(event, GetTickCount()) == Verdict::Swallow) return 1;
+  const Verdict verdict = hookFilter->decide(event, GetTickCount());
+  if (code == HC_ACTION && hookHealth) {
+    countSwitchHealth(event, hookFilter->state().repairSwallowed);
+  }
+  if (verdict == Verdict::Swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 
@@ -247,9 +280,11 @@ InputPlatform& desktopInputPlatform() {
   return platform;
 }
 
-bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow) {
+bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
+                    SwitchCounter* health) {
   hookInstance = instance;
   hookFilter = &filter;
+  hookHealth = health;
   platform.commandWindow = commandWindow;
   const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!started) return false;

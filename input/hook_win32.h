@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "health/counter.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 
@@ -31,7 +32,9 @@ InputPlatform& desktopInputPlatform();
 // Starts the hook thread over `filter` and waits until it installed the hook; false (and no thread
 // left running) when the hook could not be installed. Gesture commands and re-install reports are
 // posted to `commandWindow`.
-bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow);
+// Presses, releases and notches are counted into `health` when given.
+bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
+                    SwitchCounter* health = nullptr);
 // Asks the hook thread to put a fresh hook in place of the current one (the system may have
 // dropped it silently). The filter's state and a gesture in progress carry over.
 void requestHookReinstall();

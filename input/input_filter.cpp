@@ -16,6 +16,7 @@ int direction(std::int16_t delta) {
 }  // namespace
 
 Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
+  state_.repairSwallowed = 0;
   if (!state_.stamped) {
     state_.lastPressTick = now;
     state_.lastWheelTick = now;
@@ -78,6 +79,7 @@ Verdict InputFilter::press(int button, bool chosen, std::uint32_t now) {
     b.holding = false;
     if (chosen && tickGap(now, b.deadline) < 0) {
       if (b.guardHold) platform_.print("Hold guard:\t%d\n", tickGap(now, b.releaseTick));
+      state_.repairSwallowed = 2;
       return Verdict::Swallow;
     }
     // The wake-up is late (or the button is no longer chosen): this press passing now would
@@ -94,7 +96,10 @@ Verdict InputFilter::press(int button, bool chosen, std::uint32_t now) {
       platform_.print("Hold guard armed:\t%d\n", gap);
     }
   }
-  if (verdict == Verdict::Swallow) return Verdict::Swallow;
+  if (verdict == Verdict::Swallow) {
+    state_.repairSwallowed = 1;
+    return Verdict::Swallow;
+  }
   b.shownUp = false;
   if (!late) return Verdict::Pass;
   platform_.deliverButton(kDownMessage[button]);
@@ -105,7 +110,10 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
   b.releaseTick = now;
   // Only a missed press makes two releases in a row; the held one stands for both.
-  if (b.holding) return Verdict::Swallow;
+  if (b.holding) {
+    state_.repairSwallowed = 1;
+    return Verdict::Swallow;
+  }
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
   bool bounce = false;
@@ -158,7 +166,10 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
   // a notch read backwards.
   if (settings_.scrollRepair && direction(delta) != direction(state_.lastWheelDelta)) {
     platform_.print("Reverse Roller:\t%d\n", gap);
-    if (gap < settings_.scrollInterval) return Verdict::Swallow;
+    if (gap < settings_.scrollInterval) {
+      state_.repairSwallowed = 1;
+      return Verdict::Swallow;
+    }
   }
   state_.lastWheelDelta = delta;
 

@@ -126,7 +126,10 @@ struct FilterState {
   std::int16_t lastWheelDelta = 0;
   bool stamped = false;       // the two ticks are set on the first call
   bool gesturePress = false;  // the right button's current press began a gesture
-  ButtonState buttons[2];     // left, right
+  // How many events the repairs swallowed in the latest decision (a bounce pair is two), for
+  // the switch health; gestures, volume and pass-through swallow events that were no fault.
+  std::uint8_t repairSwallowed = 0;
+  ButtonState buttons[2];  // left, right
 };
 
 // What the decisions need from the desktop. Everything here is called from inside the hook,
@@ -172,6 +175,7 @@ class InputFilter {
   void onTimer(std::uint32_t now);
   // Lets go of every held release at once (the filter switched off, the program ending).
   void releaseHeld();
+  const FilterState& state() const { return state_; }
 
  private:
   bool gestureKeyHeld();

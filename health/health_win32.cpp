@@ -1,0 +1,141 @@
+#include "health/health_win32.h"
+
+#include <cstdio>
+#include <string>
+
+#include "common/debug_console.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr UINT_PTR kTimerId = 0x4865;  // "He"
+constexpr UINT kTimerMs = 60 * 1000;
+constexpr unsigned kSaveEveryMinutes = 10;
+// Far more than 400 days of lines: anything larger is not this program's.
+constexpr LONGLONG kLargestFile = 16 * 1024 * 1024;
+
+const SwitchCounter* counter = nullptr;
+HealthLedger ledger;
+std::wstring path;
+bool ours = false;  // the file is this program's to write
+bool writeFailed = false;
+unsigned minutesSinceSave = 0;
+
+struct Handle {
+  HANDLE value;
+  ~Handle() {
+    if (value != INVALID_HANDLE_VALUE) CloseHandle(value);
+  }
+};
+
+std::string localDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char date[16];
+  std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  return date;
+}
+
+enum class Read { Missing, Done, Failed };
+
+Read readFile(std::string* text) {
+  Handle file{CreateFileW(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (file.value == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? Read::Missing : Read::Failed;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.value, &size) || size.QuadPart > kLargestFile) return Read::Failed;
+  text->resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD got = 0;
+  if (!text->empty() &&
+      (!ReadFile(file.value, &(*text)[0], static_cast<DWORD>(text->size()), &got, nullptr) ||
+       got != text->size())) {
+    return Read::Failed;
+  }
+  return Read::Done;
+}
+
+// A new file beside the old one, then put in its place: a failed write leaves every earlier
+// day as it was.
+bool writeFile(const std::string& text) {
+  const std::wstring fresh = path + L".new";
+  {
+    Handle file{CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.value == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool whole =
+        WriteFile(file.value, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+        written == text.size() && FlushFileBuffers(file.value);
+    if (!whole) {
+      CloseHandle(file.value);
+      file.value = INVALID_HANDLE_VALUE;
+      DeleteFileW(fresh.c_str());
+      return false;
+    }
+  }
+  if (MoveFileExW(fresh.c_str(), path.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  DeleteFileW(fresh.c_str());
+  return false;
+}
+
+void save() {
+  if (!ours || !ledger.changed()) return;
+  if (writeFile(ledger.text())) {
+    ledger.markSaved();
+    minutesSinceSave = 0;
+    writeFailed = false;
+  } else if (!writeFailed) {
+    // A read-only folder is no error to show: the counts go on in memory.
+    writeFailed = true;
+    debugPrint("Stats not written:\t%d\n", static_cast<std::int32_t>(GetLastError()));
+  }
+}
+
+}  // namespace
+
+std::uint64_t healthMicroseconds() {
+  static const std::uint64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<std::uint64_t>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const auto count = static_cast<std::uint64_t>(now.QuadPart);
+  // In two parts, so that the product never overflows however long the machine has run.
+  return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
+}
+
+void startSwitchHealth(HWND window, const SwitchCounter& switchCounter) {
+  counter = &switchCounter;
+  path = statsPathForSettings(settingsFilePath());
+  std::string text;
+  const Read read = readFile(&text);
+  ours = read != Read::Failed && ledger.start(text, localDate(), counter->snapshot());
+  if (read == Read::Failed) ledger.start("", localDate(), counter->snapshot());
+  if (!ours) debugPrintText("Stats kept in memory only, not ours:\t%S\n", path.c_str());
+  SetTimer(window, kTimerId, kTimerMs, nullptr);
+}
+
+void onSwitchHealthTimer(WPARAM timerId) {
+  if (timerId != kTimerId || !counter) return;
+  const bool newDay = ledger.update(counter->snapshot(), localDate());
+  if (newDay || ++minutesSinceSave >= kSaveEveryMinutes) save();
+}
+
+void saveSwitchHealth() {
+  if (!counter) return;
+  ledger.update(counter->snapshot(), localDate());
+  save();
+}
+
+const HealthLedger& switchHealthLedger() {
+  return ledger;
+}

@@ -1,0 +1,24 @@
+// The desktop side of the switch health: the performance counter the hook times events with,
+// and the file kept by day beside the settings file, written by the main thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "health/counter.h"
+#include "health/stats_file.h"
+
+// The performance counter in microseconds (any thread).
+std::uint64_t healthMicroseconds();
+
+// Main thread. Reads today's counts back from the file and starts the timer on `window` that
+// writes it every 10 minutes while something changed, and at a change of day. A file that is
+// not this program's or cannot be read is left alone: the counts are then kept in memory only.
+void startSwitchHealth(HWND window, const SwitchCounter& counter);
+// A WM_TIMER of the window; other timers are left alone.
+void onSwitchHealthTimer(WPARAM timerId);
+// Writes the file now if anything changed (at exit and at the end of the session).
+void saveSwitchHealth();
+// Today and the days kept, as of the last timer or save.
+const HealthLedger& switchHealthLedger();

@@ -1,0 +1,247 @@
+#include "health/stats_file.h"
+
+#include <cstdint>
+
+const char kStatsHeader[] =
+    "date,device,events,chatter,repaired,release_to_press,chatter_gap,click_gap,chatter_hold,"
+    "click_span";
+
+namespace {
+
+const char* const kDeviceNames[kHealthDevices] = {"left", "right", "wheel"};
+
+bool readNumber(const std::string& text, std::uint32_t* value) {
+  if (text.empty() || text.size() > 10) return false;
+  std::uint64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (n > UINT32_MAX) return false;
+  *value = static_cast<std::uint32_t>(n);
+  return true;
+}
+
+// Splits at `separator`; an empty text is one empty field.
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> fields(1);
+  for (char c : text) {
+    if (c == separator) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+// Each line of `text` without its CR LF or LF.
+template <typename Each>
+void forEachLine(const std::string& text, Each each) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::size_t cut = end;
+    if (cut > at && text[cut - 1] == '\r') --cut;
+    if (!each(text.substr(at, cut - at))) return;
+    at = end + 1;
+  }
+}
+
+void addLines(const std::string& lines, HealthCounts* into) {
+  forEachLine(lines, [&](const std::string& line) {
+    std::string date;
+    int device = 0;
+    DeviceCounts counts;
+    if (!parseStatsLine(line, &date, &device, &counts)) return true;
+    HealthCounts one;
+    one.devices[device] = counts;
+    *into += one;
+    return true;
+  });
+}
+
+std::string linesOf(const std::string& date, const HealthCounts& counts) {
+  std::string lines;
+  for (int device = 0; device < kHealthDevices; ++device) {
+    lines += formatStatsLine(date, device, counts.devices[device]);
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::wstring statsPathForSettings(const std::wstring& settingsPath) {
+  std::wstring base = settingsPath;
+  if (base.size() >= 4) {
+    std::wstring extension = base.substr(base.size() - 4);
+    for (wchar_t& c : extension) c = (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c;
+    if (extension == L".ini") base.resize(base.size() - 4);
+  }
+  return base + L"-stats.csv";
+}
+
+bool dayNumber(const std::string& date, long* day) {
+  if (date.size() != 10 || date[4] != '-' || date[7] != '-') return false;
+  std::uint32_t y = 0, m = 0, d = 0;
+  if (!readNumber(date.substr(0, 4), &y) || !readNumber(date.substr(5, 2), &m) ||
+      !readNumber(date.substr(8, 2), &d)) {
+    return false;
+  }
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  const std::uint32_t monthDays[12] = {31, leap ? 29u : 28u, 31, 30, 31, 30, 31, 31, 30, 31, 30,
+                                       31};
+  if (y < 1970 || m < 1 || m > 12 || d < 1 || d > monthDays[m - 1]) return false;
+  // Days from the civil date, counting years from March so that February comes last.
+  const long year = static_cast<long>(m <= 2 ? y - 1 : y);
+  const long era = year / 400;
+  const long yearOfEra = year - era * 400;
+  const long dayOfYear = (153 * static_cast<long>(m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  *day = era * 146097 + dayOfEra - 719468;
+  return true;
+}
+
+std::string formatStatsLine(const std::string& date, int device, const DeviceCounts& counts) {
+  std::string line = date + ',' + kDeviceNames[device] + ',' + std::to_string(counts.events) + ',' +
+                     std::to_string(counts.chatter) + ',' + std::to_string(counts.repaired);
+  for (const auto& kind : counts.gaps) {
+    int used = kGapBuckets;
+    while (used > 0 && kind[used - 1] == 0) --used;
+    line += ',';
+    for (int bucket = 0; bucket < used; ++bucket) {
+      if (bucket) line += ' ';
+      line += std::to_string(kind[bucket]);
+    }
+  }
+  return line + "\r\n";
+}
+
+bool parseStatsLine(const std::string& line, std::string* date, int* device, DeviceCounts* counts) {
+  const std::vector<std::string> fields = split(line, ',');
+  if (fields.size() < 5 || fields.size() > 5 + kGapKinds) return false;
+  long day = 0;
+  if (!dayNumber(fields[0], &day)) return false;
+  int found = -1;
+  for (int i = 0; i < kHealthDevices; ++i) {
+    if (fields[1] == kDeviceNames[i]) found = i;
+  }
+  DeviceCounts read;
+  if (found < 0 || !readNumber(fields[2], &read.events) || !readNumber(fields[3], &read.chatter) ||
+      !readNumber(fields[4], &read.repaired)) {
+    return false;
+  }
+  for (std::size_t kind = 0; kind + 5 < fields.size(); ++kind) {
+    if (fields[kind + 5].empty()) continue;
+    const std::vector<std::string> buckets = split(fields[kind + 5], ' ');
+    if (buckets.size() > kGapBuckets) return false;
+    for (std::size_t bucket = 0; bucket < buckets.size(); ++bucket) {
+      if (!readNumber(buckets[bucket], &read.gaps[kind][bucket])) return false;
+    }
+  }
+  *date = fields[0];
+  *device = found;
+  *counts = read;
+  return true;
+}
+
+bool HealthLedger::start(const std::string& text, const std::string& today,
+                         const HealthCounts& live) {
+  past_.clear();
+  bool ours = true;
+  bool first = true;
+  forEachLine(text, [&](const std::string& line) {
+    if (first) {
+      first = false;
+      ours = line == kStatsHeader;
+      return ours;
+    }
+    std::string date;
+    int device = 0;
+    DeviceCounts counts;
+    if (parseStatsLine(line, &date, &device, &counts)) past_[date] += line + "\r\n";
+    return true;
+  });
+  if (!ours) past_.clear();
+  today_ = today;
+  take(today);
+  dayStart_ = live;
+  current_ = carried_;
+  markSaved();
+  return ours;
+}
+
+void HealthLedger::take(const std::string& date) {
+  carried_ = HealthCounts{};
+  const auto found = past_.find(date);
+  if (found == past_.end()) return;
+  addLines(found->second, &carried_);
+  past_.erase(found);
+}
+
+bool HealthLedger::update(const HealthCounts& live, const std::string& today) {
+  const bool newDay = today != today_;
+  if (newDay) {
+    past_[today_] = linesOf(today_, current_);
+    today_ = today;
+    take(today);
+    dayStart_ = live;
+  }
+  current_ = carried_;
+  current_ += live - dayStart_;
+  return newDay;
+}
+
+bool HealthLedger::changed() const {
+  return savedDate_ != today_ || !(current_ == saved_);
+}
+
+void HealthLedger::markSaved() {
+  saved_ = current_;
+  savedDate_ = today_;
+}
+
+namespace {
+// Days older than kDaysKept are dropped; a day from after today (the clock was set back) stays.
+bool keptOn(const std::string& date, const std::string& today) {
+  long day = 0, now = 0;
+  return !dayNumber(date, &day) || !dayNumber(today, &now) || now - day <= kDaysKept;
+}
+}  // namespace
+
+std::string HealthLedger::text() const {
+  std::string text = std::string(kStatsHeader) + "\r\n";
+  bool todayWritten = false;
+  for (const auto& [date, lines] : past_) {
+    if (!todayWritten && date > today_) {
+      text += linesOf(today_, current_);
+      todayWritten = true;
+    }
+    if (keptOn(date, today_)) text += lines;
+  }
+  if (!todayWritten) text += linesOf(today_, current_);
+  return text;
+}
+
+void HealthLedger::forEachDay(
+    const std::function<void(const std::string&, const HealthCounts&)>& each) const {
+  bool todayDone = false;
+  for (const auto& [date, lines] : past_) {
+    if (!todayDone && date > today_) {
+      each(today_, current_);
+      todayDone = true;
+    }
+    if (!keptOn(date, today_)) continue;
+    HealthCounts counts;
+    addLines(lines, &counts);
+    each(date, counts);
+  }
+  if (!todayDone) each(today_, current_);
+}
+
+HealthCounts HealthLedger::kept() const {
+  HealthCounts sum;
+  forEachDay([&](const std::string&, const HealthCounts& day) { sum += day; });
+  return sum;
+}
