@@ -183,6 +183,8 @@ void HealthLedger::take(const std::string& date) {
 bool HealthLedger::update(const HealthCounts& live, const std::string& today) {
   const bool newDay = today != today_;
   if (newDay) {
+    current_ = carried_;
+    current_ += live - dayStart_;
     past_[today_] = linesOf(today_, current_);
     today_ = today;
     take(today);
