@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "common/identity.h"
 #include "e2e/harness.h"
 
@@ -157,6 +159,56 @@ TEST(Program, DebugModeKeepsFiltering) {
   chatteringClick(target.center());
   EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
   EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+}
+
+// With no button chosen every press still counts: ten clicks, four of them bouncing at the
+// release (up and down again 5 ms apart), are 14 presses and 4 chatter in today's left line
+// once the program has ended, and a restart goes on from there.
+TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
+  Clickmend program(settingsText(L""));
+  ASSERT_TRUE(program.started());
+  const std::wstring settings = program.settingsPath();
+  const std::wstring stats = settings.substr(0, settings.size() - 4) + L"-stats.csv";
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char today[32];
+  std::snprintf(today, sizeof today, "%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
+  const auto leftLine = [&] {
+    std::string text(4096, '\0');
+    FILE* file = _wfopen(stats.c_str(), L"rb");
+    text.resize(file ? std::fread(&text[0], 1, text.size(), file) : 0);
+    if (file) std::fclose(file);
+    const std::size_t at = text.find(today);
+    return at == std::string::npos ? text : text.substr(at, text.find("\r\n", at) - at);
+  };
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(200);
+  for (int click = 0; click < 10; ++click) {
+    mouseButton(MOUSEEVENTF_LEFTDOWN);
+    pump(50);
+    if (click % 2 == 0 && click < 8) {
+      mouseButton(MOUSEEVENTF_LEFTUP);
+      Sleep(5);
+      mouseButton(MOUSEEVENTF_LEFTDOWN);
+      pump(50);
+    }
+    mouseButton(MOUSEEVENTF_LEFTUP);
+    pump(100);
+  }
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 14) << target.describe();
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  EXPECT_EQ(leftLine().rfind(std::string(today) + "14,4,0,", 0), 0u) << leftLine();
+
+  ASSERT_TRUE(program.start());
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(50);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  pump(100);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  EXPECT_EQ(leftLine().rfind(std::string(today) + "15,4,0,", 0), 0u) << leftLine();
 }
 
 }  // namespace
