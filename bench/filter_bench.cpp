@@ -17,6 +17,7 @@
 
 #include "common/debug_ring.h"
 #include "gesture/tracker.h"
+#include "health/counter.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 #include "settings/settings.h"
@@ -480,6 +481,49 @@ void BM_DebugLinePutAndTake(benchmark::State& state) {
   finish(state, before, lost);
 }
 BENCHMARK(BM_DebugLinePutAndTake)->Name("debugLine/put_and_take");
+
+// What counting a button or wheel event for the switch health adds to its decision: a press
+// that is chatter (the most it counts), a release and a reversed notch.
+template <typename Count>
+void runCount(benchmark::State& state, Count count) {
+  Settings settings;
+  everyFeatureOn(settings);
+  SwitchCounter counter(settings);
+  std::uint64_t now = 1000000;
+  std::uint64_t wrong = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    wrong += !count(counter, now);
+    benchmark::ClobberMemory();
+    now += 50000;
+  }
+  finish(state, before, wrong);
+}
+
+void BM_CountChatterPress(benchmark::State& state) {
+  runCount(state, [](SwitchCounter& counter, std::uint64_t now) {
+    counter.release(kHealthLeft, now, 0);
+    return counter.press(kHealthLeft, now + 3000, 1) == 3000;
+  });
+}
+
+void BM_CountRelease(benchmark::State& state) {
+  runCount(state, [](SwitchCounter& counter, std::uint64_t now) {
+    counter.release(kHealthLeft, now, 0);
+    return true;
+  });
+}
+
+void BM_CountReversedNotch(benchmark::State& state) {
+  runCount(state, [](SwitchCounter& counter, std::uint64_t now) {
+    counter.notch(120, now, 0);
+    counter.notch(-120, now + 1000, 1);
+    return true;
+  });
+}
+BENCHMARK(BM_CountChatterPress)->Name("health/chatter_press");
+BENCHMARK(BM_CountRelease)->Name("health/release");
+BENCHMARK(BM_CountReversedNotch)->Name("health/two_notches");
 
 int main(int argc, char** argv) {
   // The counter must see this program's allocations, or a zero would prove nothing.

@@ -109,6 +109,9 @@ host_part() {
       addPoint) echo "\`addPoint\` alone" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
       debugLine/put_and_take) echo "a debug line put into the console's ring and taken out" ;;
+      health/chatter_press) echo "switch health: counting a release and the chatter press after it" ;;
+      health/release) echo "switch health: counting a release" ;;
+      health/two_notches) echo "switch health: counting a notch and a reversed one" ;;
       *) echo "$1" ;;
     esac
   }
@@ -140,6 +143,12 @@ host_part() {
       printf 'Slowest path: %.1f ns of CPU time per event, under the 50 ns target.\n' "$slowest"
     else
       printf 'Slowest path: %.1f ns of CPU time per event: **over the 50 ns target**.\n' "$slowest"
+    fi
+    counting=$(grep '^"health/[^"]*_median"' "$csv" | cut -d, -f4 | sort -g | tail -n1)
+    if [ -n "$counting" ]; then
+      echo
+      printf 'Switch health counting: at most %.1f ns per call (a row counts two events), target 10 ns.\n' \
+        "$counting"
     fi
   } >"$host"
   replace_section host "$host"
