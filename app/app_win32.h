@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "input/input_filter.h"
 #include "settings/settings.h"
 
 // Reloads the settings file (and writes the persisted keys back), opens or releases the debug
@@ -11,3 +14,19 @@ void applySettings(HWND window);
 
 // The record the hook, the menu and the settings editor share.
 Settings& programSettings();
+// The hook's own record; only its `bypass` is written elsewhere, here on the main thread.
+FilterState& programFilterState();
+
+// Paused, the hook lets every event pass untouched (held releases go first), so gestures and
+// volume control rest too, and the tray icon is greyed. Never saved: a start is never paused.
+void setPaused(HWND window, bool paused);
+bool isPaused();
+
+// The running program's side of the command line: a WM_COPYDATA sent to the main window by
+// `sender`, the window a /stats reply goes to. Returns the answer of common/window_contract.h,
+// 0 for anything that is not one of its commands.
+LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* message);
+
+// The command line's own side: with arguments, asks the running program (or prints the switches)
+// and returns the process's exit code; nullopt without any, when the program runs as ever.
+std::optional<int> runCommandLine(const wchar_t* commandLine);

@@ -12,7 +12,6 @@
 
 namespace {
 
-FilterState filterState;
 GestureTracker gestureTracker;
 HookWatchdog hookWatchdog;
 
@@ -92,12 +91,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      onMenuCommand(window, wParam, programSettings());
+      if (onMenuCommand(window, wParam, programSettings()) == TrayAction::togglePause) {
+        setPaused(window, !isPaused());
+      }
       requestHeldReleases();  // a repair may have been switched off
       return 0;
+    case WM_COPYDATA:
+      return onRemoteCommand(window, wParam, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_USER:
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
-        showTrayMenu(window, programSettings());
+        showTrayMenu(window, programSettings(), isPaused());
       }
       return 0;
     case kSettingsChangedMessage:
@@ -150,7 +153,7 @@ int runClickmend(HINSTANCE instance) {
   if (!window) return 0;
 
   readWheelRouting();
-  InputFilter filter(settings, filterState, gestureTracker, desktopInputPlatform());
+  InputFilter filter(settings, programFilterState(), gestureTracker, desktopInputPlatform());
   if (!startMouseHook(instance, filter, window)) {
     MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
     return 0;
@@ -170,5 +173,6 @@ int runClickmend(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (const auto exitCode = runCommandLine(GetCommandLineW())) return *exitCode;
   return runClickmend(instance);
 }

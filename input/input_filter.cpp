@@ -22,6 +22,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
     state_.stamped = true;
   }
   if (event.code != 0) return Verdict::Pass;
+  if (state_.bypass.load() >= Bypass::all) return standAside();
 
   switch (event.message) {
     case mouse_message::move:
@@ -183,6 +184,15 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
     // A refused post (a window with higher rights) must not lose the notch.
     return platform_.postWheel(event.x, event.y, wParam, lParam) ? Verdict::Swallow : Verdict::Pass;
   }
+  return Verdict::Pass;
+}
+
+// Applications see every event from here on; a release held back before would come after a press
+// they see now, so it goes first. What then passes unseen leaves no button's state known.
+Verdict InputFilter::standAside() {
+  releaseHeld();
+  for (ButtonState& b : state_.buttons) b.shownUp = false;
+  state_.gesturePress = false;
   return Verdict::Pass;
 }
 

@@ -120,6 +120,17 @@ struct ButtonState {
   bool guardArmed = false;
 };
 
+// How far the filter stands aside for now, beside what the settings say. The main thread sets it
+// (the user's pause, the rule of the program in the foreground); the hook reads it once per event.
+//   all, paused: the held releases are let go, then every event passes untouched and each
+//                button's state is unknown again, as at the hook's start
+enum class Bypass : std::uint8_t {
+  none,      // everything as the settings say
+  features,  // gestures, volume control and pass-through off; the repairs stay on
+  all,       // a program's rule: every event passes untouched
+  paused,    // the user's pause: as `all`
+};
+
 struct FilterState {
   std::uint32_t lastPressTick = 0;
   std::uint32_t lastWheelTick = 0;
@@ -127,6 +138,7 @@ struct FilterState {
   bool stamped = false;       // the two ticks are set on the first call
   bool gesturePress = false;  // the right button's current press began a gesture
   ButtonState buttons[2];     // left, right
+  WholeField<Bypass> bypass;  // written by the main thread
 };
 
 // What the decisions need from the desktop. Everything here is called from inside the hook,
@@ -181,6 +193,7 @@ class InputFilter {
   void letGo(int button);
   void letGoDue(std::uint32_t now);
   Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
+  Verdict standAside();
 
   const Settings& settings_;
   FilterState& state_;
