@@ -7,7 +7,15 @@
 namespace {
 Settings settings;
 FilterState filterState;
-bool paused = false;  // main thread only; the hook reads filterState.bypass
+bool paused = false;  // main thread only, as the rule; the hook reads filterState.bypass
+Bypass programRule = Bypass::none;
+
+void publishBypass() {
+  const Bypass bypass = paused ? Bypass::paused : programRule;
+  filterState.bypass = bypass;
+  // The hook lets a held release go at its next event anyway; this does it at once.
+  if (bypass >= Bypass::all) requestHeldReleases();
+}
 }  // namespace
 
 Settings& programSettings() {
@@ -24,18 +32,22 @@ void applySettings(HWND window) {
   saveSettings(settings, path);
   setDebugConsoleOpen(settings.debugMode != 0);
   if (settings.showIcon) addTrayIcon(window, paused);
+  recheckForeground();
 }
 
 void setPaused(HWND window, bool pause) {
   if (pause == paused) return;
   paused = pause;
-  filterState.bypass = paused ? Bypass::paused : Bypass::none;
-  // The hook lets a held release go at its next event anyway; this does it at once.
-  requestHeldReleases();
+  publishBypass();
   if (settings.showIcon) showTrayIconPaused(window, paused);
   debugPrint("Paused:\t%d\n", paused ? 1 : 0);
 }
 
 bool isPaused() {
   return paused;
+}
+
+void setProgramRule(Bypass rule) {
+  programRule = rule;
+  publishBypass();
 }

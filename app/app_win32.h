@@ -21,6 +21,18 @@ FilterState& programFilterState();
 // volume control rest too, and the tray icon is greyed. Never saved: a start is never paused.
 void setPaused(HWND window, bool paused);
 bool isPaused();
+// The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
+void setProgramRule(Bypass rule);
+
+// Follows the foreground window from now on (on the main thread), and gives the hook the rule of
+// its program whenever the window, its size or the settings change.
+void followForeground();
+// The foreground event is not sent in every case (a window restored from the taskbar, Wine):
+// called for each mouse input the main window sees, it follows a change the event missed.
+void checkForeground();
+// The settings were applied: the list and 全屏暂停 are read again.
+void recheckForeground();
+void stopFollowingForeground();
 
 // The running program's side of the command line: a WM_COPYDATA sent to the main window by
 // `sender`, the window a /stats reply goes to. Returns the answer of common/window_contract.h,

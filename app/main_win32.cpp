@@ -66,6 +66,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (!rawInputNoted) rawInputNoted = SetPropW(window, kRawInputProperty, HANDLE(1));
       noteHookCalls(now);
       if (hookWatchdog.onRawInput(now)) reinstallHook(hookWatchdog.silence(now));
+      checkForeground();
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
     case WM_POWERBROADCAST:
@@ -159,12 +160,14 @@ int runClickmend(HINSTANCE instance) {
     return 0;
   }
   watchHook(window);
+  followForeground();
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  stopFollowingForeground();
   stopMouseHook();
   setDebugConsoleOpen(false);  // the console's last lines printed, its writer thread joined
   return static_cast<int>(message.wParam);

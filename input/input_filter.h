@@ -122,8 +122,12 @@ struct ButtonState {
 
 // How far the filter stands aside for now, beside what the settings say. The main thread sets it
 // (the user's pause, the rule of the program in the foreground); the hook reads it once per event.
+//   features:    the right press never begins a gesture (it takes the ordinary path, and no key
+//                is masked); the wheel is repaired and then passes, even with the volume key held
 //   all, paused: the held releases are let go, then every event passes untouched and each
 //                button's state is unknown again, as at the hook's start
+// A gesture already begun finishes as it began, whatever the value meanwhile:
+//   Alt+P(0) none ... [features] ... R(400)   the release ends the gesture and runs its command
 enum class Bypass : std::uint8_t {
   none,      // everything as the settings say
   features,  // gestures, volume control and pass-through off; the repairs stay on
@@ -192,7 +196,8 @@ class InputFilter {
   Verdict pressFilter(std::uint32_t now);
   void letGo(int button);
   void letGoDue(std::uint32_t now);
-  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
+  // `features`: volume control and pass-through may act (no program's rule turned them off).
+  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now, bool features);
   Verdict standAside();
 
   const Settings& settings_;
