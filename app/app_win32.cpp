@@ -1,14 +1,29 @@
 #include "app/app_win32.h"
 
 #include "common/debug_console.h"
+#include "input/hook_win32.h"
 #include "tray/tray_win32.h"
 
 namespace {
 Settings settings;
+FilterState filterState;
+bool paused = false;  // main thread only, as the rule; the hook reads filterState.bypass
+Bypass programRule = Bypass::none;
+
+void publishBypass() {
+  const Bypass bypass = paused ? Bypass::paused : programRule;
+  filterState.bypass = bypass;
+  // The hook lets a held release go at its next event anyway; this does it at once.
+  if (bypass >= Bypass::all) requestHeldReleases();
+}
 }  // namespace
 
 Settings& programSettings() {
   return settings;
+}
+
+FilterState& programFilterState() {
+  return filterState;
 }
 
 void applySettings(HWND window) {
@@ -16,5 +31,23 @@ void applySettings(HWND window) {
   loadSettings(settings, path);
   saveSettings(settings, path);
   setDebugConsoleOpen(settings.debugMode != 0);
-  if (settings.showIcon) addTrayIcon(window);
+  if (settings.showIcon) addTrayIcon(window, paused);
+  recheckForeground();
+}
+
+void setPaused(HWND window, bool pause) {
+  if (pause == paused) return;
+  paused = pause;
+  publishBypass();
+  if (settings.showIcon) showTrayIconPaused(window, paused);
+  debugPrint("Paused:\t%d\n", paused ? 1 : 0);
+}
+
+bool isPaused() {
+  return paused;
+}
+
+void setProgramRule(Bypass rule) {
+  programRule = rule;
+  publishBypass();
 }

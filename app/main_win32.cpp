@@ -13,7 +13,6 @@
 
 namespace {
 
-FilterState filterState;
 GestureTracker gestureTracker;
 HookWatchdog hookWatchdog;
 
@@ -62,6 +61,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (hookWatchdog.onRawInput(eventTime, mouseHookProgress())) {
         reinstallHook(hookWatchdog.silence(eventTime));
       }
+      checkForeground();
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
     case WM_POWERBROADCAST:
@@ -87,12 +87,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      onMenuCommand(window, wParam, programSettings());
+      if (onMenuCommand(window, wParam, programSettings()) == TrayAction::togglePause) {
+        setPaused(window, !isPaused());
+      }
       requestHeldReleases();  // a repair may have been switched off
       return 0;
+    case WM_COPYDATA:
+      return onRemoteCommand(window, wParam, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_USER:
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
-        showTrayMenu(window, programSettings());
+        showTrayMenu(window, programSettings(), isPaused());
       }
       return 0;
     case kSettingsChangedMessage:
@@ -151,7 +155,7 @@ int runClickmend(HINSTANCE instance) {
   if (!window) return 0;
 
   readWheelRouting();
-  InputFilter filter(settings, filterState, gestureTracker, desktopInputPlatform());
+  InputFilter filter(settings, programFilterState(), gestureTracker, desktopInputPlatform());
   SwitchCounter switchCounter(settings);
   if (!startMouseHook(instance, filter, window, &switchCounter)) {
     MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
@@ -159,12 +163,14 @@ int runClickmend(HINSTANCE instance) {
   }
   watchHook(window);
   startSwitchHealth(window, switchCounter);
+  followForeground();
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  stopFollowingForeground();
   stopMouseHook();
   saveSwitchHealth();  // every way out (退出, WM_CLOSE, a gesture, the hot key) ends the loop
   setDebugConsoleOpen(false);  // the console's last lines printed, its writer thread joined
@@ -174,5 +180,6 @@ int runClickmend(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (const auto exitCode = runCommandLine(GetCommandLineW())) return *exitCode;
   return runClickmend(instance);
 }

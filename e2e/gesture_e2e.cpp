@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "e2e/harness.h"
+#include "input/program_rule.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 
@@ -199,6 +200,39 @@ TEST(Gesture, DownBoundToTenEndsClickmend) {
   Target target(kLeft, kTop, kWidth, kHeight);
   drawGesture(target.center(), {{0, 1}});
   EXPECT_EQ(program.waitForExit(10000), 0u);
+}
+
+// [排除程序] with this test program's own file, its window in the foreground.
+std::wstring excludingThisProgram(const wchar_t* value) {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return L"[排除程序]\r\n" + programFileName(path) + L"=" + value + L"\r\n";
+}
+
+TEST(ExcludedProgram, RuleOneHandsTheAltRightDragToTheProgramUntilReloadedWithout) {
+  Clickmend program(gestureBindings(L"DR=3\r\n" + excludingThisProgram(L"1")));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  drawGesture(target.center(), {{0, 1}, {1, 0}});
+  pump(500);
+  EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << "no command runs; " << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONUP), 1) << target.describe();
+  program.writeSettingsFile(gestureBindings(L"DR=3\r\n"));
+  EXPECT_EQ(program.runSecondInstance(10000, L"/reload"), 0u);
+  target.clear();
+  drawGesture(target.center(), {{0, 1}, {1, 0}});
+  EXPECT_TRUE(pumpUntil([&] { return sysCommands(target, SC_MINIMIZE) > 0; }, 5000))
+      << "the gesture runs again; " << target.describe();
+}
+
+TEST(ExcludedProgram, RuleTwoLetsTheChatteringClickThrough) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n" + excludingThisProgram(L"2")));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2) << "unrepaired; " << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << target.describe();
 }
 
 }  // namespace

@@ -274,13 +274,18 @@ Clickmend::~Clickmend() {
   pump(20);
 }
 
-HANDLE Clickmend::launch(DWORD* processId) const {
+HANDLE Clickmend::launch(DWORD* processId, const std::wstring& arguments, HANDLE output) const {
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  if (output) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = output;
+  }
   PROCESS_INFORMATION pi{};
   std::wstring commandLine = L"\"" + exe_ + L"\"";
-  if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder_.c_str(), &si, &pi)) {
+  if (!arguments.empty()) commandLine += L" " + arguments;
+  if (!CreateProcessW(exe_.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr, 0,
+                      nullptr, folder_.c_str(), &si, &pi)) {
     return nullptr;
   }
   CloseHandle(pi.hThread);
@@ -310,15 +315,31 @@ DWORD Clickmend::waitForExit(DWORD ms) {
   return code;
 }
 
-DWORD Clickmend::runSecondInstance(DWORD ms) {
+DWORD Clickmend::runSecondInstance(DWORD ms, const std::wstring& arguments, std::string* output) {
+  // The pipe holds far more than the program writes, so it is read once the program ended.
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (output && !CreatePipe(&readEnd, &writeEnd, &inherited, 1 << 16)) return 0xFFFFFFFF;
+  if (readEnd) SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   DWORD id = 0;
-  HANDLE second = launch(&id);
-  if (!second) return 0xFFFFFFFF;
-  DWORD code = STILL_ACTIVE;
-  pumpUntil([&] { return WaitForSingleObject(second, 0) == WAIT_OBJECT_0; }, ms);
-  GetExitCodeProcess(second, &code);
-  if (code == STILL_ACTIVE) TerminateProcess(second, 98);
-  CloseHandle(second);
+  HANDLE second = launch(&id, arguments, writeEnd);
+  if (writeEnd) CloseHandle(writeEnd);
+  DWORD code = 0xFFFFFFFF;
+  if (second) {
+    pumpUntil([&] { return WaitForSingleObject(second, 0) == WAIT_OBJECT_0; }, ms);
+    GetExitCodeProcess(second, &code);
+    if (code == STILL_ACTIVE) TerminateProcess(second, 98);
+    CloseHandle(second);
+  }
+  if (readEnd) {
+    output->clear();
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      output->append(buffer, got);
+    }
+    CloseHandle(readEnd);
+  }
   return code;
 }
 

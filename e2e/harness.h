@@ -105,12 +105,15 @@ class Clickmend {
   void writeSettingsFile(const std::wstring& text) const;
   // Waits for the process to end; its exit code, or STILL_ACTIVE after `ms`.
   DWORD waitForExit(DWORD ms);
-  // Starts another process of the same exe in the same folder; returns its exit code after
-  // it ended (STILL_ACTIVE when it had not ended within `ms`).
-  DWORD runSecondInstance(DWORD ms);
+  // Starts another process of the same exe in the same folder, with `arguments` on its command
+  // line; returns its exit code after it ended (STILL_ACTIVE when it had not ended within `ms`).
+  // With `output`, its standard output and error are a pipe whose text lands there.
+  DWORD runSecondInstance(DWORD ms, const std::wstring& arguments = L"",
+                          std::string* output = nullptr);
 
  private:
-  HANDLE launch(DWORD* processId) const;
+  HANDLE launch(DWORD* processId, const std::wstring& arguments = L"",
+                HANDLE output = nullptr) const;
   bool prepare(const std::string& settingsBytes, bool writeSettings);
   bool prepared_ = false;
   std::wstring folder_;

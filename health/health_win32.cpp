@@ -136,6 +136,12 @@ void saveSwitchHealth() {
   save();
 }
 
+HealthCounts switchHealthToday(std::string* date) {
+  if (counter) ledger.update(counter->snapshot(), localDate());
+  *date = counter ? ledger.date() : localDate();
+  return ledger.today();
+}
+
 const HealthLedger& switchHealthLedger() {
   return ledger;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "health/counter.h"
 #include "health/stats_file.h"
@@ -20,5 +21,7 @@ void startSwitchHealth(HWND window, const SwitchCounter& counter);
 void onSwitchHealthTimer(WPARAM timerId);
 // Writes the file now if anything changed (at exit and at the end of the session).
 void saveSwitchHealth();
+// Today's counts as of now (brought up to date from the counter), and today's date.
+HealthCounts switchHealthToday(std::string* date);
 // Today and the days kept, as of the last timer or save.
 const HealthLedger& switchHealthLedger();

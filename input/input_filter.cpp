@@ -23,6 +23,9 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
     state_.stamped = true;
   }
   if (event.code != 0) return Verdict::Pass;
+  // A gesture begun before the rule changed finishes as it began.
+  const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
+  if (bypass >= Bypass::all) return standAside();
 
   switch (event.message) {
     case mouse_message::move:
@@ -35,7 +38,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       return Verdict::Pass;
 
     case mouse_message::rightDown:
-      state_.gesturePress = gestureKeyHeld();
+      state_.gesturePress = bypass == Bypass::none && gestureKeyHeld();
       if (state_.gesturePress) {
         beginGesture(gesture_, event.x, event.y, now);
         platform_.maskGestureKey();
@@ -64,7 +67,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       return release(kLeftButton, settings_.leftButton != 0, now);
 
     case mouse_message::wheel:
-      return wheelFilter(event, now);
+      return wheelFilter(event, now, bypass == Bypass::none);
 
     default:
       return Verdict::Pass;
@@ -157,7 +160,7 @@ void InputFilter::letGo(int button) {
   platform_.deliverButton(kUpMessage[button]);
 }
 
-Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
+Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, bool features) {
   const std::int32_t gap = tickGap(now, state_.lastWheelTick);
   state_.lastWheelTick = now;
   const auto delta = static_cast<std::int16_t>(event.mouseData >> 16);
@@ -173,7 +176,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
   }
   state_.lastWheelDelta = delta;
 
-  if (settings_.volumeControl && platform_.isKeyHeld(settings_.volumeKey)) {
+  if (features && settings_.volumeControl && platform_.isKeyHeld(settings_.volumeKey)) {
     platform_.print("Wheel direction:\t%d\n", delta);
     if (delta > 0) {
       platform_.sendVolume(event.x, event.y, app_command::volumeUp);
@@ -185,7 +188,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
 
   // Where the system sends the wheel to the window under the cursor itself, the notch is
   // left to it: some applications scroll only from real input.
-  if (settings_.wheelPassThrough && !platform_.systemRoutesWheelToCursor()) {
+  if (features && settings_.wheelPassThrough && !platform_.systemRoutesWheelToCursor()) {
     // The receiver reads the low word as the keys and buttons held, as for a wheel the
     // system delivers itself; the position is packed as two signed 16-bit words.
     const std::uint32_t wParam = (event.mouseData & 0xFFFF0000u) | platform_.mouseKeyState();
@@ -194,6 +197,14 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
     // A refused post (a window with higher rights) must not lose the notch.
     return platform_.postWheel(event.x, event.y, wParam, lParam) ? Verdict::Swallow : Verdict::Pass;
   }
+  return Verdict::Pass;
+}
+
+// Applications see every event from here on; a release held back before would come after a press
+// they see now, so it goes first. What then passes unseen leaves no button's state known.
+Verdict InputFilter::standAside() {
+  releaseHeld();
+  for (ButtonState& b : state_.buttons) b.shownUp = false;
   return Verdict::Pass;
 }
 

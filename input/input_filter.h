@@ -120,6 +120,21 @@ struct ButtonState {
   bool guardArmed = false;
 };
 
+// How far the filter stands aside for now, beside what the settings say. The main thread sets it
+// (the user's pause, the rule of the program in the foreground); the hook reads it once per event.
+//   features:    the right press never begins a gesture (it takes the ordinary path, and no key
+//                is masked); the wheel is repaired and then passes, even with the volume key held
+//   all, paused: the held releases are let go, then every event passes untouched and each
+//                button's state is unknown again, as at the hook's start
+// A gesture already begun finishes as it began, whatever the value meanwhile:
+//   Alt+P(0) none ... [features] ... R(400)   the release ends the gesture and runs its command
+enum class Bypass : std::uint8_t {
+  none,      // everything as the settings say
+  features,  // gestures, volume control and pass-through off; the repairs stay on
+  all,       // a program's rule: every event passes untouched
+  paused,    // the user's pause: as `all`
+};
+
 struct FilterState {
   std::uint32_t lastPressTick = 0;
   std::uint32_t lastWheelTick = 0;
@@ -129,7 +144,8 @@ struct FilterState {
   // How many events the repairs swallowed in the latest decision (a bounce pair is two), for
   // the switch health; gestures, volume and pass-through swallow events that were no fault.
   std::uint8_t repairSwallowed = 0;
-  ButtonState buttons[2];  // left, right
+  ButtonState buttons[2];     // left, right
+  WholeField<Bypass> bypass;  // written by the main thread
 };
 
 // What the decisions need from the desktop. Everything here is called from inside the hook,
@@ -184,7 +200,9 @@ class InputFilter {
   Verdict pressFilter(std::uint32_t now);
   void letGo(int button);
   void letGoDue(std::uint32_t now);
-  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
+  // `features`: volume control and pass-through may act (no program's rule turned them off).
+  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now, bool features);
+  Verdict standAside();
 
   const Settings& settings_;
   FilterState& state_;

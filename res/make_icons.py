@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws Clickmend's icons: a mouse whose left button is mended (a small green check).
 
-Writes res/clickmend.ico (48, 32 and 16 pixels) and res/tray.ico (16 pixels), all 32-bit
-images with alpha. Change the shapes or colours below and run: python3 res/make_icons.py
+Writes res/clickmend.ico (48, 32 and 16 pixels), res/tray.ico (16 pixels) and its greyed
+twin res/tray_paused.ico, shown while Clickmend is paused; all 32-bit images with alpha. Change the shapes or colours below and run: python3 res/make_icons.py
 """
 import math
 import os
@@ -42,6 +42,14 @@ def mouse_shape(u, v):
     return None
 
 
+def greyed(colour):
+    """The colour as the paused icon shows it: its brightness only, washed out towards grey."""
+    r, g, b, a = colour
+    y = (299 * r + 587 * g + 114 * b) // 1000
+    y = (y + 2 * 160) // 3
+    return (y, y, y, a * 3 // 4)
+
+
 def render(size):
     pixels = []
     for y in range(size):
@@ -67,9 +75,11 @@ def render(size):
     return pixels
 
 
-def bitmap(size):
+def bitmap(size, paint=None):
     """A 32-bit DIB as stored in an .ico: header, bottom-up BGRA rows, AND mask."""
     pixels = render(size)
+    if paint:
+        pixels = [[paint(p) for p in row] for row in pixels]
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     data = bytearray()
     for row in reversed(pixels):
@@ -86,8 +96,8 @@ def bitmap(size):
     return header + bytes(data) + bytes(mask)
 
 
-def write_ico(path, sizes):
-    images = [bitmap(s) for s in sizes]
+def write_ico(path, sizes, paint=None):
+    images = [bitmap(s, paint) for s in sizes]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for s, img in zip(sizes, images):
@@ -103,3 +113,4 @@ if __name__ == '__main__':
     here = os.path.dirname(os.path.abspath(__file__))
     write_ico(os.path.join(here, 'clickmend.ico'), [48, 32, 16])
     write_ico(os.path.join(here, 'tray.ico'), [16])
+    write_ico(os.path.join(here, 'tray_paused.ico'), [16], greyed)

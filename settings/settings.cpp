@@ -6,6 +6,7 @@
 #include "settings/text.h"
 
 const wchar_t* const kGestureSection = L"鼠标手势";
+const wchar_t* const kExcludedProgramsSection = L"排除程序";
 
 namespace {
 
@@ -36,6 +37,7 @@ const SettingsKey kSettingsKeys[] = {
     {L"功能设置", L"鼠标手势", Kind::Flag, &Settings::gestures, nullptr, 1, true},
     {L"功能设置", L"显示图标", Kind::Flag, &Settings::showIcon, nullptr, 1, true},
     {L"功能设置", L"调试模式", Kind::Flag, &Settings::debugMode, nullptr, 0, false},
+    {L"功能设置", L"全屏暂停", Kind::Flag, &Settings::fullScreenPause, nullptr, 0, false},
     {L"功能设置", L"快捷键", Kind::Modifier, nullptr, nullptr, 1, false},
 };
 

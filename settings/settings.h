@@ -44,6 +44,7 @@ struct Settings {
   Flag gestures;
   Flag showIcon;
   Flag debugMode;
+  Flag fullScreenPause;
   WholeField<std::int32_t> clickInterval;
   WholeField<std::int32_t> releaseInterval;
   WholeField<std::int32_t> scrollInterval;
@@ -70,7 +71,7 @@ struct ModifierKeys {
 // The 快捷键 value mapped to the gesture and volume keys; anything outside 1..6 means Alt.
 ModifierKeys ModifierKeyChoice(std::uint32_t choice);
 
-// Reads the fourteen keys from the settings file at `path` (defaults where absent).
+// Reads the fifteen keys from the settings file at `path` (defaults where absent).
 void loadSettings(Settings& settings, const std::wstring& path);
 // Writes the nine persisted flags; every other line of the file stays as it was.
 void saveSettings(const Settings& settings, const std::wstring& path);
@@ -88,3 +89,4 @@ std::wstring settingsFilePath();
 
 // Section and key names shared with the menu and the gesture commands.
 extern const wchar_t* const kGestureSection;
+extern const wchar_t* const kExcludedProgramsSection;

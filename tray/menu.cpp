@@ -1,7 +1,7 @@
 #include "tray/menu.h"
 
 std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
-                                                    bool autostartRegistered) {
+                                                    bool autostartRegistered, bool paused) {
   using K = MenuRowKind;
   using P = MenuPlace;
   namespace id = menu_command;
@@ -35,6 +35,7 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       separator(P::settingsSubmenu),
       item(P::settingsSubmenu, L"隐藏图标", id::hideIcon, !settings.showIcon),
       item(P::settingsSubmenu, L"开机启动", id::autostart, autostartRegistered),
+      item(P::top, L"暂停", id::pause, paused),
       item(P::top, L"帮助", id::about, false),
       item(P::top, L"退出", id::exit, false),
   }};
@@ -73,6 +74,8 @@ MenuCommandPlan planMenuCommand(std::uintptr_t command) {
       return act(TrayAction::toggleAutostart);
     case id::editSettings:
       return act(TrayAction::editSettings);
+    case id::pause:
+      return act(TrayAction::togglePause);
     default:
       return {TrayAction::none, nullptr, true};
   }

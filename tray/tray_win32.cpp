@@ -58,16 +58,27 @@ void appendRows(HMENU top, const std::array<MenuRow, kTrayMenuRowCount>& rows) {
   }
 }
 
-}  // namespace
-
-void addTrayIcon(HWND window) {
+void showTrayIcon(HWND window, DWORD operation, bool paused) {
+  static constexpr wchar_t kPausedTip[] = L" (已暂停)";
   NOTIFYICONDATAW record = trayIconRecord(window);
   record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   record.uCallbackMessage = WM_USER;
-  record.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"B");
-  static_assert(sizeof kAppName <= sizeof record.szTip, "the tip holds the program's name");
+  record.hIcon = LoadIconW(GetModuleHandleW(nullptr), paused ? L"C" : L"B");
+  static_assert(sizeof kAppName + sizeof kPausedTip <= sizeof record.szTip,
+                "the tip holds the program's name and the pause");
   std::wmemcpy(record.szTip, kAppName, sizeof kAppName / sizeof kAppName[0]);
-  Shell_NotifyIconW(NIM_ADD, &record);
+  if (paused) std::wcscat(record.szTip, kPausedTip);
+  Shell_NotifyIconW(operation, &record);
+}
+
+}  // namespace
+
+void addTrayIcon(HWND window, bool paused) {
+  showTrayIcon(window, NIM_ADD, paused);
+}
+
+void showTrayIconPaused(HWND window, bool paused) {
+  showTrayIcon(window, NIM_MODIFY, paused);
 }
 
 void removeTrayIcon(HWND window) {
@@ -75,12 +86,12 @@ void removeTrayIcon(HWND window) {
   Shell_NotifyIconW(NIM_DELETE, &record);
 }
 
-void showTrayMenu(HWND window, const Settings& settings) {
+void showTrayMenu(HWND window, const Settings& settings, bool paused) {
   POINT cursor{};
   GetCursorPos(&cursor);
   const UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
-  appendRows(menu.get(), trayMenuRows(settings, isAutostartRegistered()));
+  appendRows(menu.get(), trayMenuRows(settings, isAutostartRegistered(), paused));
   // In the foreground the menu closes when the user clicks elsewhere, and the message posted
   // after it lets the next menu open properly too.
   SetForegroundWindow(window);
@@ -88,10 +99,11 @@ void showTrayMenu(HWND window, const Settings& settings) {
   PostMessageW(window, WM_NULL, 0, 0);
 }
 
-void onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
+TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
   const MenuCommandPlan plan = planMenuCommand(identifier);
   switch (plan.action) {
     case TrayAction::none:
+    case TrayAction::togglePause:
       break;
     case TrayAction::removeIcon:
       removeTrayIcon(window);
@@ -111,4 +123,5 @@ void onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
   }
   flipMenuFlag(settings, plan);
   if (plan.save) saveSettings(settings, settingsFilePath());
+  return plan.action;
 }

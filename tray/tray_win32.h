@@ -4,17 +4,22 @@
 #include <windows.h>
 
 #include "settings/settings.h"
+#include "tray/menu.h"
 
 // Posted to the main window when the settings file may have changed (the editor closed): the
 // window reads it again and applies it.
 constexpr UINT kSettingsChangedMessage = WM_APP + 2;
 
 // Each hands the shell a record of its own, filled whole for that call: the icon may be added
-// from a settings editor thread while the main thread removes it.
-void addTrayIcon(HWND window);
+// from a settings editor thread while the main thread removes it. A paused program shows the
+// greyed icon and says so in the tip.
+void addTrayIcon(HWND window, bool paused);
+void showTrayIconPaused(HWND window, bool paused);
 void removeTrayIcon(HWND window);
 
 // Builds the menu from `settings` and the autostart entry, shows it at the cursor until a
 // choice is made or it is dismissed, and destroys it. The choice arrives as WM_COMMAND.
-void showTrayMenu(HWND window, const Settings& settings);
-void onMenuCommand(HWND window, WPARAM identifier, Settings& settings);
+void showTrayMenu(HWND window, const Settings& settings, bool paused);
+// Carries out the command and returns its action, for the caller to do what is its own
+// (TrayAction::togglePause).
+TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings);

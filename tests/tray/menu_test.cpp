@@ -1,4 +1,5 @@
-// The tray menu's rows and the command behind each identifier.
+// The tray menu's rows and the command behind each identifier, and the same commands from a
+// command line.
 #include "tray/menu.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +7,10 @@
 #include <map>
 #include <string>
 
+#include "common/window_contract.h"
 #include "settings/text.h"
 #include "tests/test_files.h"
+#include "tray/remote_command.h"
 
 namespace {
 
@@ -69,7 +72,8 @@ TEST(TrayMenu, RowsInOrder) {
       "top | separator",          "top | submenu 设置 -> 设置",
       "设置 | 编辑配置文件 8067", "设置 | separator",
       "设置 | 隐藏图标 8009",     "设置 | 开机启动 8066",
-      "top | 帮助 8065",          "top | 退出 8064",
+      "top | 暂停 8069",          "top | 帮助 8065",
+      "top | 退出 8064",
   };
   for (std::size_t i = 0; i < kTrayMenuRowCount; ++i) {
     SCOPED_TRACE("row " + std::to_string(i + 1));
@@ -100,40 +104,40 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     const char* name;
     void (*change)(Settings&);
     bool autostart;
-    const char* expected;  // see marks(): rows 1..18
+    const char* expected;  // see marks(): rows 1..19
   };
   const Case cases[] = {
       {"first start: repairs checked but locked, no button", [](Settings&) {}, false,
-       "XXX....xxx........"},
+       "XXX....xxx........."},
       {"right button chosen unlocks the repairs", [](Settings& s) { s.rightButton = 1; }, false,
-       "xxx..x.xxx........"},
+       "xxx..x.xxx........."},
       {"left button chosen unlocks the repairs", [](Settings& s) { s.leftButton = 1; }, false,
-       "xxx.x..xxx........"},
+       "xxx.x..xxx........."},
       {"both buttons", [](Settings& s) { s.leftButton = s.rightButton = 1; }, false,
-       "xxx.xx.xxx........"},
+       "xxx.xx.xxx........."},
       {"repairs off and no button: unchecked and still locked",
        [](Settings& s) { s.clickRepair = s.releaseRepair = s.scrollRepair = 0; }, false,
-       "ddd....xxx........"},
+       "ddd....xxx........."},
       {"one repair off with a button",
        [](Settings& s) {
          s.leftButton = 1;
          s.releaseRepair = 0;
        },
-       false, "x.x.x..xxx........"},
+       false, "x.x.x..xxx........."},
       {"features off", [](Settings& s) { s.wheelPassThrough = s.volumeControl = s.gestures = 0; },
-       false, "XXX..............."},
+       false, "XXX................"},
       {"only volume control off", [](Settings& s) { s.volumeControl = 0; }, false,
-       "XXX....x.x........"},
+       "XXX....x.x........."},
       {"icon hidden checks 隐藏图标", [](Settings& s) { s.showIcon = 0; }, false,
-       "XXX....xxx....x..."},
-      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX....xxx.....x.."},
+       "XXX....xxx....x...."},
+      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX....xxx.....x..."},
       {"debug mode and intervals show nowhere",
        [](Settings& s) {
          s.debugMode = 1;
          s.clickInterval = 0;
          s.modifierChoice = 5;
        },
-       false, "XXX....xxx........"},
+       false, "XXX....xxx........."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -141,6 +145,8 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     c.change(settings);
     EXPECT_EQ(marks(trayMenuRows(settings, c.autostart)), c.expected);
   }
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX....xxx......x..")
+      << "paused checks 暂停";
 }
 
 // Every field of the record by name, to see that a command changed exactly what it should.
@@ -186,11 +192,13 @@ TEST(TrayMenuCommand, EveryIdentifier) {
       {"帮助", 0x8065, A::showAbout, nullptr, false},
       {"开机启动", 0x8066, A::toggleAutostart, nullptr, false},
       {"编辑配置文件", 0x8067, A::editSettings, nullptr, false},
+      {"暂停: not saved", 0x8069, A::togglePause, nullptr, false},
       {"unknown: zero", 0, A::none, nullptr, true},
       {"unknown: just below the toggles", 0x8000, A::none, nullptr, true},
       {"unknown: just after 隐藏图标", 0x800A, A::none, nullptr, true},
       {"unknown: just below 退出", 0x8063, A::none, nullptr, true},
       {"unknown: just after 编辑配置文件", 0x8068, A::none, nullptr, true},
+      {"unknown: just after 暂停", 0x806A, A::none, nullptr, true},
       {"unknown: 鼠标左键 with a notification code above", 0x18004, A::none, nullptr, true},
       {"unknown: 退出 with a notification code above", 0x10008064, A::none, nullptr, true},
       {"unknown: all bits", static_cast<std::uintptr_t>(-1), A::none, nullptr, true},
@@ -235,6 +243,73 @@ TEST(TrayMenuCommand, EveryItemIsKnown) {
     const MenuCommandPlan plan = planMenuCommand(row.identifier);
     EXPECT_TRUE(plan.action != TrayAction::none || plan.flip != nullptr);
   }
+}
+
+TEST(CommandLine, Switches) {
+  struct Case {
+    const wchar_t* line;
+    StartKind kind;
+    RemoteCommand command;  // for send
+  };
+  using K = StartKind;
+  using C = RemoteCommand;
+  const Case cases[] = {
+      {L"clickmend.exe", K::run, C::pause},
+      {L"\"C:\\Program Files\\Clickmend\\clickmend.exe\"  \t ", K::run, C::pause},
+      {L"\"C:\\My Tools\\clickmend.exe\" /pause", K::send, C::pause},
+      {L"clickmend.exe --RESUME", K::send, C::resume},
+      {L"clickmend.exe\t/Toggle", K::send, C::toggle},
+      {L"clickmend.exe \"/reload\"", K::send, C::reload},
+      {L"clickmend.exe --stats", K::send, C::stats},
+      {L"clickmend.exe /?", K::help, C::pause},
+      {L"clickmend.exe --Help", K::help, C::pause},
+      {L"clickmend.exe /bogus", K::invalid, C::pause},
+      {L"clickmend.exe -pause", K::invalid, C::pause},
+      {L"clickmend.exe pause", K::invalid, C::pause},
+      {L"clickmend.exe /", K::invalid, C::pause},
+      {L"clickmend.exe /pause /resume", K::invalid, C::pause},
+      {L"clickmend.exe /stats extra", K::invalid, C::pause},
+      {L"clickmend.exe \"\"", K::invalid, C::pause},
+      {L"clickmend.exe \"/pause now\"", K::invalid, C::pause},
+      {L"clickmend.exe /paus\u0435", K::invalid, C::pause},  // a Cyrillic e
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(encodeUtf8(c.line));
+    const StartRequest request = parseCommandLine(c.line);
+    EXPECT_EQ(request.kind, c.kind);
+    if (c.kind == K::send) {
+      EXPECT_EQ(request.command, c.command);
+    }
+  }
+}
+
+// Whatever another program sends, only one of the six names under our identifier is a command.
+TEST(CommandLine, MessagesTheRunningProgramAccepts) {
+  struct Case {
+    const char* name;
+    std::uintptr_t identifier;
+    std::string data;
+    std::optional<RemoteCommand> expected;
+  };
+  const std::uintptr_t ours = window_contract::kCommandCopyData;
+  const Case cases[] = {
+      {"pause", ours, "pause", RemoteCommand::pause},
+      {"stats", ours, "stats", RemoteCommand::stats},
+      {"wrong identifier", window_contract::kReplyCopyData, "pause", std::nullopt},
+      {"identifier zero", 0, "quit", std::nullopt},
+      {"unknown", ours, "bogus", std::nullopt},
+      {"empty", ours, "", std::nullopt},
+      {"terminator included", ours, std::string("quit", 5), std::nullopt},
+      {"upper case", ours, "QUIT", std::nullopt},
+      {"prefix of a name", ours, "paus", std::nullopt},
+      {"oversized", ours, std::string(window_contract::kMaxCommandBytes + 1, 'q'), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(readRemoteCommand(c.identifier, c.data.data(), c.data.size()), c.expected);
+  }
+  // The size is checked before the data is touched: a huge size behind a short buffer.
+  EXPECT_EQ(readRemoteCommand(ours, "pause", std::size_t{1} << 30), std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,212 @@
+// The command line that drives the running program, both ends: `clickmend.exe /pause` sends a
+// WM_COPYDATA to the main window of the instance already running, which carries it out there.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/app_win32.h"
+#include "common/debug_console.h"
+#include "common/identity.h"
+#include "common/window_contract.h"
+#include "health/health_win32.h"
+#include "tray/menu.h"
+#include "tray/remote_command.h"
+#include "tray/tray_win32.h"
+
+namespace {
+
+namespace contract = window_contract;
+
+// The sender waits this long for the whole answer; the receiver's reply must fit inside it.
+constexpr UINT kAnswerTimeoutMs = 2000;
+constexpr UINT kReplyTimeoutMs = 1000;
+
+// Today's figures per device, as counted up to now.
+std::string todayStats() {
+  std::string date;
+  const HealthCounts today = switchHealthToday(&date);
+  const DeviceCounts* d = today.devices;
+  const DeviceFigures figures[] = {
+      {"left", d[kHealthLeft].events, d[kHealthLeft].chatter, d[kHealthLeft].repaired},
+      {"right", d[kHealthRight].events, d[kHealthRight].chatter, d[kHealthRight].repaired},
+      {"wheel", d[kHealthWheel].events, d[kHealthWheel].chatter, d[kHealthWheel].repaired}};
+  return statsText(date.c_str(), figures, sizeof figures / sizeof figures[0]);
+}
+
+// Sent back to the sender's window while its SendMessage waits: a bounded answer to a window it
+// named itself, which a hung one cannot hold.
+bool sendReply(HWND window, HWND sender, const std::string& text) {
+  if (!IsWindow(sender) || text.size() > contract::kMaxReplyBytes) return false;
+  COPYDATASTRUCT reply{contract::kReplyCopyData, static_cast<DWORD>(text.size()),
+                       const_cast<char*>(text.data())};
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(sender, WM_COPYDATA, reinterpret_cast<WPARAM>(window),
+                             reinterpret_cast<LPARAM>(&reply), SMTO_ABORTIFHUNG, kReplyTimeoutMs,
+                             &result) != 0;
+}
+
+// ---- The command line's side ----
+
+// The caller's standard output and error: the pipe or file it handed over, else the console it
+// was started from. A GUI program gets no console of its own, so it attaches to its parent's.
+class CallerOutput {
+ public:
+  CallerOutput() : out_(given(STD_OUTPUT_HANDLE)), err_(given(STD_ERROR_HANDLE)) {
+    if ((out_ && err_) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    console_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console_ == INVALID_HANDLE_VALUE) console_ = nullptr;
+    if (!out_) out_ = console_;
+    if (!err_) err_ = console_;
+  }
+  ~CallerOutput() {
+    if (console_) CloseHandle(console_);
+  }
+  CallerOutput(const CallerOutput&) = delete;
+  CallerOutput& operator=(const CallerOutput&) = delete;
+
+  void out(const std::string& text) { write(out_, text); }
+  void err(const std::string& text) { write(err_, text); }
+
+ private:
+  static HANDLE given(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    if (!handle || handle == INVALID_HANDLE_VALUE) return nullptr;
+    return GetFileType(handle) == FILE_TYPE_UNKNOWN ? nullptr : handle;
+  }
+  // Lines end as Windows text does, in a console, a file or a batch file's `for /f` alike.
+  static void write(HANDLE handle, const std::string& text) {
+    if (!handle) return;
+    std::string lines;
+    for (char c : text) {
+      if (c == '\n') lines += '\r';
+      lines += c;
+    }
+    DWORD written = 0;
+    WriteFile(handle, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+  }
+
+  HANDLE out_;
+  HANDLE err_;
+  HANDLE console_ = nullptr;
+};
+
+// A message-only window of the caller, where the running program's /stats text arrives.
+class ReplyWindow {
+ public:
+  ReplyWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Clickmend.Reply";
+    RegisterClassW(&windowClass);
+    window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                              nullptr, windowClass.hInstance, nullptr);
+  }
+  ~ReplyWindow() {
+    if (window_) DestroyWindow(window_);
+  }
+  ReplyWindow(const ReplyWindow&) = delete;
+  ReplyWindow& operator=(const ReplyWindow&) = delete;
+
+  HWND get() const { return window_; }
+  static const std::string& text() { return text_; }
+
+ private:
+  static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COPYDATA) return DefWindowProcW(window, message, wParam, lParam);
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data || data->dwData != contract::kReplyCopyData ||
+        data->cbData > contract::kMaxReplyBytes || (data->cbData && !data->lpData)) {
+      return FALSE;
+    }
+    text_.assign(static_cast<const char*>(data->lpData), data->cbData);
+    return TRUE;
+  }
+
+  static inline std::string text_;
+  HWND window_ = nullptr;
+};
+
+int sendCommand(CallerOutput& io, RemoteCommand command) {
+  // The instance the single-instance rule finds; nothing is started when there is none.
+  const HWND running = FindWindowW(kAppName, kAppName);
+  if (!running) {
+    io.err("clickmend: Clickmend is not running\n");
+    return 1;
+  }
+  const ReplyWindow reply;
+  const char* name = remoteCommandName(command);
+  COPYDATASTRUCT data{contract::kCommandCopyData, static_cast<DWORD>(std::strlen(name)),
+                      const_cast<char*>(name)};
+  // SMTO_NORMAL: the /stats reply is a message sent to this thread while it waits here.
+  DWORD_PTR answer = 0;
+  const bool answered =
+      SendMessageTimeoutW(running, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.get()),
+                          reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                          kAnswerTimeoutMs, &answer) != 0;
+  if (!answered || answer == 0) {
+    io.err("clickmend: the running Clickmend did not answer within 2 seconds\n");
+    return 3;
+  }
+  if (answer == contract::kAnswerPaused) io.out("paused\n");
+  if (answer == contract::kAnswerRunning) io.out("running\n");
+  if (command == RemoteCommand::stats) io.out(ReplyWindow::text());
+  return 0;
+}
+
+}  // namespace
+
+LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* message) {
+  const auto command =
+      message ? readRemoteCommand(message->dwData, message->lpData, message->cbData) : std::nullopt;
+  if (!command) {
+    debugPrint("Copy data ignored:\t%d\n",
+               message ? static_cast<std::int32_t>(message->cbData) : 0);
+    return 0;
+  }
+  const auto state = [] { return isPaused() ? contract::kAnswerPaused : contract::kAnswerRunning; };
+  switch (*command) {
+    case RemoteCommand::pause:
+      setPaused(window, true);
+      return state();
+    case RemoteCommand::resume:
+      setPaused(window, false);
+      return state();
+    case RemoteCommand::toggle:
+      setPaused(window, !isPaused());
+      return state();
+    case RemoteCommand::reload:
+      // As when the editor closes, and done before the answer: a script's next step sees it.
+      SendMessageW(window, kSettingsChangedMessage, 0, 0);
+      return contract::kAnswerDone;
+    case RemoteCommand::quit:
+      // After the answer, as the menu's 退出: the sender must not wait on a window being torn down.
+      PostMessageW(window, WM_COMMAND, menu_command::exit, 0);
+      return contract::kAnswerDone;
+    case RemoteCommand::stats:
+      return sendReply(window, reinterpret_cast<HWND>(sender), todayStats()) ? contract::kAnswerDone
+                                                                             : 0;
+  }
+  return 0;
+}
+
+std::optional<int> runCommandLine(const wchar_t* commandLine) {
+  const StartRequest request = parseCommandLine(commandLine ? commandLine : L"");
+  if (request.kind == StartKind::run) return std::nullopt;
+  CallerOutput io;
+  switch (request.kind) {
+    case StartKind::run:
+    case StartKind::help:
+      io.out(kCommandLineHelp);
+      return 0;
+    case StartKind::invalid:
+      io.err("clickmend: unknown switch or extra arguments\n");
+      io.err(kCommandLineHelp);
+      return 2;
+    case StartKind::send:
+      return sendCommand(io, request.command);
+  }
+  return 2;
+}

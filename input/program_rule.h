@@ -1,0 +1,37 @@
+// The rule of the program in the foreground: what of the filter stays off while one of its
+// windows has the foreground. Worked out on the main thread when the foreground changes (the
+// hook only reads the resulting Bypass), from the settings file's [排除程序] section:
+//   cs2.exe=1     gestures, volume control and pass-through off; the repairs stay on
+//   mstsc.exe=2   every event passes untouched
+// a name compared without case and without its folder, any value but 2 counting as 1; and, with
+// 全屏暂停=1, from a foreground window that covers its whole monitor, which counts as 1.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "input/input_filter.h"
+
+class ProfileStore;
+
+struct ScreenRect {
+  std::int32_t left, top, right, bottom;
+};
+
+// The foreground window as the rule sees it.
+struct ForegroundWindow {
+  std::wstring programPath;  // its process's file; empty when that cannot be found out
+  ScreenRect window;
+  ScreenRect monitor;      // the monitor that holds the most of it
+  bool shell = false;      // the desktop or the taskbar: cover a monitor, never full screen
+  bool maximised = false;  // a maximised window may cover a monitor whose taskbar hides itself
+};
+
+// "C:\Games\cs2.exe" -> "cs2.exe".
+std::wstring programFileName(const std::wstring& path);
+
+// The program's own line under [排除程序]: Bypass::none when it has none (or no name is known).
+Bypass listedRule(ProfileStore& settingsFile, const std::wstring& programName);
+
+// The stronger of the listed rule and, with `fullScreenPause`, the full screen's.
+Bypass foregroundRule(Bypass listed, const ForegroundWindow& foreground, bool fullScreenPause);
