@@ -134,9 +134,13 @@ class QuietPlatform final : public InputPlatform {
   }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
-  void deliverButton(std::uint32_t) override { ++delivered; }
+  bool deliverButton(std::uint32_t) override {
+    ++delivered;
+    return true;
+  }
   void wakeAfter(std::uint32_t) override {}
   void maskGestureKey() override {}
+  DragSize dragSize() override { return {4, 4}; }
   bool systemRoutesWheelToCursor() override { return routesWheel; }
 };
 
@@ -221,8 +225,7 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
 // A release of the left button held back since `releaseTick`, to be let go at `deadline`.
 void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool byGuard) {
   ButtonState& b = rig.state.buttons[0];
-  b.holding = true;
-  b.shownUp = false;
+  b.phase = ButtonPhase::releaseHeld;
   b.guardHold = byGuard;
   b.releaseTick = releaseTick;
   b.deadline = deadline;
@@ -267,7 +270,7 @@ void BM_ReleasePassed(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1100u; },
-      [&](std::uint32_t) { rig.state.buttons[0].shownUp = false; });
+      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
 }
 
 // The bounce is held back and a wake-up asked for; the hold is cleared before the next one.
@@ -278,7 +281,7 @@ void BM_ReleaseSwallowed(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1010u; },
-      [&](std::uint32_t) { rig.state.buttons[0].holding = false; });
+      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
 }
 
 // The guard armed: a release long after its press is held for the guard's window.
@@ -290,7 +293,7 @@ void BM_ReleaseHeldByGuard(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 5000u; },
-      [&](std::uint32_t) { rig.state.buttons[0].holding = false; });
+      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
 }
 
 // The press 5 ms after a release the guard holds: both swallowed, the drag goes on.

@@ -110,6 +110,50 @@ TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
   }
 }
 
+// Alt or Win let go after volume notches would open the menu bar or the Start menu.
+TEST_F(WheelFilter, AKeyboardVolumeKeyIsMaskedOncePerHold) {
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  platform.held = {vk::alt};
+  walk("one hold", {{1000, 120, S}, {1100, 120, S}, {1250, 120, S}});
+  EXPECT_EQ(platform.masks, 1);
+  platform.held.clear();
+  walk("the key let go", {{1300, 120, S}});
+  platform.held = {vk::alt};
+  walk("held again", {{1350, 120, S}});
+  EXPECT_EQ(platform.masks, 2);
+  walk("no notch for kKeyRepressMs: it may have been let go and pressed again", {{1550, 120, S}});
+  EXPECT_EQ(platform.masks, 3);
+}
+
+// 快捷键=5: the right press is held back until it is a click, a drag or a volume change.
+TEST_F(WheelFilter, RightButtonForVolumeHoldsItsPressBack) {
+  settings.modifierChoice = 5;
+  settings.volumeKey = vk::rightButton;
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  const auto at = [&](std::uint32_t tick, std::uint32_t message, std::int32_t x = 300) {
+    return filter.decide({0, message, x, 200, 0}, tick);
+  };
+  EXPECT_EQ(at(1000, mouse_message::rightDown), S);
+  EXPECT_EQ(wheel(1100, 120), S);
+  EXPECT_EQ(at(1200, mouse_message::rightUp), S);
+  EXPECT_TRUE(platform.delivered.empty()) << "volume: neither press nor release reach anyone";
+  EXPECT_EQ(platform.volume.size(), 1u);
+  EXPECT_EQ(platform.masks, 0) << "a button needs no mask";
+
+  EXPECT_EQ(at(2000, mouse_message::rightDown), S);
+  EXPECT_EQ(at(2010, mouse_message::move, 304), P) << "inside the drag rectangle";
+  EXPECT_EQ(at(2100, mouse_message::rightUp), S);
+  EXPECT_EQ(platform.delivered,
+            (std::vector<std::uint32_t>{mouse_message::rightDown, mouse_message::rightUp}));
+
+  platform.delivered.clear();
+  EXPECT_EQ(at(3000, mouse_message::rightDown), S);
+  EXPECT_EQ(at(3010, mouse_message::move, 305), S) << "leaves the rectangle: the press goes out";
+  EXPECT_EQ(at(3020, mouse_message::move, 320), P);
+  EXPECT_EQ(at(3100, mouse_message::rightUp), P);
+  EXPECT_EQ(platform.delivered, std::vector<std::uint32_t>{mouse_message::rightDown});
+}
+
 TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor) {
   settings.volumeControl = 0;
   platform.held = {vk::alt};
