@@ -32,7 +32,8 @@
 //   at the later of the last stamped press + the release interval and the release +
 //   kHoldGuardMs, and never past the release + kMaxHoldMs.
 // - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered.
-// - Events with a non-zero hook code, moves and messages the filter does not handle pass.
+// - Events with a non-zero hook code and messages the filter does not handle pass; a move is
+//   swallowed only when a held-back right press is delivered in its place (a drag begins).
 // - A wheel notch that was posted or turned into a volume command is swallowed, and one that
 //   was swallowed was either posted, taken for the volume, or dropped by scroll repair.
 // - A gesture's press asks once for the gesture key to be masked, a wheel notch with a volume
@@ -334,6 +335,10 @@ struct Stream {
         expect(platform.posted || volume || s.scrollRepair,
                "a wheel notch was swallowed and not delivered");
       }
+    } else if (e.message == mouse_message::move && swallowed) {
+      expect(buttons[1].down && platform.deliveredCount == 1 &&
+                 platform.delivered[0] == mouse_message::rightDown,
+             "a move was swallowed other than to deliver a held-back right press before it");
     } else if (which < 0) {
       expect(!swallowed, "an event the filter does not handle was swallowed");
     }
