@@ -388,6 +388,20 @@ void BM_WheelVolume(benchmark::State& state) {
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
+// 快捷键=5 and the right press held back: each move inside the drag rectangle is measured
+// against the press and passes.
+void BM_MoveDuringHeldPress(benchmark::State& state) {
+  Rig rig;
+  rig.settings.volumeKey = vk::rightButton;
+  rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, 1000);
+  if (rig.state.buttons[1].phase != ButtonPhase::pressHeld) fail(state, "the press was not held");
+  const MouseEvent moves[2] = {{0, mouse_message::move, 503, 498, 0},
+                               {0, mouse_message::move, 497, 502, 0}};
+  runPath(
+      state, rig, Verdict::Pass, [&](std::uint32_t i) -> const MouseEvent& { return moves[i & 1]; },
+      [](std::uint32_t) { return 1100u; });
+}
+
 // The gesture key held and the right button down: each move is classified and recorded.
 // The gesture restarts before its 1000 ms window closes so no move is dropped as late.
 void BM_MoveDuringGesture(benchmark::State& state) {
@@ -446,6 +460,7 @@ BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");
 BENCHMARK(BM_WheelRoutedBySystem)->Name("decide/wheel_routed_by_system");
 BENCHMARK(BM_WheelVolume)->Name("decide/wheel_volume");
 BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
+BENCHMARK(BM_MoveDuringHeldPress)->Name("decide/move_during_held_press");
 BENCHMARK(BM_AddPoint)->Name("addPoint");
 
 // The hook's watchdog per mouse event: the hook call it notes and the raw input that arrives
