@@ -125,33 +125,26 @@ TEST_F(WheelFilter, AKeyboardVolumeKeyIsMaskedOncePerHold) {
   EXPECT_EQ(platform.masks, 3);
 }
 
-// 快捷键=5: the right press is held back until it is a click, a drag or a volume change.
+// 快捷键=5: the right press is held back until it is a volume change, a click or a drag.
 TEST_F(WheelFilter, RightButtonForVolumeHoldsItsPressBack) {
-  settings.modifierChoice = 5;
   settings.volumeKey = vk::rightButton;
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  using namespace mouse_message;
   const auto at = [&](std::uint32_t tick, std::uint32_t message, std::int32_t x = 300) {
     return filter.decide({0, message, x, 200, 0}, tick);
   };
-  EXPECT_EQ(at(1000, mouse_message::rightDown), S);
+  at(0, move);
+  EXPECT_EQ(at(1000, rightDown), S);
   EXPECT_EQ(wheel(1100, 120), S);
-  EXPECT_EQ(at(1200, mouse_message::rightUp), S);
-  EXPECT_TRUE(platform.delivered.empty()) << "volume: neither press nor release reach anyone";
+  EXPECT_EQ(at(1200, rightUp), S);
   EXPECT_EQ(platform.volume.size(), 1u);
+  EXPECT_EQ(at(2000, rightDown), S);
+  EXPECT_EQ(at(2010, move, 304), P) << "inside the drag rectangle";
+  EXPECT_EQ(at(2100, rightUp), S);
+  EXPECT_EQ(at(3000, rightDown), S);
+  EXPECT_EQ(at(3010, move, 305), S) << "leaves the rectangle: the press goes out instead";
+  EXPECT_EQ(at(3100, rightUp), P);
+  EXPECT_EQ(platform.delivered, (std::vector<std::uint32_t>{rightDown, rightUp, rightDown}));
   EXPECT_EQ(platform.masks, 0) << "a button needs no mask";
-
-  EXPECT_EQ(at(2000, mouse_message::rightDown), S);
-  EXPECT_EQ(at(2010, mouse_message::move, 304), P) << "inside the drag rectangle";
-  EXPECT_EQ(at(2100, mouse_message::rightUp), S);
-  EXPECT_EQ(platform.delivered,
-            (std::vector<std::uint32_t>{mouse_message::rightDown, mouse_message::rightUp}));
-
-  platform.delivered.clear();
-  EXPECT_EQ(at(3000, mouse_message::rightDown), S);
-  EXPECT_EQ(at(3010, mouse_message::move, 305), S) << "leaves the rectangle: the press goes out";
-  EXPECT_EQ(at(3020, mouse_message::move, 320), P);
-  EXPECT_EQ(at(3100, mouse_message::rightUp), P);
-  EXPECT_EQ(platform.delivered, std::vector<std::uint32_t>{mouse_message::rightDown});
 }
 
 TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor) {
