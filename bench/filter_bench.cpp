@@ -135,9 +135,13 @@ class QuietPlatform final : public InputPlatform {
   }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
-  void deliverButton(std::uint32_t) override { ++delivered; }
+  bool deliverButton(std::uint32_t) override {
+    ++delivered;
+    return true;
+  }
   void wakeAfter(std::uint32_t) override {}
   void maskGestureKey() override {}
+  DragSize dragSize() override { return {4, 4}; }
   bool systemRoutesWheelToCursor() override { return routesWheel; }
 };
 
@@ -222,8 +226,7 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
 // A release of the left button held back since `releaseTick`, to be let go at `deadline`.
 void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool byGuard) {
   ButtonState& b = rig.state.buttons[0];
-  b.holding = true;
-  b.shownUp = false;
+  b.phase = ButtonPhase::releaseHeld;
   b.guardHold = byGuard;
   b.releaseTick = releaseTick;
   b.deadline = deadline;
@@ -268,7 +271,7 @@ void BM_ReleasePassed(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1100u; },
-      [&](std::uint32_t) { rig.state.buttons[0].shownUp = false; });
+      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
 }
 
 // The bounce is held back and a wake-up asked for; the hold is cleared before the next one.
@@ -279,7 +282,7 @@ void BM_ReleaseSwallowed(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1010u; },
-      [&](std::uint32_t) { rig.state.buttons[0].holding = false; });
+      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
 }
 
 // The guard armed: a release long after its press is held for the guard's window.
@@ -291,7 +294,7 @@ void BM_ReleaseHeldByGuard(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 5000u; },
-      [&](std::uint32_t) { rig.state.buttons[0].holding = false; });
+      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
 }
 
 // The press 5 ms after a release the guard holds: both swallowed, the drag goes on.
@@ -386,6 +389,20 @@ void BM_WheelVolume(benchmark::State& state) {
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
+// 快捷键=5 and the right press held back: each move inside the drag rectangle is measured
+// against the press and passes.
+void BM_MoveDuringHeldPress(benchmark::State& state) {
+  Rig rig;
+  rig.settings.volumeKey = vk::rightButton;
+  rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, 1000);
+  if (rig.state.buttons[1].phase != ButtonPhase::pressHeld) fail(state, "the press was not held");
+  const MouseEvent moves[2] = {{0, mouse_message::move, 503, 498, 0},
+                               {0, mouse_message::move, 497, 502, 0}};
+  runPath(
+      state, rig, Verdict::Pass, [&](std::uint32_t i) -> const MouseEvent& { return moves[i & 1]; },
+      [](std::uint32_t) { return 1100u; });
+}
+
 // The gesture key held and the right button down: each move is classified and recorded.
 // The gesture restarts before its 1000 ms window closes so no move is dropped as late.
 void BM_MoveDuringGesture(benchmark::State& state) {
@@ -444,6 +461,7 @@ BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");
 BENCHMARK(BM_WheelRoutedBySystem)->Name("decide/wheel_routed_by_system");
 BENCHMARK(BM_WheelVolume)->Name("decide/wheel_volume");
 BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
+BENCHMARK(BM_MoveDuringHeldPress)->Name("decide/move_during_held_press");
 BENCHMARK(BM_AddPoint)->Name("addPoint");
 
 // The hook's watchdog per mouse event: the hook call it notes and the raw input that arrives

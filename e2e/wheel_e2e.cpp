@@ -73,6 +73,34 @@ TEST_F(Wheel, VolumeKeyTurnsTheWheelIntoVolume) {
   ASSERT_EQ(commands.size(), 2u) << seen();
   EXPECT_EQ(GET_APPCOMMAND_LPARAM(commands[0].lParam), APPCOMMAND_VOLUME_UP);
   EXPECT_EQ(GET_APPCOMMAND_LPARAM(commands[1].lParam), APPCOMMAND_VOLUME_DOWN);
+  pump(200);
+  for (const Received& r : focused->only(WM_SYSCOMMAND)) {
+    EXPECT_NE(r.wParam & 0xFFF0, static_cast<WPARAM>(SC_KEYMENU))
+        << "Alt let go after volume opened the menu bar; " << seen();
+  }
+}
+
+// 快捷键=5: the right button held while the wheel turns is a volume change, not a right click
+// that opens the context menu of the window under the cursor; a plain right click is one.
+TEST_F(Wheel, RightButtonForVolumeNeitherClicksNorOpensAMenu) {
+  start(L"[功能设置]\r\n快捷键=5\r\n");
+  mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  pump(100);
+  wheel(WHEEL_DELTA);
+  pump(300);
+  mouseButton(MOUSEEVENTF_RIGHTUP);
+  pump(300);
+  EXPECT_EQ(under->only(WM_APPCOMMAND).size(), 1u) << seen();
+  EXPECT_EQ(under->count(WM_RBUTTONUP) + under->count(WM_CONTEXTMENU), 0) << seen();
+  EXPECT_GE(GetAsyncKeyState(VK_RBUTTON), 0) << "the system sees the button up";
+
+  under->clear();
+  mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  pump(100);
+  mouseButton(MOUSEEVENTF_RIGHTUP);
+  pumpUntil([&] { return under->count(WM_RBUTTONUP) > 0; }, 3000);
+  EXPECT_EQ(under->count(WM_RBUTTONDOWN), 1) << seen();
+  EXPECT_EQ(under->count(WM_RBUTTONUP), 1) << seen();
 }
 
 TEST_F(Wheel, BothRedirectionsOffLeaveTheWheelToTheSystem) {

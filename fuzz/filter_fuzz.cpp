@@ -27,14 +27,17 @@
 // delivered, a delivery made during an event coming after that event):
 // - Each button's presses and releases alternate. Before a button's first event reaches them
 //   its state is unknown, so that first event may be a release.
-// - Once a button is up and its hold has run out (the release interval or the hold guard,
-//   at most kMaxHoldMs, plus the timer's lateness), applications see it up; and they see
-//   every button that is up as up right after releaseHeld.
+// - Once a button is up and its hold has run out, applications see it up (plus the timer's
+//   lateness); and they see every button that is up as up right after releaseHeld. A hold ends
+//   at the later of the last stamped press + the release interval and the release +
+//   kHoldGuardMs, and never past the release + kMaxHoldMs.
 // - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered.
-// - Events with a non-zero hook code, moves and messages the filter does not handle pass.
+// - Events with a non-zero hook code and messages the filter does not handle pass; a move is
+//   swallowed only when a held-back right press is delivered in its place (a drag begins).
 // - A wheel notch that was posted or turned into a volume command is swallowed, and one that
 //   was swallowed was either posted, taken for the volume, or dropped by scroll repair.
-// - A gesture's press asks once for the gesture key to be masked, and nothing else does.
+// - A gesture's press asks once for the gesture key to be masked, a wheel notch with a volume
+//   key on the keyboard held at most once, and nothing else does.
 // - The gesture text never exceeds 25 letters and is always terminated where its length says;
 //   a queued command is 1 to 25 letters U, R, D or L.
 #include <cstddef>
@@ -143,13 +146,14 @@ class StreamPlatform final : public InputPlatform {
     checkCommand(text);
     ++commandsQueued;
   }
-  void deliverButton(std::uint32_t message) override {
+  bool deliverButton(std::uint32_t message) override {
     if (message != mouse_message::leftDown && message != mouse_message::leftUp &&
         message != mouse_message::rightDown && message != mouse_message::rightUp) {
       failed("a delivered message is not a button's", tick);
     }
     if (deliveredCount == 4) failed("more than four deliveries in one call", tick);
     delivered[deliveredCount++] = message;
+    return true;
   }
   void wakeAfter(std::uint32_t delayMs) override {
     if (delayMs == 0 || delayMs > static_cast<std::uint32_t>(kMaxHoldMs)) {
@@ -159,6 +163,7 @@ class StreamPlatform final : public InputPlatform {
     wakeDelay = delayMs;
   }
   void maskGestureKey() override { ++masks; }
+  DragSize dragSize() override { return {4, 4}; }
   bool systemRoutesWheelToCursor() override { return (heldMask >> 6) == 3; }
 
  private:
@@ -196,9 +201,8 @@ constexpr std::uint32_t kUpMessage[2] = {mouse_message::leftUp, mouse_message::r
 struct Button {
   bool down = false;
   bool released = false;  // it has been let go at least once
-  // When applications must see it up if it stays up: a release is held for at most its hold
-  // (the release interval or the hold guard, within kMaxHoldMs) past its clock, and a press
-  // swallowed by a gesture leaves an earlier held release owed.
+  // When applications must see it up if it stays up: a release is held until its deadline,
+  // and a press swallowed by a gesture leaves an earlier held release owed.
   std::uint64_t upBy = 0;
   bool shown = false;  // an event of it has reached applications
   bool shownDown = false;
@@ -217,6 +221,10 @@ struct Stream {
   bool waking = false;
   std::uint64_t wakeClock = 0;
   Button buttons[2];
+  // The press stamp the release filter measures from: the hook's first call, then each press
+  // of a chosen button that does not begin a gesture.
+  bool stamped = false;
+  std::uint64_t stampClock = 0;
 
   std::uint32_t now() const { return static_cast<std::uint32_t>(clock); }
   void expect(bool condition, const char* what) const {
@@ -260,20 +268,37 @@ struct Stream {
     }
   }
 
+  // How long a release at `clock` may be held.
+  std::int64_t holdBound() const {
+    const std::int64_t interval = settings.releaseInterval;
+    const std::uint64_t sinceStamp = clock - stampClock;
+    std::int64_t hold = kHoldGuardMs;
+    if (sinceStamp >= 0x80000000u) {
+      // The filter's 32-bit gap no longer says how long ago the stamp was.
+      if (interval > hold) hold = interval;
+    } else if (interval - static_cast<std::int64_t>(sinceStamp) > hold) {
+      hold = interval - static_cast<std::int64_t>(sinceStamp);
+    }
+    return hold < kMaxHoldMs ? hold : kMaxHoldMs;
+  }
+  bool chosen(int which) const {
+    return (which == 0 ? settings.leftButton : settings.rightButton) != 0;
+  }
+
   void send(const MouseEvent& e) {
     const Settings& s = settings;
     const bool gestureHeld = s.gestures && platform.held(s.gestureKey);
     wakeUntil(clock);
     expectUpOnceHeldLongEnough();
+    if (!stamped) stampClock = clock;
+    stamped = true;
     const int which = e.code == 0 ? buttonOf(e.message) : -1;
     if (which >= 0) {
       Button& b = buttons[which];
       b.down = isPress(e.message);
+      if (b.down && chosen(which) && !(which == 1 && gestureHeld)) stampClock = clock;
       if (!b.down) {
-        const std::int32_t interval = s.releaseInterval;
-        const std::int32_t hold = interval > kMaxHoldMs     ? kMaxHoldMs
-                                  : interval > kHoldGuardMs ? interval
-                                                            : kHoldGuardMs;
+        const std::uint64_t hold = static_cast<std::uint64_t>(holdBound());
         if (!b.released || b.upBy < clock + hold) b.upBy = clock + hold;
         b.released = true;
       }
@@ -287,8 +312,17 @@ struct Stream {
     const int masks = platform.masks;
     platform.masks = 0;
     afterCall(clock);
+    // The hand holds the volume key, or the volume button, whose press may never have
+    // reached the system.
+    const std::uint32_t volumeKey = s.volumeKey;
+    const bool volumeButton = volumeKey == vk::leftButton || volumeKey == vk::rightButton;
+    const bool volume = s.volumeControl && (platform.held(volumeKey) ||
+                                            (volumeKey == vk::leftButton && buttons[0].down) ||
+                                            (volumeKey == vk::rightButton && buttons[1].down));
     if (e.code == 0 && e.message == mouse_message::rightDown && gestureHeld) {
       expect(masks == 1, "a gesture's press did not ask once for the key to be masked");
+    } else if (e.code == 0 && e.message == mouse_message::wheel && volume && !volumeButton) {
+      expect(masks <= 1, "a volume notch asked more than once for the key to be masked");
     } else {
       expect(masks == 0, "the gesture key was masked without a gesture");
     }
@@ -297,11 +331,14 @@ struct Stream {
     } else if (e.message == mouse_message::wheel) {
       if (platform.posted) expect(swallowed, "a posted wheel notch was also passed on");
       if (platform.volumeSent) expect(swallowed, "a volume notch was also passed on");
-      const bool volume = s.volumeControl && platform.held(s.volumeKey);
       if (swallowed) {
         expect(platform.posted || volume || s.scrollRepair,
                "a wheel notch was swallowed and not delivered");
       }
+    } else if (e.message == mouse_message::move && swallowed) {
+      expect(buttons[1].down && platform.deliveredCount == 1 &&
+                 platform.delivered[0] == mouse_message::rightDown,
+             "a move was swallowed other than to deliver a held-back right press before it");
     } else if (which < 0) {
       expect(!swallowed, "an event the filter does not handle was swallowed");
     }

@@ -64,21 +64,45 @@ void postSysCommand(WindowOps& ops, WindowHandle window, std::uintptr_t command,
   ops.postMessage(window, window_message::sysCommand, command, lParam);
 }
 
+bool equalPathsIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
 // Exact, case-sensitive match: two applications' classes differing only in case are different
-// applications.
-void closeEveryWindowOfClass(WindowOps& ops, const std::wstring& className) {
+// applications. A class alone does not make an application: browsers, editors and chat programs
+// built on one framework share theirs, and every Store app has the same frame. So only windows
+// whose process runs the target's program file are closed; a process whose file cannot be read
+// is not taken for the target's, unless it is the target's own.
+void closeEveryWindowOfClass(WindowOps& ops, const Target& target) {
+  const std::uint32_t targetProcess = ops.processIdOf(target.window);
+  std::wstring targetProgram;
+  bool targetProgramRead = false;
   for (const WindowHandle window : ops.topLevelWindows()) {
     if (ops.parent(window) != 0 || !ops.isVisible(window)) continue;
-    if (asBuffered(ops.className(window)) == className) {
-      postSysCommand(ops, window, sys_command::close);
+    if (asBuffered(ops.className(window)) != target.className) continue;
+    const std::uint32_t process = ops.processIdOf(window);
+    if (process != targetProcess) {
+      if (!targetProgramRead) {
+        targetProgram = ops.programPath(targetProcess);
+        targetProgramRead = true;
+      }
+      if (targetProgram.empty() ||
+          !equalPathsIgnoringCase(ops.programPath(process), targetProgram)) {
+        continue;
+      }
     }
+    postSysCommand(ops, window, sys_command::close);
   }
 }
 
 void startProgram(const wchar_t* text, WindowOps& ops, ProfileStore& bindings) {
   // As written: "C:\My Tools\x.exe" "arg one" stripped of its outer quotes names no program.
   const std::wstring commandLine =
-      bindings.readStringAsWritten(kGestureSection, text, kWindowTextBuffer);
+      bindings.readStringAsWritten(kGestureSection, text, std::wstring::npos);
   // An absent binding reads as the empty command line, which names no program.
   if (commandLine.empty()) return;
   const std::optional<std::uint32_t> processId = ops.startProcess(commandLine);
@@ -140,7 +164,7 @@ void runGestureCommandWith(const wchar_t* text, WindowOps& ops, ProfileStore& bi
       postSysCommand(ops, target.window, sys_command::close);
       break;
     case GestureCommand::closeClass:
-      closeEveryWindowOfClass(ops, target.className);
+      closeEveryWindowOfClass(ops, target);
       break;
     default:
       break;
@@ -161,7 +185,7 @@ bool makeProcessWindowsTopmost(WindowOps& ops, std::uint32_t processId) {
 // Holding the process (not just its identifier) keeps the identifier from passing to another
 // process while we poll, and lets us stop once a program that never shows a window has ended.
 void watchForFirstWindow(WindowOps& ops, WatchedProcess& process) {
-  for (;;) {
+  for (int pass = 0; pass < kMaxWatcherPasses; ++pass) {
     process.waitBeforePass();
     if (makeProcessWindowsTopmost(ops, process.id())) return;
     if (process.hasEnded()) return;

@@ -6,7 +6,8 @@
 //                            its first window goes topmost
 //   1 topmost            2 not topmost        3 minimise          4 maximise
 //   5 restore            6 close              7 close every visible top-level window of the
-//                                               target's class
+//                                               target's class whose process runs the same
+//                                               program file as the target's
 //   8 screen saver       9 monitors off      10 quit Clickmend      anything else: nothing
 // Actions 1 to 7 act on the target, the top-level ancestor of the window under the cursor, and
 // leave a protected target alone: the desktop ("Program Manager", "WorkerW"), the taskbar
@@ -14,9 +15,10 @@
 // window whose style lacks WS_VISIBLE.
 //
 // A started program is followed by a TopmostWatcher until its first visible window shows up
-// (made topmost) or the program ends:
+// (made topmost), the program ends, or kMaxWatcherPasses passes found no window:
 //   start  wait pass  wait pass  wait pass(window found: topmost)  stop
 //   start  wait pass  wait pass(program ended, no window)          stop
+//   start  wait pass ... wait pass(the last: no window)            stop
 #pragma once
 
 #include <cstdint>
@@ -67,9 +69,12 @@ constexpr std::intptr_t kMonitorsOff = 2;
 constexpr WindowHandle kBroadcastWindow = 0xFFFF;
 constexpr std::uint32_t kVisibleStyle = 0x10000000;
 
-// Window titles, class names and command lines are read into buffers of this many characters,
-// terminator included, so they hold at most 254 characters.
+// Window titles and class names are read into buffers of this many characters, terminator
+// included, so they hold at most 254 characters. A command line is read whole.
 constexpr std::size_t kWindowTextBuffer = 255;
+// A program that shows no window within a minute of passes (50 ms each on the desktop) is left
+// as it is: a background program or a tray tool never shows one.
+constexpr int kMaxWatcherPasses = 1200;
 
 // What the gesture commands need from the desktop.
 class WindowOps {
@@ -84,6 +89,9 @@ class WindowOps {
   virtual std::wstring title(WindowHandle window) = 0;
   virtual std::wstring className(WindowHandle window) = 0;
   virtual std::uint32_t processIdOf(WindowHandle window) = 0;
+  // The full path of the program file the process runs; empty when it cannot be read (a
+  // process of higher rights, one that has ended).
+  virtual std::wstring programPath(std::uint32_t processId) = 0;
   virtual std::vector<WindowHandle> topLevelWindows() = 0;
   // The main window of the running Clickmend; 0 when there is none.
   virtual WindowHandle clickmendWindow() = 0;
@@ -116,5 +124,6 @@ class WatchedProcess {
 // there was at least one.
 bool makeProcessWindowsTopmost(WindowOps& ops, std::uint32_t processId);
 
-// Polls until the first pass that finds a window of the process, or until the process has ended.
+// Polls until the first pass that finds a window of the process, until the process has ended,
+// or for kMaxWatcherPasses passes.
 void watchForFirstWindow(WindowOps& ops, WatchedProcess& process);

@@ -42,12 +42,12 @@ HWND windowAt(std::int32_t x, std::int32_t y, POINT* logical) {
   return target;
 }
 
-void sendOwnInput(INPUT* inputs, UINT count) {
+bool sendOwnInput(INPUT* inputs, UINT count) {
   for (UINT i = 0; i < count; ++i) {
     if (inputs[i].type == INPUT_MOUSE) inputs[i].mi.dwExtraInfo = kOwnInputMarker;
     if (inputs[i].type == INPUT_KEYBOARD) inputs[i].ki.dwExtraInfo = kOwnInputMarker;
   }
-  SendInput(count, inputs, sizeof(INPUT));
+  return SendInput(count, inputs, sizeof(INPUT)) == count;
 }
 
 class DesktopInputPlatform final : public InputPlatform {
@@ -109,7 +109,7 @@ class DesktopInputPlatform final : public InputPlatform {
     PostMessageW(commandWindow, kRunGestureCommandMessage, ticket, 0);
   }
 
-  void deliverButton(std::uint32_t message) override {
+  bool deliverButton(std::uint32_t message) override {
     DWORD flag = 0;
     switch (message) {
       case mouse_message::leftDown:
@@ -125,12 +125,12 @@ class DesktopInputPlatform final : public InputPlatform {
         flag = MOUSEEVENTF_RIGHTUP;
         break;
       default:
-        return;
+        return false;
     }
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flag;
-    sendOwnInput(&input, 1);
+    return sendOwnInput(&input, 1);
   }
 
   // A thread timer: its WM_TIMER arrives in the hook thread's loop.
@@ -145,6 +145,10 @@ class DesktopInputPlatform final : public InputPlatform {
     inputs[0].ki.wVk = inputs[1].ki.wVk = kNeutralKey;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     sendOwnInput(inputs, 2);
+  }
+
+  DragSize dragSize() override {
+    return {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
   }
 
   bool systemRoutesWheelToCursor() override {
@@ -260,6 +264,9 @@ DWORD WINAPI hookThreadMain(void* started) {
         hookFilter->releaseHeld();
         break;
       case kReinstallMessage:
+        // Whatever the hook missed while it was away, or while the session was locked or the
+        // machine asleep, applications may have seen.
+        hookFilter->forgetButtonStates();
         if (install()) PostMessageW(platform.commandWindow, kHookReinstalledMessage, 0, 0);
         break;
       default:

@@ -36,7 +36,8 @@ InputPlatform& desktopInputPlatform();
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
                     SwitchCounter* health = nullptr);
 // Asks the hook thread to put a fresh hook in place of the current one (the system may have
-// dropped it silently). The filter's state and a gesture in progress carry over.
+// dropped it silently). The filter's state and a gesture in progress carry over, except what
+// applications were shown of each button, which is unknown again.
 void requestHookReinstall();
 // Asks the hook thread to let go of every held release now (the filter was switched or re-read).
 void requestHeldReleases();

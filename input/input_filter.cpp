@@ -13,7 +13,30 @@ constexpr std::uint32_t kUpMessage[2] = {mouse_message::leftUp, mouse_message::r
 int direction(std::int16_t delta) {
   return (delta > 0) - (delta < 0);
 }
+
+bool isMouseButton(std::uint32_t virtualKey) {
+  return virtualKey == vk::leftButton || virtualKey == vk::rightButton;
+}
+
+// The hand holds a press that never reached the system, so the system's key state says up.
+bool pressKeptFromTheSystem(const ButtonState& b) {
+  return b.phase == ButtonPhase::pressHeld || b.phase == ButtonPhase::pressSwallowed;
+}
 }  // namespace
+
+// A volume button whose press the filter holds back or swallowed is held all the same.
+bool InputFilter::volumeKeyHeld() {
+  const std::uint32_t key = settings_.volumeKey;
+  if (key == vk::leftButton && pressKeptFromTheSystem(state_.buttons[kLeftButton])) return true;
+  if (key == vk::rightButton && pressKeptFromTheSystem(state_.buttons[kRightButton])) return true;
+  return platform_.isKeyHeld(key);
+}
+
+// With the right button as the volume key, its press may be the start of a volume change, which
+// must reach no one. The left button is never held back: every click would come late.
+bool InputFilter::holdsRightPress() {
+  return features_ && settings_.volumeControl && settings_.volumeKey == vk::rightButton;
+}
 
 Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
   state_.repairSwallowed = 0;
@@ -26,6 +49,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
   // A gesture begun before the rule changed finishes as it began.
   const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
   if (bypass >= Bypass::all) return standAside();
+  features_ = bypass == Bypass::none;
 
   switch (event.message) {
     case mouse_message::move:
@@ -35,64 +59,75 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       if (now - gesture_.startTick <= kGestureWindowMs && gestureKeyHeld()) {
         addPoint(gesture_, event.x, event.y, now);
       }
+      if (state_.buttons[kRightButton].phase == ButtonPhase::pressHeld) {
+        return moveDuringHeldPress(event);
+      }
       return Verdict::Pass;
 
     case mouse_message::rightDown:
-      state_.gesturePress = bypass == Bypass::none && gestureKeyHeld();
+      state_.gesturePress = features_ && gestureKeyHeld();
       if (state_.gesturePress) {
+        // A held-back press whose release the hook missed is not delivered late as a drag.
+        ButtonState& right = state_.buttons[kRightButton];
+        if (right.phase == ButtonPhase::pressHeld) right.phase = ButtonPhase::unknown;
         beginGesture(gesture_, event.x, event.y, now);
         platform_.maskGestureKey();
         return Verdict::Swallow;
       }
-      return press(kRightButton, settings_.rightButton != 0, now);
+      return press(kRightButton, settings_.rightButton != 0, event, now);
 
     case mouse_message::leftDown:
-      return press(kLeftButton, settings_.leftButton != 0, now);
+      return press(kLeftButton, settings_.leftButton != 0, event, now);
 
-    case mouse_message::rightUp: {
-      const bool endsGesture = state_.gesturePress && gestureKeyHeld();
-      state_.gesturePress = false;
-      if (endsGesture) {
-        const wchar_t* text = gestureText(gesture_, now);
-        if (text[0] != L'\0') {
-          platform_.printText("command:%S\n", text);
-          platform_.queueGestureCommand(text);
+    case mouse_message::rightUp:
+      // Applications never saw a gesture's press, whether or not its key is still held.
+      if (state_.gesturePress) {
+        state_.gesturePress = false;
+        if (gestureKeyHeld()) {
+          const wchar_t* text = gestureText(gesture_, now);
+          if (text[0] != L'\0') {
+            platform_.printText("command:%S\n", text);
+            platform_.queueGestureCommand(text);
+          }
         }
         return Verdict::Swallow;
       }
       return release(kRightButton, settings_.rightButton != 0, now);
-    }
 
     case mouse_message::leftUp:
       return release(kLeftButton, settings_.leftButton != 0, now);
 
     case mouse_message::wheel:
-      return wheelFilter(event, now, bypass == Bypass::none);
+      return wheelFilter(event, now, features_);
 
     default:
       return Verdict::Pass;
   }
 }
 
-Verdict InputFilter::press(int button, bool chosen, std::uint32_t now) {
+Verdict InputFilter::press(int button, bool chosen, const MouseEvent& event, std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
   const Verdict verdict = chosen ? pressFilter(now) : Verdict::Pass;
   bool late = false;
-  if (b.holding) {
-    b.holding = false;
+  if (b.phase == ButtonPhase::releaseHeld) {
     if (chosen && tickGap(now, b.deadline) < 0) {
+      b.phase = ButtonPhase::down;
       if (b.guardHold) platform_.print("Hold guard:\t%d\n", tickGap(now, b.releaseTick));
       state_.repairSwallowed = 2;
       return Verdict::Swallow;
     }
     // The wake-up is late (or the button is no longer chosen): this press passing now would
     // reach applications before the release we inject, so both go out as our own, in order.
-    letGo(button);
+    // A release the system refuses now is dropped: the press stands in for its button held.
+    if (!letGo(button)) {
+      b.phase = ButtonPhase::down;
+      return Verdict::Swallow;
+    }
     late = true;
   }
   // A switch that opened and closed again has shown it is worn. This first bounce has already
   // reached applications as a release, so its press goes on as the filter judges it.
-  if (chosen && settings_.releaseRepair && !b.guardArmed && b.shownUp) {
+  if (chosen && settings_.releaseRepair && !b.guardArmed && b.phase == ButtonPhase::up) {
     const std::int32_t gap = tickGap(now, b.releaseTick);
     if (gap >= 0 && gap < kHoldGuardMs) {
       b.guardArmed = true;
@@ -100,10 +135,17 @@ Verdict InputFilter::press(int button, bool chosen, std::uint32_t now) {
     }
   }
   if (verdict == Verdict::Swallow) {
+    b.phase = ButtonPhase::pressSwallowed;
     state_.repairSwallowed = 1;
     return Verdict::Swallow;
   }
-  b.shownUp = false;
+  if (button == kRightButton && holdsRightPress()) {
+    b.phase = ButtonPhase::pressHeld;
+    state_.heldPressX = event.x;
+    state_.heldPressY = event.y;
+    return Verdict::Swallow;
+  }
+  b.phase = ButtonPhase::down;
   if (!late) return Verdict::Pass;
   platform_.deliverButton(kDownMessage[button]);
   return Verdict::Swallow;
@@ -113,39 +155,55 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
   b.releaseTick = now;
   // Only a missed press makes two releases in a row; the held one stands for both.
-  if (b.holding) {
+  if (b.phase == ButtonPhase::releaseHeld) {
     state_.repairSwallowed = 1;
     return Verdict::Swallow;
+  }
+  // A held-back right press ends as a click: the press goes first, then the release as the
+  // filter judges it, delivered by us too so that it cannot overtake the press.
+  const bool heldPress = b.phase == ButtonPhase::pressHeld;
+  if (heldPress) {
+    platform_.deliverButton(kDownMessage[button]);
+    b.phase = ButtonPhase::down;
   }
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
   bool bounce = false;
   if (repair) {
     const std::int32_t gap = tickGap(now, state_.lastPressTick);
-    bounce = gap > 2 && gap < interval;
+    bounce = gap >= 0 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
-  // Applications never saw the press (the press filter or a gesture swallowed it).
-  if (b.shownUp) return Verdict::Swallow;
+  if (b.phase == ButtonPhase::pressSwallowed) {
+    b.phase = ButtonPhase::up;
+    return Verdict::Swallow;
+  }
   const bool guard = repair && b.guardArmed;
   if (!bounce && !guard) {
-    b.shownUp = true;
-    return Verdict::Pass;
+    b.phase = ButtonPhase::up;
+    if (!heldPress) return Verdict::Pass;
+    platform_.deliverButton(kUpMessage[button]);
+    return Verdict::Swallow;
   }
-  std::int32_t hold = bounce ? interval : 0;
-  if (guard && hold < kHoldGuardMs) hold = kHoldGuardMs;
-  if (hold > kMaxHoldMs) hold = kMaxHoldMs;
-  b.holding = true;
+  std::uint32_t deadline = now + static_cast<std::uint32_t>(kHoldGuardMs);
+  if (bounce) {
+    const std::uint32_t filterDeadline =
+        state_.lastPressTick + static_cast<std::uint32_t>(interval);
+    if (tickGap(filterDeadline, deadline) > 0) deadline = filterDeadline;
+  }
+  if (tickGap(deadline, now) > kMaxHoldMs) deadline = now + static_cast<std::uint32_t>(kMaxHoldMs);
+  b.phase = ButtonPhase::releaseHeld;
   b.guardHold = !bounce;
-  b.deadline = now + static_cast<std::uint32_t>(hold);
+  b.deadline = deadline;
   letGoDue(now);
   return Verdict::Swallow;
 }
 
+// The release filter measures from the stamp whether or not the press repair is on.
 Verdict InputFilter::pressFilter(std::uint32_t now) {
-  if (!settings_.clickRepair) return Verdict::Pass;
   const std::int32_t gap = tickGap(now, state_.lastPressTick);
   state_.lastPressTick = now;
+  if (!settings_.clickRepair) return Verdict::Pass;
   if (gap < settings_.clickInterval) {
     platform_.print("ClickTime:\t%d\n", gap);
     return Verdict::Swallow;
@@ -153,11 +211,23 @@ Verdict InputFilter::pressFilter(std::uint32_t now) {
   return Verdict::Pass;
 }
 
-void InputFilter::letGo(int button) {
-  ButtonState& b = state_.buttons[button];
-  b.holding = false;
-  b.shownUp = true;
-  platform_.deliverButton(kUpMessage[button]);
+// Inside the drag rectangle the held-back press may still become a click or volume. The move
+// that leaves it is swallowed, so the press lands where the pointer still is, near where it
+// was made, and the moves after it reach applications as a drag.
+Verdict InputFilter::moveDuringHeldPress(const MouseEvent& event) {
+  const InputPlatform::DragSize drag = platform_.dragSize();
+  const std::int64_t dx = static_cast<std::int64_t>(event.x) - state_.heldPressX;
+  const std::int64_t dy = static_cast<std::int64_t>(event.y) - state_.heldPressY;
+  if (dx <= drag.x && -dx <= drag.x && dy <= drag.y && -dy <= drag.y) return Verdict::Pass;
+  state_.buttons[kRightButton].phase = ButtonPhase::down;
+  platform_.deliverButton(mouse_message::rightDown);
+  return Verdict::Swallow;
+}
+
+bool InputFilter::letGo(int button) {
+  if (!platform_.deliverButton(kUpMessage[button])) return false;
+  state_.buttons[button].phase = ButtonPhase::up;
+  return true;
 }
 
 Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, bool features) {
@@ -176,14 +246,21 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
   }
   state_.lastWheelDelta = delta;
 
-  if (features && settings_.volumeControl && platform_.isKeyHeld(settings_.volumeKey)) {
-    platform_.print("Wheel direction:\t%d\n", delta);
-    if (delta > 0) {
-      platform_.sendVolume(event.x, event.y, app_command::volumeUp);
-    } else if (delta < 0) {
-      platform_.sendVolume(event.x, event.y, app_command::volumeDown);
+  if (features && settings_.volumeControl) {
+    if (volumeKeyHeld()) {
+      // A held-back right press is now a volume change: it and its release reach no one.
+      ButtonState& right = state_.buttons[kRightButton];
+      if (right.phase == ButtonPhase::pressHeld) right.phase = ButtonPhase::pressSwallowed;
+      maskVolumeKey(now);
+      platform_.print("Wheel direction:\t%d\n", delta);
+      if (delta > 0) {
+        platform_.sendVolume(event.x, event.y, app_command::volumeUp);
+      } else if (delta < 0) {
+        platform_.sendVolume(event.x, event.y, app_command::volumeDown);
+      }
+      return Verdict::Swallow;
     }
-    return Verdict::Swallow;
+    state_.volumeKeyMasked = false;
   }
 
   // Where the system sends the wheel to the window under the cursor itself, the notch is
@@ -204,8 +281,19 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
 // they see now, so it goes first. What then passes unseen leaves no button's state known.
 Verdict InputFilter::standAside() {
   releaseHeld();
-  for (ButtonState& b : state_.buttons) b.shownUp = false;
+  forgetButtonStates();
   return Verdict::Pass;
+}
+
+// The filter sees no keyboard, so a hold of the key ends for it at a notch without the key, or
+// after kKeyRepressMs without a notch: the key may have been let go and pressed again.
+void InputFilter::maskVolumeKey(std::uint32_t now) {
+  if (isMouseButton(settings_.volumeKey)) return;
+  if (!state_.volumeKeyMasked || tickGap(now, state_.lastVolumeTick) >= kKeyRepressMs) {
+    platform_.maskGestureKey();
+  }
+  state_.volumeKeyMasked = true;
+  state_.lastVolumeTick = now;
 }
 
 void InputFilter::onTimer(std::uint32_t now) {
@@ -214,12 +302,14 @@ void InputFilter::onTimer(std::uint32_t now) {
 
 // Lets go of the held releases whose time has come, the earlier release first, and asks for
 // one wake-up, at the next deadline, for both buttons. A late timer's overdue release goes out
-// at the next hold instead of waiting behind the wake-up that hold asks for.
+// at the next hold instead of waiting behind the wake-up that hold asks for; one the system
+// refused stays due and is tried again at the next wake-up.
 void InputFilter::letGoDue(std::uint32_t now) {
   const ButtonState* buttons = state_.buttons;
   bool due[2];
   for (int button : {kLeftButton, kRightButton}) {
-    due[button] = buttons[button].holding && tickGap(now, buttons[button].deadline) >= 0;
+    due[button] = buttons[button].phase == ButtonPhase::releaseHeld &&
+                  tickGap(now, buttons[button].deadline) >= 0;
   }
   const bool rightFirst =
       due[kLeftButton] && due[kRightButton] &&
@@ -231,7 +321,7 @@ void InputFilter::letGoDue(std::uint32_t now) {
   std::int32_t delay = kMaxHoldMs;
   bool holding = false;
   for (const ButtonState& b : state_.buttons) {
-    if (!b.holding) continue;
+    if (b.phase != ButtonPhase::releaseHeld) continue;
     const std::int32_t left = tickGap(b.deadline, now);
     if (left < delay) delay = left;
     holding = true;
@@ -241,6 +331,18 @@ void InputFilter::letGoDue(std::uint32_t now) {
 
 void InputFilter::releaseHeld() {
   for (int button : {kLeftButton, kRightButton}) {
-    if (state_.buttons[button].holding) letGo(button);
+    ButtonState& b = state_.buttons[button];
+    if (b.phase == ButtonPhase::releaseHeld) letGo(button);
+    // The hand still holds it: once the press is out, its release completes the click.
+    if (b.phase == ButtonPhase::pressHeld) {
+      platform_.deliverButton(kDownMessage[button]);
+      b.phase = ButtonPhase::down;
+    }
+  }
+}
+
+void InputFilter::forgetButtonStates() {
+  for (ButtonState& b : state_.buttons) {
+    if (b.phase != ButtonPhase::releaseHeld) b.phase = ButtonPhase::unknown;
   }
 }

@@ -3,32 +3,46 @@
 // Press filter (both buttons share one stamp; interval 100 ms):
 //   P(0)---P(40)---P(90)-------P(300)     0 passes, 40 and 90 swallowed (each within 100 ms
 //                                         of the press before), 300 passes (210 after 90)
-// Release filter (measured from the last examined press; interval 50 ms). A release it takes
-// for a bounce is held back, not dropped: swallowed now, and let go (delivered as input of our
-// own) 50 ms after it happened unless a press of the same button comes first.
-//   P(0)-R(2)                             2 ms: passes, a quick real click is never eaten
-//   P(0)--R(3)....|53                     3 ms: held; no press follows, so it is let go at 53
+// Every press of a chosen button renews the stamp, also with the press repair off: the release
+// filter measures from it.
+// Release filter (measured from the stamp; interval 50 ms). A release within the interval is a
+// bounce candidate, however soon it comes (a press, a 2 ms bounce and its press often read the
+// same tick of the system's counter). It is held back, not dropped: swallowed now, and let go
+// (delivered as input of our own) at the later of stamp + interval and release + kHoldGuardMs,
+// unless a press of the same button comes first. A bounce's press follows its release within a
+// few milliseconds, inside kHoldGuardMs; a deliberate second click comes later than that, so
+// holds end as early as that allows and double clicks stay two clicks.
+//   P(0)R(0).........|50                  same tick: held, let go at 50
+//   P(0)--R(3).......|50                  3 ms: held; no press follows, so it is let go at 50
+//   P(0)-------R(40)...|60                40 ms: held until 40 + 20
 //   P(0)-------R(50)                      50 ms: passes
+//   P(0)--R(70)----P(140)--R(210)         interval 100: R(70) is let go at 100, so the double
+//                                         click arrives as two clicks
+// A move while a release is held passes: applications see the pointer move with the button
+// still down, as a short drag, until the release is let go; a move neither ends nor lengthens
+// a hold.
 // With both buttons chosen the stamp is shared:
-//   left   P(0)----------R(220)....|270   the left release, 20 after the right press,
-//   right         P(200)                  is held and let go at 270
+//   left   P(0)----------R(220)....|250   the left release, 20 after the right press,
+//   right         P(200)                  is held and let go at 250
 // The chattering click (a press within the hold is the bounce pair: both stay swallowed):
 //   P(0)--R(30)-P(40)--------R(300)       applications see P(0) and R(300)
-//   P(0)--R(30)-P(40)R(45)....|95         applications see P(0) and R at 95
+//   P(0)--R(30)-P(40)R(45)....|90         applications see P(0) and R at 90
 // A wake-up that comes late: a press after the deadline while the release is still held is
 // swallowed, and the release and then the press (if the press filter passes it) are
 // delivered in that order, so applications never see two presses without a release between:
-//   P(0)--R(30)....|80.....P(110)         at 110: R and P delivered; P(90) instead: R only
-// Applications see each button's presses and releases alternate: a release whose press they
-// never saw (the press filter or a gesture swallowed it) is swallowed too:
+//   P(0)--R(30)..|50.......P(110)         at 110: R and P delivered; P(90) instead: R only
+// A held release the system refuses to take is tried again at the next wake-up.
+// Applications see each button's presses and releases alternate: a release whose press this
+// filter swallowed (the press filter, a gesture, or volume on a held-back press) is swallowed
+// too, and no other release is:
 //   P(0)---R(60)--P(90)-------R(200)      90 swallowed by the press filter, so 200 is too
-// Until the first release of a button reaches applications its state is unknown, and a
-// release is not swallowed for want of a press: a button held down while the hook was
-// installed is never left held.
+// A release whose press the hook never saw (a program running as administrator took it, or
+// the hook was away) passes, so no button is left held. After the hook is installed again
+// (forgetButtonStates) nothing is known of what applications saw.
 // One wake-up (wakeAfter) serves both buttons, for the earlier deadline; a release overdue
 // behind a late timer is let go when the other button's release is held. No release is held
 // longer than kMaxHoldMs, however long the release interval is set. releaseHeld() lets go of
-// every held release at once.
+// every held release (and a held-back press) at once.
 //
 // Hold guard (a chosen button with the release repair on). A worn switch opens for a few
 // milliseconds in the middle of a drag; the press filter cannot see it, since the press comes
@@ -51,13 +65,23 @@
 //   passes   swallowed swallowed passes    a swallowed notch moves the wheel stamp but not
 //                                         the remembered delta
 // Pass-through posts the notch to the window under the cursor, unless the system already
-// routes the wheel there itself; then the notch passes. Volume control comes first.
+// routes the wheel there itself; then the notch passes. Volume control comes first. A volume
+// key on the keyboard is masked at the first notch of each hold (Alt let go would open the
+// menu bar, Win the Start menu); the filter sees no keyboard, so a hold is taken to have ended
+// at a notch without the key, or after kKeyRepressMs without a notch.
+// Right button for volume (快捷键=5): a right press the press filter passes is held back until
+// it shows what it is:
+//   P(0)........R(300)                    a click: P and R delivered at 300
+//   P(0)..move out of the drag rectangle  a drag: P delivered there (that move is swallowed,
+//                                         the next ones pass)
+//   P(0)..notch..notch..R(900)            volume: P and R reach no one
 // Gestures (gesture key held, gestures on): the right press starts a gesture and is swallowed
 // (and the key is masked, so its release is not a lone tap that opens a menu), moves are
-// recorded, and the right release is swallowed and its command runs after the hook. A release
-// ends a gesture only when its press began one and the key is still held; otherwise it takes
-// the ordinary path:
-//   Alt+P(0)...R(400)  gesture     P(0)..Alt..R(400)  ordinary: the application saw P(0)
+// recorded, and the right release is swallowed and its command runs after the hook. The
+// release of a press that began a gesture is always swallowed; its command runs only when the
+// key is still held:
+//   Alt+P(0)...R(400)  gesture     Alt+P(0)..Alt up..R(400)  swallowed, nothing runs
+//   P(0)..Alt..R(400)  ordinary: the application saw P(0)
 #pragma once
 
 #include <cstdint>
@@ -109,14 +133,24 @@ enum class Verdict { Pass, Swallow };
 constexpr std::int32_t kHoldGuardMs = 20;
 // However long the release interval is set, a release is never held longer than this.
 constexpr std::int32_t kMaxHoldMs = 1000;
+// Letting go of a key and pressing it again, then turning the wheel, takes longer than this.
+constexpr std::int32_t kKeyRepressMs = 200;
 
-// One button as the filter has seen it and as applications have been shown it.
+// What applications have been shown of one button, and what the filter holds back of it.
+enum class ButtonPhase : std::uint8_t {
+  unknown,         // nothing since the hook was installed, or installed again
+  down,            // applications saw its press
+  up,              // applications saw its release
+  releaseHeld,     // applications saw its press; its release is held back until the deadline
+  pressSwallowed,  // the hand holds a press this filter swallowed; its release is swallowed too
+  pressHeld,       // the right press is held back until it is a click, a drag or volume
+};
+
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw
   std::uint32_t deadline = 0;     // when the held release is let go
-  bool shownUp = false;           // the last of its events applications got was a release
-  bool holding = false;           // a release is held back
-  bool guardHold = false;         // held by the hold guard alone, not by the release filter
+  ButtonPhase phase = ButtonPhase::unknown;
+  bool guardHold = false;  // held by the hold guard alone, not by the release filter
   bool guardArmed = false;
 };
 
@@ -138,12 +172,16 @@ enum class Bypass : std::uint8_t {
 struct FilterState {
   std::uint32_t lastPressTick = 0;
   std::uint32_t lastWheelTick = 0;
+  std::uint32_t lastVolumeTick = 0;  // the last notch taken for the volume
   std::int16_t lastWheelDelta = 0;
-  bool stamped = false;       // the two ticks are set on the first call
-  bool gesturePress = false;  // the right button's current press began a gesture
+  bool stamped = false;          // the two ticks are set on the first call
+  bool gesturePress = false;     // the right button's current press began a gesture
+  bool volumeKeyMasked = false;  // in the volume key's current hold
   // How many events the repairs swallowed in the latest decision (a bounce pair is two), for
   // the switch health; gestures, volume and pass-through swallow events that were no fault.
   std::uint8_t repairSwallowed = 0;
+  std::int32_t heldPressX = 0;  // where the held-back right press was made
+  std::int32_t heldPressY = 0;
   ButtonState buttons[2];     // left, right
   WholeField<Bypass> bypass;  // written by the main thread
 };
@@ -168,13 +206,20 @@ class InputPlatform {
   virtual void queueGestureCommand(const wchar_t* text) = 0;
   // Sends a button message (leftDown, leftUp, rightDown, rightUp) as input of the program's
   // own, which the hook lets pass unexamined: a held release let go, or the press behind it.
-  virtual void deliverButton(std::uint32_t message) = 0;
+  // False when the system refused it.
+  virtual bool deliverButton(std::uint32_t message) = 0;
   // Asks for InputFilter::onTimer to be called about `delayMs` from now; a later request
   // replaces an earlier one.
   virtual void wakeAfter(std::uint32_t delayMs) = 0;
-  // Sends a neutral key, so that a gesture key held through swallowed button events is not
+  // Sends a neutral key, so that a gesture or volume key held through swallowed events is not
   // taken for a lone tap when it is let go (Alt would open the menu bar, Win the Start menu).
   virtual void maskGestureKey() = 0;
+  // How far the pointer may move from a press, either way, before the system takes it for a
+  // drag.
+  struct DragSize {
+    std::int32_t x, y;
+  };
+  virtual DragSize dragSize() = 0;
   // True when the system itself sends the wheel to the window under the cursor.
   virtual bool systemRoutesWheelToCursor() = 0;
 };
@@ -189,16 +234,25 @@ class InputFilter {
   Verdict decide(const MouseEvent& event, std::uint32_t now);
   // A wake-up asked for with wakeAfter is due: lets go of the held releases whose time has come.
   void onTimer(std::uint32_t now);
-  // Lets go of every held release at once (the filter switched off, the program ending).
+  // Lets go of every held release, and of a held-back press, at once (the filter switched off,
+  // the program ending).
   void releaseHeld();
+  // The hook was installed again (the system had dropped it, a session unlock, a resume): what
+  // happened meanwhile is unknown, so no release is swallowed for want of a press until each
+  // button's next press. Releases already held are still let go.
+  void forgetButtonStates();
   const FilterState& state() const { return state_; }
 
  private:
   bool gestureKeyHeld();
-  Verdict press(int button, bool chosen, std::uint32_t now);
+  bool volumeKeyHeld();
+  bool holdsRightPress();
+  Verdict press(int button, bool chosen, const MouseEvent& event, std::uint32_t now);
   Verdict release(int button, bool chosen, std::uint32_t now);
   Verdict pressFilter(std::uint32_t now);
-  void letGo(int button);
+  Verdict moveDuringHeldPress(const MouseEvent& event);
+  void maskVolumeKey(std::uint32_t now);
+  bool letGo(int button);
   void letGoDue(std::uint32_t now);
   // `features`: volume control and pass-through may act (no program's rule turned them off).
   Verdict wheelFilter(const MouseEvent& event, std::uint32_t now, bool features);
@@ -206,6 +260,8 @@ class InputFilter {
 
   const Settings& settings_;
   FilterState& state_;
+  // No program's rule turns gestures, volume and pass-through off for the current event.
+  bool features_ = true;
   GestureTracker& gesture_;
   InputPlatform& platform_;
 };

@@ -101,6 +101,7 @@ host_part() {
       decide/wheel_pass_through) echo "wheel notch, posted to the window under the cursor" ;;
       decide/wheel_volume) echo "wheel notch, volume key held" ;;
       decide/move_during_gesture) echo "move during a gesture" ;;
+      decide/move_during_held_press) echo "move while a right press is held back (快捷键=5)" ;;
       decide/release_held_by_guard) echo "release, held by an armed hold guard" ;;
       decide/press_guard_bounce) echo "press, swallowed with a guard-held release" ;;
       decide/press_after_late_wake_up) echo "press after a late wake-up (release and press delivered)" ;;

@@ -43,6 +43,7 @@ class FakeDesktop final : public WindowOps {
   WindowHandle underCursor = 0;
   WindowHandle mainWindow = 99;
   std::optional<std::uint32_t> startedProcessId = 4321;
+  std::map<std::uint32_t, std::wstring> programs;  // by process; absent: unreadable
   int pass = 0;
   Log effects;
   Log reads;
@@ -84,6 +85,11 @@ class FakeDesktop final : public WindowOps {
   std::uint32_t processIdOf(WindowHandle window) override {
     reads.push_back("process " + std::to_string(window));
     return find(window).processId;
+  }
+  std::wstring programPath(std::uint32_t processId) override {
+    reads.push_back("program " + std::to_string(processId));
+    const auto it = programs.find(processId);
+    return it == programs.end() ? std::wstring() : it->second;
   }
   std::vector<WindowHandle> topLevelWindows() override {
     reads.push_back("enumerate");
@@ -209,7 +215,7 @@ TEST(GestureCommand, ActionsByNumber) {
 TEST(GestureCommand, StartsTheBoundCommandLine) {
   const std::string appClass = classLine("Notepad");
   const std::wstring longLine = L"notepad.exe " + std::wstring(300, L'x');
-  const std::string cut = "notepad.exe " + std::string(254 - 12, 'x');
+  const std::string whole = "notepad.exe " + std::string(300, 'x');
   struct Case {
     const char* name;
     const wchar_t* gesture;
@@ -254,11 +260,11 @@ TEST(GestureCommand, StartsTheBoundCommandLine) {
       {"0 itself is tried as a command line", L"L", L"L=0", false, {appClass, "start 0"}},
       {"an absent binding starts nothing", L"UL", L"U=3", true, {appClass}},
       {"an empty binding starts nothing", L"U", L"U=", true, {appClass}},
-      {"a command line is cut at 254 characters",
+      {"a command line past 254 characters is read whole",
        L"R",
        L"R=" + longLine,
        true,
-       {appClass, "start " + cut, "print start:4321 " + cut + "\n\n", "watch 4321"}},
+       {appClass, "start " + whole, "print start:4321 " + whole + "\n\n", "watch 4321"}},
   };
   Bindings bindings;
   for (const Case& c : cases) {
@@ -396,16 +402,34 @@ TEST(GestureCommand, ClassNamesAreReadAsTheBufferHoldsThem) {
 TEST(GestureCommand, ClosingAClassClosesItsVisibleTopLevelWindows) {
   Bindings bindings;
   FakeDesktop desktop = applicationUnderCursor();
-  desktop.add(60, {0, kVisibleStyle, L"second", L"Notepad"});
+  desktop.add(60, {0, kVisibleStyle, L"second", L"Notepad", 7});
   desktop.add(61, {0, 0, L"hidden", L"Notepad"});
   desktop.add(62, {60, kVisibleStyle, L"owned dialog", L"Notepad"});  // owned: GetParent answers
   desktop.add(63, {0, kVisibleStyle, L"other case", L"NOTEPAD"});
   desktop.add(64, {0, kVisibleStyle, L"other class", L"WordPadClass"});
   desktop.add(65, {0, kVisibleStyle, L"longer name", L"Notepad2"});
-  desktop.add(66, {0, kVisibleStyle, L"third", L"Notepad"});
+  desktop.add(66, {0, kVisibleStyle, L"third", L"Notepad", 7});
   desktop.add(67, {0, kVisibleStyle, L"shorter name", L"Notepa"});
   const Log expected = {classLine("Notepad"), sysCommand(kApp, 0xF060), sysCommand(60, 0xF060),
                         sysCommand(66, 0xF060)};
+  EXPECT_EQ(run(desktop, *bindings.open(L"DR=7")), expected);
+}
+
+// Chrome, Edge, Visual Studio Code and Slack all draw their windows with Chrome_WidgetWin_1.
+TEST(GestureCommand, ClosingAClassClosesOnlyTheWindowsOfTheTargetsProgram) {
+  Bindings bindings;
+  FakeDesktop desktop;
+  const std::wstring shared = L"Chrome_WidgetWin_1";
+  desktop.add(20, {0, kVisibleStyle, L"browser", shared, 7});
+  desktop.add(21, {0, kVisibleStyle, L"another browser process", shared, 8});
+  desktop.add(22, {0, kVisibleStyle, L"editor", shared, 9});
+  desktop.add(23, {0, kVisibleStyle, L"of higher rights", shared, 10});
+  desktop.programs = {{7, L"C:\\Browser\\browser.exe"},
+                      {8, L"c:\\browser\\BROWSER.EXE"},
+                      {9, L"C:\\Editor\\editor.exe"}};
+  desktop.underCursor = 20;
+  const Log expected = {classLine("Chrome_WidgetWin_1"), sysCommand(20, 0xF060),
+                        sysCommand(21, 0xF060)};
   EXPECT_EQ(run(desktop, *bindings.open(L"DR=7")), expected);
 }
 
@@ -450,7 +474,7 @@ class FakeProcess final : public WatchedProcess {
   bool hasEnded() override { return desktop_.pass >= endsAtPass_; }
   void waitBeforePass() override {
     // A watcher that never stops would spin here for ever; fail instead.
-    if (desktop_.pass >= 1000) throw std::runtime_error("watcher still polling");
+    if (desktop_.pass >= kMaxWatcherPasses) throw std::runtime_error("watcher still polling");
     ++desktop_.pass;
     desktop_.effects.push_back("wait");
   }
@@ -495,6 +519,10 @@ TEST(TopmostWatcher, StopsAtTheFirstWindowOrWhenTheProgramEnds) {
        4,
        {"wait", "wait", "wait", "wait"}},
       {"a program that ended at once", {}, 0, {"wait"}},
+      {"a program that never shows a window is watched for kMaxWatcherPasses passes",
+       {},
+       kNever,
+       Log(kMaxWatcherPasses, "wait")},
       {"a hidden window is waited for; the program ends first",
        {{90, {0, 0, L"", L"", kStarted, 0}}},
        3,

@@ -46,11 +46,20 @@ struct FakeInputPlatform : InputPlatform {
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
   std::vector<std::uint32_t> delivered;
-  void deliverButton(std::uint32_t message) override { delivered.push_back(message); }
+  int refusals = 0;  // deliveries the system refuses before it takes one again
+  bool deliverButton(std::uint32_t message) override {
+    if (refusals > 0) {
+      --refusals;
+      return false;
+    }
+    delivered.push_back(message);
+    return true;
+  }
   std::vector<std::uint32_t> wakeRequests;
   void wakeAfter(std::uint32_t delayMs) override { wakeRequests.push_back(delayMs); }
   int masks = 0;
   void maskGestureKey() override { ++masks; }
+  DragSize dragSize() override { return {4, 4}; }
   bool routesWheel = false;
   bool systemRoutesWheelToCursor() override { return routesWheel; }
 };

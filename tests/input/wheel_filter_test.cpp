@@ -110,6 +110,43 @@ TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
   }
 }
 
+// Alt or Win let go after volume notches would open the menu bar or the Start menu.
+TEST_F(WheelFilter, AKeyboardVolumeKeyIsMaskedOncePerHold) {
+  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  platform.held = {vk::alt};
+  walk("one hold", {{1000, 120, S}, {1100, 120, S}, {1250, 120, S}});
+  EXPECT_EQ(platform.masks, 1);
+  platform.held.clear();
+  walk("the key let go", {{1300, 120, S}});
+  platform.held = {vk::alt};
+  walk("held again", {{1350, 120, S}});
+  EXPECT_EQ(platform.masks, 2);
+  walk("no notch for kKeyRepressMs: it may have been let go and pressed again", {{1550, 120, S}});
+  EXPECT_EQ(platform.masks, 3);
+}
+
+// 快捷键=5: the right press is held back until it is a volume change, a click or a drag.
+TEST_F(WheelFilter, RightButtonForVolumeHoldsItsPressBack) {
+  settings.volumeKey = vk::rightButton;
+  using namespace mouse_message;
+  const auto at = [&](std::uint32_t tick, std::uint32_t message, std::int32_t x = 300) {
+    return filter.decide({0, message, x, 200, 0}, tick);
+  };
+  at(0, move);
+  EXPECT_EQ(at(1000, rightDown), S);
+  EXPECT_EQ(wheel(1100, 120), S);
+  EXPECT_EQ(at(1200, rightUp), S);
+  EXPECT_EQ(platform.volume.size(), 1u);
+  EXPECT_EQ(at(2000, rightDown), S);
+  EXPECT_EQ(at(2010, move, 304), P) << "inside the drag rectangle";
+  EXPECT_EQ(at(2100, rightUp), S);
+  EXPECT_EQ(at(3000, rightDown), S);
+  EXPECT_EQ(at(3010, move, 305), S) << "leaves the rectangle: the press goes out instead";
+  EXPECT_EQ(at(3100, rightUp), P);
+  EXPECT_EQ(platform.delivered, (std::vector<std::uint32_t>{rightDown, rightUp, rightDown}));
+  EXPECT_EQ(platform.masks, 0) << "a button needs no mask";
+}
+
 TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor) {
   settings.volumeControl = 0;
   platform.held = {vk::alt};
