@@ -210,54 +210,55 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   ASSERT_EQ(program.waitForExit(10000), 0u);
   EXPECT_EQ(leftLine().rfind(std::string(today) + "15,4,0,", 0), 0u) << leftLine();
+}
 
-  // ---- The command line, asking the running program ----
+// ---- The command line, asking the running program ----
 
-  TEST(CommandLine, PauseLetsTheBounceThroughAndResumeRepairsAgain) {
-    Clickmend program(settingsText(kLeftChosen));
-    ASSERT_TRUE(program.started());
-    std::string output;
-    EXPECT_EQ(program.runSecondInstance(10000, L"/pause", &output), 0u) << output;
-    Target target(200, 200, 300, 200);
-    chatteringClick(target.center());
-    EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2) << "paused: unrepaired; " << target.describe();
-    EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << target.describe();
-    target.clear();
-    EXPECT_EQ(program.runSecondInstance(10000, L"--Resume", &output), 0u) << output;
-    chatteringClick(target.center());
-    EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << "resumed: repaired; " << target.describe();
-    EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
-  }
+TEST(CommandLine, PauseLetsTheBounceThroughAndResumeRepairsAgain) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  std::string output;
+  EXPECT_EQ(program.runSecondInstance(10000, L"/pause", &output), 0u) << output;
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2) << "paused: unrepaired; " << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << target.describe();
+  target.clear();
+  EXPECT_EQ(program.runSecondInstance(10000, L"--Resume", &output), 0u) << output;
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << "resumed: repaired; " << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+}
 
-  TEST(CommandLine, StatsThenABogusSwitchThenQuit) {
-    Clickmend program(settingsText(kLeftChosen));
-    ASSERT_TRUE(program.started());
-    std::string output;
-    EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 0u) << output;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    char left[32];
-    std::snprintf(left, sizeof left, "\r\n%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
-    EXPECT_EQ(output.rfind("date,device,events,chatter,repaired\r\n", 0), 0u) << output;
-    EXPECT_NE(output.find(left), std::string::npos) << output;
+TEST(CommandLine, StatsThenABogusSwitchThenQuit) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  std::string output;
+  EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 0u) << output;
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char left[32];
+  std::snprintf(left, sizeof left, "\r\n%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
+  EXPECT_EQ(output.rfind("date,device,events,chatter,repaired\r\n", 0), 0u) << output;
+  EXPECT_NE(output.find(left), std::string::npos) << output;
 
-    EXPECT_EQ(program.runSecondInstance(10000, L"/bogus", &output), 2u) << output;
-    EXPECT_NE(output.find("/stats"), std::string::npos) << "the switch list; " << output;
-    EXPECT_EQ(findClickmendWindow(), program.window()) << "the instance keeps running alone";
+  EXPECT_EQ(program.runSecondInstance(10000, L"/bogus", &output), 2u) << output;
+  EXPECT_NE(output.find("/stats"), std::string::npos) << "the switch list; " << output;
+  EXPECT_EQ(findClickmendWindow(), program.window()) << "the instance keeps running alone";
 
-    EXPECT_EQ(program.runSecondInstance(10000, L"/quit", &output), 0u) << output;
-    EXPECT_EQ(program.waitForExit(10000), 0u);
-    EXPECT_EQ(findClickmendWindow(), nullptr);
-  }
+  EXPECT_EQ(program.runSecondInstance(10000, L"/quit", &output), 0u) << output;
+  EXPECT_EQ(program.waitForExit(10000), 0u);
+  EXPECT_EQ(findClickmendWindow(), nullptr);
+}
 
-  TEST(CommandLine, NoInstanceRunningExitsOneAndStartsNothing) {
-    Clickmend program("[设备选择]\r\n左键=1\r\n", Clickmend::NotStarted{});
-    ASSERT_TRUE(program.prepared());
-    std::string output;
-    EXPECT_EQ(program.runSecondInstance(10000, L"/pause", &output), 1u) << output;
-    EXPECT_EQ(findClickmendWindow(), nullptr);
-    EXPECT_EQ(narrow(program.settingsFileText()), "[设备选择]\r\n左键=1\r\n")
-        << "not even the settings file is rewritten";
-  }
+TEST(CommandLine, NoInstanceRunningExitsOneAndStartsNothing) {
+  Clickmend program("[设备选择]\r\n左键=1\r\n", Clickmend::NotStarted{});
+  ASSERT_TRUE(program.prepared());
+  std::string output;
+  EXPECT_EQ(program.runSecondInstance(10000, L"/pause", &output), 1u) << output;
+  EXPECT_EQ(findClickmendWindow(), nullptr);
+  EXPECT_EQ(narrow(program.settingsFileText()), "[设备选择]\r\n左键=1\r\n")
+      << "not even the settings file is rewritten";
+}
 
 }  // namespace
