@@ -11,3 +11,7 @@ void applySettings(HWND window);
 
 // The record the hook, the menu and the settings editor share.
 Settings& programSettings();
+
+// Asks for WM_WTSSESSION_CHANGE (an unlock or a reconnect may have cost the hook its place), or
+// stops asking. Without wtsapi32 in the system folder the program goes on without it.
+void watchSessionChanges(HWND window, bool watch);

@@ -6,6 +6,7 @@
 #include "app/app_win32.h"
 #include "common/debug_console.h"
 #include "common/identity.h"
+#include "common/system_library_win32.h"
 #include "gesture/commands_win32.h"
 #include "input/hook_win32.h"
 #include "tray/tray_win32.h"
@@ -52,7 +53,7 @@ void watchHook(HWND window) {
   mouse.dwFlags = RIDEV_INPUTSINK;
   mouse.hwndTarget = window;
   RegisterRawInputDevices(&mouse, 1, sizeof mouse);
-  WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+  watchSessionChanges(window, true);
   noteHookInstalls(window);
 }
 
@@ -81,7 +82,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     case WM_DESTROY:
-      WTSUnRegisterSessionNotification(window);
+      watchSessionChanges(window, false);
       RemovePropW(window, kHookInstallsProperty);
       RemovePropW(window, kRawInputProperty);
       [[fallthrough]];
@@ -170,5 +171,6 @@ int runClickmend(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  restrictLibrarySearch();
   return runClickmend(instance);
 }
