@@ -42,3 +42,7 @@ LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* messag
 // The command line's own side: with arguments, asks the running program (or prints the switches)
 // and returns the process's exit code; nullopt without any, when the program runs as ever.
 std::optional<int> runCommandLine(const wchar_t* commandLine);
+
+// Asks for WM_WTSSESSION_CHANGE (an unlock or a reconnect may have cost the hook its place), or
+// stops asking. Without wtsapi32 in the system folder the program goes on without it.
+void watchSessionChanges(HWND window, bool watch);

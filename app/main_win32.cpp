@@ -6,6 +6,7 @@
 #include "app/app_win32.h"
 #include "common/debug_console.h"
 #include "common/identity.h"
+#include "common/system_library_win32.h"
 #include "gesture/commands_win32.h"
 #include "health/health_win32.h"
 #include "input/hook_win32.h"
@@ -43,7 +44,7 @@ void watchHook(HWND window) {
   mouse.dwFlags = RIDEV_INPUTSINK;
   mouse.hwndTarget = window;
   RegisterRawInputDevices(&mouse, 1, sizeof mouse);
-  WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
+  watchSessionChanges(window, true);
   noteHookInstalls(window);
 }
 
@@ -76,7 +77,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     case WM_DESTROY:
-      WTSUnRegisterSessionNotification(window);
+      watchSessionChanges(window, false);
       RemovePropW(window, kHookInstallsProperty);
       RemovePropW(window, kRawInputProperty);
       [[fallthrough]];
@@ -180,6 +181,7 @@ int runClickmend(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  restrictLibrarySearch();
   if (const auto exitCode = runCommandLine(GetCommandLineW())) return *exitCode;
   return runClickmend(instance);
 }

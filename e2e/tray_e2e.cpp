@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "common/identity.h"
+#include "common/process_win32.h"
+#include "common/system_library_win32.h"
 #include "e2e/harness.h"
 
 #ifndef MN_GETHMENU
@@ -528,6 +530,46 @@ TEST(TrayMenu, AboutBoxNamesTheProgramAndItsSettingsFile) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(pumpUntil([&] { return !IsWindow(box); }, 5000));
   EXPECT_EQ(findClickmendWindow(), program.window()) << "the program runs on";
+}
+
+// Windows looks for a DLL that is not on its known list beside the exe first, as Wine does for
+// one it is told (per program) to prefer from disk. Planted there, none may run while the program
+// starts and shows its menu and About box; rundll32 run from that folder is the control.
+TEST(TrayMenu, NothingOpenedRunsALibraryFromTheProgramFolder) {
+  Clickmend program("", Clickmend::NotStarted{});
+  wchar_t planted[MAX_PATH];  // beside this program, whose name is longer
+  GetModuleFileNameW(nullptr, planted, MAX_PATH);
+  lstrcpyW(wcsrchr(planted, L'\\') + 1, L"planted.dll");
+  const auto names = {L"wtsapi32", L"dwmapi", L"uxtheme", L"winmm"};
+  const auto exes = {L"clickmend.exe", L"rundll32.exe"};
+  const std::wstring appDefaults = L"Software\\Wine\\AppDefaults\\";
+  for (const wchar_t* exe : exes) {
+    for (const wchar_t* name : names) {
+      CopyFileW(planted, (program.folder() + L"\\" + name + L".dll").c_str(), FALSE);
+      RegSetKeyValueW(HKEY_CURRENT_USER, (appDefaults + exe + L"\\DllOverrides").c_str(), name,
+                      REG_SZ, L"n,b", sizeof L"n,b");
+    }
+  }
+  const auto ran = [&](const wchar_t* name) {
+    return GetFileAttributesW((program.folder() + L"\\" + name + L".dll.ran").c_str()) !=
+           INVALID_FILE_ATTRIBUTES;
+  };
+  if (program.start()) {  // a planted DLL it imports may keep it from starting
+    EXPECT_NE(openMenuAt(program, WM_RBUTTONUP, {500, 600}), nullptr);
+    closeMenus(program);
+    EXPECT_EQ(SendMessageTimeoutW(program.window(), WM_COMMAND, 0x8065, 0, 0, 3000, nullptr), 0)
+        << "the About box holds the call until it is closed";
+  }
+  for (const wchar_t* name : names) EXPECT_FALSE(ran(name)) << narrow(name);
+  const std::wstring rundll32 = program.folder() + L"\\rundll32.exe";
+  CopyFileW((systemFolder() + L"\\rundll32.exe").c_str(), rundll32.c_str(), FALSE);
+  if (auto control =
+          startCommandLine(L"\"" + rundll32 + L"\" wtsapi32.dll,WTSEnumerateSessionsW")) {
+    WaitForSingleObject(control->process.get(), 10000);
+  }
+  for (const wchar_t* exe : exes) RegDeleteTreeW(HKEY_CURRENT_USER, (appDefaults + exe).c_str());
+  EXPECT_TRUE(program.started());
+  EXPECT_TRUE(ran(L"wtsapi32")) << "the control: loaded the usual way, it runs";
 }
 
 // The editor is Wine's notepad; closing it unchanged makes the program read the file again,

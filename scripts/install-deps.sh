@@ -14,7 +14,8 @@ if [ "$what" != host ]; then
     dpkg --add-architecture i386
     need+=(_update_)
   fi
-  want g++-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
+  # binutils-mingw-w64-*: the objdump that checks the exe's imports (scripts/test.sh).
+  want g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
   want locales
 fi
 if [ "$what" = all ] || [ "$what" = package ]; then
@@ -29,7 +30,7 @@ fi
 cross64() {
   [ "$what" != host ] && [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1
 }
-if cross64; then want wine64 g++-mingw-w64-x86-64-posix; fi
+if cross64; then want wine64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64; fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
@@ -41,7 +42,8 @@ if [ ${#need[@]} -ne 0 ]; then
   [ ${#pkgs[@]} -eq 0 ] || $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null
   # wine32 is there only now on a new machine: see whether it runs.
   if cross64 && ! { have wine64 && have g++-mingw-w64-x86-64-posix; }; then
-    $SUDO apt-get install -y -qq --no-install-recommends wine64 g++-mingw-w64-x86-64-posix >/dev/null
+    $SUDO apt-get install -y -qq --no-install-recommends wine64 g++-mingw-w64-x86-64-posix \
+      binutils-mingw-w64-x86-64 >/dev/null
   fi
 fi
 

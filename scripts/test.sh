@@ -33,6 +33,19 @@ if [ "$windows" != win32 ]; then
   cmake --preset "$windows" >/dev/null
   cmake --build --preset "$windows"
 fi
+
+step "imports: only DLLs Windows always takes from the system folder"
+# Any other DLL is looked for beside the exe first, where whoever unpacked it may have left one:
+# such a DLL is loaded at run time from the system folder (common/system_library_win32.h).
+known='^(kernel32|user32|gdi32|shell32|advapi32|msvcrt|ole32|oleaut32|comdlg32|shlwapi|imm32|ntdll|rpcrt4|ws2_32|psapi|setupapi)\.dll$'
+for build in win32 ${windows#win32}; do
+  case $build in win32) objdump=i686-w64-mingw32-objdump ;; *) objdump=x86_64-w64-mingw32-objdump ;; esac
+  imports=$($objdump -p "build/$build/clickmend.exe" | sed -n 's/^\s*DLL Name: //p' | tr A-Z a-z)
+  printf '%s: %s\n' "$build" "$(echo $imports)"
+  unknown=$(grep -vE "$known" <<<"$imports" || true)
+  [ -z "$unknown" ] || { echo "build/$build/clickmend.exe imports $(echo $unknown)" >&2; exit 1; }
+done
+
 trap stop_wine_and_display EXIT
 start_virtual_display
 # Wine takes its ANSI code page from the Unix locale: everything in the one most users have

@@ -7,23 +7,12 @@
 
 #include "common/debug_console.h"
 #include "common/process_win32.h"
+#include "common/system_library_win32.h"
 #include "tray/actions_win32.h"
 #include "tray/autostart.h"
 #include "tray/tray_win32.h"
 
 namespace {
-
-// The system folder (C:\Windows\system32); empty when it cannot be found out.
-std::wstring systemFolder() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  UINT got = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  if (got >= buffer.size()) {
-    buffer.resize(got);
-    got = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-  }
-  buffer.resize(got < buffer.size() ? got : 0);
-  return buffer;
-}
 
 // One per use of the menu item; several may wait at once. The main window re-reads the file also
 // when the editor could not be started, so the menu item always applies what the file says.
