@@ -35,6 +35,7 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       separator(P::settingsSubmenu),
       item(P::settingsSubmenu, L"隐藏图标", id::hideIcon, !settings.showIcon),
       item(P::settingsSubmenu, L"开机启动", id::autostart, autostartRegistered),
+      item(P::top, L"鼠标健康", id::switchHealth, false),
       item(P::top, L"帮助", id::about, false),
       item(P::top, L"退出", id::exit, false),
   }};
@@ -73,6 +74,8 @@ MenuCommandPlan planMenuCommand(std::uintptr_t command) {
       return act(TrayAction::toggleAutostart);
     case id::editSettings:
       return act(TrayAction::editSettings);
+    case id::switchHealth:
+      return act(TrayAction::showSwitchHealth);
     default:
       return {TrayAction::none, nullptr, true};
   }

@@ -21,6 +21,7 @@ constexpr std::uint32_t exit = 0x8064;
 constexpr std::uint32_t about = 0x8065;
 constexpr std::uint32_t autostart = 0x8066;
 constexpr std::uint32_t editSettings = 0x8067;
+constexpr std::uint32_t switchHealth = 0x8068;
 }  // namespace menu_command
 
 // Where a row stands: the top menu or one of its two submenus.
@@ -38,7 +39,7 @@ struct MenuRow {
   MenuPlace opens;  // for a submenu row: the place its own rows name; else `place`
 };
 
-constexpr std::size_t kTrayMenuRowCount = 18;
+constexpr std::size_t kTrayMenuRowCount = 19;
 
 // Every row of the menu, top to bottom, each submenu's rows right after the row that opens it.
 // `autostartRegistered` checks "开机启动".
@@ -47,7 +48,15 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
 
 // What the desktop does for a menu command, in this order: the action, then the flag flipped,
 // then the settings file rewritten.
-enum class TrayAction { none, removeIcon, destroyWindow, showAbout, toggleAutostart, editSettings };
+enum class TrayAction {
+  none,
+  removeIcon,
+  destroyWindow,
+  showAbout,
+  toggleAutostart,
+  editSettings,
+  showSwitchHealth
+};
 
 struct MenuCommandPlan {
   TrayAction action = TrayAction::none;

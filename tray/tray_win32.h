@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "settings/settings.h"
 
 // Posted to the main window when the settings file may have changed (the editor closed): the
@@ -13,6 +15,8 @@ constexpr UINT kSettingsChangedMessage = WM_APP + 2;
 // from a settings editor thread while the main thread removes it.
 void addTrayIcon(HWND window);
 void removeTrayIcon(HWND window);
+// A notification balloon from the icon; clicking it sends NIN_BALLOONUSERCLICK to the callback.
+void showTrayBalloon(HWND window, const wchar_t* title, const std::wstring& text);
 
 // Builds the menu from `settings` and the autostart entry, shows it at the cursor until a
 // choice is made or it is dismissed, and destroys it. The choice arrives as WM_COMMAND.
