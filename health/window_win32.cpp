@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/identity.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-const wchar_t kClassName[] = L"ClickmendHealth";
 const wchar_t kTitle[] = L"鼠标健康";
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
@@ -313,11 +313,11 @@ void openSwitchHealthWindow(Settings& settings) {
     windowClass.hIcon = LoadIconW(instance, L"B");
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = kSwitchHealthClass;
     return RegisterClassExW(&windowClass) != 0;
   }();
   if (!registered) return;
-  self.hwnd = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kClassName, kTitle,
+  self.hwnd = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kSwitchHealthClass, kTitle,
                               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                               CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, nullptr);
   if (!self.hwnd) return;
