@@ -194,7 +194,8 @@ void drawDays(HDC dc, const HealthRect& area, const std::uint32_t* perMille) {
 // Press-to-press gaps of both buttons on a logarithmic count scale, with the intervals in force.
 void drawGaps(HDC dc, const HealthRect& area) {
   label(dc, area.left, area.top,
-        L"time from one press to the next, both buttons: chatter dark, deliberate light");
+        L"time from one press to the next, both buttons (chatter highlighted, counts on a log "
+        L"scale)");
   RECT plot{area.left, area.top + self.lineHeight, area.right, area.bottom - 3 * self.lineHeight};
   fill(dc, plot, COLOR_WINDOW);
   FrameRect(dc, &plot, GetSysColorBrush(COLOR_BTNSHADOW));
@@ -218,7 +219,7 @@ void drawGaps(HDC dc, const HealthRect& area) {
     fill(dc, {left, plot.bottom - 1 - all, right, plot.bottom - 1}, COLOR_GRAYTEXT);
     fill(dc, {left, plot.bottom - 1 - chatter, right, plot.bottom - 1}, COLOR_HIGHLIGHT);
   }
-  for (int ms : {0, 10, 20, 32, 64, 128, 256, 512}) {
+  for (int ms : {0, 10, 20, 32, 64, 128, 512}) {
     const int x = xOf(gapPosition(ms));
     label(dc, ms == 512 ? x - 5 * self.charWidth : x, plot.bottom + 1,
           std::to_wstring(ms) + (ms == 512 ? L" ms" : L""));
