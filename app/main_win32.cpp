@@ -1,6 +1,7 @@
 // Entry, the hidden main window and the message loop.
 #include <windows.h>
 
+#include <shellapi.h>
 #include <wtsapi32.h>
 
 #include "app/app_win32.h"
@@ -9,6 +10,7 @@
 #include "common/system_library_win32.h"
 #include "gesture/commands_win32.h"
 #include "health/health_win32.h"
+#include "health/window_win32.h"
 #include "input/hook_win32.h"
 #include "tray/tray_win32.h"
 
@@ -98,6 +100,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_USER:
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
         showTrayMenu(window, programSettings(), isPaused());
+      } else if (lParam == NIN_BALLOONUSERCLICK) {
+        openSwitchHealthWindow(programSettings());
       }
       return 0;
     case kSettingsChangedMessage:
@@ -111,7 +115,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       readWheelRouting();
       break;
     case WM_TIMER:
-      onSwitchHealthTimer(wParam);
+      if (onSwitchHealthTimer(wParam)) {
+        std::wstring notice;
+        if (takeSwitchHealthNotice(programSettings(), &notice)) {
+          showTrayBalloon(window, L"鼠标健康", notice);
+        }
+      }
       return 0;
     case WM_ENDSESSION:
       if (wParam) saveSwitchHealth();  // the process may end as soon as this returns
@@ -168,6 +177,7 @@ int runClickmend(HINSTANCE instance) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (switchHealthWindowMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

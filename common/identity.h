@@ -5,3 +5,6 @@
 #include "common/version.h"
 
 constexpr wchar_t kAppName[] = L"Clickmend v" CLICKMEND_VERSION;
+
+// The switch health window's class; its title is "鼠标健康".
+constexpr wchar_t kSwitchHealthClass[] = L"ClickmendHealth";

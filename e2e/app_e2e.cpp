@@ -261,4 +261,52 @@ TEST(CommandLine, NoInstanceRunningExitsOneAndStartsNothing) {
       << "not even the settings file is rewritten";
 }
 
+// The 鼠标健康 window names the chattering left button that is not chosen, and its button
+// chooses it: saved at once, and the next chattering click arrives as one click.
+TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
+  Clickmend program(settingsText(L""));
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(200);
+  for (int click = 0; click < 4; ++click) {  // each bounces at its release, 5 ms
+    mouseButton(MOUSEEVENTF_LEFTDOWN);
+    pump(50);
+    mouseButton(MOUSEEVENTF_LEFTUP);
+    Sleep(5);
+    mouseButton(MOUSEEVENTF_LEFTDOWN);
+    pump(50);
+    mouseButton(MOUSEEVENTF_LEFTUP);
+    pump(100);
+  }
+  PostMessageW(program.window(), WM_COMMAND, 0x8068, 0);
+  HWND window = nullptr, choose = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
+      5000));
+  ASSERT_TRUE(pumpUntil(
+      [&] {
+        choose = FindWindowExW(window, nullptr, L"Button", L"为鼠标左键开启修复");
+        return IsWindowVisible(choose);
+      },
+      5000));
+  RECT button{};
+  GetWindowRect(choose, &button);
+  moveTo({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+  pump(100);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pump(50);
+  mouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(pumpUntil(
+      [&] { return program.settingsFileText().find(L"左键=1") != std::wstring::npos; }, 1000))
+      << narrow(program.settingsFileText());
+  key(VK_ESCAPE, true);
+  key(VK_ESCAPE, false);
+  EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 5000)) << "Esc closes the window";
+  target.clear();
+  chatteringClick(target.center());
+  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
+  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include "common/process_win32.h"
 #include "common/system_library_win32.h"
 #include "e2e/harness.h"
+#include "health/stats_file.h"
 
 #ifndef MN_GETHMENU
 #define MN_GETHMENU 0x01E1
@@ -319,6 +320,7 @@ const std::vector<std::string> kDefaultMenu = {
     "  隐藏图标 8009",
     "  开机启动 8066",
     "暂停 8069",
+    "鼠标健康 8068",
     "帮助 8065",
     "退出 8064",
 };
@@ -619,11 +621,10 @@ TEST(TrayMenu, ExitEndsTheProgramWithCodeZeroAndTakesTheIcon) {
   EXPECT_TRUE(pumpUntil([] { return trayIcons().empty(); }, 5000));
 }
 
-// Not a test: scripts/screenshot-menu.sh runs it to photograph the menu. It opens the menu and
-// the 设置 submenu, writes the screen rectangle around both into the file CLICKMEND_MENU_SHOT
-// names ("left top width height"), and keeps them open until that file's name with ".done"
-// added exists.
-TEST(TrayMenuScreenshot, DISABLED_HoldsTheMenuOpen) {
+// Writes the screen rectangle `all` into the file CLICKMEND_MENU_SHOT names ("left top width
+// height") for scripts/screenshot-menu.sh, and waits until that file's name with ".done" added
+// exists: the picture has been taken.
+void holdForScreenshot(const RECT& all) {
   const char* shot = std::getenv("CLICKMEND_MENU_SHOT");
   ASSERT_NE(shot, nullptr);
   std::wstring rectFile(shot, shot + std::char_traits<char>::length(shot));
@@ -633,6 +634,22 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheMenuOpen) {
     }
     rectFile = L"Z:" + rectFile;
   }
+  const std::string line = std::to_string(all.left) + " " + std::to_string(all.top) + " " +
+                           std::to_string(all.right - all.left) + " " +
+                           std::to_string(all.bottom - all.top) + "\n";
+  const std::wstring part = rectFile + L".part";
+  std::FILE* out = _wfopen(part.c_str(), L"wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(line.data(), 1, line.size(), out);
+  std::fclose(out);
+  ASSERT_TRUE(MoveFileExW(part.c_str(), rectFile.c_str(), MOVEFILE_REPLACE_EXISTING));
+  const std::wstring done = rectFile + L".done";
+  EXPECT_TRUE(pumpUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                        60000));
+}
+
+// Not a test: scripts/screenshot-menu.sh runs it to photograph the menu and the 设置 submenu.
+TEST(TrayMenuScreenshot, DISABLED_HoldsTheMenuOpen) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n"));
   ASSERT_TRUE(program.started());
   const HWND popup = openMenuAt(program, WM_RBUTTONUP, {400, 420});
@@ -655,19 +672,58 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheMenuOpen) {
   RECT sub{};
   GetWindowRect(popupShowing(program, settings->submenu), &sub);
   UnionRect(&all, &all, &sub);
-  const std::string line = std::to_string(all.left) + " " + std::to_string(all.top) + " " +
-                           std::to_string(all.right - all.left) + " " +
-                           std::to_string(all.bottom - all.top) + "\n";
-  const std::wstring part = rectFile + L".part";
-  std::FILE* out = _wfopen(part.c_str(), L"wb");
-  ASSERT_NE(out, nullptr);
-  std::fwrite(line.data(), 1, line.size(), out);
-  std::fclose(out);
-  ASSERT_TRUE(MoveFileExW(part.c_str(), rectFile.c_str(), MOVEFILE_REPLACE_EXISTING));
-  const std::wstring done = rectFile + L".done";
-  EXPECT_TRUE(pumpUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                        60000));
+  holdForScreenshot(all);
   closeMenus(program);
+}
+
+// Not a test: `scripts/screenshot-menu.sh --health` photographs the 鼠标健康 window over 30
+// made-up days of a left switch wearing out (the right button chosen, the left not yet).
+TEST(TrayMenuScreenshot, DISABLED_HoldsTheHealthWindowOpen) {
+  Clickmend program(settingsText(L"[设备选择]\r\n右键=1\r\n"));
+  ASSERT_TRUE(program.started());
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  std::string csv = std::string(kStatsHeader) + "\r\n";
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  for (unsigned age = 29; age >= 1; --age) {
+    ULARGE_INTEGER at{{now.dwLowDateTime, now.dwHighDateTime}};
+    at.QuadPart -= age * 864000000000ull;
+    const FILETIME day{at.LowPart, at.HighPart};
+    SYSTEMTIME date;
+    FileTimeToSystemTime(&day, &date);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", date.wYear, date.wMonth, date.wDay);
+    DeviceCounts left{900, (30 - age) * (30 - age) / 40, 0, {}};
+    left.gaps[kChatterGap][2 + age % 9] = left.chatter;
+    left.gaps[kClickGap][gapBucket(150000 + age * 9000)] = 300;
+    left.gaps[kClickGap][gapBucket(400000)] = 600 - left.chatter;
+    DeviceCounts right{400, age % 7 == 0, age % 7 == 0, {}};
+    right.gaps[kClickGap][gapBucket(300000)] = 400;
+    const DeviceCounts wheel{1200, 6 + age % 5, 6 + age % 5, {}};
+    csv += formatStatsLine(text, kHealthLeft, left) + formatStatsLine(text, kHealthRight, right) +
+           formatStatsLine(text, kHealthWheel, wheel);
+  }
+  const std::wstring settings = program.settingsPath();
+  std::FILE* out =
+      _wfopen((settings.substr(0, settings.size() - 4) + L"-stats.csv").c_str(), L"wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(csv.data(), 1, csv.size(), out);
+  std::fclose(out);
+  ASSERT_TRUE(program.start());
+  PostMessageW(program.window(), WM_COMMAND, 0x8068, 0);
+  HWND window = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
+      5000));
+  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  moveTo({1000, 760});
+  pump(1500);
+  // The client area: with no window manager on the display, nobody draws the frame.
+  RECT all{};
+  GetClientRect(window, &all);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&all), 2);
+  holdForScreenshot(all);
 }
 
 }  // namespace

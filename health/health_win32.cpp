@@ -4,6 +4,8 @@
 #include <string>
 
 #include "common/debug_console.h"
+#include "health/calibration.h"
+#include "health/health_view.h"
 #include "settings/settings.h"
 
 namespace {
@@ -20,6 +22,8 @@ std::wstring path;
 bool ours = false;  // the file is this program's to write
 bool writeFailed = false;
 unsigned minutesSinceSave = 0;
+std::string noticeDate;  // the day the balloons below were shown on
+bool noticed[2] = {};
 
 struct Handle {
   HANDLE value;
@@ -98,6 +102,23 @@ void save() {
   }
 }
 
+// A program that covers its whole monitor (a game, a film, a presentation) is not interrupted.
+bool foregroundIsFullScreen() {
+  const HWND foreground = GetForegroundWindow();
+  if (!foreground || foreground == GetDesktopWindow() || foreground == GetShellWindow()) {
+    return false;
+  }
+  RECT window{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(foreground, &window) ||
+      !GetMonitorInfoW(MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return false;
+  }
+  return window.left <= monitor.rcMonitor.left && window.top <= monitor.rcMonitor.top &&
+         window.right >= monitor.rcMonitor.right && window.bottom >= monitor.rcMonitor.bottom;
+}
+
 }  // namespace
 
 std::uint64_t healthMicroseconds() {
@@ -124,10 +145,32 @@ void startSwitchHealth(HWND window, const SwitchCounter& switchCounter) {
   SetTimer(window, kTimerId, kTimerMs, nullptr);
 }
 
-void onSwitchHealthTimer(WPARAM timerId) {
-  if (timerId != kTimerId || !counter) return;
+bool onSwitchHealthTimer(WPARAM timerId) {
+  if (timerId != kTimerId || !counter) return false;
   const bool newDay = ledger.update(counter->snapshot(), localDate());
   if (newDay || ++minutesSinceSave >= kSaveEveryMinutes) save();
+  return true;
+}
+
+void refreshSwitchHealth() {
+  if (counter && ledger.update(counter->snapshot(), localDate())) save();
+}
+
+bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text) {
+  if (!counter || !settings.showIcon || foregroundIsFullScreen()) return false;
+  if (noticeDate != ledger.date()) {
+    noticeDate = ledger.date();
+    noticed[0] = noticed[1] = false;
+  }
+  const Calibration today = calibrate(ledger.today());
+  const bool chosen[2] = {settings.leftButton != 0, settings.rightButton != 0};
+  for (int button = 0; button < 2; ++button) {
+    if (noticed[button] || chosen[button] || !today.buttons[button].choose) continue;
+    noticed[button] = true;
+    *text = chatterBalloon(button, ledger.today().devices[button]);
+    return true;
+  }
+  return false;
 }
 
 void saveSwitchHealth() {

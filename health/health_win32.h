@@ -10,6 +10,8 @@
 #include "health/counter.h"
 #include "health/stats_file.h"
 
+struct Settings;
+
 // The performance counter in microseconds (any thread).
 std::uint64_t healthMicroseconds();
 
@@ -17,8 +19,14 @@ std::uint64_t healthMicroseconds();
 // writes it every 10 minutes while something changed, and at a change of day. A file that is
 // not this program's or cannot be read is left alone: the counts are then kept in memory only.
 void startSwitchHealth(HWND window, const SwitchCounter& counter);
-// A WM_TIMER of the window; other timers are left alone.
-void onSwitchHealthTimer(WPARAM timerId);
+// A WM_TIMER of the window; other timers are left alone (false).
+bool onSwitchHealthTimer(WPARAM timerId);
+// Brings today up to date from the counter now (the health window, every second).
+void refreshSwitchHealth();
+// A balloon's text, once per button and day, for a button that is not chosen and whose chatter
+// today reaches the calibration's threshold. Nothing while the icon is hidden or a full-screen
+// program has the foreground: the balloon comes later instead.
+bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text);
 // Writes the file now if anything changed (at exit and at the end of the session).
 void saveSwitchHealth();
 // Today's counts as of now (brought up to date from the counter), and today's date.

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Photographs the tray menu as clickmend.exe shows it, under Wine on a virtual X display, and
-# saves it as a PNG (docs/menu.png unless told otherwise).
-# Usage: scripts/screenshot-menu.sh [win32 build folder] [output.png]
+# saves it as a PNG (docs/menu.png unless told otherwise). With --health first, photographs the
+# 鼠标健康 window over 30 made-up days instead (docs/health.png).
+# Usage: scripts/screenshot-menu.sh [--health] [win32 build folder] [output.png]
 #   The build folder (default build/win32, the "win32" preset) must hold clickmend.exe and
 #   e2e/e2e_tests.exe. Needs Xvfb, Wine, ImageMagick and a Chinese font (fonts-wqy-microhei).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
+case=HoldsTheMenuOpen picture=menu
+if [ "${1:-}" = --health ]; then
+  case=HoldsTheHealthWindowOpen picture=health
+  shift
+fi
 build=$(cd "${1:-$repo/build/win32}" && pwd)
-out=${2:-$repo/docs/menu.png}
+out=${2:-$repo/docs/$picture.png}
 
 for f in clickmend.exe e2e/e2e_tests.exe; do
   [ -f "$build/$f" ] || { echo "screenshot-menu: no $build/$f; build the win32 preset first" >&2; exit 1; }
@@ -51,7 +57,7 @@ wineserver -w
 rect=$work/rect
 CLICKMEND_EXE=$build/clickmend.exe CLICKMEND_MENU_SHOT=$rect \
   wine "$build/e2e/e2e_tests.exe" --gtest_also_run_disabled_tests \
-  --gtest_filter='TrayMenuScreenshot.*' >"$work/log" 2>&1 &
+  --gtest_filter="TrayMenuScreenshot.DISABLED_$case" >"$work/log" 2>&1 &
 holder=$!
 pids+=($holder)
 for _ in $(seq 600); do
@@ -60,7 +66,7 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 if [ ! -s "$rect" ]; then
-  echo "screenshot-menu: the menu did not open" >&2
+  echo "screenshot-menu: the $picture did not open" >&2
   cat "$work/log" >&2
   exit 1
 fi
@@ -73,7 +79,11 @@ wineserver -k || true
 # The menu and its submenu leave corners of their bounding box bare (black); make them white.
 r=$((width - 1)) b=$((height - 1))
 mkdir -p "$(dirname "$out")"
-convert "$work/menu.png" -fill white \
-  -floodfill +0+0 black -floodfill +$r+0 black -floodfill +0+$b black -floodfill +$r+$b black \
-  -strip "$out"
+if [ "$picture" = menu ]; then
+  convert "$work/menu.png" -fill white \
+    -floodfill +0+0 black -floodfill +$r+0 black -floodfill +0+$b black -floodfill +$r+$b black \
+    -strip "$out"
+else
+  convert "$work/menu.png" -strip "$out"
+fi
 echo "screenshot-menu: wrote $out (${width}x${height})"

@@ -95,6 +95,20 @@ void saveSettings(const Settings& settings, ProfileStore& store) {
   }
 }
 
+void saveRepairIntervals(const Settings& settings, const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(settingsFileMutex());
+  if (!prepareSettingsFile(path)) return;
+  const auto store = openProfileStore(path);
+  for (const SettingsKey& entry : kSettingsKeys) {
+    if (entry.interval != &Settings::clickInterval &&
+        entry.interval != &Settings::releaseInterval) {
+      continue;
+    }
+    const std::wstring text = std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
+    store->writeString(entry.section, entry.key, text.c_str());
+  }
+}
+
 void loadSettings(Settings& settings, const std::wstring& path) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
   prepareSettingsFile(path);

@@ -80,6 +80,10 @@ void saveSettings(const Settings& settings, const std::wstring& path);
 void loadSettings(Settings& settings, ProfileStore& store);
 void saveSettings(const Settings& settings, ProfileStore& store);
 
+// Writes 单击间隔 and 释放间隔, which saveSettings never does: only the user's own choice of
+// the intervals the switch health suggests puts them in the file.
+void saveRepairIntervals(const Settings& settings, const std::wstring& path);
+
 // D:\Tools\x.exe -> D:\Tools\x.ini; a name without extension gets one.
 std::wstring settingsPathForExecutable(const std::wstring& executablePath);
 

@@ -36,6 +36,7 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       item(P::settingsSubmenu, L"隐藏图标", id::hideIcon, !settings.showIcon),
       item(P::settingsSubmenu, L"开机启动", id::autostart, autostartRegistered),
       item(P::top, L"暂停", id::pause, paused),
+      item(P::top, L"鼠标健康", id::switchHealth, false),
       item(P::top, L"帮助", id::about, false),
       item(P::top, L"退出", id::exit, false),
   }};
@@ -76,6 +77,8 @@ MenuCommandPlan planMenuCommand(std::uintptr_t command) {
       return act(TrayAction::editSettings);
     case id::pause:
       return act(TrayAction::togglePause);
+    case id::switchHealth:
+      return act(TrayAction::showSwitchHealth);
     default:
       return {TrayAction::none, nullptr, true};
   }

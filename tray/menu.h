@@ -21,6 +21,7 @@ constexpr std::uint32_t exit = 0x8064;
 constexpr std::uint32_t about = 0x8065;
 constexpr std::uint32_t autostart = 0x8066;
 constexpr std::uint32_t editSettings = 0x8067;
+constexpr std::uint32_t switchHealth = 0x8068;
 constexpr std::uint32_t pause = 0x8069;
 }  // namespace menu_command
 
@@ -39,7 +40,7 @@ struct MenuRow {
   MenuPlace opens;  // for a submenu row: the place its own rows name; else `place`
 };
 
-constexpr std::size_t kTrayMenuRowCount = 19;
+constexpr std::size_t kTrayMenuRowCount = 20;
 
 // Every row of the menu, top to bottom, each submenu's rows right after the row that opens it.
 // `autostartRegistered` checks "开机启动", `paused` "暂停".
@@ -56,7 +57,8 @@ enum class TrayAction {
   showAbout,
   toggleAutostart,
   editSettings,
-  togglePause
+  togglePause,
+  showSwitchHealth,
 };
 
 struct MenuCommandPlan {

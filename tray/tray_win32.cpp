@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "common/identity.h"
+#include "health/window_win32.h"
 #include "tray/actions_win32.h"
 #include "tray/menu.h"
 
@@ -86,6 +87,17 @@ void removeTrayIcon(HWND window) {
   Shell_NotifyIconW(NIM_DELETE, &record);
 }
 
+void showTrayBalloon(HWND window, const wchar_t* title, const std::wstring& text) {
+  NOTIFYICONDATAW record = trayIconRecord(window);
+  record.uFlags = NIF_INFO;
+  record.dwInfoFlags = NIIF_INFO;
+  constexpr std::size_t kTitleRoom = sizeof record.szInfoTitle / sizeof record.szInfoTitle[0];
+  constexpr std::size_t kTextRoom = sizeof record.szInfo / sizeof record.szInfo[0];
+  lstrcpynW(record.szInfoTitle, title, static_cast<int>(kTitleRoom));
+  lstrcpynW(record.szInfo, text.c_str(), static_cast<int>(kTextRoom));
+  Shell_NotifyIconW(NIM_MODIFY, &record);
+}
+
 void showTrayMenu(HWND window, const Settings& settings, bool paused) {
   POINT cursor{};
   GetCursorPos(&cursor);
@@ -119,6 +131,9 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
       break;
     case TrayAction::editSettings:
       editSettings(window);
+      break;
+    case TrayAction::showSwitchHealth:
+      openSwitchHealthWindow(settings);
       break;
   }
   flipMenuFlag(settings, plan);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "settings/settings.h"
 #include "tray/menu.h"
 
@@ -16,6 +18,8 @@ constexpr UINT kSettingsChangedMessage = WM_APP + 2;
 void addTrayIcon(HWND window, bool paused);
 void showTrayIconPaused(HWND window, bool paused);
 void removeTrayIcon(HWND window);
+// A notification balloon from the icon; clicking it sends NIN_BALLOONUSERCLICK to the callback.
+void showTrayBalloon(HWND window, const wchar_t* title, const std::wstring& text);
 
 // Builds the menu from `settings` and the autostart entry, shows it at the cursor until a
 // choice is made or it is dismissed, and destroys it. The choice arrives as WM_COMMAND.

@@ -4,8 +4,10 @@
 
 #include "health/calibration.h"
 #include "health/counter.h"
+#include "health/health_view.h"
 #include "health/stats_file.h"
 #include "settings/settings.h"
+#include "settings/text.h"
 
 namespace {
 
@@ -170,6 +172,126 @@ TEST(Calibration, FitsTheIntervalsToTheRecordedSwitch) {
 
   const ButtonAdvice n = calibrate(clean).buttons[0];
   EXPECT_FALSE(n.choose || n.click.needed || n.release.needed || n.guardChatter);
+}
+
+std::string text(const std::wstring& wide) {
+  return encodeUtf8(wide);
+}
+
+TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
+  HealthLedger ledger;
+  ASSERT_TRUE(ledger.start(std::string(kStatsHeader) + "\r\n" + line("2025-03-13", "left,100,2,1") +
+                               line("2025-03-04", "left,1000,1,0") +
+                               line("2025-02-01", "left,7,7,7"),
+                           "2025-03-14", HealthCounts{}));
+  HealthCounts today;
+  today.devices[kHealthLeft] = {1412, 37, 35, {}};
+  today.devices[kHealthWheel] = {50, 5, 0, {}};
+  const HealthFigures figures = addToday(pastFigures(ledger), today);
+  Settings chosen;
+  chosen.leftButton = chosen.clickRepair = 1;
+  const struct {
+    const char* name;
+    int device;
+    const Settings& settings;
+    const wchar_t* expected;
+  } rows[] = {
+      {"today, a day ago, ten days ago; the day 41 days ago in none", kHealthLeft, chosen,
+       L"鼠标左键: repair on\ntoday: 1412 clicks, 37 chatter (26.2 per 1000), 35 repaired\n"
+       L"last 7 days: 1512 clicks, 39 chatter (25.7 per 1000), 36 repaired\n"
+       L"last 30 days: 2512 clicks, 40 chatter (15.9 per 1000), 36 repaired"},
+      {"nothing counted", kHealthRight, chosen, L"鼠标右键: repair off\nno clicks counted yet"},
+      {"the wheel counts notches", kHealthWheel, Settings{},
+       L"滚轮: repair off\ntoday: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
+       L"last 7 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
+       L"last 30 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(text(deviceFigures(row.device, figures, row.settings)), text(row.expected));
+  }
+  EXPECT_EQ(figures.perMilleByDay[kHealthLeft][kChartDays - 1], 26u);
+  EXPECT_EQ(figures.perMilleByDay[kHealthLeft][kChartDays - 2], 20u);
+  EXPECT_EQ(text(chatterBalloon(kHealthLeft, today.devices[kHealthLeft])),
+            text(L"鼠标左键 seems to chatter: 26 in 1000 clicks today; click to see 鼠标健康"));
+}
+
+TEST(HealthView, AdviceNamesTheButtonAndWhy) {
+  DeviceCounts bouncing{1000, 20, 0, {}};
+  bouncing.gaps[kChatterGap][5] = 20;
+  bouncing.gaps[kClickGap][gapBucket(200000)] = 980;
+  DeviceCounts doubleClicker{1000, 500, 0, {}};
+  doubleClicker.gaps[kChatterGap][gapBucket(100000)] = 500;
+  doubleClicker.gaps[kClickGap][gapBucket(100000)] = 500;
+  Settings none, left, leftFitted;
+  none.releaseInterval = left.releaseInterval = leftFitted.releaseInterval = 50;
+  left.leftButton = leftFitted.leftButton = 1;
+  leftFitted.clickInterval = 6;
+  const struct {
+    const char* name;
+    DeviceCounts counts;
+    const Settings& settings;
+    std::vector<std::wstring> expected;  // why | button
+  } rows[] = {
+      {"bouncing, not chosen",
+       bouncing,
+       none,
+       {L"鼠标左键 chattered 20 times in 1000 clicks (20.0 per 1000) and is not repaired | "
+        L"为鼠标左键开启修复",
+        L"suggested 单击间隔 6 ms, 释放间隔 50 ms: longest bounce seen 6 ms; fastest double "
+        L"click 192 ms | 应用建议间隔"}},
+      {"chosen and fitted already", bouncing, leftFitted, {}},
+      {"double clicks as fast as the bounces",
+       doubleClicker,
+       left,
+       {L"no 单击间隔 swallows the bounces and spares your fast clicks: 112 ms would swallow "
+        L"1000 in 1000 of your clicks; 96 ms would catch only 0 % of the bounces | "}},
+      {"clean", DeviceCounts{}, none, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    HealthCounts kept;
+    kept.devices[kHealthLeft] = row.counts;
+    std::vector<std::string> got, expected;
+    for (const HealthAdvice& a : healthAdvice(calibrate(kept), kept, row.settings)) {
+      got.push_back(text(a.why + L" | " + a.button));
+    }
+    for (const std::wstring& e : row.expected) expected.push_back(text(e));
+    EXPECT_EQ(got, expected);
+  }
+}
+
+TEST(HealthView, LayoutKeepsEveryPartInsideAndApart) {
+  const struct {
+    int lineHeight, charWidth;
+    std::size_t advice;
+    int width, height;
+  } rows[] = {
+      {16, 7, 0, 688, 440}, {16, 7, 2, 688, 520}, {24, 10, 1, 982, 718}, {8, 2, 3, 228, 274}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.lineHeight);
+    const HealthLayout l = layoutHealthWindow(row.lineHeight, row.charWidth, row.advice);
+    EXPECT_EQ(l.width, row.width);
+    EXPECT_EQ(l.height, row.height);
+    std::vector<HealthRect> parts(l.figures, l.figures + kHealthDevices);
+    parts.insert(parts.end(), l.charts, l.charts + kHealthDevices);
+    parts.insert(parts.end(), l.adviceText.begin(), l.adviceText.end());
+    parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
+    parts.push_back(l.distribution);
+    parts.push_back(l.close);
+    EXPECT_EQ(l.adviceButtons.size(), row.advice);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      const HealthRect& a = parts[i];
+      EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= l.width && a.bottom <= l.height) << i;
+      for (std::size_t j = i + 1; j < parts.size(); ++j) {
+        const HealthRect& b = parts[j];
+        EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top ||
+                    b.bottom <= a.top)
+            << i << " overlaps " << j;
+      }
+    }
+    EXPECT_GE(l.charts[0].right - l.charts[0].left, 2 + 3 * kChartDays) << "a bar a day";
+  }
 }
 
 }  // namespace

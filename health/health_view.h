@@ -1,0 +1,84 @@
+// The switch health window's figures, its words and its layout, portable: the window draws
+// what these return, and a table can check them.
+//
+//   鼠标左键: repair on                     |||  .  |  ||   chatter per 1000, 30 days
+//   today: 412 clicks, 9 chatter (21.8 per 1000), 9 repaired
+//   last 7 days: ...            last 30 days: ...
+//   (the same for 鼠标右键 and 滚轮)
+//   press-to-press gaps of both buttons, 0..512 ms, 单击间隔 and 释放间隔 marked
+//   why each suggestion is made                                    [为鼠标左键开启修复]
+//                                                                             [关闭]
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "health/calibration.h"
+#include "health/counter.h"
+
+struct Settings;
+class HealthLedger;
+
+constexpr int kChartDays = 30;
+
+enum HealthPeriod { kToday, kLast7Days, kLast30Days, kHealthPeriods };
+
+struct PeriodCounts {
+  std::uint64_t events = 0, chatter = 0, repaired = 0;
+};
+
+struct HealthFigures {
+  PeriodCounts periods[kHealthDevices][kHealthPeriods];
+  std::uint32_t perMilleByDay[kHealthDevices][kChartDays] = {};  // oldest first, today last
+  // Press-to-press gaps of both buttons over the days kept: chatter, then deliberate presses.
+  std::uint64_t chatterGaps[kGapBuckets] = {};
+  std::uint64_t clickGaps[kGapBuckets] = {};
+  HealthCounts kept;  // every day kept, today's included once addToday has run
+};
+
+// Every day kept but today. Only today changes while the window is open, so the window gathers
+// these once a day and adds today to them every second.
+HealthFigures pastFigures(const HealthLedger& ledger);
+HealthFigures addToday(HealthFigures past, const HealthCounts& today);
+
+// One device's block: its name and whether its repair is on, then today, 7 and 30 days.
+std::wstring deviceFigures(int device, const HealthFigures& figures, const Settings& settings);
+
+enum class HealthAction { chooseLeft, chooseRight, applyIntervals, none };
+
+// One line of advice: why, and the button that acts on it (none when nothing can be done).
+struct HealthAdvice {
+  std::wstring why;
+  std::wstring button;
+  HealthAction action = HealthAction::none;
+  int clickMs = 0, releaseMs = 0;  // applyIntervals: what it writes
+};
+
+// A button worth choosing that is not chosen; the intervals fitted to the buttons chosen or
+// worth choosing, offered when they differ from today's.
+std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const HealthCounts& kept,
+                                       const Settings& settings);
+
+// The balloon for a button that is not chosen and chatters.
+std::wstring chatterBalloon(int button, const DeviceCounts& today);
+
+// Where a ms value of a gap lies along the distribution's buckets (bucket index and fraction).
+double gapPosition(int ms);
+
+struct HealthRect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct HealthLayout {
+  HealthRect figures[kHealthDevices];
+  HealthRect charts[kHealthDevices];
+  HealthRect distribution;
+  std::vector<HealthRect> adviceText, adviceButtons;
+  HealthRect close;
+  int width = 0, height = 0;  // the client area
+};
+
+// In pixels of the dialog font: its line height and its average character width.
+HealthLayout layoutHealthWindow(int lineHeight, int charWidth, std::size_t adviceCount);
