@@ -389,6 +389,19 @@ void BM_WheelVolume(benchmark::State& state) {
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
+// A program's rule turns the features off (rule 1): with the volume key held the notch is a
+// plain one and passes. The rule is the one relaxed read every decision makes.
+void BM_WheelUnderProgramRule(benchmark::State& state) {
+  Rig rig;
+  rig.platform.heldKey = rig.settings.volumeKey;
+  rig.state.bypass = Bypass::features;
+  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
+  rig.filter.decide(notch, 1000);
+  runPath(
+      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      [](std::uint32_t i) { return 1020 + 20 * i; });
+}
+
 // 快捷键=5 and the right press held back: each move inside the drag rectangle is measured
 // against the press and passes.
 void BM_MoveDuringHeldPress(benchmark::State& state) {
@@ -460,6 +473,7 @@ BENCHMARK(BM_WheelSwallowed)->Name("decide/wheel_swallowed");
 BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");
 BENCHMARK(BM_WheelRoutedBySystem)->Name("decide/wheel_routed_by_system");
 BENCHMARK(BM_WheelVolume)->Name("decide/wheel_volume");
+BENCHMARK(BM_WheelUnderProgramRule)->Name("decide/wheel_under_program_rule");
 BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
 BENCHMARK(BM_MoveDuringHeldPress)->Name("decide/move_during_held_press");
 BENCHMARK(BM_AddPoint)->Name("addPoint");

@@ -100,6 +100,7 @@ host_part() {
       decide/wheel_swallowed) echo "wheel notch, reversed and swallowed" ;;
       decide/wheel_pass_through) echo "wheel notch, posted to the window under the cursor" ;;
       decide/wheel_volume) echo "wheel notch, volume key held" ;;
+      decide/wheel_under_program_rule) echo "wheel notch, volume key held, a program's rule 1: passes" ;;
       decide/move_during_gesture) echo "move during a gesture" ;;
       decide/move_during_held_press) echo "move while a right press is held back (快捷键=5)" ;;
       decide/release_held_by_guard) echo "release, held by an armed hold guard" ;;
