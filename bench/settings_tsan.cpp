@@ -90,9 +90,10 @@ class QuietPlatform final : public InputPlatform {
   bool postWheel(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t) override { return true; }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
-  void deliverButton(std::uint32_t) override {}
+  bool deliverButton(std::uint32_t) override { return true; }
   void wakeAfter(std::uint32_t) override {}
   void maskGestureKey() override {}
+  DragSize dragSize() override { return {4, 4}; }
   bool systemRoutesWheelToCursor() override { return false; }
 };
 
