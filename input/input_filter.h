@@ -71,9 +71,9 @@ constexpr std::uint32_t rightDown = 0x204;
 constexpr std::uint32_t rightUp = 0x205;
 constexpr std::uint32_t middleDown = 0x207;
 constexpr std::uint32_t middleUp = 0x208;
+constexpr std::uint32_t wheel = 0x20A;
 constexpr std::uint32_t xButtonDown = 0x20B;  // high word of the mouse data: 1 or 2, which one
 constexpr std::uint32_t xButtonUp = 0x20C;
-constexpr std::uint32_t wheel = 0x20A;
 constexpr std::uint32_t horizontalWheel = 0x20E;
 }  // namespace mouse_message
 
