@@ -21,6 +21,8 @@
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 #include "settings/settings.h"
+#include "tests/support/every_feature_on.h"
+#include "tests/support/null_platform.h"
 
 // ---- Counting allocator -------------------------------------------------------------------
 
@@ -117,53 +119,21 @@ void finish(benchmark::State& state, std::uint64_t allocationsBefore, std::uint6
 
 // ---- A desktop that answers at once and records nothing ------------------------------------
 
-class QuietPlatform final : public InputPlatform {
+class QuietPlatform final : public NullInputPlatform {
  public:
   std::uint32_t heldKey = 0;  // the one key held, 0 for none
-  bool postSucceeds = true;
   bool routesWheel = false;
   std::uint32_t delivered = 0;
 
   bool isKeyHeld(std::uint32_t virtualKey) override {
     return heldKey != 0 && virtualKey == heldKey;
   }
-  std::uint32_t mouseKeyState() override { return 0; }
-  void print(const char*, std::int32_t) override {}
-  void printText(const char*, const wchar_t*) override {}
-  bool postWheel(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t) override {
-    return postSucceeds;
-  }
-  void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
-  void queueGestureCommand(const wchar_t*) override {}
   bool deliverButton(std::uint32_t) override {
     ++delivered;
     return true;
   }
-  void wakeAfter(std::uint32_t) override {}
-  void maskGestureKey() override {}
-  DragSize dragSize() override { return {4, 4}; }
   bool systemRoutesWheelToCursor() override { return routesWheel; }
 };
-
-// Every feature on, both buttons chosen, the gesture and volume keys on Alt.
-void everyFeatureOn(Settings& s) {
-  s.clickRepair = 1;
-  s.releaseRepair = 1;
-  s.scrollRepair = 1;
-  s.leftButton = 1;
-  s.rightButton = 1;
-  s.wheelPassThrough = 1;
-  s.volumeControl = 1;
-  s.gestures = 1;
-  s.showIcon = 1;
-  s.clickInterval = 100;
-  s.releaseInterval = 50;
-  s.scrollInterval = 50;
-  s.modifierChoice = 1;
-  const ModifierKeys keys = ModifierKeyChoice(1);
-  s.gestureKey = keys.gestureKey;
-  s.volumeKey = keys.volumeKey;
-}
 
 std::uint32_t wheelData(std::int16_t delta) {
   return static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16;
@@ -189,13 +159,12 @@ struct SquarePath {
 };
 
 struct Rig {
-  Settings settings;
+  Settings settings = everyFeatureOn();
   FilterState state;
   GestureTracker gesture;
   QuietPlatform platform;
   InputFilter filter{settings, state, gesture, platform};
   Rig() {
-    everyFeatureOn(settings);
     filter.decide({0, mouse_message::move, 0, 0, 0}, 0);  // stamps the ticks
   }
 };
@@ -225,9 +194,8 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
 
 // A release of the left button held back since `releaseTick`, to be let go at `deadline`.
 void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool byGuard) {
-  ButtonState& b = rig.state.buttons[0];
-  b.phase = ButtonPhase::releaseHeld;
-  b.guardHold = byGuard;
+  ButtonState& b = rig.state.buttons[MouseButton::left];
+  b.phase = byGuard ? ButtonPhase::releaseGuarded : ButtonPhase::releaseHeld;
   b.releaseTick = releaseTick;
   b.deadline = deadline;
 }
@@ -271,7 +239,7 @@ void BM_ReleasePassed(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1100u; },
-      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
+      [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
 
 // The bounce is held back and a wake-up asked for; the hold is cleared before the next one.
@@ -282,25 +250,25 @@ void BM_ReleaseSwallowed(benchmark::State& state) {
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1010u; },
-      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
+      [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
 
 // The guard armed: a release long after its press is held for the guard's window.
 void BM_ReleaseHeldByGuard(benchmark::State& state) {
   Rig rig;
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
-  rig.state.buttons[0].guardArmed = true;
+  rig.state.buttons[MouseButton::left].guardArmed = true;
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 5000u; },
-      [&](std::uint32_t) { rig.state.buttons[0].phase = ButtonPhase::down; });
+      [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
 
 // The press 5 ms after a release the guard holds: both swallowed, the drag goes on.
 void BM_PressGuardBounce(benchmark::State& state) {
   Rig rig;
-  rig.state.buttons[0].guardArmed = true;
+  rig.state.buttons[MouseButton::left].guardArmed = true;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
       state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
@@ -408,7 +376,8 @@ void BM_MoveDuringHeldPress(benchmark::State& state) {
   Rig rig;
   rig.settings.volumeKey = vk::rightButton;
   rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, 1000);
-  if (rig.state.buttons[1].phase != ButtonPhase::pressHeld) fail(state, "the press was not held");
+  if (rig.state.buttons[MouseButton::right].phase != ButtonPhase::pressHeld)
+    fail(state, "the press was not held");
   const MouseEvent moves[2] = {{0, mouse_message::move, 503, 498, 0},
                                {0, mouse_message::move, 497, 502, 0}};
   runPath(
@@ -518,8 +487,7 @@ BENCHMARK(BM_DebugLinePutAndTake)->Name("debugLine/put_and_take");
 // that is chatter (the most it counts), a release and a reversed notch.
 template <typename Count>
 void runCount(benchmark::State& state, Count count) {
-  Settings settings;
-  everyFeatureOn(settings);
+  const Settings settings = everyFeatureOn();
   SwitchCounter counter(settings);
   std::uint64_t now = 1000000;
   std::uint64_t wrong = 0;

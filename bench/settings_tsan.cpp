@@ -18,6 +18,7 @@
 #include "input/input_filter.h"
 #include "settings/settings.h"
 #include "settings/text.h"
+#include "tests/support/null_platform.h"
 #include "tests/test_files.h"
 
 namespace {
@@ -81,22 +82,6 @@ std::vector<std::wstring> splitLines(const std::wstring& text) {
   return lines;
 }
 
-class QuietPlatform final : public InputPlatform {
- public:
-  bool isKeyHeld(std::uint32_t) override { return false; }
-  std::uint32_t mouseKeyState() override { return 0; }
-  void print(const char*, std::int32_t) override {}
-  void printText(const char*, const wchar_t*) override {}
-  bool postWheel(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t) override { return true; }
-  void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
-  void queueGestureCommand(const wchar_t*) override {}
-  bool deliverButton(std::uint32_t) override { return true; }
-  void wakeAfter(std::uint32_t) override {}
-  void maskGestureKey() override {}
-  DragSize dragSize() override { return {4, 4}; }
-  bool systemRoutesWheelToCursor() override { return false; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -143,7 +128,7 @@ int main(int argc, char** argv) {
   auto hook = [&] {
     FilterState state;
     GestureTracker gesture;
-    QuietPlatform platform;
+    NullInputPlatform platform;
     InputFilter filter(live, state, gesture, platform);
     const std::uint32_t messages[] = {mouse_message::move,    mouse_message::leftDown,
                                       mouse_message::leftUp,  mouse_message::rightDown,

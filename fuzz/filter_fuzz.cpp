@@ -49,6 +49,7 @@
 #include "gesture/tracker.h"
 #include "input/input_filter.h"
 #include "settings/settings.h"
+#include "tests/support/null_platform.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ constexpr std::uint32_t kLateBy[4] = {0, 3, 16, 70};
 constexpr std::uint32_t kMaxLate = 70;
 
 // Holds the keys the stream says and records what the filter asked of it for one call.
-class StreamPlatform final : public InputPlatform {
+class StreamPlatform final : public NullInputPlatform {
  public:
   std::uint8_t heldMask = 0;
   bool postSucceeds = true;
@@ -129,10 +130,8 @@ class StreamPlatform final : public InputPlatform {
     return false;
   }
   bool isKeyHeld(std::uint32_t virtualKey) override { return held(virtualKey); }
-  std::uint32_t mouseKeyState() override { return heldMask & 0x3F; }
-  void print(const char*, std::int32_t) override {}
   void printText(const char*, const wchar_t* text) override { checkCommand(text); }
-  bool postWheel(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t) override {
+  bool postWheel(std::int32_t, std::int32_t, std::uint32_t) override {
     posted = postSucceeds;
     return postSucceeds;
   }
@@ -163,7 +162,6 @@ class StreamPlatform final : public InputPlatform {
     wakeDelay = delayMs;
   }
   void maskGestureKey() override { ++masks; }
-  DragSize dragSize() override { return {4, 4}; }
   bool systemRoutesWheelToCursor() override { return (heldMask >> 6) == 3; }
 
  private:

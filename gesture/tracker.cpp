@@ -5,6 +5,12 @@
 
 namespace {
 const wchar_t kLetters[5] = {L'\0', L'U', L'R', L'D', L'L'};
+// A move of this many pixels or less from the last accepted point is a tremor of the hand.
+constexpr float kMinStepPixels = 4.0f;
+// The accepted moves in one direction that make a letter: short strokes are not letters.
+constexpr std::int32_t kStepsPerLetter = 9;
+// tan 60°: a move within 30° of an axis goes that way; the sectors between are no direction.
+constexpr double kAxisSlope = 1.7320508075688772;
 
 void clearText(GestureTracker& tracker) {
   tracker.length = 0;
@@ -29,13 +35,13 @@ void addPoint(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint
   const auto distance =
       static_cast<float>(std::sqrt(static_cast<double>(dx) * static_cast<double>(dx) +
                                    static_cast<double>(dy) * static_cast<double>(dy)));
-  if (!(distance > 4.0f)) return;
+  if (!(distance > kMinStepPixels)) return;
 
   const GestureDirection d =
       classifyDirection(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
   ++tracker.counts[d];
   for (std::int32_t i = kUp; i <= kLeft; ++i) {
-    if (tracker.counts[i] > 8 && i != tracker.lastDirection) {
+    if (tracker.counts[i] >= kStepsPerLetter && i != tracker.lastDirection) {
       // Past 25 letters the drag is noise, not a gesture anyone binds; the text stops growing.
       if (tracker.length < kMaxGestureLetters) {
         tracker.text[tracker.length++] = kLetters[i];
@@ -55,12 +61,11 @@ const wchar_t* gestureText(GestureTracker& tracker, std::uint32_t now) {
 }
 
 GestureDirection classifyDirection(std::int32_t dx, std::int32_t dy) {
-  constexpr double k = 1.7320508075688772;
   const double x = dx;
   const double y = dy;
-  if (x > k * std::fabs(y)) return kRight;
-  if (-x > k * std::fabs(y)) return kLeft;
-  if (y > k * std::fabs(x)) return kDown;
-  if (-y > k * std::fabs(x)) return kUp;
+  if (x > kAxisSlope * std::fabs(y)) return kRight;
+  if (-x > kAxisSlope * std::fabs(y)) return kLeft;
+  if (y > kAxisSlope * std::fabs(x)) return kDown;
+  if (-y > kAxisSlope * std::fabs(x)) return kUp;
   return kNone;
 }

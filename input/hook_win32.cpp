@@ -42,6 +42,38 @@ HWND windowAt(std::int32_t x, std::int32_t y, POINT* logical) {
   return target;
 }
 
+// The window under the point, asked for once per burst of notches: a flick sends dozens within
+// milliseconds at one point, and each question is a round trip to the window manager (31 µs
+// under Wine). A move or kWindowKeptMs ends the burst, so a window that appears or goes meanwhile
+// misses at most that much; a post to a window gone since fails, and the notch passes.
+class WindowUnderPointer {
+ public:
+  static constexpr DWORD kWindowKeptMs = 50;
+
+  void onEvent(std::uint32_t message, DWORD now) {
+    now_ = now;
+    if (message == mouse_message::move) known_ = false;
+  }
+  HWND at(std::int32_t x, std::int32_t y, POINT* logical) {
+    if (!known_ || x != x_ || y != y_ || now_ - askedAt_ >= kWindowKeptMs) {
+      window_ = windowAt(x, y, &logical_);
+      x_ = x;
+      y_ = y;
+      askedAt_ = now_;
+      known_ = true;
+    }
+    *logical = logical_;
+    return window_;
+  }
+
+ private:
+  bool known_ = false;
+  std::int32_t x_ = 0, y_ = 0;
+  DWORD now_ = 0, askedAt_ = 0;
+  HWND window_ = nullptr;
+  POINT logical_{};
+};
+
 bool sendOwnInput(INPUT* inputs, UINT count) {
   for (UINT i = 0; i < count; ++i) {
     if (inputs[i].type == INPUT_MOUSE) inputs[i].mi.dwExtraInfo = kOwnInputMarker;
@@ -55,6 +87,8 @@ class DesktopInputPlatform final : public InputPlatform {
   HWND commandWindow = nullptr;
   UINT_PTR timer = 0;
 
+  WindowUnderPointer windowUnderPointer;
+
   // The hook thread reads no keyboard input, so the key state of its own queue (GetKeyState)
   // is not what the user holds now; the asynchronous state is, and it is answered in the
   // process rather than by a round trip on every wheel notch.
@@ -62,38 +96,19 @@ class DesktopInputPlatform final : public InputPlatform {
     return GetAsyncKeyState(static_cast<int>(virtualKey)) < 0;
   }
 
-  // The hook runs before the event reaches any queue, so the asynchronous state is the one that
-  // matches the moment of the event for every key and button.
-  std::uint32_t mouseKeyState() override {
-    struct Bit {
-      int key;
-      std::uint32_t bit;
-    };
-    static const Bit bits[] = {
-        {VK_LBUTTON, MK_LBUTTON},   {VK_RBUTTON, MK_RBUTTON}, {VK_SHIFT, MK_SHIFT},
-        {VK_CONTROL, MK_CONTROL},   {VK_MBUTTON, MK_MBUTTON}, {VK_XBUTTON1, MK_XBUTTON1},
-        {VK_XBUTTON2, MK_XBUTTON2},
-    };
-    std::uint32_t state = 0;
-    for (const Bit& b : bits) {
-      if (GetAsyncKeyState(b.key) < 0) state |= b.bit;
-    }
-    return state;
-  }
-
   void print(const char* format, std::int32_t value) override { debugPrint(format, value); }
   void printText(const char* format, const wchar_t* text) override { debugPrintText(format, text); }
 
-  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam, std::uint32_t) override {
+  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam) override {
     POINT point;
-    const HWND target = windowAt(x, y, &point);
+    const HWND target = windowUnderPointer.at(x, y, &point);
     return target && PostMessageW(target, WM_MOUSEWHEEL, wParam, MAKELPARAM(point.x, point.y));
   }
 
   // A hung or busy window must not hold the hook, and with it every mouse event of the desktop.
   void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) override {
     POINT point;
-    const HWND target = windowAt(x, y, &point);
+    const HWND target = windowUnderPointer.at(x, y, &point);
     if (!target) return;
     DWORD_PTR result = 0;
     SendMessageTimeoutW(target, WM_APPCOMMAND, reinterpret_cast<WPARAM>(target),
@@ -226,7 +241,9 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
   }
-  const Verdict verdict = hookFilter->decide(event, GetTickCount());
+  const DWORD now = GetTickCount();
+  platform.windowUnderPointer.onEvent(event.message, now);
+  const Verdict verdict = hookFilter->decide(event, now);
   if (code == HC_ACTION && hookHealth) {
     countSwitchHealth(event, hookFilter->state().repairSwallowed);
   }

@@ -1,14 +1,21 @@
 #include "input/input_filter.h"
 
+#include <cstddef>
+#include <initializer_list>
+
 bool InputFilter::gestureKeyHeld() {
   return settings_.gestures && platform_.isKeyHeld(settings_.gestureKey);
 }
 
 namespace {
-constexpr int kLeftButton = 0;
-constexpr int kRightButton = 1;
-constexpr std::uint32_t kDownMessage[2] = {mouse_message::leftDown, mouse_message::rightDown};
-constexpr std::uint32_t kUpMessage[2] = {mouse_message::leftUp, mouse_message::rightUp};
+constexpr MouseButton kButtons[] = {MouseButton::left, MouseButton::right};
+
+std::uint32_t downMessage(MouseButton b) {
+  return b == MouseButton::left ? mouse_message::leftDown : mouse_message::rightDown;
+}
+std::uint32_t upMessage(MouseButton b) {
+  return b == MouseButton::left ? mouse_message::leftUp : mouse_message::rightUp;
+}
 
 int direction(std::int16_t delta) {
   return (delta > 0) - (delta < 0);
@@ -16,6 +23,10 @@ int direction(std::int16_t delta) {
 
 bool isMouseButton(std::uint32_t virtualKey) {
   return virtualKey == vk::leftButton || virtualKey == vk::rightButton;
+}
+
+bool holdsRelease(const ButtonState& b) {
+  return b.phase == ButtonPhase::releaseHeld || b.phase == ButtonPhase::releaseGuarded;
 }
 
 // The hand holds a press that never reached the system, so the system's key state says up.
@@ -27,8 +38,12 @@ bool pressKeptFromTheSystem(const ButtonState& b) {
 // A volume button whose press the filter holds back or swallowed is held all the same.
 bool InputFilter::volumeKeyHeld() {
   const std::uint32_t key = settings_.volumeKey;
-  if (key == vk::leftButton && pressKeptFromTheSystem(state_.buttons[kLeftButton])) return true;
-  if (key == vk::rightButton && pressKeptFromTheSystem(state_.buttons[kRightButton])) return true;
+  if (key == vk::leftButton && pressKeptFromTheSystem(state_.buttons[MouseButton::left])) {
+    return true;
+  }
+  if (key == vk::rightButton && pressKeptFromTheSystem(state_.buttons[MouseButton::right])) {
+    return true;
+  }
   return platform_.isKeyHeld(key);
 }
 
@@ -59,28 +74,31 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       if (now - gesture_.startTick <= kGestureWindowMs && gestureKeyHeld()) {
         addPoint(gesture_, event.x, event.y, now);
       }
-      if (state_.buttons[kRightButton].phase == ButtonPhase::pressHeld) {
+      if (state_.buttons[MouseButton::right].phase == ButtonPhase::pressHeld) {
         return moveDuringHeldPress(event);
       }
       return Verdict::Pass;
 
     case mouse_message::rightDown:
+      // The press starts a gesture and is swallowed, and the key is masked so that its release
+      // is not a lone tap that opens a menu.
       state_.gesturePress = features_ && gestureKeyHeld();
       if (state_.gesturePress) {
         // A held-back press whose release the hook missed is not delivered late as a drag.
-        ButtonState& right = state_.buttons[kRightButton];
+        ButtonState& right = state_.buttons[MouseButton::right];
         if (right.phase == ButtonPhase::pressHeld) right.phase = ButtonPhase::unknown;
         beginGesture(gesture_, event.x, event.y, now);
         platform_.maskGestureKey();
         return Verdict::Swallow;
       }
-      return press(kRightButton, settings_.rightButton != 0, event, now);
+      return press(MouseButton::right, settings_.rightButton != 0, event, now);
 
     case mouse_message::leftDown:
-      return press(kLeftButton, settings_.leftButton != 0, event, now);
+      return press(MouseButton::left, settings_.leftButton != 0, event, now);
 
     case mouse_message::rightUp:
-      // Applications never saw a gesture's press, whether or not its key is still held.
+      // Applications never saw a gesture's press, whether or not its key is still held; its
+      // command runs only when the key still is.
       if (state_.gesturePress) {
         state_.gesturePress = false;
         if (gestureKeyHeld()) {
@@ -92,54 +110,68 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
         }
         return Verdict::Swallow;
       }
-      return release(kRightButton, settings_.rightButton != 0, now);
+      return release(MouseButton::right, settings_.rightButton != 0, now);
 
     case mouse_message::leftUp:
-      return release(kLeftButton, settings_.leftButton != 0, now);
+      return release(MouseButton::left, settings_.leftButton != 0, now);
 
     case mouse_message::wheel:
       return wheelFilter(event, now, features_);
+
+    case mouse_message::middleDown:
+    case mouse_message::middleUp:
+    case mouse_message::xButtonDown:
+    case mouse_message::xButtonUp:
+      noteOtherButton(event);
+      return Verdict::Pass;
 
     default:
       return Verdict::Pass;
   }
 }
 
-Verdict InputFilter::press(int button, bool chosen, const MouseEvent& event, std::uint32_t now) {
+Verdict InputFilter::press(MouseButton button, bool chosen, const MouseEvent& event,
+                           std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
   const Verdict verdict = chosen ? pressFilter(now) : Verdict::Pass;
   bool late = false;
-  if (b.phase == ButtonPhase::releaseHeld) {
-    if (chosen && tickGap(now, b.deadline) < 0) {
-      b.phase = ButtonPhase::down;
-      if (b.guardHold) platform_.print("Hold guard:\t%d\n", tickGap(now, b.releaseTick));
-      state_.repairSwallowed = 2;
-      return Verdict::Swallow;
-    }
-    // The wake-up is late (or the button is no longer chosen): this press passing now would
-    // reach applications before the release we inject, so both go out as our own, in order.
-    // A release the system refuses now is dropped: the press stands in for its button held.
-    if (!letGo(button)) {
-      b.phase = ButtonPhase::down;
-      return Verdict::Swallow;
-    }
-    late = true;
-  }
-  // A switch that opened and closed again has shown it is worn. This first bounce has already
-  // reached applications as a release, so its press goes on as the filter judges it.
-  if (chosen && settings_.releaseRepair && !b.guardArmed && b.phase == ButtonPhase::up) {
-    const std::int32_t gap = tickGap(now, b.releaseTick);
-    if (gap >= 0 && gap < kHoldGuardMs) {
-      b.guardArmed = true;
-      platform_.print("Hold guard armed:\t%d\n", gap);
-    }
+  switch (b.phase) {
+    case ButtonPhase::releaseHeld:
+    case ButtonPhase::releaseGuarded:
+      // The bounce's press: it and the held release stay swallowed, and applications go on
+      // seeing the button down. A bounce pair the release filter holds prints no guard line.
+      if (chosen && tickGap(now, b.deadline) < 0) {
+        if (b.phase == ButtonPhase::releaseGuarded) {
+          platform_.print("Hold guard:\t%d\n", tickGap(now, b.releaseTick));
+        }
+        b.phase = ButtonPhase::down;
+        state_.repairSwallowed = 2;
+        return Verdict::Swallow;
+      }
+      // The wake-up is late (or the button is no longer chosen): this press passing now would
+      // reach applications before the release we inject, so both go out as our own, in order.
+      // A release the system refuses now is dropped: the press stands in for its button held.
+      if (!letGo(button)) {
+        b.phase = ButtonPhase::down;
+        return Verdict::Swallow;
+      }
+      late = true;
+      break;
+    case ButtonPhase::up:
+      if (chosen) armHoldGuard(b, now);
+      break;
+    case ButtonPhase::unknown:
+    case ButtonPhase::down:            // the hook missed its release (a program with higher
+    case ButtonPhase::pressSwallowed:  // rights took it): this press is judged as any other
+    case ButtonPhase::pressHeld:
+      break;
   }
   if (verdict == Verdict::Swallow) {
     b.phase = ButtonPhase::pressSwallowed;
     state_.repairSwallowed = 1;
     return Verdict::Swallow;
   }
-  if (button == kRightButton && holdsRightPress()) {
+  if (button == MouseButton::right && holdsRightPress()) {
     b.phase = ButtonPhase::pressHeld;
     state_.heldPressX = event.x;
     state_.heldPressY = event.y;
@@ -147,24 +179,52 @@ Verdict InputFilter::press(int button, bool chosen, const MouseEvent& event, std
   }
   b.phase = ButtonPhase::down;
   if (!late) return Verdict::Pass;
-  platform_.deliverButton(kDownMessage[button]);
+  platform_.deliverButton(downMessage(button));
   return Verdict::Swallow;
 }
 
-Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
+// A worn switch opens for a few milliseconds in the middle of a drag, long after the last press,
+// where the press filter cannot see it. A release followed within kHoldGuardMs by a press of the
+// same button (with the release repair on) has shown the switch worn: from then on each release
+// of the button is held for kHoldGuardMs, and a press within it is swallowed with it. This first
+// bounce has already reached applications as a release, so its press goes on as the filter
+// judges it. An armed guard delays that button's releases and nothing else.
+void InputFilter::armHoldGuard(ButtonState& b, std::uint32_t now) {
+  if (!settings_.releaseRepair || b.guardArmed) return;
+  const std::int32_t gap = tickGap(now, b.releaseTick);
+  if (gap >= 0 && gap < kHoldGuardMs) {
+    b.guardArmed = true;
+    platform_.print("Hold guard armed:\t%d\n", gap);
+  }
+}
+
+// A release within the release interval of the stamp is a bounce candidate, however soon it
+// comes (a press, a 2 ms bounce and its press often read the same tick). It is held back, not
+// dropped: swallowed now and let go at the later of stamp + interval and release +
+// kHoldGuardMs, unless a press of the same button comes first. A bounce's press follows its
+// release within a few milliseconds, inside kHoldGuardMs; a deliberate second click comes later,
+// so holds end as early as that allows and double clicks stay two clicks.
+Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
   b.releaseTick = now;
-  // Only a missed press makes two releases in a row; the held one stands for both.
-  if (b.phase == ButtonPhase::releaseHeld) {
-    state_.repairSwallowed = 1;
-    return Verdict::Swallow;
-  }
-  // A held-back right press ends as a click: the press goes first, then the release as the
-  // filter judges it, delivered by us too so that it cannot overtake the press.
-  const bool heldPress = b.phase == ButtonPhase::pressHeld;
-  if (heldPress) {
-    platform_.deliverButton(kDownMessage[button]);
-    b.phase = ButtonPhase::down;
+  bool heldPress = false;
+  switch (b.phase) {
+    case ButtonPhase::releaseHeld:
+    case ButtonPhase::releaseGuarded:
+      // Only a missed press makes two releases in a row; the held one stands for both.
+      state_.repairSwallowed = 1;
+      return Verdict::Swallow;
+    case ButtonPhase::pressHeld:
+      // A held-back right press ends as a click: the press goes first, then the release as the
+      // filter judges it, delivered by us too so that it cannot overtake the press.
+      letGo(button);
+      heldPress = true;
+      break;
+    case ButtonPhase::unknown:  // a release whose press the hook never saw passes: no button
+    case ButtonPhase::down:     // is left held
+    case ButtonPhase::up:
+    case ButtonPhase::pressSwallowed:
+      break;
   }
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
@@ -174,6 +234,7 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
     bounce = gap >= 0 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
+  // Applications never saw the press (the press filter, a gesture or volume took it).
   if (b.phase == ButtonPhase::pressSwallowed) {
     b.phase = ButtonPhase::up;
     return Verdict::Swallow;
@@ -182,7 +243,7 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
   if (!bounce && !guard) {
     b.phase = ButtonPhase::up;
     if (!heldPress) return Verdict::Pass;
-    platform_.deliverButton(kUpMessage[button]);
+    platform_.deliverButton(upMessage(button));
     return Verdict::Swallow;
   }
   std::uint32_t deadline = now + static_cast<std::uint32_t>(kHoldGuardMs);
@@ -192,11 +253,51 @@ Verdict InputFilter::release(int button, bool chosen, std::uint32_t now) {
     if (tickGap(filterDeadline, deadline) > 0) deadline = filterDeadline;
   }
   if (tickGap(deadline, now) > kMaxHoldMs) deadline = now + static_cast<std::uint32_t>(kMaxHoldMs);
-  b.phase = ButtonPhase::releaseHeld;
-  b.guardHold = !bounce;
+  b.phase = bounce ? ButtonPhase::releaseHeld : ButtonPhase::releaseGuarded;
   b.deadline = deadline;
   letGoDue(now);
   return Verdict::Swallow;
+}
+
+// Delivers what the filter holds back of the button: a held release (false, and still held,
+// when the system refused it), or a held-back press, which the hand still holds, so that its
+// release completes the click or it begins a drag.
+bool InputFilter::letGo(MouseButton button) {
+  ButtonState& b = state_.buttons[button];
+  switch (b.phase) {
+    case ButtonPhase::releaseHeld:
+    case ButtonPhase::releaseGuarded:
+      if (!platform_.deliverButton(upMessage(button))) return false;
+      b.phase = ButtonPhase::up;
+      return true;
+    case ButtonPhase::pressHeld:
+      platform_.deliverButton(downMessage(button));
+      b.phase = ButtonPhase::down;
+      return true;
+    case ButtonPhase::unknown:
+    case ButtonPhase::down:
+    case ButtonPhase::up:
+    case ButtonPhase::pressSwallowed:
+      break;
+  }
+  impossible(button, L"let go");
+  return true;
+}
+
+// As libinput's debouncer does: an event the state has no transition for is a fault of this
+// filter; it is told, and the state stays as it was.
+void InputFilter::impossible(MouseButton button, const wchar_t* event) {
+  static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
+                                           L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
+                                           L"pressHeld"};
+  wchar_t line[64];
+  std::size_t length = 0;
+  for (const wchar_t* part : {button == MouseButton::left ? L"left " : L"right ", event, L" in ",
+                              kPhases[static_cast<int>(state_.buttons[button].phase)]}) {
+    while (*part != L'\0' && length + 1 < sizeof line / sizeof line[0]) line[length++] = *part++;
+  }
+  line[length] = L'\0';
+  platform_.printText("Button state bug:\t%S\n", line);
 }
 
 // The release filter measures from the stamp whether or not the press repair is on.
@@ -219,17 +320,12 @@ Verdict InputFilter::moveDuringHeldPress(const MouseEvent& event) {
   const std::int64_t dx = static_cast<std::int64_t>(event.x) - state_.heldPressX;
   const std::int64_t dy = static_cast<std::int64_t>(event.y) - state_.heldPressY;
   if (dx <= drag.x && -dx <= drag.x && dy <= drag.y && -dy <= drag.y) return Verdict::Pass;
-  state_.buttons[kRightButton].phase = ButtonPhase::down;
-  platform_.deliverButton(mouse_message::rightDown);
+  letGo(MouseButton::right);
   return Verdict::Swallow;
 }
 
-bool InputFilter::letGo(int button) {
-  if (!platform_.deliverButton(kUpMessage[button])) return false;
-  state_.buttons[button].phase = ButtonPhase::up;
-  return true;
-}
-
+// Only the direction counts, so a fine wheel's 40, 40, 80, 40 all pass; a swallowed notch moves
+// the wheel stamp but not the remembered delta.
 Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, bool features) {
   const std::int32_t gap = tickGap(now, state_.lastWheelTick);
   state_.lastWheelTick = now;
@@ -249,7 +345,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
   if (features && settings_.volumeControl) {
     if (volumeKeyHeld()) {
       // A held-back right press is now a volume change: it and its release reach no one.
-      ButtonState& right = state_.buttons[kRightButton];
+      ButtonState& right = state_.buttons[MouseButton::right];
       if (right.phase == ButtonPhase::pressHeld) right.phase = ButtonPhase::pressSwallowed;
       maskVolumeKey(now);
       platform_.print("Wheel direction:\t%d\n", delta);
@@ -267,14 +363,57 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
   // left to it: some applications scroll only from real input.
   if (features && settings_.wheelPassThrough && !platform_.systemRoutesWheelToCursor()) {
     // The receiver reads the low word as the keys and buttons held, as for a wheel the
-    // system delivers itself; the position is packed as two signed 16-bit words.
-    const std::uint32_t wParam = (event.mouseData & 0xFFFF0000u) | platform_.mouseKeyState();
-    const std::uint32_t lParam = (static_cast<std::uint32_t>(event.y) << 16) |
-                                 (static_cast<std::uint32_t>(event.x) & 0xFFFFu);
+    // system delivers itself.
+    const std::uint32_t wParam = (event.mouseData & 0xFFFF0000u) | mouseKeyState();
     // A refused post (a window with higher rights) must not lose the notch.
-    return platform_.postWheel(event.x, event.y, wParam, lParam) ? Verdict::Swallow : Verdict::Pass;
+    return platform_.postWheel(event.x, event.y, wParam) ? Verdict::Swallow : Verdict::Pass;
   }
   return Verdict::Pass;
+}
+
+// The middle and X buttons are never filtered; what applications were shown of them is noted
+// for the wheel's key state. An X button's message says which one in the data's high word.
+void InputFilter::noteOtherButton(const MouseEvent& event) {
+  std::uint32_t bit = mouse_key::middleButton;
+  if (event.message == mouse_message::xButtonDown || event.message == mouse_message::xButtonUp) {
+    const std::uint32_t which = event.mouseData >> 16;
+    bit = which == 1 ? mouse_key::xButton1 : which == 2 ? mouse_key::xButton2 : 0;
+  }
+  if (event.message == mouse_message::middleDown || event.message == mouse_message::xButtonDown) {
+    state_.otherButtonsDown |= bit;
+  } else {
+    state_.otherButtonsDown &= ~bit;
+  }
+}
+
+// Down for applications until they see its release; unknown since the hook was installed again
+// until its next press, when the system is asked.
+bool InputFilter::shownDown(MouseButton button) {
+  switch (state_.buttons[button].phase) {
+    case ButtonPhase::down:
+    case ButtonPhase::releaseHeld:
+    case ButtonPhase::releaseGuarded:
+      return true;
+    case ButtonPhase::up:
+    case ButtonPhase::pressSwallowed:
+    case ButtonPhase::pressHeld:
+      return false;
+    case ButtonPhase::unknown:
+      break;
+  }
+  return platform_.isKeyHeld(button == MouseButton::left ? vk::leftButton : vk::rightButton);
+}
+
+// The mouse_key bits of a wheel message's wParam. The buttons' are known from the events the
+// hook has seen; the system is asked only for the two keys, each answer a round trip on some
+// desktops.
+std::uint32_t InputFilter::mouseKeyState() {
+  std::uint32_t keys = state_.otherButtonsDown;
+  if (shownDown(MouseButton::left)) keys |= mouse_key::leftButton;
+  if (shownDown(MouseButton::right)) keys |= mouse_key::rightButton;
+  if (platform_.isKeyHeld(vk::shift)) keys |= mouse_key::shift;
+  if (platform_.isKeyHeld(vk::control)) keys |= mouse_key::control;
+  return keys;
 }
 
 // Applications see every event from here on; a release held back before would come after a press
@@ -285,8 +424,10 @@ Verdict InputFilter::standAside() {
   return Verdict::Pass;
 }
 
-// The filter sees no keyboard, so a hold of the key ends for it at a notch without the key, or
-// after kKeyRepressMs without a notch: the key may have been let go and pressed again.
+// A volume key on the keyboard is masked at the first notch of each hold: Alt let go would open
+// the menu bar, Win the Start menu. The filter sees no keyboard, so a hold ends for it at a notch
+// without the key, or after kKeyRepressMs without a notch: the key may have been let go and
+// pressed again.
 void InputFilter::maskVolumeKey(std::uint32_t now) {
   if (isMouseButton(settings_.volumeKey)) return;
   if (!state_.volumeKeyMasked || tickGap(now, state_.lastVolumeTick) >= kKeyRepressMs) {
@@ -305,44 +446,38 @@ void InputFilter::onTimer(std::uint32_t now) {
 // at the next hold instead of waiting behind the wake-up that hold asks for; one the system
 // refused stays due and is tried again at the next wake-up.
 void InputFilter::letGoDue(std::uint32_t now) {
-  const ButtonState* buttons = state_.buttons;
-  bool due[2];
-  for (int button : {kLeftButton, kRightButton}) {
-    due[button] = buttons[button].phase == ButtonPhase::releaseHeld &&
-                  tickGap(now, buttons[button].deadline) >= 0;
-  }
-  const bool rightFirst =
-      due[kLeftButton] && due[kRightButton] &&
-      tickGap(buttons[kRightButton].releaseTick, buttons[kLeftButton].releaseTick) < 0;
-  if (rightFirst) letGo(kRightButton);
-  if (due[kLeftButton]) letGo(kLeftButton);
-  if (due[kRightButton] && !rightFirst) letGo(kRightButton);
+  const ButtonState& left = state_.buttons[MouseButton::left];
+  const ButtonState& right = state_.buttons[MouseButton::right];
+  const bool leftDue = holdsRelease(left) && tickGap(now, left.deadline) >= 0;
+  const bool rightDue = holdsRelease(right) && tickGap(now, right.deadline) >= 0;
+  const bool rightFirst = leftDue && rightDue && tickGap(right.releaseTick, left.releaseTick) < 0;
+  if (rightFirst) letGo(MouseButton::right);
+  if (leftDue) letGo(MouseButton::left);
+  if (rightDue && !rightFirst) letGo(MouseButton::right);
 
   std::int32_t delay = kMaxHoldMs;
   bool holding = false;
-  for (const ButtonState& b : state_.buttons) {
-    if (b.phase != ButtonPhase::releaseHeld) continue;
-    const std::int32_t left = tickGap(b.deadline, now);
-    if (left < delay) delay = left;
+  for (const ButtonState& b : state_.buttons.at) {
+    if (!holdsRelease(b)) continue;
+    const std::int32_t wait = tickGap(b.deadline, now);
+    if (wait < delay) delay = wait;
     holding = true;
   }
   if (holding) platform_.wakeAfter(delay > 0 ? static_cast<std::uint32_t>(delay) : 1u);
 }
 
 void InputFilter::releaseHeld() {
-  for (int button : {kLeftButton, kRightButton}) {
-    ButtonState& b = state_.buttons[button];
-    if (b.phase == ButtonPhase::releaseHeld) letGo(button);
-    // The hand still holds it: once the press is out, its release completes the click.
-    if (b.phase == ButtonPhase::pressHeld) {
-      platform_.deliverButton(kDownMessage[button]);
-      b.phase = ButtonPhase::down;
-    }
+  for (MouseButton button : kButtons) {
+    const ButtonState& b = state_.buttons[button];
+    if (holdsRelease(b) || b.phase == ButtonPhase::pressHeld) letGo(button);
   }
 }
 
+// Whatever the hook missed meanwhile, applications may have seen; a release already held is
+// still let go.
 void InputFilter::forgetButtonStates() {
-  for (ButtonState& b : state_.buttons) {
-    if (b.phase != ButtonPhase::releaseHeld) b.phase = ButtonPhase::unknown;
+  for (ButtonState& b : state_.buttons.at) {
+    if (!holdsRelease(b)) b.phase = ButtonPhase::unknown;
   }
+  state_.otherButtonsDown = 0;
 }

@@ -1,87 +1,61 @@
 // The low-level mouse hook's decision for each event: pass it on or swallow it.
 //
-// Press filter (both buttons share one stamp; interval 100 ms):
-//   P(0)---P(40)---P(90)-------P(300)     0 passes, 40 and 90 swallowed (each within 100 ms
-//                                         of the press before), 300 passes (210 after 90)
-// Every press of a chosen button renews the stamp, also with the press repair off: the release
-// filter measures from it.
-// Release filter (measured from the stamp; interval 50 ms). A release within the interval is a
-// bounce candidate, however soon it comes (a press, a 2 ms bounce and its press often read the
-// same tick of the system's counter). It is held back, not dropped: swallowed now, and let go
-// (delivered as input of our own) at the later of stamp + interval and release + kHoldGuardMs,
-// unless a press of the same button comes first. A bounce's press follows its release within a
-// few milliseconds, inside kHoldGuardMs; a deliberate second click comes later than that, so
-// holds end as early as that allows and double clicks stay two clicks.
-//   P(0)R(0).........|50                  same tick: held, let go at 50
-//   P(0)--R(3).......|50                  3 ms: held; no press follows, so it is let go at 50
-//   P(0)-------R(40)...|60                40 ms: held until 40 + 20
-//   P(0)-------R(50)                      50 ms: passes
-//   P(0)--R(70)----P(140)--R(210)         interval 100: R(70) is let go at 100, so the double
-//                                         click arrives as two clicks
-// A move while a release is held passes: applications see the pointer move with the button
-// still down, as a short drag, until the release is let go; a move neither ends nor lengthens
-// a hold.
-// With both buttons chosen the stamp is shared:
-//   left   P(0)----------R(220)....|250   the left release, 20 after the right press,
-//   right         P(200)                  is held and let go at 250
-// The chattering click (a press within the hold is the bounce pair: both stay swallowed):
-//   P(0)--R(30)-P(40)--------R(300)       applications see P(0) and R(300)
-//   P(0)--R(30)-P(40)R(45)....|90         applications see P(0) and R at 90
-// A wake-up that comes late: a press after the deadline while the release is still held is
-// swallowed, and the release and then the press (if the press filter passes it) are
-// delivered in that order, so applications never see two presses without a release between:
-//   P(0)--R(30)..|50.......P(110)         at 110: R and P delivered; P(90) instead: R only
-// A held release the system refuses to take is tried again at the next wake-up.
-// Applications see each button's presses and releases alternate: a release whose press this
-// filter swallowed (the press filter, a gesture, or volume on a held-back press) is swallowed
-// too, and no other release is:
-//   P(0)---R(60)--P(90)-------R(200)      90 swallowed by the press filter, so 200 is too
-// A release whose press the hook never saw (a program running as administrator took it, or
-// the hook was away) passes, so no button is left held. After the hook is installed again
-// (forgetButtonStates) nothing is known of what applications saw.
-// One wake-up (wakeAfter) serves both buttons, for the earlier deadline; a release overdue
-// behind a late timer is let go when the other button's release is held. No release is held
-// longer than kMaxHoldMs, however long the release interval is set. releaseHeld() lets go of
-// every held release (and a held-back press) at once.
+// Each case is a timeline under the name its test repeats. P press, R release, (t) its tick in
+// ms, .... a release held back, |t when it is let go (delivered as input of our own). Intervals:
+// press 100, release 50, scroll 50.
 //
-// Hold guard (a chosen button with the release repair on). A worn switch opens for a few
-// milliseconds in the middle of a drag; the press filter cannot see it, since the press comes
-// long after the last one. A release followed within kHoldGuardMs by a press of the same
-// button arms the guard for that button for the rest of the session; that first bounce has
-// already reached applications (release and press both pass). From then on each release of
-// the button is held for kHoldGuardMs (or until the release filter's deadline, whichever is
-// later), and a press within it is swallowed with it:
-//   P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
-//   passes    passes passes,armed held   swallowed    held, let go at 9020
-// Debug lines: "Hold guard armed:\t5" when the guard arms (the gap from release to press),
-// "Hold guard:\t4" for each bounce it swallows. A bounce pair the release filter holds keeps
-// its "ReleaseTime" and "ClickTime" lines and prints no guard line.
-// An armed guard delays that button's releases by at most kHoldGuardMs, and nothing else:
-// presses, the other button and the wheel are as without it.
+// Press filter: a press within the interval of the stamp (the last press of a chosen button):
+//   "a burst renews the stamp each time"
+//     P(0)---P(40)---P(90)-------P(300)        passes, swallowed, swallowed, passes
+// Release filter: a release within the interval of the stamp is held, not dropped:
+//   "a quick click inside one tick arrives whole"
+//     P(0)R(0).........|50
+//   "a bounce 3 ms after the press is let go at press + interval"
+//     P(0)--R(3).......|50
+//   "a release late in the interval is held for kHoldGuardMs"
+//     P(0)-------R(40)...|60
+//   "release 50 ms after the press passes"
+//     P(0)-------R(50)
+//   "a double click of 70 ms presses 140 ms apart stays two clicks" (release interval 100)
+//     P(0)--R(70)..|100--P(140)--R(210)..|240
+//   "a left release soon after a right press is held, not lost"
+//     left  P(0)----------R(220)....|250
+//     right        P(200)
+//   "chattering click"
+//     P(0)--R(30)-P(40)--------R(300)          applications see P(0) and R(300)
+//   "the real release soon after a bounce press is let go"
+//     P(0)--R(30)-P(40)R(45)....|90
+//   "a press after a late wake-up goes out behind the held release"
+//     P(0)--R(30)..|50.......P(110)            at 110: R, then P, delivered
+//   "the release of a swallowed press is swallowed too"
+//     P(0)---R(60)--P(90)-------R(200)         90 and 200 swallowed
+//   "a release whose press the hook never saw passes"
+//     P(0)---R(60)---------R(300)
+// Hold guard: a bounce in a drag arms it; then each release waits kHoldGuardMs for its bounce:
+//   "later bounces are swallowed"
+//     P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
+//     passes    passes passes,armed held   swallowed    held
+// Wheel: a notch against the last one's direction within the interval:
+//   "reversed notches within the interval"
+//     +120(0)  -120(20)  -120(40)  -120(100)   passes, swallowed, swallowed, passes
+// Right button for volume (快捷键=5), the right press held back until it shows what it is:
+//   "a held right press ends as a click"       P(0)........R(300)   P and R delivered at 300
+//   "a held right press ends as a drag"        P(0)..move out       P delivered for that move
+//   "a held right press ends as volume"        P(0)..notch..R(900)  P and R reach no one
+// Gestures, with the gesture key held:
+//   "a gesture runs its command"               Alt+P(0)...R(400)          both swallowed
+//   "the gesture key let go before the release" Alt+P(0)..Alt up..R(400) both swallowed, no run
+//   "the gesture key pressed mid-drag"         P(0)..Alt..R(400)          both pass
 //
-// Reversed wheel notch (interval 50 ms): only the direction counts, so a fine wheel's
-// 40, 40, 80, 40 all pass.
-//   +120(0)  -120(20)  -120(40)  -120(100)
-//   passes   swallowed swallowed passes    a swallowed notch moves the wheel stamp but not
-//                                         the remembered delta
-// Pass-through posts the notch to the window under the cursor, unless the system already
-// routes the wheel there itself; then the notch passes. Volume control comes first. A volume
-// key on the keyboard is masked at the first notch of each hold (Alt let go would open the
-// menu bar, Win the Start menu); the filter sees no keyboard, so a hold is taken to have ended
-// at a notch without the key, or after kKeyRepressMs without a notch.
-// Right button for volume (快捷键=5): a right press the press filter passes is held back until
-// it shows what it is:
-//   P(0)........R(300)                    a click: P and R delivered at 300
-//   P(0)..move out of the drag rectangle  a drag: P delivered there (that move is swallowed,
-//                                         the next ones pass)
-//   P(0)..notch..notch..R(900)            volume: P and R reach no one
-// Gestures (gesture key held, gestures on): the right press starts a gesture and is swallowed
-// (and the key is masked, so its release is not a lone tap that opens a menu), moves are
-// recorded, and the right release is swallowed and its command runs after the hook. The
-// release of a press that began a gesture is always swallowed; its command runs only when the
-// key is still held:
-//   Alt+P(0)...R(400)  gesture     Alt+P(0)..Alt up..R(400)  swallowed, nothing runs
-//   P(0)..Alt..R(400)  ordinary: the application saw P(0)
+// One line per feature:
+// - Applications see each button's presses and releases alternate.
+// - A move while a release is held passes, and neither ends nor lengthens the hold.
+// - A held release the system refuses is tried again at the next wake-up.
+// - No release is held longer than kMaxHoldMs; one wake-up (wakeAfter) serves both buttons.
+// - Pass-through posts a notch to the window under the cursor; volume control comes first.
+// - Debug lines: "ClickTime:\t%d", "ReleaseTime:\t%d", "Hold guard armed:\t%d",
+//   "Hold guard:\t%d", "Reverse Roller:\t%d", "Wheel direction:\t%d", "command:%S", and
+//   "Button state bug:\t%S" for an event in a state the machine has no transition for.
 #pragma once
 
 #include <cstdint>
@@ -96,7 +70,10 @@ constexpr std::uint32_t leftUp = 0x202;
 constexpr std::uint32_t rightDown = 0x204;
 constexpr std::uint32_t rightUp = 0x205;
 constexpr std::uint32_t middleDown = 0x207;
+constexpr std::uint32_t middleUp = 0x208;
 constexpr std::uint32_t wheel = 0x20A;
+constexpr std::uint32_t xButtonDown = 0x20B;  // high word of the mouse data: 1 or 2, which one
+constexpr std::uint32_t xButtonUp = 0x20C;
 constexpr std::uint32_t horizontalWheel = 0x20E;
 }  // namespace mouse_message
 
@@ -136,22 +113,33 @@ constexpr std::int32_t kMaxHoldMs = 1000;
 // Letting go of a key and pressing it again, then turning the wheel, takes longer than this.
 constexpr std::int32_t kKeyRepressMs = 200;
 
-// What applications have been shown of one button, and what the filter holds back of it.
+// One button's state machine: what applications have been shown of it, and what the filter
+// holds back of it. InputFilter::press, release, letGo and forgetButtonStates are its
+// transitions.
 enum class ButtonPhase : std::uint8_t {
   unknown,         // nothing since the hook was installed, or installed again
   down,            // applications saw its press
   up,              // applications saw its release
-  releaseHeld,     // applications saw its press; its release is held back until the deadline
+  releaseHeld,     // they saw its press; the release filter holds its release until the deadline
+  releaseGuarded,  // they saw its press; the hold guard alone holds its release
   pressSwallowed,  // the hand holds a press this filter swallowed; its release is swallowed too
   pressHeld,       // the right press is held back until it is a click, a drag or volume
 };
+
+enum class MouseButton : std::uint8_t { left, right };
 
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw
   std::uint32_t deadline = 0;     // when the held release is let go
   ButtonPhase phase = ButtonPhase::unknown;
-  bool guardHold = false;  // held by the hold guard alone, not by the release filter
+  // The switch bounced in a drag: what the button is, for the session, not a phase of it.
   bool guardArmed = false;
+};
+
+struct ButtonStates {
+  ButtonState& operator[](MouseButton b) { return at[static_cast<int>(b)]; }
+  const ButtonState& operator[](MouseButton b) const { return at[static_cast<int>(b)]; }
+  ButtonState at[2];
 };
 
 // How far the filter stands aside for now, beside what the settings say. The main thread sets it
@@ -182,7 +170,9 @@ struct FilterState {
   std::uint8_t repairSwallowed = 0;
   std::int32_t heldPressX = 0;  // where the held-back right press was made
   std::int32_t heldPressY = 0;
-  ButtonState buttons[2];     // left, right
+  ButtonStates buttons;
+  // The mouse_key bits of the middle and X buttons applications were shown held.
+  std::uint32_t otherButtonsDown = 0;
   WholeField<Bypass> bypass;  // written by the main thread
 };
 
@@ -192,14 +182,12 @@ class InputPlatform {
  public:
   virtual ~InputPlatform() = default;
   virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
-  // The mouse_key bits of the keys and buttons held now.
-  virtual std::uint32_t mouseKeyState() = 0;
   // Debug console lines; print nowhere when the console is closed.
   virtual void print(const char* format, std::int32_t value) = 0;
   virtual void printText(const char* format, const wchar_t* text) = 0;
-  // Posts a wheel message to the window under (x, y); false when it could not be posted.
-  virtual bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam,
-                         std::uint32_t lParam) = 0;
+  // Posts a wheel message to the window under (x, y), with the point as that window is given
+  // it; false when it could not be posted.
+  virtual bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam) = 0;
   // Asks the window under (x, y) to change the volume (an app_command value).
   virtual void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) = 0;
   // Runs the command bound to a finished gesture once the hook has returned.
@@ -247,13 +235,19 @@ class InputFilter {
   bool gestureKeyHeld();
   bool volumeKeyHeld();
   bool holdsRightPress();
-  Verdict press(int button, bool chosen, const MouseEvent& event, std::uint32_t now);
-  Verdict release(int button, bool chosen, std::uint32_t now);
+  // The button's transitions, one per event.
+  Verdict press(MouseButton button, bool chosen, const MouseEvent& event, std::uint32_t now);
+  Verdict release(MouseButton button, bool chosen, std::uint32_t now);
+  bool letGo(MouseButton button);
+  void impossible(MouseButton button, const wchar_t* event);
   Verdict pressFilter(std::uint32_t now);
+  void armHoldGuard(ButtonState& b, std::uint32_t now);
   Verdict moveDuringHeldPress(const MouseEvent& event);
   void maskVolumeKey(std::uint32_t now);
-  bool letGo(int button);
   void letGoDue(std::uint32_t now);
+  void noteOtherButton(const MouseEvent& event);
+  bool shownDown(MouseButton button);
+  std::uint32_t mouseKeyState();
   // `features`: volume control and pass-through may act (no program's rule turned them off).
   Verdict wheelFilter(const MouseEvent& event, std::uint32_t now, bool features);
   Verdict standAside();

@@ -107,7 +107,7 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        {{1000, leftDown, P}, {1002, leftUp, S}},
        {"ReleaseTime:\t2\n"},
        {{1050, leftUp}}},
-      {"release 3 ms after the press is a bounce, let go at press + interval",
+      {"a bounce 3 ms after the press is let go at press + interval",
        {{1000, leftDown, P}, {1003, leftUp, S}},
        {"ReleaseTime:\t3\n"},
        {{1050, leftUp}}},

@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "input/input_filter.h"
+#include "tests/support/every_feature_on.h"
+#include "tests/support/null_platform.h"
 
-struct FakeInputPlatform : InputPlatform {
+struct FakeInputPlatform : NullInputPlatform {
   std::set<std::uint32_t> held;
-  std::uint32_t keyState = 0;
   bool postSucceeds = true;
   std::vector<std::string> lines;
   struct Posted {
     std::int32_t x, y;
-    std::uint32_t wParam, lParam;
+    std::uint32_t wParam;
   };
   std::vector<Posted> posted;
   std::vector<std::uint32_t> volume;
@@ -25,7 +26,6 @@ struct FakeInputPlatform : InputPlatform {
     ++keyReads;
     return held.count(virtualKey) != 0;
   }
-  std::uint32_t mouseKeyState() override { return keyState; }
   void print(const char* format, std::int32_t value) override {
     std::string line = format;
     line.replace(line.find("%d"), 2, std::to_string(value));
@@ -36,9 +36,8 @@ struct FakeInputPlatform : InputPlatform {
     line.replace(line.find("%S"), 2, std::string(text, text + std::wcslen(text)));
     lines.push_back(line);
   }
-  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam,
-                 std::uint32_t lParam) override {
-    posted.push_back({x, y, wParam, lParam});
+  bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam) override {
+    posted.push_back({x, y, wParam});
     return postSucceeds;
   }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t command) override {
@@ -59,26 +58,15 @@ struct FakeInputPlatform : InputPlatform {
   void wakeAfter(std::uint32_t delayMs) override { wakeRequests.push_back(delayMs); }
   int masks = 0;
   void maskGestureKey() override { ++masks; }
-  DragSize dragSize() override { return {4, 4}; }
   bool routesWheel = false;
   bool systemRoutesWheelToCursor() override { return routesWheel; }
 };
 
+// Every feature on, no button chosen.
 inline Settings defaultSettings() {
-  Settings s;
-  s.clickRepair = 1;
-  s.releaseRepair = 1;
-  s.scrollRepair = 1;
-  s.wheelPassThrough = 1;
-  s.volumeControl = 1;
-  s.gestures = 1;
-  s.showIcon = 1;
-  s.clickInterval = 100;
-  s.releaseInterval = 50;
-  s.scrollInterval = 50;
-  s.modifierChoice = 1;
-  s.gestureKey = vk::alt;
-  s.volumeKey = vk::alt;
+  Settings s = everyFeatureOn();
+  s.leftButton = 0;
+  s.rightButton = 0;
   return s;
 }
 

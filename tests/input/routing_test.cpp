@@ -29,6 +29,7 @@ class GestureRouting : public ::testing::Test {
 };
 
 TEST_F(GestureRouting, AltDragRunsTheCommandAfterTheHook) {
+  SCOPED_TRACE("a gesture runs its command");
   settings.rightButton = 1;  // the gesture test comes before the device test
   at(0, move);
   platform.held = {vk::alt};
@@ -54,6 +55,7 @@ TEST_F(GestureRouting, EmptyOrExpiredGestureSwallowsAndRunsNothing) {
 }
 
 TEST_F(GestureRouting, GestureKeyLetGoBeforeTheReleaseSwallowsItAndRunsNothing) {
+  SCOPED_TRACE("the gesture key let go before the release");
   settings.rightButton = 1;
   at(0, move);
   platform.held = {vk::alt};
@@ -81,6 +83,7 @@ TEST_F(GestureRouting, GesturesOffOrOtherKeyLeaveTheRightButtonAlone) {
 }
 
 TEST_F(GestureRouting, KeyPressedMidDragLeavesTheReleaseToTheApplication) {
+  SCOPED_TRACE("the gesture key pressed mid-drag");
   settings.rightButton = 1;
   at(0, move);
   EXPECT_EQ(at(1000, rightDown), P);
