@@ -9,6 +9,7 @@
 #include <string>
 
 #include "e2e/harness.h"
+#include "settings/file_access.h"
 #include "settings/text.h"
 
 namespace {

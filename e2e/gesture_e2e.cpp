@@ -6,6 +6,7 @@
 #include "common/process_win32.h"
 #include "e2e/harness.h"
 #include "input/program_rule.h"
+#include "settings/file_access.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/identity.h"
+#include "settings/file_access.h"
 #include "settings/text.h"
 
 namespace e2e {

@@ -9,7 +9,7 @@
 #include "common/process_win32.h"
 #include "common/system_library_win32.h"
 #include "tray/actions_win32.h"
-#include "tray/autostart.h"
+#include "tray/editor.h"
 #include "tray/tray_win32.h"
 
 namespace {
