@@ -1,4 +1,5 @@
 #include "e2e/harness.h"
+#include "common/window_contract.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -260,7 +261,7 @@ bool Clickmend::start(DWORD waitMs) {
 }
 
 UINT_PTR Clickmend::hookInstalls() const {
-  return reinterpret_cast<UINT_PTR>(GetPropW(window_, L"Clickmend.HookInstalls"));
+  return reinterpret_cast<UINT_PTR>(GetPropW(window_, window_contract::kHookInstallsProperty));
 }
 
 Clickmend::~Clickmend() {

@@ -26,7 +26,7 @@ wchar_t foldCase(wchar_t c) {
   return c;
 }
 
-bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
+bool equalAsFileNames(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (foldCase(a[i]) != foldCase(b[i])) return false;
@@ -44,7 +44,7 @@ bool namesExecutable(const std::wstring& value, const std::wstring& executablePa
   if (executablePath.empty()) return false;
   const bool quoted = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
   const std::wstring named = quoted ? value.substr(1, value.size() - 2) : value;
-  return equalIgnoringCase(named, executablePath);
+  return equalAsFileNames(named, executablePath);
 }
 
 bool isAutostartRegistered(AutostartPlatform& platform) {
