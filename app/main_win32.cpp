@@ -8,6 +8,7 @@
 #include "common/debug_console.h"
 #include "common/identity.h"
 #include "common/system_library_win32.h"
+#include "common/window_contract.h"
 #include "gesture/commands_win32.h"
 #include "health/health_win32.h"
 #include "health/window_win32.h"
@@ -16,16 +17,13 @@
 
 namespace {
 
+namespace contract = window_contract;
+
 GestureTracker gestureTracker;
 HookWatchdog hookWatchdog;
 
-// Read by tools and the end-to-end tests: how often the hook was installed, and whether the
-// raw input that watches it arrives at all.
-const wchar_t kHookInstallsProperty[] = L"Clickmend.HookInstalls";
-const wchar_t kRawInputProperty[] = L"Clickmend.RawInput";
-
 void noteHookInstalls(HWND window) {
-  SetPropW(window, kHookInstallsProperty,
+  SetPropW(window, contract::kHookInstallsProperty,
            reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mouseHookInstalls())));
 }
 
@@ -57,7 +55,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_INPUT: {
       static bool rawInputNoted = false;
-      if (!rawInputNoted) rawInputNoted = SetPropW(window, kRawInputProperty, HANDLE(1));
+      if (!rawInputNoted) rawInputNoted = SetPropW(window, contract::kRawInputProperty, HANDLE(1));
       // The system's stamp of the event, not the time it is read here: the main thread may
       // take a batch of raw input late, long after the hook was called for it.
       const auto eventTime = static_cast<std::uint32_t>(GetMessageTime());
@@ -80,10 +78,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_DESTROY:
       watchSessionChanges(window, false);
-      RemovePropW(window, kHookInstallsProperty);
-      RemovePropW(window, kRawInputProperty);
+      RemovePropW(window, contract::kHookInstallsProperty);
+      RemovePropW(window, contract::kRawInputProperty);
       [[fallthrough]];
-    case WM_HOTKEY:
+    case WM_HOTKEY:  // registered by nothing here: another program's way to end Clickmend
       // Deleted whatever the settings say now: the file may have been edited since the icon
       // was added, and deleting an absent icon does no harm.
       removeTrayIcon(window);
@@ -97,18 +95,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COPYDATA:
       return onRemoteCommand(window, wParam, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case WM_USER:
+    case contract::kTrayCallbackMessage:
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
         showTrayMenu(window, programSettings(), isPaused());
       } else if (lParam == NIN_BALLOONUSERCLICK) {
         openSwitchHealthWindow(programSettings());
       }
       return 0;
-    case kSettingsChangedMessage:
+    case contract::kSettingsChangedMessage:
       applySettings(window);
       requestHeldReleases();
       return 0;
-    case kHookReinstalledMessage:
+    case contract::kHookReinstalledMessage:
       noteHookInstalls(window);
       return 0;
     case WM_SETTINGCHANGE:
@@ -125,14 +123,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
       if (wParam) saveSwitchHealth();  // the process may end as soon as this returns
       return 0;
-    case kRunGestureCommandMessage:
+    case contract::kRunGestureCommandMessage:
       runGestureCommand(takeGestureCommand(wParam).c_str());
       return 0;
     default:
       break;
   }
   if (message == RegisterWindowMessageW(L"TaskbarCreated")) {
-    SendMessageW(window, WM_CREATE, wParam, lParam);
+    applySettings(window);  // the new taskbar has no icon of ours
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -140,6 +138,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 int runClickmend(HINSTANCE instance) {
   Settings& settings = programSettings();
+  // Before the single-instance check: starting the program again, even while it runs, brings the
+  // settings file up to date (its encoding mended, the saved keys written) and then just exits.
   {
     const std::wstring path = settingsFilePath();
     loadSettings(settings, path);

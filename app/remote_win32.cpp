@@ -179,7 +179,7 @@ LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* messag
       return state();
     case RemoteCommand::reload:
       // As when the editor closes, and done before the answer: a script's next step sees it.
-      SendMessageW(window, kSettingsChangedMessage, 0, 0);
+      SendMessageW(window, contract::kSettingsChangedMessage, 0, 0);
       return contract::kAnswerDone;
     case RemoteCommand::quit:
       // After the answer, as the menu's 退出: the sender must not wait on a window being torn down.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "input/input_filter.h"
+#include "settings/file_access.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 #include "tests/support/null_platform.h"

@@ -1,11 +1,39 @@
-// What another process may send the main window, and what it answers: shared by the program,
-// its own command line and the end-to-end tests. Plain numbers, so that portable code reads them.
+// What the program's windows and threads may be sent, and what the main window answers: shared
+// by the program, its own command line and the end-to-end tests. Plain numbers, so that portable
+// code and host tests read them too; common/win32_values_win32.cpp checks the two bases against
+// windows.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace window_contract {
+
+// The bases of private message numbers: WM_APP for the program's own messages, WM_USER for the
+// tray icon's callback, which the shell sends the main window.
+constexpr std::uint32_t kAppMessageBase = 0x8000;
+constexpr std::uint32_t kUserMessageBase = 0x0400;
+
+// Posted to the main window when a gesture finishes: wParam is a ticket for takeGestureCommand.
+// The command then runs on the main thread.
+constexpr std::uint32_t kRunGestureCommandMessage = kAppMessageBase + 1;
+// Posted to the main window when the settings file may have changed (the editor closed): the
+// window reads it again and applies it.
+constexpr std::uint32_t kSettingsChangedMessage = kAppMessageBase + 2;
+// Posted to the main window each time the hook thread installed the hook again.
+constexpr std::uint32_t kHookReinstalledMessage = kAppMessageBase + 3;
+// The tray icon's callback; lParam is the mouse or notification message.
+constexpr std::uint32_t kTrayCallbackMessage = kUserMessageBase;
+
+// Posted to the hook thread: put a fresh hook in place of the current one; let go of every held
+// release now.
+constexpr std::uint32_t kReinstallHookMessage = kAppMessageBase + 10;
+constexpr std::uint32_t kReleaseHeldMessage = kAppMessageBase + 11;
+
+// Properties of the main window, read by tools and the end-to-end tests: how often the hook was
+// installed, and (1) once the raw input that watches it arrived.
+constexpr wchar_t kHookInstallsProperty[] = L"Clickmend.HookInstalls";
+constexpr wchar_t kRawInputProperty[] = L"Clickmend.RawInput";
 
 // WM_COPYDATA's dwData for a command sent to the main window ("ClkC"); anything else is ignored.
 constexpr std::uint32_t kCommandCopyData = 0x436C6B43;
@@ -23,3 +51,23 @@ constexpr std::intptr_t kAnswerRunning = 2;
 constexpr std::intptr_t kAnswerPaused = 3;
 
 }  // namespace window_contract
+
+// WM_COMMAND's wParam for each item of the tray menu; the end-to-end tests send them too. Within
+// the 16 bits a menu item's identifier keeps.
+namespace menu_command {
+constexpr std::uint32_t clickRepair = 0x8001;
+constexpr std::uint32_t releaseRepair = 0x8002;
+constexpr std::uint32_t scrollRepair = 0x8003;
+constexpr std::uint32_t leftButton = 0x8004;
+constexpr std::uint32_t rightButton = 0x8005;
+constexpr std::uint32_t wheelPassThrough = 0x8006;
+constexpr std::uint32_t volumeControl = 0x8007;
+constexpr std::uint32_t gestures = 0x8008;
+constexpr std::uint32_t hideIcon = 0x8009;
+constexpr std::uint32_t exit = 0x8064;
+constexpr std::uint32_t about = 0x8065;
+constexpr std::uint32_t autostart = 0x8066;
+constexpr std::uint32_t editSettings = 0x8067;
+constexpr std::uint32_t switchHealth = 0x8068;
+constexpr std::uint32_t pause = 0x8069;
+}  // namespace menu_command

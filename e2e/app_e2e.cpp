@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/identity.h"
+#include "common/window_contract.h"
 #include "e2e/harness.h"
 
 namespace {
@@ -279,7 +280,7 @@ TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
     mouseButton(MOUSEEVENTF_LEFTUP);
     pump(100);
   }
-  PostMessageW(program.window(), WM_COMMAND, 0x8068, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
   HWND window = nullptr, choose = nullptr;
   ASSERT_TRUE(pumpUntil(
       [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },

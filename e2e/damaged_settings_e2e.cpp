@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <string>
 
+#include "common/window_contract.h"
 #include "e2e/harness.h"
+#include "settings/file_access.h"
 #include "settings/text.h"
 
 namespace {
@@ -140,7 +142,8 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
   Target target(200, 200, 300, 200);
   moveTo(target.center());
   pump(kClickInterval + 100);
-  for (int i = 0; i < 4; ++i) PostMessageW(program.window(), WM_COMMAND, 0x8007, 0);
+  for (int i = 0; i < 4; ++i)
+    PostMessageW(program.window(), WM_COMMAND, menu_command::volumeControl, 0);
   Sleep(30);
   const DWORD pressed = GetTickCount();
   mouseButton(MOUSEEVENTF_LEFTDOWN);
@@ -160,7 +163,7 @@ TEST(DamagedSettings, EmptyOrAsciiFileKeepsTheChoiceAndTheUserLinesAcrossARestar
     Clickmend program(bytes, Clickmend::NotStarted{});
     ASSERT_TRUE(program.prepared());
     ASSERT_TRUE(program.start());
-    PostMessageW(program.window(), WM_COMMAND, 0x8004, 0);  // 鼠标左键
+    PostMessageW(program.window(), WM_COMMAND, menu_command::leftButton, 0);  // 鼠标左键
     EXPECT_TRUE(pumpUntil([&] { return fileHolds(program.settingsPath(), L"左键=1"); }, 5000));
     PostMessageW(program.window(), WM_CLOSE, 0, 0);
     ASSERT_NE(program.waitForExit(10000), static_cast<DWORD>(STILL_ACTIVE));

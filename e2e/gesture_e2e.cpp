@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "common/process_win32.h"
+#include "common/window_contract.h"
 #include "e2e/harness.h"
 #include "input/program_rule.h"
+#include "settings/file_access.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 
@@ -82,7 +84,7 @@ TEST(Gesture, DownThenRightBoundToThreeMinimisesTheWindowUnderTheCursor) {
   ShowWindow(target.hwnd(), SW_RESTORE);
   pump(200);
   target.clear();
-  PostMessageW(program.window(), WM_APP + 1, 1, 0);
+  PostMessageW(program.window(), window_contract::kRunGestureCommandMessage, 1, 0);
   pump(500);
   EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << target.describe();
 }

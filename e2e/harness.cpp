@@ -1,9 +1,11 @@
 #include "e2e/harness.h"
+#include "common/window_contract.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "common/identity.h"
+#include "settings/file_access.h"
 #include "settings/text.h"
 
 namespace e2e {
@@ -259,7 +261,7 @@ bool Clickmend::start(DWORD waitMs) {
 }
 
 UINT_PTR Clickmend::hookInstalls() const {
-  return reinterpret_cast<UINT_PTR>(GetPropW(window_, L"Clickmend.HookInstalls"));
+  return reinterpret_cast<UINT_PTR>(GetPropW(window_, window_contract::kHookInstallsProperty));
 }
 
 Clickmend::~Clickmend() {

@@ -15,6 +15,7 @@
 #include <random>
 
 #include "bench/wine/process_figures.h"
+#include "common/window_contract.h"
 #include "e2e/harness.h"
 
 namespace {
@@ -34,7 +35,7 @@ long soakEvents() {
 }
 
 UINT_PTR hookInstalls(HWND window) {
-  return reinterpret_cast<UINT_PTR>(GetPropW(window, L"Clickmend.HookInstalls"));
+  return reinterpret_cast<UINT_PTR>(GetPropW(window, window_contract::kHookInstallsProperty));
 }
 
 // Injects the mix and counts every event sent.

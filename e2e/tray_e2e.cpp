@@ -10,6 +10,7 @@
 #include "common/identity.h"
 #include "common/process_win32.h"
 #include "common/system_library_win32.h"
+#include "common/window_contract.h"
 #include "e2e/harness.h"
 #include "health/stats_file.h"
 
@@ -21,7 +22,6 @@ namespace {
 
 using namespace e2e;
 
-constexpr UINT kTrayCallback = WM_USER;
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"Clickmend";
 
@@ -225,7 +225,7 @@ std::vector<HWND> trayIcons() {
 // window, or null when none opened.
 HWND openMenuAt(const Clickmend& program, LPARAM mouseMessage, POINT at, DWORD ms = 5000) {
   SetCursorPos(at.x, at.y);
-  PostMessageW(program.window(), kTrayCallback, 101, mouseMessage);
+  PostMessageW(program.window(), window_contract::kTrayCallbackMessage, 101, mouseMessage);
   pumpUntil([&] { return !openMenus(program).empty(); }, ms);
   const std::vector<HWND> menus = openMenus(program);
   return menus.empty() ? nullptr : menus.front();
@@ -426,11 +426,15 @@ TEST(TrayMenu, TogglesWriteTheSettingsFileAtOnce) {
     WPARAM command;
     const wchar_t* line;
   } steps[] = {
-      {"屏蔽无效单击 off", 0x8001, L"单击=0"},      {"屏蔽无效释放 off", 0x8002, L"释放=0"},
-      {"屏蔽无效滚动 off", 0x8003, L"滚动=0"},      {"鼠标左键 on", 0x8004, L"左键=1"},
-      {"鼠标右键 on", 0x8005, L"右键=1"},           {"滚轮穿透 off", 0x8006, L"滚轮穿透=0"},
-      {"音量控制 off", 0x8007, L"音量控制=0"},      {"鼠标手势 off", 0x8008, L"鼠标手势=0"},
-      {"屏蔽无效单击 on again", 0x8001, L"单击=1"},
+      {"屏蔽无效单击 off", menu_command::clickRepair, L"单击=0"},
+      {"屏蔽无效释放 off", menu_command::releaseRepair, L"释放=0"},
+      {"屏蔽无效滚动 off", menu_command::scrollRepair, L"滚动=0"},
+      {"鼠标左键 on", menu_command::leftButton, L"左键=1"},
+      {"鼠标右键 on", menu_command::rightButton, L"右键=1"},
+      {"滚轮穿透 off", menu_command::wheelPassThrough, L"滚轮穿透=0"},
+      {"音量控制 off", menu_command::volumeControl, L"音量控制=0"},
+      {"鼠标手势 off", menu_command::gestures, L"鼠标手势=0"},
+      {"屏蔽无效单击 on again", menu_command::clickRepair, L"单击=1"},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.name);
@@ -443,7 +447,7 @@ TEST(TrayMenu, HidingTheIconRemovesItAndSavesTheChoice) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
   ASSERT_EQ(trayIcons().size(), 1u);
-  PostMessageW(program.window(), WM_COMMAND, 0x8009, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::hideIcon, 0);
   EXPECT_TRUE(settingsCome(program, L"显示图标=0"));
   EXPECT_TRUE(pumpUntil([] { return trayIcons().empty(); }, 5000));
   // Still reachable through the callback: the menu now shows the icon as hidden.
@@ -488,7 +492,7 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   deleteRunValue();
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
-  PostMessageW(program.window(), WM_COMMAND, 0x8066, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::autostart, 0);
   const std::string quoted = "\"" + narrow(program.exePath()) + "\"";
   EXPECT_TRUE(pumpUntil([&] { return runValue() == quoted; }, 5000)) << runValue();
 
@@ -499,7 +503,7 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
   closeMenus(program);
 
-  PostMessageW(program.window(), WM_COMMAND, 0x8066, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::autostart, 0);
   EXPECT_TRUE(pumpUntil([&] { return runValue() == "<absent>"; }, 5000)) << runValue();
   deleteRunValue();
 }
@@ -507,7 +511,7 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
 TEST(TrayMenu, AboutBoxNamesTheProgramAndItsSettingsFile) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
-  PostMessageW(program.window(), WM_COMMAND, 0x8065, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::about, 0);
   HWND box = nullptr;
   ASSERT_TRUE(pumpUntil(
       [&] {
@@ -559,7 +563,9 @@ TEST(TrayMenu, NothingOpenedRunsALibraryFromTheProgramFolder) {
   if (program.start()) {  // a planted DLL it imports may keep it from starting
     EXPECT_NE(openMenuAt(program, WM_RBUTTONUP, {500, 600}), nullptr);
     closeMenus(program);
-    EXPECT_EQ(SendMessageTimeoutW(program.window(), WM_COMMAND, 0x8065, 0, 0, 3000, nullptr), 0)
+    EXPECT_EQ(
+        SendMessageTimeoutW(program.window(), WM_COMMAND, menu_command::about, 0, 0, 3000, nullptr),
+        0)
         << "the About box holds the call until it is closed";
   }
   for (const wchar_t* name : names) EXPECT_FALSE(ran(name)) << narrow(name);
@@ -583,7 +589,7 @@ TEST(TrayMenu, EditingTheSettingsAppliesThemWhenTheEditorCloses) {
   ASSERT_TRUE(
       CopyFileW(program.exePath().c_str(), (program.folder() + L"\\notepad.exe").c_str(), FALSE));
   const std::vector<HWND> before = visibleWindows(0, L"Notepad");
-  PostMessageW(program.window(), WM_COMMAND, 0x8067, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::editSettings, 0);
   HWND editor = nullptr;
   ASSERT_TRUE(pumpUntil(
       [&] {
@@ -616,7 +622,7 @@ TEST(TrayMenu, ExitEndsTheProgramWithCodeZeroAndTakesTheIcon) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
   ASSERT_EQ(trayIcons().size(), 1u);
-  PostMessageW(program.window(), WM_COMMAND, 0x8064, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::exit, 0);
   EXPECT_EQ(program.waitForExit(10000), 0u);
   EXPECT_TRUE(pumpUntil([] { return trayIcons().empty(); }, 5000));
 }
@@ -711,7 +717,7 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheHealthWindowOpen) {
   std::fwrite(csv.data(), 1, csv.size(), out);
   std::fclose(out);
   ASSERT_TRUE(program.start());
-  PostMessageW(program.window(), WM_COMMAND, 0x8068, 0);
+  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
   HWND window = nullptr;
   ASSERT_TRUE(pumpUntil(
       [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },

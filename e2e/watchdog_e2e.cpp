@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <wtsapi32.h>
 
+#include "common/window_contract.h"
 #include "e2e/harness.h"
 
 namespace {
@@ -17,7 +18,7 @@ UINT_PTR property(HWND window, const wchar_t* name) {
 TEST(Watchdog, LiveHookUnderSteadyInputIsLeftAlone) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
-  EXPECT_EQ(property(program.window(), L"Clickmend.HookInstalls"), 1u);
+  EXPECT_EQ(property(program.window(), window_contract::kHookInstallsProperty), 1u);
   Target target(200, 200, 400, 300);
   const POINT c = target.center();
   for (int i = 0; i < 300; ++i) {
@@ -25,9 +26,10 @@ TEST(Watchdog, LiveHookUnderSteadyInputIsLeftAlone) {
     pump(5);
   }
   pump(300);
-  EXPECT_EQ(property(program.window(), L"Clickmend.RawInput"), 1u)
+  EXPECT_EQ(property(program.window(), window_contract::kRawInputProperty), 1u)
       << "the raw input that watches the hook arrives";
-  EXPECT_EQ(property(program.window(), L"Clickmend.HookInstalls"), 1u) << "no re-install";
+  EXPECT_EQ(property(program.window(), window_contract::kHookInstallsProperty), 1u)
+      << "no re-install";
 }
 
 TEST(Watchdog, ResumeAndUnlockReinstallTheHookKeepingItsState) {
@@ -41,8 +43,9 @@ TEST(Watchdog, ResumeAndUnlockReinstallTheHookKeepingItsState) {
   pump(20);
   // The hook thread installs the new hook and then tells the main window.
   const auto installsReach = [&](UINT_PTR n) {
-    return pumpUntil([&] { return property(program.window(), L"Clickmend.HookInstalls") == n; },
-                     2000);
+    return pumpUntil(
+        [&] { return property(program.window(), window_contract::kHookInstallsProperty) == n; },
+        2000);
   };
   SendMessageW(program.window(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
   EXPECT_TRUE(installsReach(2));

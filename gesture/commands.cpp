@@ -21,7 +21,7 @@ wchar_t asciiLower(wchar_t c) {
   return (c >= L'A' && c <= L'Z') ? c - L'A' + L'a' : c;
 }
 
-bool equalIgnoringCase(const std::wstring& text, const wchar_t* name) {
+bool equalIgnoringAsciiCase(const std::wstring& text, const wchar_t* name) {
   std::size_t i = 0;
   for (; i < text.size() && name[i] != L'\0'; ++i) {
     if (asciiLower(text[i]) != asciiLower(name[i])) return false;
@@ -51,10 +51,11 @@ Target examineTarget(WindowOps& ops) {
   Target target{targetWindow(ops), {}, false};
   const std::uint32_t style = ops.style(target.window);
   const std::wstring title = asBuffered(ops.title(target.window));
-  target.isProtected = equalIgnoringCase(title, L"Program Manager") || (style & kVisibleStyle) == 0;
+  target.isProtected =
+      equalIgnoringAsciiCase(title, L"Program Manager") || (style & kVisibleStyle) == 0;
   target.className = asBuffered(ops.className(target.window));
   for (const wchar_t* name : {L"tooltips_class32", L"Shell_TrayWnd", L"WorkerW"}) {
-    if (equalIgnoringCase(target.className, name)) target.isProtected = true;
+    if (equalIgnoringAsciiCase(target.className, name)) target.isProtected = true;
   }
   return target;
 }

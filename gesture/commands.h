@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_values.h"
+
 class ProfileStore;
 
 // A window as the desktop names it; 0 is no window.
@@ -50,24 +52,9 @@ enum class GestureCommand : std::uint32_t {
   quitClickmend = 10,
 };
 
-namespace window_message {
-constexpr std::uint32_t close = 0x0010;
-constexpr std::uint32_t sysCommand = 0x0112;
-}  // namespace window_message
-
-namespace sys_command {
-constexpr std::uintptr_t minimize = 0xF020;
-constexpr std::uintptr_t maximize = 0xF030;
-constexpr std::uintptr_t close = 0xF060;
-constexpr std::uintptr_t restore = 0xF120;
-constexpr std::uintptr_t screenSave = 0xF140;
-constexpr std::uintptr_t monitorPower = 0xF170;
-}  // namespace sys_command
-
 // The lParam of sys_command::monitorPower that switches the monitors off.
 constexpr std::intptr_t kMonitorsOff = 2;
 constexpr WindowHandle kBroadcastWindow = 0xFFFF;
-constexpr std::uint32_t kVisibleStyle = 0x10000000;
 
 // Window titles and class names are read into buffers of this many characters, terminator
 // included, so they hold at most 254 characters. A command line is read whole.

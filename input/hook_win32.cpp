@@ -4,12 +4,15 @@
 #include <cwchar>
 
 #include "common/debug_console.h"
+#include "common/window_contract.h"
 #include "health/health_win32.h"
 
 namespace {
 
-constexpr UINT kReinstallMessage = WM_APP + 10;
-constexpr UINT kReleaseHeldMessage = WM_APP + 11;
+using window_contract::kHookReinstalledMessage;
+using window_contract::kReinstallHookMessage;
+using window_contract::kReleaseHeldMessage;
+using window_contract::kRunGestureCommandMessage;
 
 // A key no keyboard layout assigns: sent while a gesture key is held, it makes the key's release
 // something other than a lone tap and does nothing else.
@@ -280,7 +283,7 @@ DWORD WINAPI hookThreadMain(void* started) {
       case kReleaseHeldMessage:
         hookFilter->releaseHeld();
         break;
-      case kReinstallMessage:
+      case kReinstallHookMessage:
         // Whatever the hook missed while it was away, or while the session was locked or the
         // machine asleep, applications may have seen.
         hookFilter->forgetButtonStates();
@@ -324,7 +327,7 @@ bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
 }
 
 void requestHookReinstall() {
-  if (hookThread) PostThreadMessageW(hookThreadId, kReinstallMessage, 0, 0);
+  if (hookThread) PostThreadMessageW(hookThreadId, kReinstallHookMessage, 0, 0);
 }
 
 void requestHeldReleases() {

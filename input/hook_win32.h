@@ -17,12 +17,6 @@
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 
-// Posted to the command window when a gesture finishes: wParam is a ticket for
-// takeGestureCommand. The command then runs on the main thread.
-constexpr UINT kRunGestureCommandMessage = WM_APP + 1;
-// Posted to the command window each time the hook thread installed the hook again.
-constexpr UINT kHookReinstalledMessage = WM_APP + 3;
-
 // Input the program sends itself carries this in dwExtraInfo; the hook lets it pass unexamined.
 constexpr ULONG_PTR kOwnInputMarker = 0x436C6B4D;  // "ClkM"
 
@@ -31,7 +25,7 @@ InputPlatform& desktopInputPlatform();
 
 // Starts the hook thread over `filter` and waits until it installed the hook; false (and no thread
 // left running) when the hook could not be installed. Gesture commands and re-install reports are
-// posted to `commandWindow`.
+// posted to `commandWindow` (common/window_contract.h).
 // Presses, releases and notches are counted into `health` when given.
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
                     SwitchCounter* health = nullptr);

@@ -377,7 +377,9 @@ void InputFilter::noteOtherButton(const MouseEvent& event) {
   std::uint32_t bit = mouse_key::middleButton;
   if (event.message == mouse_message::xButtonDown || event.message == mouse_message::xButtonUp) {
     const std::uint32_t which = event.mouseData >> 16;
-    bit = which == 1 ? mouse_key::xButton1 : which == 2 ? mouse_key::xButton2 : 0;
+    bit = which == mouse_message::xButton1Data   ? mouse_key::xButton1
+          : which == mouse_message::xButton2Data ? mouse_key::xButton2
+                                                 : 0;
   }
   if (event.message == mouse_message::middleDown || event.message == mouse_message::xButtonDown) {
     state_.otherButtonsDown |= bit;

@@ -60,38 +60,9 @@
 
 #include <cstdint>
 
+#include "common/win32_values.h"
 #include "gesture/tracker.h"
 #include "settings/settings.h"
-
-namespace mouse_message {
-constexpr std::uint32_t move = 0x200;
-constexpr std::uint32_t leftDown = 0x201;
-constexpr std::uint32_t leftUp = 0x202;
-constexpr std::uint32_t rightDown = 0x204;
-constexpr std::uint32_t rightUp = 0x205;
-constexpr std::uint32_t middleDown = 0x207;
-constexpr std::uint32_t middleUp = 0x208;
-constexpr std::uint32_t wheel = 0x20A;
-constexpr std::uint32_t xButtonDown = 0x20B;  // high word of the mouse data: 1 or 2, which one
-constexpr std::uint32_t xButtonUp = 0x20C;
-constexpr std::uint32_t horizontalWheel = 0x20E;
-}  // namespace mouse_message
-
-// The key and button bits the receiver of a wheel message reads from its wParam.
-namespace mouse_key {
-constexpr std::uint32_t leftButton = 0x0001;
-constexpr std::uint32_t rightButton = 0x0002;
-constexpr std::uint32_t shift = 0x0004;
-constexpr std::uint32_t control = 0x0008;
-constexpr std::uint32_t middleButton = 0x0010;
-constexpr std::uint32_t xButton1 = 0x0020;
-constexpr std::uint32_t xButton2 = 0x0040;
-}  // namespace mouse_key
-
-namespace app_command {
-constexpr std::uint32_t volumeDown = 9u << 16;
-constexpr std::uint32_t volumeUp = 10u << 16;
-}  // namespace app_command
 
 struct MouseEvent {
   std::int32_t code;        // hook code; only 0 is examined

@@ -1,4 +1,6 @@
-// The private-profile operations the settings need, over whichever store the platform has.
+// The private-profile operations the settings need, over whichever store the platform has: one
+// implementation per platform (profile_store_win32.cpp, profile_store_posix.cpp), chosen by the
+// build.
 #pragma once
 
 #include <cstddef>

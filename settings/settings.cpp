@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "settings/file_access.h"
 #include "settings/profile_store.h"
 #include "settings/text.h"
 

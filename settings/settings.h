@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/win32_values.h"
+
 class ProfileStore;
 
 // A field that is always read and written whole. The hook reads the record while a settings
@@ -52,16 +54,6 @@ struct Settings {
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
 };
-
-// Virtual-key codes the settings refer to.
-namespace vk {
-constexpr std::uint32_t leftButton = 0x01;
-constexpr std::uint32_t rightButton = 0x02;
-constexpr std::uint32_t shift = 0x10;
-constexpr std::uint32_t control = 0x11;
-constexpr std::uint32_t alt = 0x12;
-constexpr std::uint32_t leftWindows = 0x5B;
-}  // namespace vk
 
 struct ModifierKeys {
   std::uint32_t gestureKey;

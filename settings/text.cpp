@@ -150,24 +150,3 @@ bool hasUtf16leBom(const std::string& bytes) {
 bool hasUtf8Bom(const std::string& bytes) {
   return bytes.rfind("\xEF\xBB\xBF", 0) == 0;
 }
-
-std::optional<std::string> readAndClose(std::FILE* file, std::size_t limit) {
-  std::string bytes;
-  char chunk[16384];
-  std::size_t got;
-  bool ok = true;
-  while (ok && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.append(chunk, got);
-    ok = bytes.size() <= limit;
-  }
-  ok = ok && !std::ferror(file);
-  std::fclose(file);
-  if (!ok) return std::nullopt;
-  return bytes;
-}
-
-bool writeAndClose(std::FILE* file, const std::string& bytes) {
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed;
-}

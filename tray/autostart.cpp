@@ -26,7 +26,7 @@ wchar_t foldCase(wchar_t c) {
   return c;
 }
 
-bool equalIgnoringCase(const std::wstring& a, const std::wstring& b) {
+bool equalAsFileNames(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (foldCase(a[i]) != foldCase(b[i])) return false;
@@ -44,7 +44,7 @@ bool namesExecutable(const std::wstring& value, const std::wstring& executablePa
   if (executablePath.empty()) return false;
   const bool quoted = value.size() >= 2 && value.front() == L'"' && value.back() == L'"';
   const std::wstring named = quoted ? value.substr(1, value.size() - 2) : value;
-  return equalIgnoringCase(named, executablePath);
+  return equalAsFileNames(named, executablePath);
 }
 
 bool isAutostartRegistered(AutostartPlatform& platform) {
@@ -73,13 +73,4 @@ void toggleAutostart(AutostartPlatform& platform) {
   if (platform.isElevated() && platform.writeValue(RunKey::machine, value)) return;
   if (platform.writeValue(RunKey::user, value)) return;
   platform.reportFailure(AutostartFailure::notRegistered);
-}
-
-std::wstring editorCommandLine(const std::wstring& systemFolder, const std::wstring& settingsPath) {
-  if (systemFolder.empty() || settingsPath.empty()) return {};
-  const bool separated = systemFolder.back() == L'\\';
-  const std::wstring program = systemFolder + (separated ? L"" : L"\\") + L"notepad.exe";
-  const std::size_t fixedChars = program.size() + 5;  // four quotes and a space
-  if (settingsPath.size() + fixedChars > kMaxCommandLineChars) return {};
-  return L"\"" + program + L"\" \"" + settingsPath + L"\"";
 }

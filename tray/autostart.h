@@ -2,7 +2,6 @@
 // menu offers for it.
 #pragma once
 
-#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -49,11 +48,3 @@ bool isAutostartRegistered(AutostartPlatform& platform);
 // spelt so): under the machine's key when elevated and that key takes it, else under the user's;
 // the user is told when neither does.
 void toggleAutostart(AutostartPlatform& platform);
-
-// The longest command line CreateProcess takes, without its terminator.
-constexpr std::size_t kMaxCommandLineChars = 32766;
-
-// `"<systemFolder>\notepad.exe" "<settingsPath>"`, whatever the paths' length: by its full path,
-// so that no notepad.exe beside the program or in the current folder runs instead. Empty when
-// either path is missing or the line would be longer than a command line may be.
-std::wstring editorCommandLine(const std::wstring& systemFolder, const std::wstring& settingsPath);

@@ -8,9 +8,10 @@
 #include "common/debug_console.h"
 #include "common/process_win32.h"
 #include "common/system_library_win32.h"
+#include "common/window_contract.h"
+#include "settings/settings.h"
 #include "tray/actions_win32.h"
-#include "tray/autostart.h"
-#include "tray/tray_win32.h"
+#include "tray/editor.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ void __cdecl configEditor(void* argument) {
       WaitForSingleObject(editor->process.get(), INFINITE);
     }
   }
-  PostMessageW(window, kSettingsChangedMessage, 0, 0);
+  PostMessageW(window, window_contract::kSettingsChangedMessage, 0, 0);
 }
 
 }  // namespace
@@ -33,6 +34,6 @@ void editSettings(HWND window) {
   debugPrint("%d\n", static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)));
   // Without a thread there is no editor either; the file is still read again.
   if (_beginthread(configEditor, 0, window) == static_cast<std::uintptr_t>(-1)) {
-    PostMessageW(window, kSettingsChangedMessage, 0, 0);
+    PostMessageW(window, window_contract::kSettingsChangedMessage, 0, 0);
   }
 }

@@ -5,25 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/window_contract.h"
 #include "settings/settings.h"
-
-namespace menu_command {
-constexpr std::uint32_t clickRepair = 0x8001;
-constexpr std::uint32_t releaseRepair = 0x8002;
-constexpr std::uint32_t scrollRepair = 0x8003;
-constexpr std::uint32_t leftButton = 0x8004;
-constexpr std::uint32_t rightButton = 0x8005;
-constexpr std::uint32_t wheelPassThrough = 0x8006;
-constexpr std::uint32_t volumeControl = 0x8007;
-constexpr std::uint32_t gestures = 0x8008;
-constexpr std::uint32_t hideIcon = 0x8009;
-constexpr std::uint32_t exit = 0x8064;
-constexpr std::uint32_t about = 0x8065;
-constexpr std::uint32_t autostart = 0x8066;
-constexpr std::uint32_t editSettings = 0x8067;
-constexpr std::uint32_t switchHealth = 0x8068;
-constexpr std::uint32_t pause = 0x8069;
-}  // namespace menu_command
 
 // Where a row stands: the top menu or one of its two submenus.
 enum class MenuPlace { top, deviceSubmenu, settingsSubmenu };

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "common/identity.h"
+#include "common/window_contract.h"
 #include "health/window_win32.h"
 #include "tray/actions_win32.h"
 #include "tray/menu.h"
@@ -63,7 +64,7 @@ void showTrayIcon(HWND window, DWORD operation, bool paused) {
   static constexpr wchar_t kPausedTip[] = L" (已暂停)";
   NOTIFYICONDATAW record = trayIconRecord(window);
   record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  record.uCallbackMessage = WM_USER;
+  record.uCallbackMessage = window_contract::kTrayCallbackMessage;
   record.hIcon = LoadIconW(GetModuleHandleW(nullptr), paused ? L"C" : L"B");
   static_assert(sizeof kAppName + sizeof kPausedTip <= sizeof record.szTip,
                 "the tip holds the program's name and the pause");

@@ -8,10 +8,6 @@
 #include "settings/settings.h"
 #include "tray/menu.h"
 
-// Posted to the main window when the settings file may have changed (the editor closed): the
-// window reads it again and applies it.
-constexpr UINT kSettingsChangedMessage = WM_APP + 2;
-
 // Each hands the shell a record of its own, filled whole for that call: the icon may be added
 // from a settings editor thread while the main thread removes it. A paused program shows the
 // greyed icon and says so in the tip.

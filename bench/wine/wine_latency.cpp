@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "common/window_contract.h"
 #include "e2e/harness.h"
 
 namespace {
@@ -279,7 +280,8 @@ void printCallCosts(HWND window) {
                 POINT p = inside;
                 PhysicalToLogicalPoint(window, &p);
               }));
-  std::printf("call GetPropW %.2f\n", callCost([&] { GetPropW(window, L"Clickmend.RawInput"); }));
+  std::printf("call GetPropW %.2f\n",
+              callCost([&] { GetPropW(window, window_contract::kRawInputProperty); }));
   std::printf("call GetTickCount %.2f\n", callCost([] { GetTickCount(); }));
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/file_access.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "settings/text.h"

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "settings/file_access.h"
 #include "settings/profile_store.h"
 #include "settings/text.h"
 #include "tests/test_files.h"

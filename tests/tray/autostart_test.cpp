@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "settings/text.h"
+#include "tray/editor.h"
 
 namespace {
 

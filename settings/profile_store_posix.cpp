@@ -1,9 +1,8 @@
-// The file-backed profile store used off Windows.
-#ifndef _WIN32
-
+// The profile store off Windows: the file read and written whole, the way the profile functions
+// would change it.
+#include "settings/file_access.h"
 #include "settings/ini_document.h"
 #include "settings/profile_store.h"
-#include "settings/text.h"
 
 namespace {
 
@@ -59,5 +58,3 @@ class IniFileStore final : public ProfileStore {
 std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path) {
   return std::make_unique<IniFileStore>(path);
 }
-
-#endif

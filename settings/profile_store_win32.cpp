@@ -1,13 +1,13 @@
-// The settings store on Windows: the platform's own profile functions and file calls.
+// The profile store on Windows: the platform's own profile functions over the file beside the
+// program.
 #include <windows.h>
 
-#include <cstdio>
 #include <vector>
 
+#include "settings/file_access.h"
 #include "settings/ini_document.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
-#include "settings/text.h"
 
 namespace {
 
@@ -66,57 +66,6 @@ class Win32ProfileStore final : public ProfileStore {
 
 std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path) {
   return std::make_unique<Win32ProfileStore>(path);
-}
-
-std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit) {
-  WIN32_FILE_ATTRIBUTE_DATA info{};
-  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return std::nullopt;
-  }
-  const unsigned long long size =
-      (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  if (size > limit) return std::nullopt;
-  std::FILE* file = _wfopen(path.c_str(), L"rb");
-  if (!file) return std::nullopt;
-  return readAndClose(file, limit);
-}
-
-// Written beside the file and moved over it, so a failed write never leaves half a file.
-bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
-  if (isReadOnlyFile(path)) return false;
-  const std::wstring temp = path + L".clickmend-new";
-  std::FILE* file = _wfopen(temp.c_str(), L"wb");
-  if (!file) return false;
-  if (!writeAndClose(file, bytes) ||
-      !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileW(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool isReadOnlyFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-}
-
-bool fileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// No flags: invalid sequences become what the profile functions would read, so converting a
-// file changes no value the program reads from it.
-std::optional<std::wstring> decodeAnsiCodePage(const std::string& bytes) {
-  if (bytes.empty()) return std::wstring();
-  const int size = static_cast<int>(bytes.size());
-  const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-  if (chars <= 0) return std::nullopt;
-  std::wstring text(static_cast<std::size_t>(chars), L'\0');
-  if (MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), chars) != chars) {
-    return std::nullopt;
-  }
-  return text;
 }
 
 // The module path may be longer than MAX_PATH (long-path folders); grow until it fits.

@@ -1,11 +1,10 @@
-// File access by wide path where paths are UTF-8 bytes.
-#ifndef _WIN32
-
+// File access where paths are UTF-8 bytes.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "settings/file_access.h"
 #include "settings/text.h"
 
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit) {
@@ -48,5 +47,3 @@ bool fileExists(const std::wstring& path) {
 std::optional<std::wstring> decodeAnsiCodePage(const std::string&) {
   return std::nullopt;
 }
-
-#endif
