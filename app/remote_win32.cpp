@@ -28,9 +28,9 @@ std::string todayStats() {
   const HealthCounts today = switchHealthToday(&date);
   const DeviceCounts* d = today.devices;
   const DeviceFigures figures[] = {
-      {"left", d[kHealthLeft].events, d[kHealthLeft].chatter, d[kHealthLeft].repaired},
-      {"right", d[kHealthRight].events, d[kHealthRight].chatter, d[kHealthRight].repaired},
-      {"wheel", d[kHealthWheel].events, d[kHealthWheel].chatter, d[kHealthWheel].repaired}};
+      {"left", d[healthLeft].events, d[healthLeft].chatter, d[healthLeft].repaired},
+      {"right", d[healthRight].events, d[healthRight].chatter, d[healthRight].repaired},
+      {"wheel", d[healthWheel].events, d[healthWheel].chatter, d[healthWheel].repaired}};
   return statsText(date.c_str(), figures, sizeof figures / sizeof figures[0]);
 }
 

@@ -206,7 +206,7 @@ void BM_Move(benchmark::State& state) {
   Rig rig;
   const MouseEvent move{0, mouse_message::move, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return move; },
+      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return move; },
       [](std::uint32_t i) { return 1000 + i; });
 }
 
@@ -215,7 +215,7 @@ void BM_PressPassed(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return press; },
       [](std::uint32_t i) { return 1000 + 100 * i; });
 }
 
@@ -225,7 +225,7 @@ void BM_PressSwallowed(benchmark::State& state) {
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   rig.filter.decide(press, 1000);
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
       [](std::uint32_t i) { return 1001 + i; });
 }
 
@@ -237,7 +237,7 @@ void BM_ReleasePassed(benchmark::State& state) {
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1100u; },
       [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
@@ -248,7 +248,7 @@ void BM_ReleaseSwallowed(benchmark::State& state) {
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 1010u; },
       [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
@@ -260,7 +260,7 @@ void BM_ReleaseHeldByGuard(benchmark::State& state) {
   rig.state.buttons[MouseButton::left].guardArmed = true;
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
       [](std::uint32_t) { return 5000u; },
       [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
@@ -271,7 +271,7 @@ void BM_PressGuardBounce(benchmark::State& state) {
   rig.state.buttons[MouseButton::left].guardArmed = true;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
       [](std::uint32_t i) { return 5005 + 1000 * i; },
       [&](std::uint32_t i) { holdLeft(rig, 5000 + 1000 * i, 5020 + 1000 * i, true); });
 }
@@ -282,7 +282,7 @@ void BM_PressAfterLateWakeUp(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
       [](std::uint32_t i) { return 5200 + 1000 * i; },
       [&](std::uint32_t i) { holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false); });
   if (rig.platform.delivered != 2 * state.iterations()) {
@@ -311,7 +311,7 @@ void BM_WheelPassed(benchmark::State& state) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
   rig.filter.decide(notch, 1000);
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
@@ -321,7 +321,7 @@ void BM_WheelSwallowed(benchmark::State& state) {
   rig.filter.decide({0, mouse_message::wheel, 300, 400, wheelData(120)}, 1000);
   const MouseEvent reversed{0, mouse_message::wheel, 300, 400, wheelData(-120)};
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return reversed; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return reversed; },
       [](std::uint32_t i) { return 1001 + i; });
 }
 
@@ -331,7 +331,7 @@ void BM_WheelPassThrough(benchmark::State& state) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
   rig.filter.decide(notch, 1000);
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
@@ -342,7 +342,7 @@ void BM_WheelRoutedBySystem(benchmark::State& state) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
   rig.filter.decide(notch, 1000);
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
@@ -353,7 +353,7 @@ void BM_WheelVolume(benchmark::State& state) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
   rig.filter.decide(notch, 1000);
   runPath(
-      state, rig, Verdict::Swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
@@ -366,7 +366,7 @@ void BM_WheelUnderProgramRule(benchmark::State& state) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
   rig.filter.decide(notch, 1000);
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
 }
 
@@ -381,7 +381,7 @@ void BM_MoveDuringHeldPress(benchmark::State& state) {
   const MouseEvent moves[2] = {{0, mouse_message::move, 503, 498, 0},
                                {0, mouse_message::move, 497, 502, 0}};
   runPath(
-      state, rig, Verdict::Pass, [&](std::uint32_t i) -> const MouseEvent& { return moves[i & 1]; },
+      state, rig, Verdict::pass, [&](std::uint32_t i) -> const MouseEvent& { return moves[i & 1]; },
       [](std::uint32_t) { return 1100u; });
 }
 
@@ -400,7 +400,7 @@ void BM_MoveDuringGesture(benchmark::State& state) {
     return events;
   }();
   runPath(
-      state, rig, Verdict::Pass,
+      state, rig, Verdict::pass,
       [&](std::uint32_t i) -> const MouseEvent& { return moves[i % SquarePath::kSteps]; },
       [](std::uint32_t) { return 1500u; });
   if (rig.gesture.length == 0 && state.iterations() >= 9) {
@@ -502,14 +502,14 @@ void runCount(benchmark::State& state, Count count) {
 
 void BM_CountChatterPress(benchmark::State& state) {
   runCount(state, [](SwitchCounter& counter, std::uint64_t now) {
-    counter.release(kHealthLeft, now, 0);
-    return counter.press(kHealthLeft, now + 3000, 1) == 3000;
+    counter.release(healthLeft, now, 0);
+    return counter.press(healthLeft, now + 3000, 1) == 3000;
   });
 }
 
 void BM_CountRelease(benchmark::State& state) {
   runCount(state, [](SwitchCounter& counter, std::uint64_t now) {
-    counter.release(kHealthLeft, now, 0);
+    counter.release(healthLeft, now, 0);
     return true;
   });
 }

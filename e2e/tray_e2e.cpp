@@ -701,14 +701,14 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheHealthWindowOpen) {
     char text[16];
     std::snprintf(text, sizeof text, "%04u-%02u-%02u", date.wYear, date.wMonth, date.wDay);
     DeviceCounts left{900, (30 - age) * (30 - age) / 40, 0, {}};
-    left.gaps[kChatterGap][2 + age % 9] = left.chatter;
-    left.gaps[kClickGap][gapBucket(150000 + age * 9000)] = 300;
-    left.gaps[kClickGap][gapBucket(400000)] = 600 - left.chatter;
+    left.gaps[gapChatter][2 + age % 9] = left.chatter;
+    left.gaps[gapClick][gapBucket(150000 + age * 9000)] = 300;
+    left.gaps[gapClick][gapBucket(400000)] = 600 - left.chatter;
     DeviceCounts right{400, age % 7 == 0, age % 7 == 0, {}};
-    right.gaps[kClickGap][gapBucket(300000)] = 400;
+    right.gaps[gapClick][gapBucket(300000)] = 400;
     const DeviceCounts wheel{1200, 6 + age % 5, 6 + age % 5, {}};
-    csv += formatStatsLine(text, kHealthLeft, left) + formatStatsLine(text, kHealthRight, right) +
-           formatStatsLine(text, kHealthWheel, wheel);
+    csv += formatStatsLine(text, healthLeft, left) + formatStatsLine(text, healthRight, right) +
+           formatStatsLine(text, healthWheel, wheel);
   }
   const std::wstring settings = program.settingsPath();
   std::FILE* out =

@@ -304,7 +304,7 @@ struct Stream {
     platform.tick = now();
     platform.clear();
 
-    const bool swallowed = filter.decide(e, now()) == Verdict::Swallow;
+    const bool swallowed = filter.decide(e, now()) == Verdict::swallow;
 
     if (which >= 0 && !swallowed) show(e.message);
     const int masks = platform.masks;

@@ -83,7 +83,7 @@ bool sameName(const std::wstring& a, const std::wstring& b) {
 // Text as a document of this encoding stores it: a byte file keeps characters below 256 as
 // bytes and the others as their UTF-8 bytes.
 std::wstring asStored(Encoding encoding, const std::wstring& text) {
-  if (encoding != Encoding::Bytes) return text;
+  if (encoding != Encoding::bytes) return text;
   std::wstring out;
   for (wchar_t c : text) {
     if (static_cast<std::uint32_t>(c) < 0x100) {
@@ -98,21 +98,21 @@ std::wstring asStored(Encoding encoding, const std::wstring& text) {
 // The text of serialized bytes in the encoding the document was read in.
 std::wstring textOf(Encoding encoding, const std::string& bytes) {
   switch (encoding) {
-    case Encoding::Utf16le:
+    case Encoding::utf16le:
       check(hasUtf16leBom(bytes), "a UTF-16 file was written without its BOM");
       return decodeUtf16le(bytes.substr(2));
-    case Encoding::Utf8Bom: {
+    case Encoding::utf8Bom: {
       check(hasUtf8Bom(bytes), "a UTF-8 file was written without its BOM");
       auto text = decodeUtf8(bytes.substr(3));
       check(text.has_value(), "a UTF-8 file was written as something else");
       return *text;
     }
-    case Encoding::Utf8: {
+    case Encoding::utf8: {
       auto text = decodeUtf8(bytes);
       check(text.has_value(), "a UTF-8 file was written as something else");
       return *text;
     }
-    case Encoding::Bytes:
+    case Encoding::bytes:
       break;
   }
   return widen(bytes);
@@ -144,7 +144,7 @@ std::vector<Line> linesOf(const std::wstring& text) {
 
 void checkRoundTrip(const std::string& bytes, const IniDocument& doc) {
   std::string expected = bytes;
-  if (doc.encoding() == Encoding::Utf16le && bytes.size() % 2 == 1) expected.pop_back();
+  if (doc.encoding() == Encoding::utf16le && bytes.size() % 2 == 1) expected.pop_back();
   check(doc.serialize() == expected, "a document read and written unchanged is not the same");
 }
 
@@ -269,7 +269,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A byte file is one that is not UTF-8; a change can make it UTF-8 and so read differently,
   // every byte kept. Any other file keeps its encoding.
   if (reread.encoding() != encoding) {
-    check(encoding == Encoding::Bytes, "a Unicode file changed its encoding");
+    check(encoding == Encoding::bytes, "a Unicode file changed its encoding");
     return 0;
   }
   check(reread.value(section, key) == value, "the key does not read back as the value written");

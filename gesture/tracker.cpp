@@ -24,7 +24,7 @@ void beginGesture(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::
   tracker.lastY = y;
   for (std::int32_t& count : tracker.counts) count = 0;
   clearText(tracker);
-  tracker.lastDirection = kNone;
+  tracker.lastDirection = directionNone;
 }
 
 void addPoint(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint32_t now) {
@@ -40,7 +40,7 @@ void addPoint(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint
   const GestureDirection d =
       classifyDirection(static_cast<std::int32_t>(dx), static_cast<std::int32_t>(dy));
   ++tracker.counts[d];
-  for (std::int32_t i = kUp; i <= kLeft; ++i) {
+  for (std::int32_t i = directionUp; i <= directionLeft; ++i) {
     if (tracker.counts[i] >= kStepsPerLetter && i != tracker.lastDirection) {
       // Past 25 letters the drag is noise, not a gesture anyone binds; the text stops growing.
       if (tracker.length < kMaxGestureLetters) {
@@ -63,9 +63,9 @@ const wchar_t* gestureText(GestureTracker& tracker, std::uint32_t now) {
 GestureDirection classifyDirection(std::int32_t dx, std::int32_t dy) {
   const double x = dx;
   const double y = dy;
-  if (x > kAxisSlope * std::fabs(y)) return kRight;
-  if (-x > kAxisSlope * std::fabs(y)) return kLeft;
-  if (y > kAxisSlope * std::fabs(x)) return kDown;
-  if (-y > kAxisSlope * std::fabs(x)) return kUp;
-  return kNone;
+  if (x > kAxisSlope * std::fabs(y)) return directionRight;
+  if (-x > kAxisSlope * std::fabs(y)) return directionLeft;
+  if (y > kAxisSlope * std::fabs(x)) return directionDown;
+  if (-y > kAxisSlope * std::fabs(x)) return directionUp;
+  return directionNone;
 }

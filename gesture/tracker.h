@@ -12,7 +12,13 @@
 #include <cstddef>
 #include <cstdint>
 
-enum GestureDirection : std::int32_t { kNone = 0, kUp = 1, kRight = 2, kDown = 3, kLeft = 4 };
+enum GestureDirection : std::int32_t {
+  directionNone = 0,
+  directionUp = 1,
+  directionRight = 2,
+  directionDown = 3,
+  directionLeft = 4
+};
 
 constexpr std::size_t kMaxGestureLetters = 25;
 constexpr std::uint32_t kGestureWindowMs = 1000;
@@ -31,5 +37,5 @@ void beginGesture(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::
 void addPoint(GestureTracker& tracker, std::int32_t x, std::int32_t y, std::uint32_t now);
 // The letters so far; empty once more than 1000 ms have passed since the start.
 const wchar_t* gestureText(GestureTracker& tracker, std::uint32_t now);
-// Sectors of ±30° round the axes; the diagonal sectors and the borders are kNone.
+// Sectors of ±30° round the axes; the diagonal sectors and the borders are directionNone.
 GestureDirection classifyDirection(std::int32_t dx, std::int32_t dy);

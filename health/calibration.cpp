@@ -42,11 +42,11 @@ Calibration calibrate(const HealthCounts& kept) {
     ButtonAdvice& advice = out.buttons[button];
     advice.choose =
         d.chatter >= kChooseChatter && static_cast<std::uint64_t>(d.chatter) * 1000 >= d.events;
-    for (int b = kFitBuckets; b < kGapBuckets; ++b) advice.guardChatter += d.gaps[kChatterGap][b];
+    for (int b = kFitBuckets; b < kGapBuckets; ++b) advice.guardChatter += d.gaps[gapChatter][b];
     const std::uint64_t deliberate = d.events - (d.chatter < d.events ? d.chatter : d.events);
-    advice.click = fit(d.gaps[kChatterGap], d.gaps[kClickGap], 0, deliberate);
+    advice.click = fit(d.gaps[gapChatter], d.gaps[gapClick], 0, deliberate);
     // The release filter takes a release more than 2 ms after its press.
-    advice.release = fit(d.gaps[kChatterHold], d.gaps[kClickSpan], 3, deliberate);
+    advice.release = fit(d.gaps[gapChatterHold], d.gaps[gapClickSpan], 3, deliberate);
   }
   return out;
 }

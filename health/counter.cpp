@@ -23,13 +23,13 @@ int bucketHighMs(int bucket) {
 }
 
 HealthCounts& operator+=(HealthCounts& into, const HealthCounts& add) {
-  for (int device = 0; device < kHealthDevices; ++device) {
+  for (int device = 0; device < healthDeviceCount; ++device) {
     DeviceCounts& to = into.devices[device];
     const DeviceCounts& from = add.devices[device];
     to.events += from.events;
     to.chatter += from.chatter;
     to.repaired += from.repaired;
-    for (int kind = 0; kind < kGapKinds; ++kind) {
+    for (int kind = 0; kind < gapKindCount; ++kind) {
       for (int bucket = 0; bucket < kGapBuckets; ++bucket) {
         to.gaps[kind][bucket] += from.gaps[kind][bucket];
       }
@@ -40,13 +40,13 @@ HealthCounts& operator+=(HealthCounts& into, const HealthCounts& add) {
 
 HealthCounts operator-(const HealthCounts& a, const HealthCounts& b) {
   HealthCounts out = a;
-  for (int device = 0; device < kHealthDevices; ++device) {
+  for (int device = 0; device < healthDeviceCount; ++device) {
     DeviceCounts& to = out.devices[device];
     const DeviceCounts& from = b.devices[device];
     to.events -= from.events;
     to.chatter -= from.chatter;
     to.repaired -= from.repaired;
-    for (int kind = 0; kind < kGapKinds; ++kind) {
+    for (int kind = 0; kind < gapKindCount; ++kind) {
       for (int bucket = 0; bucket < kGapBuckets; ++bucket) {
         to.gaps[kind][bucket] -= from.gaps[kind][bucket];
       }
@@ -91,14 +91,14 @@ std::int32_t SwitchCounter::press(int button, std::uint64_t nowUs, int repaired)
   beginWrite();
   add(device.events, 1);
   add(device.repaired, static_cast<std::uint32_t>(repaired));
-  if (last.released) add(device.gaps[kReleaseToPress][gapBucket(gap)], 1);
+  if (last.released) add(device.gaps[gapReleaseToPress][gapBucket(gap)], 1);
   if (last.pressed)
-    add(device.gaps[chatter ? kChatterGap : kClickGap][gapBucket(nowUs - last.pressUs)], 1);
+    add(device.gaps[chatter ? gapChatter : gapClick][gapBucket(nowUs - last.pressUs)], 1);
   if (chatter) {
     add(device.chatter, 1);
-    add(device.gaps[kChatterHold][gapBucket(last.heldUs)], 1);
+    add(device.gaps[gapChatterHold][gapBucket(last.heldUs)], 1);
   } else if (last.released) {
-    add(device.gaps[kClickSpan][gapBucket(last.heldUs > gap ? last.heldUs : gap)], 1);
+    add(device.gaps[gapClickSpan][gapBucket(last.heldUs > gap ? last.heldUs : gap)], 1);
   }
   endWrite();
   last.pressUs = nowUs;
@@ -119,8 +119,8 @@ void SwitchCounter::release(int button, std::uint64_t nowUs, int repaired) {
 }
 
 void SwitchCounter::notch(std::int16_t delta, std::uint64_t nowUs, int repaired) {
-  Last& last = last_[kHealthWheel];
-  LiveDevice& device = live_[kHealthWheel];
+  Last& last = last_[healthWheel];
+  LiveDevice& device = live_[healthWheel];
   const int direction = (delta > 0) - (delta < 0);
   const std::int32_t interval = settings_.scrollInterval;
   const std::uint64_t gap = nowUs - last.pressUs;
@@ -131,7 +131,7 @@ void SwitchCounter::notch(std::int16_t delta, std::uint64_t nowUs, int repaired)
   add(device.repaired, static_cast<std::uint32_t>(repaired));
   if (reversed) {
     add(device.chatter, 1);
-    add(device.gaps[kReleaseToPress][gapBucket(gap)], 1);
+    add(device.gaps[gapReleaseToPress][gapBucket(gap)], 1);
   }
   endWrite();
   if (!reversed) wheelDirection_ = direction;
@@ -144,13 +144,13 @@ HealthCounts SwitchCounter::snapshot() const {
   for (;;) {
     const std::uint32_t before = sequence_.load(std::memory_order_acquire);
     if (before & 1) continue;  // the hook is between two stores; it takes nanoseconds
-    for (int i = 0; i < kHealthDevices; ++i) {
+    for (int i = 0; i < healthDeviceCount; ++i) {
       const LiveDevice& from = live_[i];
       DeviceCounts& to = out.devices[i];
       to.events = from.events.load(std::memory_order_acquire);
       to.chatter = from.chatter.load(std::memory_order_acquire);
       to.repaired = from.repaired.load(std::memory_order_acquire);
-      for (int kind = 0; kind < kGapKinds; ++kind) {
+      for (int kind = 0; kind < gapKindCount; ++kind) {
         for (int bucket = 0; bucket < kGapBuckets; ++bucket) {
           to.gaps[kind][bucket] = from.gaps[kind][bucket].load(std::memory_order_acquire);
         }

@@ -23,7 +23,9 @@
 
 struct Settings;
 
-enum HealthDevice { kHealthLeft, kHealthRight, kHealthWheel, kHealthDevices };
+// Enumerators are lower camel case everywhere; an unscoped enum, used as an index, names its
+// enumerators after itself.
+enum HealthDevice { healthLeft, healthRight, healthWheel, healthDeviceCount };
 
 constexpr std::uint64_t kChatterUs = 20000;
 
@@ -35,23 +37,23 @@ int bucketLowMs(int bucket);
 int bucketHighMs(int bucket);
 
 enum GapKind {
-  kReleaseToPress,  // every press (wheel: the gap before a reversed notch)
-  kChatterGap,      // press to press, chatter presses
-  kClickGap,        // press to press, deliberate presses
-  kChatterHold,     // how long the press before a chatter press was held
-  kClickSpan,       // a deliberate press: the longer of its release's press time and gap
-  kGapKinds
+  gapReleaseToPress,  // every press (wheel: the gap before a reversed notch)
+  gapChatter,         // press to press, chatter presses
+  gapClick,           // press to press, deliberate presses
+  gapChatterHold,     // how long the press before a chatter press was held
+  gapClickSpan,       // a deliberate press: the longer of its release's press time and gap
+  gapKindCount
 };
 
 struct DeviceCounts {
   std::uint32_t events = 0;    // presses, or notches
   std::uint32_t chatter = 0;   // chatter presses, or reversed notches
   std::uint32_t repaired = 0;  // events the repairs swallowed
-  std::uint32_t gaps[kGapKinds][kGapBuckets] = {};
+  std::uint32_t gaps[gapKindCount][kGapBuckets] = {};
 };
 
 struct HealthCounts {
-  DeviceCounts devices[kHealthDevices];
+  DeviceCounts devices[healthDeviceCount];
 };
 
 HealthCounts& operator+=(HealthCounts& into, const HealthCounts& add);
@@ -80,7 +82,7 @@ class SwitchCounter {
  private:
   struct LiveDevice {
     std::atomic<std::uint32_t> events{0}, chatter{0}, repaired{0};
-    std::atomic<std::uint32_t> gaps[kGapKinds][kGapBuckets] = {};
+    std::atomic<std::uint32_t> gaps[gapKindCount][kGapBuckets] = {};
   };
   // What the hook thread remembers of each device; no other thread reads it.
   struct Last {
@@ -93,7 +95,7 @@ class SwitchCounter {
 
   const Settings& settings_;
   std::atomic<std::uint32_t> sequence_{0};
-  LiveDevice live_[kHealthDevices];
-  Last last_[kHealthDevices];
+  LiveDevice live_[healthDeviceCount];
+  Last last_[healthDeviceCount];
   int wheelDirection_ = 0;
 };

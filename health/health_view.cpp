@@ -7,7 +7,7 @@
 
 namespace {
 
-const wchar_t* const kDeviceNames[kHealthDevices] = {L"鼠标左键", L"鼠标右键", L"滚轮"};
+const wchar_t* const kDeviceNames[healthDeviceCount] = {L"鼠标左键", L"鼠标右键", L"滚轮"};
 
 std::uint32_t perMille(std::uint64_t part, std::uint64_t whole) {
   return whole ? static_cast<std::uint32_t>(part * 1000 / whole) : 0;
@@ -20,10 +20,10 @@ std::wstring perMilleText(std::uint64_t part, std::uint64_t whole) {
 }
 
 void addDay(HealthFigures& figures, long age, const HealthCounts& day) {
-  for (int d = 0; d < kHealthDevices; ++d) {
+  for (int d = 0; d < healthDeviceCount; ++d) {
     const DeviceCounts& counts = day.devices[d];
-    for (int p = 0; p < kHealthPeriods; ++p) {
-      const long within[kHealthPeriods] = {1, 7, 30};
+    for (int p = 0; p < periodCount; ++p) {
+      const long within[periodCount] = {1, 7, 30};
       if (age >= within[p]) continue;
       figures.periods[d][p].events += counts.events;
       figures.periods[d][p].chatter += counts.chatter;
@@ -35,15 +35,15 @@ void addDay(HealthFigures& figures, long age, const HealthCounts& day) {
   }
   for (int button = 0; button < 2; ++button) {
     for (int b = 0; b < kGapBuckets; ++b) {
-      figures.chatterGaps[b] += day.devices[button].gaps[kChatterGap][b];
-      figures.clickGaps[b] += day.devices[button].gaps[kClickGap][b];
+      figures.chatterGaps[b] += day.devices[button].gaps[gapChatter][b];
+      figures.clickGaps[b] += day.devices[button].gaps[gapClick][b];
     }
   }
   figures.kept += day;
 }
 
 bool chosen(int button, const Settings& settings) {
-  return button == kHealthLeft ? settings.leftButton != 0 : settings.rightButton != 0;
+  return button == healthLeft ? settings.leftButton != 0 : settings.rightButton != 0;
 }
 
 // The longest chatter gap and the shortest deliberate one of the buttons that matter, in ms:
@@ -54,10 +54,10 @@ std::wstring clickGapReason(const HealthCounts& kept, const bool* matters) {
     if (!matters[button]) continue;
     const DeviceCounts& d = kept.devices[button];
     for (int b = 0; b < kGapBuckets; ++b) {
-      if (d.gaps[kChatterGap][b] && bucketHighMs(b) && bucketHighMs(b) <= kLongestFitMs) {
+      if (d.gaps[gapChatter][b] && bucketHighMs(b) && bucketHighMs(b) <= kLongestFitMs) {
         longest = std::max(longest, bucketHighMs(b));
       }
-      if (d.gaps[kClickGap][b] && (fastest < 0 || bucketLowMs(b) < fastest)) {
+      if (d.gaps[gapClick][b] && (fastest < 0 || bucketLowMs(b) < fastest)) {
         fastest = bucketLowMs(b);
       }
     }
@@ -104,14 +104,15 @@ HealthFigures addToday(HealthFigures past, const HealthCounts& today) {
 }
 
 std::wstring deviceFigures(int device, const HealthFigures& figures, const Settings& settings) {
-  const bool on = device == kHealthWheel ? settings.scrollRepair != 0
-                                         : chosen(device, settings) &&
-                                               (settings.clickRepair || settings.releaseRepair);
+  const bool on = device == healthWheel ? settings.scrollRepair != 0
+                                        : chosen(device, settings) &&
+                                              (settings.clickRepair || settings.releaseRepair);
   std::wstring text = std::wstring(kDeviceNames[device]) + (on ? L": repair on" : L": repair off");
-  if (figures.periods[device][kLast30Days].events == 0) return text + L"\nno clicks counted yet";
-  const bool wheel = device == kHealthWheel;
-  const wchar_t* const periodNames[kHealthPeriods] = {L"today", L"last 7 days", L"last 30 days"};
-  for (int p = 0; p < kHealthPeriods; ++p) {
+  if (figures.periods[device][periodLast30Days].events == 0)
+    return text + L"\nno clicks counted yet";
+  const bool wheel = device == healthWheel;
+  const wchar_t* const periodNames[periodCount] = {L"today", L"last 7 days", L"last 30 days"};
+  for (int p = 0; p < periodCount; ++p) {
     const PeriodCounts& c = figures.periods[device][p];
     text += L"\n" + std::wstring(periodNames[p]) + L": " + std::to_wstring(c.events) +
             (wheel ? L" notches, " : L" clicks, ") + std::to_wstring(c.chatter) +
@@ -135,7 +136,7 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
                L" times in " + std::to_wstring(d.events) + L" clicks (" +
                perMilleText(d.chatter, d.events) + L" per 1000) and is not repaired";
     line.button = std::wstring(L"为") + kDeviceNames[button] + L"开启修复";
-    line.action = button == kHealthLeft ? HealthAction::chooseLeft : HealthAction::chooseRight;
+    line.action = button == healthLeft ? HealthAction::chooseLeft : HealthAction::chooseRight;
     lines.push_back(line);
   }
   // One value of each interval serves both buttons: the longest any of them needs.
@@ -196,7 +197,7 @@ HealthLayout layoutHealthWindow(int lineHeight, int charWidth, std::size_t advic
   const int blockHeight = 4 * lineHeight;
   const int right = margin + textWidth + margin + chartWidth;
   int y = margin;
-  for (int d = 0; d < kHealthDevices; ++d) {
+  for (int d = 0; d < healthDeviceCount; ++d) {
     layout.figures[d] = {margin, y, margin + textWidth, y + blockHeight};
     layout.charts[d] = {right - chartWidth, y, right, y + blockHeight};
     y += blockHeight + lineHeight;

@@ -23,15 +23,15 @@ class HealthLedger;
 
 constexpr int kChartDays = 30;
 
-enum HealthPeriod { kToday, kLast7Days, kLast30Days, kHealthPeriods };
+enum HealthPeriod { periodToday, periodLast7Days, periodLast30Days, periodCount };
 
 struct PeriodCounts {
   std::uint64_t events = 0, chatter = 0, repaired = 0;
 };
 
 struct HealthFigures {
-  PeriodCounts periods[kHealthDevices][kHealthPeriods];
-  std::uint32_t perMilleByDay[kHealthDevices][kChartDays] = {};  // oldest first, today last
+  PeriodCounts periods[healthDeviceCount][periodCount];
+  std::uint32_t perMilleByDay[healthDeviceCount][kChartDays] = {};  // oldest first, today last
   // Press-to-press gaps of both buttons over the days kept: chatter, then deliberate presses.
   std::uint64_t chatterGaps[kGapBuckets] = {};
   std::uint64_t clickGaps[kGapBuckets] = {};
@@ -72,8 +72,8 @@ struct HealthRect {
 };
 
 struct HealthLayout {
-  HealthRect figures[kHealthDevices];
-  HealthRect charts[kHealthDevices];
+  HealthRect figures[healthDeviceCount];
+  HealthRect charts[healthDeviceCount];
   HealthRect distribution;
   std::vector<HealthRect> adviceText, adviceButtons;
   HealthRect close;

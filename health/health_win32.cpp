@@ -40,7 +40,7 @@ std::string localDate() {
   return date;
 }
 
-enum class Read { Missing, Done, Failed };
+enum class Read { missing, done, failed };
 
 Read readFile(std::string* text) {
   Handle file{CreateFileW(path.c_str(), GENERIC_READ,
@@ -48,18 +48,18 @@ Read readFile(std::string* text) {
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
   if (file.value == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND ? Read::Missing : Read::Failed;
+    return error == ERROR_FILE_NOT_FOUND ? Read::missing : Read::failed;
   }
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.value, &size) || size.QuadPart > kLargestFile) return Read::Failed;
+  if (!GetFileSizeEx(file.value, &size) || size.QuadPart > kLargestFile) return Read::failed;
   text->resize(static_cast<std::size_t>(size.QuadPart));
   DWORD got = 0;
   if (!text->empty() &&
       (!ReadFile(file.value, &(*text)[0], static_cast<DWORD>(text->size()), &got, nullptr) ||
        got != text->size())) {
-    return Read::Failed;
+    return Read::failed;
   }
-  return Read::Done;
+  return Read::done;
 }
 
 // A new file beside the old one, then put in its place: a failed write leaves every earlier
@@ -139,8 +139,8 @@ void startSwitchHealth(HWND window, const SwitchCounter& switchCounter) {
   path = statsPathForSettings(settingsFilePath());
   std::string text;
   const Read read = readFile(&text);
-  ours = read != Read::Failed && ledger.start(text, localDate(), counter->snapshot());
-  if (read == Read::Failed) ledger.start("", localDate(), counter->snapshot());
+  ours = read != Read::failed && ledger.start(text, localDate(), counter->snapshot());
+  if (read == Read::failed) ledger.start("", localDate(), counter->snapshot());
   if (!ours) debugPrintText("Stats kept in memory only, not ours:\t%S\n", path.c_str());
   SetTimer(window, kTimerId, kTimerMs, nullptr);
 }

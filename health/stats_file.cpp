@@ -8,7 +8,7 @@ const char kStatsHeader[] =
 
 namespace {
 
-const char* const kDeviceNames[kHealthDevices] = {"left", "right", "wheel"};
+const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "wheel"};
 
 bool readNumber(const std::string& text, std::uint32_t* value) {
   if (text.empty() || text.size() > 10) return false;
@@ -64,7 +64,7 @@ void addLines(const std::string& lines, HealthCounts* into) {
 
 std::string linesOf(const std::string& date, const HealthCounts& counts) {
   std::string lines;
-  for (int device = 0; device < kHealthDevices; ++device) {
+  for (int device = 0; device < healthDeviceCount; ++device) {
     lines += formatStatsLine(date, device, counts.devices[device]);
   }
   return lines;
@@ -120,11 +120,11 @@ std::string formatStatsLine(const std::string& date, int device, const DeviceCou
 
 bool parseStatsLine(const std::string& line, std::string* date, int* device, DeviceCounts* counts) {
   const std::vector<std::string> fields = split(line, ',');
-  if (fields.size() < 5 || fields.size() > 5 + kGapKinds) return false;
+  if (fields.size() < 5 || fields.size() > 5 + gapKindCount) return false;
   long day = 0;
   if (!dayNumber(fields[0], &day)) return false;
   int found = -1;
-  for (int i = 0; i < kHealthDevices; ++i) {
+  for (int i = 0; i < healthDeviceCount; ++i) {
     if (fields[1] == kDeviceNames[i]) found = i;
   }
   DeviceCounts read;

@@ -26,7 +26,7 @@ struct HealthWindow {
   Settings* settings = nullptr;
   HFONT font = nullptr;
   int lineHeight = 16, charWidth = 7;
-  HWND figures[kHealthDevices] = {};
+  HWND figures[healthDeviceCount] = {};
   std::vector<HWND> adviceText, adviceButtons;
   HWND close = nullptr;
   HealthLayout layout;
@@ -90,7 +90,7 @@ void arrange() {
     InvalidateRect(self.hwnd, nullptr, TRUE);
   }
   self.layout = layout;
-  for (int d = 0; d < kHealthDevices; ++d) place(self.figures[d], layout.figures[d]);
+  for (int d = 0; d < healthDeviceCount; ++d) place(self.figures[d], layout.figures[d]);
   for (std::size_t i = 0; i < rows; ++i) {
     place(self.adviceText[i], layout.adviceText[i]);
     place(self.adviceButtons[i], layout.adviceButtons[i]);
@@ -117,7 +117,7 @@ void refresh() {
   }
   const HealthFigures now = addToday(self.past, ledger.today());
   const Settings& settings = *self.settings;
-  for (int d = 0; d < kHealthDevices; ++d) {
+  for (int d = 0; d < healthDeviceCount; ++d) {
     setText(self.figures[d], deviceFigures(d, now, settings));
   }
   self.advice = healthAdvice(calibrate(now.kept), now.kept, settings);
@@ -244,7 +244,7 @@ void paint() {
   const HGDIOBJ oldFont = SelectObject(dc, self.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  for (int d = 0; d < kHealthDevices; ++d) {
+  for (int d = 0; d < healthDeviceCount; ++d) {
     drawDays(dc, self.layout.charts[d], self.shown.perMilleByDay[d]);
   }
   drawGaps(dc, self.layout.distribution);

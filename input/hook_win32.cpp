@@ -212,16 +212,16 @@ void countSwitchHealth(const MouseEvent& event, int repaired) {
   std::int32_t chatter = -1;
   switch (event.message) {
     case mouse_message::leftDown:
-      chatter = hookHealth->press(kHealthLeft, healthMicroseconds(), repaired);
+      chatter = hookHealth->press(healthLeft, healthMicroseconds(), repaired);
       break;
     case mouse_message::rightDown:
-      chatter = hookHealth->press(kHealthRight, healthMicroseconds(), repaired);
+      chatter = hookHealth->press(healthRight, healthMicroseconds(), repaired);
       break;
     case mouse_message::leftUp:
-      hookHealth->release(kHealthLeft, healthMicroseconds(), repaired);
+      hookHealth->release(healthLeft, healthMicroseconds(), repaired);
       break;
     case mouse_message::rightUp:
-      hookHealth->release(kHealthRight, healthMicroseconds(), repaired);
+      hookHealth->release(healthRight, healthMicroseconds(), repaired);
       break;
     case mouse_message::wheel:
       hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
@@ -250,7 +250,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && hookHealth) {
     countSwitchHealth(event, hookFilter->state().repairSwallowed);
   }
-  if (verdict == Verdict::Swallow) return 1;
+  if (verdict == Verdict::swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 

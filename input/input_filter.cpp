@@ -60,7 +60,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
     state_.lastWheelTick = now;
     state_.stamped = true;
   }
-  if (event.code != 0) return Verdict::Pass;
+  if (event.code != 0) return Verdict::pass;
   // A gesture begun before the rule changed finishes as it began.
   const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
   if (bypass >= Bypass::all) return standAside();
@@ -77,7 +77,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       if (state_.buttons[MouseButton::right].phase == ButtonPhase::pressHeld) {
         return moveDuringHeldPress(event);
       }
-      return Verdict::Pass;
+      return Verdict::pass;
 
     case mouse_message::rightDown:
       // The press starts a gesture and is swallowed, and the key is masked so that its release
@@ -89,7 +89,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
         if (right.phase == ButtonPhase::pressHeld) right.phase = ButtonPhase::unknown;
         beginGesture(gesture_, event.x, event.y, now);
         platform_.maskGestureKey();
-        return Verdict::Swallow;
+        return Verdict::swallow;
       }
       return press(MouseButton::right, settings_.rightButton != 0, event, now);
 
@@ -108,7 +108,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
             platform_.queueGestureCommand(text);
           }
         }
-        return Verdict::Swallow;
+        return Verdict::swallow;
       }
       return release(MouseButton::right, settings_.rightButton != 0, now);
 
@@ -123,17 +123,17 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
     case mouse_message::xButtonDown:
     case mouse_message::xButtonUp:
       noteOtherButton(event);
-      return Verdict::Pass;
+      return Verdict::pass;
 
     default:
-      return Verdict::Pass;
+      return Verdict::pass;
   }
 }
 
 Verdict InputFilter::press(MouseButton button, bool chosen, const MouseEvent& event,
                            std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
-  const Verdict verdict = chosen ? pressFilter(now) : Verdict::Pass;
+  const Verdict verdict = chosen ? pressFilter(now) : Verdict::pass;
   bool late = false;
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
@@ -146,14 +146,14 @@ Verdict InputFilter::press(MouseButton button, bool chosen, const MouseEvent& ev
         }
         b.phase = ButtonPhase::down;
         state_.repairSwallowed = 2;
-        return Verdict::Swallow;
+        return Verdict::swallow;
       }
       // The wake-up is late (or the button is no longer chosen): this press passing now would
       // reach applications before the release we inject, so both go out as our own, in order.
       // A release the system refuses now is dropped: the press stands in for its button held.
       if (!letGo(button)) {
         b.phase = ButtonPhase::down;
-        return Verdict::Swallow;
+        return Verdict::swallow;
       }
       late = true;
       break;
@@ -166,21 +166,21 @@ Verdict InputFilter::press(MouseButton button, bool chosen, const MouseEvent& ev
     case ButtonPhase::pressHeld:
       break;
   }
-  if (verdict == Verdict::Swallow) {
+  if (verdict == Verdict::swallow) {
     b.phase = ButtonPhase::pressSwallowed;
     state_.repairSwallowed = 1;
-    return Verdict::Swallow;
+    return Verdict::swallow;
   }
   if (button == MouseButton::right && holdsRightPress()) {
     b.phase = ButtonPhase::pressHeld;
     state_.heldPressX = event.x;
     state_.heldPressY = event.y;
-    return Verdict::Swallow;
+    return Verdict::swallow;
   }
   b.phase = ButtonPhase::down;
-  if (!late) return Verdict::Pass;
+  if (!late) return Verdict::pass;
   platform_.deliverButton(downMessage(button));
-  return Verdict::Swallow;
+  return Verdict::swallow;
 }
 
 // A worn switch opens for a few milliseconds in the middle of a drag, long after the last press,
@@ -213,7 +213,7 @@ Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now)
     case ButtonPhase::releaseGuarded:
       // Only a missed press makes two releases in a row; the held one stands for both.
       state_.repairSwallowed = 1;
-      return Verdict::Swallow;
+      return Verdict::swallow;
     case ButtonPhase::pressHeld:
       // A held-back right press ends as a click: the press goes first, then the release as the
       // filter judges it, delivered by us too so that it cannot overtake the press.
@@ -237,14 +237,14 @@ Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now)
   // Applications never saw the press (the press filter, a gesture or volume took it).
   if (b.phase == ButtonPhase::pressSwallowed) {
     b.phase = ButtonPhase::up;
-    return Verdict::Swallow;
+    return Verdict::swallow;
   }
   const bool guard = repair && b.guardArmed;
   if (!bounce && !guard) {
     b.phase = ButtonPhase::up;
-    if (!heldPress) return Verdict::Pass;
+    if (!heldPress) return Verdict::pass;
     platform_.deliverButton(upMessage(button));
-    return Verdict::Swallow;
+    return Verdict::swallow;
   }
   std::uint32_t deadline = now + static_cast<std::uint32_t>(kHoldGuardMs);
   if (bounce) {
@@ -256,7 +256,7 @@ Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now)
   b.phase = bounce ? ButtonPhase::releaseHeld : ButtonPhase::releaseGuarded;
   b.deadline = deadline;
   letGoDue(now);
-  return Verdict::Swallow;
+  return Verdict::swallow;
 }
 
 // Delivers what the filter holds back of the button: a held release (false, and still held,
@@ -304,12 +304,12 @@ void InputFilter::impossible(MouseButton button, const wchar_t* event) {
 Verdict InputFilter::pressFilter(std::uint32_t now) {
   const std::int32_t gap = tickGap(now, state_.lastPressTick);
   state_.lastPressTick = now;
-  if (!settings_.clickRepair) return Verdict::Pass;
+  if (!settings_.clickRepair) return Verdict::pass;
   if (gap < settings_.clickInterval) {
     platform_.print("ClickTime:\t%d\n", gap);
-    return Verdict::Swallow;
+    return Verdict::swallow;
   }
-  return Verdict::Pass;
+  return Verdict::pass;
 }
 
 // Inside the drag rectangle the held-back press may still become a click or volume. The move
@@ -319,9 +319,9 @@ Verdict InputFilter::moveDuringHeldPress(const MouseEvent& event) {
   const InputPlatform::DragSize drag = platform_.dragSize();
   const std::int64_t dx = static_cast<std::int64_t>(event.x) - state_.heldPressX;
   const std::int64_t dy = static_cast<std::int64_t>(event.y) - state_.heldPressY;
-  if (dx <= drag.x && -dx <= drag.x && dy <= drag.y && -dy <= drag.y) return Verdict::Pass;
+  if (dx <= drag.x && -dx <= drag.x && dy <= drag.y && -dy <= drag.y) return Verdict::pass;
   letGo(MouseButton::right);
-  return Verdict::Swallow;
+  return Verdict::swallow;
 }
 
 // Only the direction counts, so a fine wheel's 40, 40, 80, 40 all pass; a swallowed notch moves
@@ -337,7 +337,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
     platform_.print("Reverse Roller:\t%d\n", gap);
     if (gap < settings_.scrollInterval) {
       state_.repairSwallowed = 1;
-      return Verdict::Swallow;
+      return Verdict::swallow;
     }
   }
   state_.lastWheelDelta = delta;
@@ -354,7 +354,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
       } else if (delta < 0) {
         platform_.sendVolume(event.x, event.y, app_command::volumeDown);
       }
-      return Verdict::Swallow;
+      return Verdict::swallow;
     }
     state_.volumeKeyMasked = false;
   }
@@ -366,9 +366,9 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
     // system delivers itself.
     const std::uint32_t wParam = (event.mouseData & 0xFFFF0000u) | mouseKeyState();
     // A refused post (a window with higher rights) must not lose the notch.
-    return platform_.postWheel(event.x, event.y, wParam) ? Verdict::Swallow : Verdict::Pass;
+    return platform_.postWheel(event.x, event.y, wParam) ? Verdict::swallow : Verdict::pass;
   }
-  return Verdict::Pass;
+  return Verdict::pass;
 }
 
 // The middle and X buttons are never filtered; what applications were shown of them is noted
@@ -423,7 +423,7 @@ std::uint32_t InputFilter::mouseKeyState() {
 Verdict InputFilter::standAside() {
   releaseHeld();
   forgetButtonStates();
-  return Verdict::Pass;
+  return Verdict::pass;
 }
 
 // A volume key on the keyboard is masked at the first notch of each hold: Alt let go would open

@@ -71,7 +71,7 @@ struct MouseEvent {
   std::uint32_t mouseData;  // high word: signed wheel delta
 };
 
-enum class Verdict { Pass, Swallow };
+enum class Verdict { pass, swallow };
 
 // A bounce inside a drag lasts a few milliseconds, but the hook's tick comes from the system's
 // tick counter, which on Windows advances in steps of about 15.6 ms: a 3 ms opening that

@@ -60,19 +60,19 @@ IniDocument IniDocument::parse(const std::string& bytes) {
   IniDocument doc;
   std::wstring text;
   if (hasUtf16leBom(bytes)) {
-    doc.encoding_ = Encoding::Utf16le;
+    doc.encoding_ = Encoding::utf16le;
     text = decodeUtf16le(bytes.substr(2));
   } else if (hasUtf8Bom(bytes)) {
     auto decoded = decodeUtf8(bytes.substr(3));
-    doc.encoding_ = decoded ? Encoding::Utf8Bom : Encoding::Bytes;
+    doc.encoding_ = decoded ? Encoding::utf8Bom : Encoding::bytes;
     if (decoded) text = *decoded;
   } else if (auto decoded = decodeUtf8(bytes)) {
-    doc.encoding_ = Encoding::Utf8;
+    doc.encoding_ = Encoding::utf8;
     text = *decoded;
   } else {
-    doc.encoding_ = Encoding::Bytes;
+    doc.encoding_ = Encoding::bytes;
   }
-  if (doc.encoding_ == Encoding::Bytes) {
+  if (doc.encoding_ == Encoding::bytes) {
     // Neither Unicode form: keep every byte as it is so a rewrite changes nothing else.
     text.reserve(bytes.size());
     for (char c : bytes) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
@@ -99,13 +99,13 @@ std::string IniDocument::serialize() const {
     text += line.ending;
   }
   switch (encoding_) {
-    case Encoding::Utf16le:
+    case Encoding::utf16le:
       return "\xFF\xFE" + encodeUtf16le(text);
-    case Encoding::Utf8Bom:
+    case Encoding::utf8Bom:
       return "\xEF\xBB\xBF" + encodeUtf8(text);
-    case Encoding::Utf8:
+    case Encoding::utf8:
       return encodeUtf8(text);
-    case Encoding::Bytes:
+    case Encoding::bytes:
       break;
   }
   std::string bytes;

@@ -12,7 +12,7 @@
 
 class IniDocument {
  public:
-  enum class Encoding { Utf16le, Utf8Bom, Utf8, Bytes };
+  enum class Encoding { utf16le, utf8Bom, utf8, bytes };
 
   static IniDocument parse(const std::string& bytes);
   std::string serialize() const;
@@ -34,7 +34,7 @@ class IniDocument {
   std::size_t findKey(std::size_t sectionLine, const std::wstring& key) const;
   std::wstring newlineStyle() const;
 
-  Encoding encoding_ = Encoding::Utf8;
+  Encoding encoding_ = Encoding::utf8;
   std::vector<Line> lines_;
 };
 

@@ -11,7 +11,7 @@ const wchar_t* const kExcludedProgramsSection = L"排除程序";
 
 namespace {
 
-enum class Kind { Flag, Interval, Modifier };
+enum class Kind { flag, interval, modifier };
 
 struct SettingsKey {
   const wchar_t* section;
@@ -25,21 +25,21 @@ struct SettingsKey {
 
 // Loaded in this order; the flags marked written are saved in this order too.
 const SettingsKey kSettingsKeys[] = {
-    {L"修复功能", L"单击", Kind::Flag, &Settings::clickRepair, nullptr, 1, true},
-    {L"修复功能", L"释放", Kind::Flag, &Settings::releaseRepair, nullptr, 1, true},
-    {L"修复功能", L"滚动", Kind::Flag, &Settings::scrollRepair, nullptr, 1, true},
-    {L"修复参数", L"单击间隔", Kind::Interval, nullptr, &Settings::clickInterval, 100, false},
-    {L"修复参数", L"释放间隔", Kind::Interval, nullptr, &Settings::releaseInterval, 50, false},
-    {L"修复参数", L"滚动间隔", Kind::Interval, nullptr, &Settings::scrollInterval, 50, false},
-    {L"设备选择", L"左键", Kind::Flag, &Settings::leftButton, nullptr, 0, true},
-    {L"设备选择", L"右键", Kind::Flag, &Settings::rightButton, nullptr, 0, true},
-    {L"功能设置", L"滚轮穿透", Kind::Flag, &Settings::wheelPassThrough, nullptr, 1, true},
-    {L"功能设置", L"音量控制", Kind::Flag, &Settings::volumeControl, nullptr, 1, true},
-    {L"功能设置", L"鼠标手势", Kind::Flag, &Settings::gestures, nullptr, 1, true},
-    {L"功能设置", L"显示图标", Kind::Flag, &Settings::showIcon, nullptr, 1, true},
-    {L"功能设置", L"调试模式", Kind::Flag, &Settings::debugMode, nullptr, 0, false},
-    {L"功能设置", L"全屏暂停", Kind::Flag, &Settings::fullScreenPause, nullptr, 0, false},
-    {L"功能设置", L"快捷键", Kind::Modifier, nullptr, nullptr, 1, false},
+    {L"修复功能", L"单击", Kind::flag, &Settings::clickRepair, nullptr, 1, true},
+    {L"修复功能", L"释放", Kind::flag, &Settings::releaseRepair, nullptr, 1, true},
+    {L"修复功能", L"滚动", Kind::flag, &Settings::scrollRepair, nullptr, 1, true},
+    {L"修复参数", L"单击间隔", Kind::interval, nullptr, &Settings::clickInterval, 100, false},
+    {L"修复参数", L"释放间隔", Kind::interval, nullptr, &Settings::releaseInterval, 50, false},
+    {L"修复参数", L"滚动间隔", Kind::interval, nullptr, &Settings::scrollInterval, 50, false},
+    {L"设备选择", L"左键", Kind::flag, &Settings::leftButton, nullptr, 0, true},
+    {L"设备选择", L"右键", Kind::flag, &Settings::rightButton, nullptr, 0, true},
+    {L"功能设置", L"滚轮穿透", Kind::flag, &Settings::wheelPassThrough, nullptr, 1, true},
+    {L"功能设置", L"音量控制", Kind::flag, &Settings::volumeControl, nullptr, 1, true},
+    {L"功能设置", L"鼠标手势", Kind::flag, &Settings::gestures, nullptr, 1, true},
+    {L"功能设置", L"显示图标", Kind::flag, &Settings::showIcon, nullptr, 1, true},
+    {L"功能设置", L"调试模式", Kind::flag, &Settings::debugMode, nullptr, 0, false},
+    {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, false},
+    {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, false},
 };
 
 // The menu and a settings editor thread may load and save at the same time; their file
@@ -72,13 +72,13 @@ void loadSettings(Settings& settings, ProfileStore& store) {
   for (const SettingsKey& entry : kSettingsKeys) {
     const std::uint32_t raw = store.readInt(entry.section, entry.key, entry.fallback);
     switch (entry.kind) {
-      case Kind::Flag:
+      case Kind::flag:
         (settings.*entry.flag) = raw != 0 ? 1 : 0;
         break;
-      case Kind::Interval:
+      case Kind::interval:
         (settings.*entry.interval) = static_cast<std::int32_t>(raw);
         break;
-      case Kind::Modifier:
+      case Kind::modifier:
         settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
         break;
     }

@@ -65,7 +65,7 @@ TEST(GestureTracker, DistanceMustExceedFourPixels) {
   EXPECT_EQ(t.lastX, 0) << "exactly 4 pixels is not accepted";
   addPoint(t, 3, 3, 2);
   EXPECT_EQ(t.lastX, 3) << "4.24 pixels is";
-  EXPECT_EQ(t.counts[kNone], 1) << "a diagonal move is counted as no direction";
+  EXPECT_EQ(t.counts[directionNone], 1) << "a diagonal move is counted as no direction";
 }
 
 TEST(GestureTracker, ReadWithinOneSecondOfTheStart) {
@@ -120,11 +120,16 @@ TEST(ClassifyDirection, SectorsAndBorders) {
     GestureDirection expected;
   };
   const Case cases[] = {
-      {0, 0, kNone},      {0, -5, kUp},        {-5, 0, kLeft},          {5, 0, kRight},
-      {0, 5, kDown},      {5, 3, kNone},       {6, 3, kRight},          {-6, 3, kLeft},
-      {3, 6, kDown},      {3, -6, kUp},        {5, 5, kNone},           {-5, -5, kNone},
-      {174, 100, kRight}, {-174, -100, kLeft}, {173, 100, kNone},       {100, 174, kDown},
-      {100, 173, kNone},  {-100, -174, kUp},   {2147483647, 0, kRight}, {0, -2147483647, kUp},
+      {0, 0, directionNone},           {0, -5, directionUp},
+      {-5, 0, directionLeft},          {5, 0, directionRight},
+      {0, 5, directionDown},           {5, 3, directionNone},
+      {6, 3, directionRight},          {-6, 3, directionLeft},
+      {3, 6, directionDown},           {3, -6, directionUp},
+      {5, 5, directionNone},           {-5, -5, directionNone},
+      {174, 100, directionRight},      {-174, -100, directionLeft},
+      {173, 100, directionNone},       {100, 174, directionDown},
+      {100, 173, directionNone},       {-100, -174, directionUp},
+      {2147483647, 0, directionRight}, {0, -2147483647, directionUp},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(classifyDirection(c.dx, c.dy), c.expected) << c.dx << "," << c.dy;

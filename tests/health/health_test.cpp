@@ -17,7 +17,7 @@ struct Step {
   double ms;
 };
 
-HealthCounts feed(const std::vector<Step>& steps, int button = kHealthLeft, int repaired = 0) {
+HealthCounts feed(const std::vector<Step>& steps, int button = healthLeft, int repaired = 0) {
   Settings settings;
   settings.scrollInterval = 50;
   SwitchCounter counter(settings);
@@ -38,13 +38,13 @@ TEST(SwitchCounter, CountsChatterByTheGapFromTheRelease) {
     std::uint32_t events, chatter;
   };
   const Row rows[] = {
-      {"chattering click", {{'P', 0}, {'R', 100}, {'P', 105}, {'R', 300}}, kHealthLeft, 2, 1},
-      {"deliberate press 40 ms after", {{'P', 0}, {'R', 100}, {'P', 140}}, kHealthLeft, 2, 0},
-      {"20 ms is no chatter", {{'P', 0}, {'R', 100}, {'P', 120}}, kHealthLeft, 2, 0},
-      {"19.9 ms is", {{'P', 0}, {'R', 100}, {'P', 119.9}}, kHealthLeft, 2, 1},
+      {"chattering click", {{'P', 0}, {'R', 100}, {'P', 105}, {'R', 300}}, healthLeft, 2, 1},
+      {"deliberate press 40 ms after", {{'P', 0}, {'R', 100}, {'P', 140}}, healthLeft, 2, 0},
+      {"20 ms is no chatter", {{'P', 0}, {'R', 100}, {'P', 120}}, healthLeft, 2, 0},
+      {"19.9 ms is", {{'P', 0}, {'R', 100}, {'P', 119.9}}, healthLeft, 2, 1},
       {"reversed notches within 50 ms",
        {{'+', 0}, {'-', 20}, {'-', 40}, {'-', 100}},
-       kHealthWheel,
+       healthWheel,
        4,
        2},
   };
@@ -54,11 +54,11 @@ TEST(SwitchCounter, CountsChatterByTheGapFromTheRelease) {
     EXPECT_EQ(d.events, row.events);
     EXPECT_EQ(d.chatter, row.chatter);
   }
-  const DeviceCounts click = feed({{'P', 0}, {'R', 100}, {'P', 105}}, kHealthRight, 1).devices[1];
+  const DeviceCounts click = feed({{'P', 0}, {'R', 100}, {'P', 105}}, healthRight, 1).devices[1];
   EXPECT_EQ(click.repaired, 3u);
-  EXPECT_EQ(click.gaps[kReleaseToPress][5], 1u) << "5 ms from release to press";
-  EXPECT_EQ(click.gaps[kChatterGap][gapBucket(105000)], 1u);
-  EXPECT_EQ(click.gaps[kChatterHold][gapBucket(100000)], 1u);
+  EXPECT_EQ(click.gaps[gapReleaseToPress][5], 1u) << "5 ms from release to press";
+  EXPECT_EQ(click.gaps[gapChatter][gapBucket(105000)], 1u);
+  EXPECT_EQ(click.gaps[gapChatterHold][gapBucket(100000)], 1u);
 }
 
 TEST(SwitchCounter, BucketsAreOneMillisecondBelow32AndFourPerDoublingAbove) {
@@ -85,23 +85,23 @@ TEST(HealthLedger, ContinuesTodayKeepsOtherDaysAndDropsThoseOver400DaysOld) {
   HealthCounts live;
   ASSERT_TRUE(ledger.start(file, "2025-03-14", live));
   EXPECT_FALSE(ledger.changed());
-  live.devices[kHealthLeft].events = 2;
-  live.devices[kHealthLeft].chatter = 1;
+  live.devices[healthLeft].events = 2;
+  live.devices[healthLeft].chatter = 1;
   ledger.update(live, "2025-03-14");
   EXPECT_TRUE(ledger.changed());
-  EXPECT_EQ(ledger.today().devices[kHealthLeft].events, 16u);
-  EXPECT_EQ(ledger.today().devices[kHealthWheel].events, 7u);
+  EXPECT_EQ(ledger.today().devices[healthLeft].events, 16u);
+  EXPECT_EQ(ledger.today().devices[healthWheel].events, 7u);
   const std::string text = ledger.text();
   EXPECT_EQ(text.find("2023-01-01"), std::string::npos) << text;
   EXPECT_NE(text.find(line("2024-02-29", "left,5,1,0,0 0 1")), std::string::npos) << text;
   EXPECT_NE(text.find(line("2025-03-14", "left,16,5,0,,,,,")), std::string::npos) << text;
 
   // Midnight: the counts so far stay the old day's; the new day starts from nothing.
-  live.devices[kHealthLeft].events = 3;
+  live.devices[healthLeft].events = 3;
   EXPECT_TRUE(ledger.update(live, "2025-03-15"));
-  EXPECT_EQ(ledger.today().devices[kHealthLeft].events, 0u);
+  EXPECT_EQ(ledger.today().devices[healthLeft].events, 0u);
   EXPECT_NE(ledger.text().find(line("2025-03-14", "left,17,5,0,,,,,")), std::string::npos);
-  EXPECT_EQ(ledger.kept().devices[kHealthLeft].events, 22u);
+  EXPECT_EQ(ledger.kept().devices[healthLeft].events, 22u);
 }
 
 TEST(HealthLedger, AFileThatIsNotOursIsNotTaken) {
@@ -110,7 +110,7 @@ TEST(HealthLedger, AFileThatIsNotOursIsNotTaken) {
                            "date"}) {
     HealthLedger ledger;
     EXPECT_FALSE(ledger.start(text, "2025-03-14", HealthCounts{})) << text;
-    EXPECT_EQ(ledger.today().devices[kHealthLeft].events, 0u);
+    EXPECT_EQ(ledger.today().devices[healthLeft].events, 0u);
   }
   EXPECT_EQ(statsPathForSettings(L"D:\\Tools\\clickmend.INI"), L"D:\\Tools\\clickmend-stats.csv");
 }
@@ -185,8 +185,8 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
                                line("2025-02-01", "left,7,7,7"),
                            "2025-03-14", HealthCounts{}));
   HealthCounts today;
-  today.devices[kHealthLeft] = {1412, 37, 35, {}};
-  today.devices[kHealthWheel] = {50, 5, 0, {}};
+  today.devices[healthLeft] = {1412, 37, 35, {}};
+  today.devices[healthWheel] = {50, 5, 0, {}};
   const HealthFigures figures = addToday(pastFigures(ledger), today);
   Settings chosen;
   chosen.leftButton = chosen.clickRepair = 1;
@@ -196,12 +196,12 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
     const Settings& settings;
     const wchar_t* expected;
   } rows[] = {
-      {"today, a day ago, ten days ago; the day 41 days ago in none", kHealthLeft, chosen,
+      {"today, a day ago, ten days ago; the day 41 days ago in none", healthLeft, chosen,
        L"鼠标左键: repair on\ntoday: 1412 clicks, 37 chatter (26.2 per 1000), 35 repaired\n"
        L"last 7 days: 1512 clicks, 39 chatter (25.7 per 1000), 36 repaired\n"
        L"last 30 days: 2512 clicks, 40 chatter (15.9 per 1000), 36 repaired"},
-      {"nothing counted", kHealthRight, chosen, L"鼠标右键: repair off\nno clicks counted yet"},
-      {"the wheel counts notches", kHealthWheel, Settings{},
+      {"nothing counted", healthRight, chosen, L"鼠标右键: repair off\nno clicks counted yet"},
+      {"the wheel counts notches", healthWheel, Settings{},
        L"滚轮: repair off\ntoday: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
        L"last 7 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
        L"last 30 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired"},
@@ -210,19 +210,19 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(text(deviceFigures(row.device, figures, row.settings)), text(row.expected));
   }
-  EXPECT_EQ(figures.perMilleByDay[kHealthLeft][kChartDays - 1], 26u);
-  EXPECT_EQ(figures.perMilleByDay[kHealthLeft][kChartDays - 2], 20u);
-  EXPECT_EQ(text(chatterBalloon(kHealthLeft, today.devices[kHealthLeft])),
+  EXPECT_EQ(figures.perMilleByDay[healthLeft][kChartDays - 1], 26u);
+  EXPECT_EQ(figures.perMilleByDay[healthLeft][kChartDays - 2], 20u);
+  EXPECT_EQ(text(chatterBalloon(healthLeft, today.devices[healthLeft])),
             text(L"鼠标左键 seems to chatter: 26 in 1000 clicks today; click to see 鼠标健康"));
 }
 
 TEST(HealthView, AdviceNamesTheButtonAndWhy) {
   DeviceCounts bouncing{1000, 20, 0, {}};
-  bouncing.gaps[kChatterGap][5] = 20;
-  bouncing.gaps[kClickGap][gapBucket(200000)] = 980;
+  bouncing.gaps[gapChatter][5] = 20;
+  bouncing.gaps[gapClick][gapBucket(200000)] = 980;
   DeviceCounts doubleClicker{1000, 500, 0, {}};
-  doubleClicker.gaps[kChatterGap][gapBucket(100000)] = 500;
-  doubleClicker.gaps[kClickGap][gapBucket(100000)] = 500;
+  doubleClicker.gaps[gapChatter][gapBucket(100000)] = 500;
+  doubleClicker.gaps[gapClick][gapBucket(100000)] = 500;
   Settings none, left, leftFitted;
   none.releaseInterval = left.releaseInterval = leftFitted.releaseInterval = 50;
   left.leftButton = leftFitted.leftButton = 1;
@@ -251,7 +251,7 @@ TEST(HealthView, AdviceNamesTheButtonAndWhy) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     HealthCounts kept;
-    kept.devices[kHealthLeft] = row.counts;
+    kept.devices[healthLeft] = row.counts;
     std::vector<std::string> got, expected;
     for (const HealthAdvice& a : healthAdvice(calibrate(kept), kept, row.settings)) {
       got.push_back(text(a.why + L" | " + a.button));
@@ -273,8 +273,8 @@ TEST(HealthView, LayoutKeepsEveryPartInsideAndApart) {
     const HealthLayout l = layoutHealthWindow(row.lineHeight, row.charWidth, row.advice);
     EXPECT_EQ(l.width, row.width);
     EXPECT_EQ(l.height, row.height);
-    std::vector<HealthRect> parts(l.figures, l.figures + kHealthDevices);
-    parts.insert(parts.end(), l.charts, l.charts + kHealthDevices);
+    std::vector<HealthRect> parts(l.figures, l.figures + healthDeviceCount);
+    parts.insert(parts.end(), l.charts, l.charts + healthDeviceCount);
     parts.insert(parts.end(), l.adviceText.begin(), l.adviceText.end());
     parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
     parts.push_back(l.distribution);

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr auto P = Verdict::Pass;
-constexpr auto S = Verdict::Swallow;
+constexpr auto P = Verdict::pass;
+constexpr auto S = Verdict::swallow;
 using namespace mouse_message;
 constexpr std::uint32_t hookInstalledAgain = 0;  // a step that calls forgetButtonStates
 

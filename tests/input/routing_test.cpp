@@ -7,8 +7,8 @@
 namespace {
 
 using namespace mouse_message;
-constexpr auto P = Verdict::Pass;
-constexpr auto S = Verdict::Swallow;
+constexpr auto P = Verdict::pass;
+constexpr auto S = Verdict::swallow;
 
 class GestureRouting : public ::testing::Test {
  protected:

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr auto P = Verdict::Pass;
-constexpr auto S = Verdict::Swallow;
+constexpr auto P = Verdict::pass;
+constexpr auto S = Verdict::swallow;
 
 struct Notch {
   std::uint32_t tick;
