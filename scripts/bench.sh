@@ -336,8 +336,10 @@ wine_part() {
     [ "$lost" = 0 ] || echo "$lost samples were lost (no message within a second)."
     echo
     echo "Reading the figures: with pass-through on, clickmend.exe's hook swallows each notch and"
-    echo "posts it to the window under the cursor itself (found with \`WindowFromPhysicalPoint\` and"
-    echo "the point converted with \`PhysicalToLogicalPoint\`), work that Wine's own delivery does in"
+    echo "posts it to the window under the cursor itself (found with \`WindowFromPhysicalPoint\` once"
+    echo "per burst of notches at one point, at most 50 ms and never past a move, and the point"
+    echo "converted with \`PhysicalToLogicalPoint\`; of the keys only Shift and Ctrl are asked, the"
+    echo "buttons' bits come from the events the filter saw), work that Wine's own delivery does in"
     echo "(a) and (b), each call a round trip to the Wine server. Measured in the same" \
       "run, per call: \`WindowFromPhysicalPoint\` $(call_cost WindowFromPhysicalPoint) µs," \
       "\`PhysicalToLogicalPoint\` $(call_cost PhysicalToLogicalPoint) µs, \`GetKeyState\`" \
