@@ -41,9 +41,10 @@ RECT toRect(const HealthRect& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
+// Shown only once arrange() has placed it: never a moment at the corner without its size.
 HWND child(const wchar_t* className, DWORD style, int id) {
   const HWND control =
-      CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, self.hwnd,
+      CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 0, 0, self.hwnd,
                       reinterpret_cast<HMENU>(INT_PTR(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(self.font), FALSE);
   return control;
@@ -90,16 +91,21 @@ void arrange() {
     InvalidateRect(self.hwnd, nullptr, TRUE);
   }
   self.layout = layout;
-  for (int d = 0; d < healthDeviceCount; ++d) place(self.figures[d], layout.figures[d]);
+  for (int d = 0; d < healthDeviceCount; ++d) {
+    place(self.figures[d], layout.figures[d]);
+    ShowWindow(self.figures[d], SW_SHOWNA);
+  }
   for (std::size_t i = 0; i < rows; ++i) {
     place(self.adviceText[i], layout.adviceText[i]);
     place(self.adviceButtons[i], layout.adviceButtons[i]);
     setText(self.adviceText[i], self.advice[i].why);
     setText(self.adviceButtons[i], self.advice[i].button);
+    ShowWindow(self.adviceText[i], SW_SHOWNA);
     ShowWindow(self.adviceButtons[i],
                self.advice[i].action == HealthAction::none ? SW_HIDE : SW_SHOW);
   }
   place(self.close, layout.close);
+  ShowWindow(self.close, SW_SHOWNA);
 }
 
 bool sameCharts(const HealthFigures& a, const HealthFigures& b) {
