@@ -30,6 +30,8 @@ void followForeground();
 // The foreground event is not sent in every case (a window restored from the taskbar, Wine):
 // called for each mouse input the main window sees, it follows a change the event missed.
 void checkForeground();
+// A window that covers its whole monitor has the foreground, as 全屏暂停 judges it.
+bool foregroundIsFullScreen();
 // The settings were applied: the list and 全屏暂停 are read again.
 void recheckForeground();
 void stopFollowingForeground();

@@ -20,21 +20,6 @@ std::wstring programName;
 Bypass listed = Bypass::none;
 Bypass current = Bypass::none;
 
-std::wstring processPath(DWORD processId) {
-  const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process.get()) return {};
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD size = static_cast<DWORD>(path.size());
-    if (QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) {
-      path.resize(size);
-      return path;
-    }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-}
-
 ScreenRect screenRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
@@ -82,7 +67,7 @@ void follow(HWND window) {
   followed = window;
   DWORD processId = 0;
   if (window) GetWindowThreadProcessId(window, &processId);
-  programName = processId ? programFileName(processPath(processId)) : std::wstring();
+  programName = processId ? programFileName(programPathOf(processId)) : std::wstring();
   listed = listedRule(*openProfileStore(settingsFilePath()), programName);
   // A window that goes full screen (or leaves it) changes size, not foreground.
   if (locationHook) UnhookWinEvent(locationHook);
@@ -104,6 +89,11 @@ void followForeground() {
   foregroundHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                    onForeground, 0, 0, WINEVENT_OUTOFCONTEXT);
   follow(GetForegroundWindow());
+}
+
+bool foregroundIsFullScreen() {
+  const HWND window = GetForegroundWindow();
+  return window && coversItsMonitor(describe(window));
 }
 
 void checkForeground() {

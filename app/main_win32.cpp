@@ -113,7 +113,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       readWheelRouting();
       break;
     case WM_TIMER:
-      if (onSwitchHealthTimer(wParam)) {
+      // A full-screen program is not interrupted: the balloon comes at a later tick instead.
+      if (onSwitchHealthTimer(wParam) && !foregroundIsFullScreen()) {
         std::wstring notice;
         if (takeSwitchHealthNotice(programSettings(), &notice)) {
           showTrayBalloon(window, L"鼠标健康", notice);

@@ -46,3 +46,20 @@ inline std::optional<StartedProcess> startCommandLine(std::wstring commandLine) 
   CloseHandle(info.hThread);
   return StartedProcess{UniqueHandle(info.hProcess), info.dwProcessId};
 }
+
+// The program file a process runs; empty when it cannot be found out. Limited query rights are
+// granted for most processes of the desktop, also some of higher rights; a path longer than
+// MAX_PATH is read with a larger buffer.
+inline std::wstring programPathOf(DWORD processId) {
+  const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process.get()) return {};
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    std::wstring path(size, L'\0');
+    DWORD length = size;
+    if (QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) {
+      path.resize(length);
+      return path;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size >= 32768) return {};
+  }
+}

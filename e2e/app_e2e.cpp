@@ -16,6 +16,17 @@ using namespace e2e;
 
 const wchar_t kLeftChosen[] = L"[设备选择]\r\n左键=1\r\n";
 
+// The left switch opening and closing again: its release and press in one injection, a few
+// milliseconds apart however busy the machine is, where a sleep between two injections could
+// stretch past the 20 ms of a chatter.
+void leftBounce() {
+  INPUT bounce[2] = {};
+  bounce[0].type = bounce[1].type = INPUT_MOUSE;
+  bounce[0].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  bounce[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(2, bounce, sizeof(INPUT));
+}
+
 TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
   Clickmend program(settingsText(kLeftChosen));
   ASSERT_TRUE(program.started());
@@ -54,11 +65,7 @@ TEST(Program, HoldGuardKeepsADragThroughBouncesAndLetsADoubleClickThrough) {
   mouseButton(MOUSEEVENTF_LEFTDOWN);
   pump(kClickInterval + 100);
   for (int i = 0; i < 3; ++i) {
-    INPUT bounce[2] = {};
-    bounce[0].type = bounce[1].type = INPUT_MOUSE;
-    bounce[0].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    bounce[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(2, bounce, sizeof(INPUT));
+    leftBounce();
     Sleep(5);
   }
   pump(500);
@@ -163,19 +170,13 @@ TEST(Program, DebugModeKeepsFiltering) {
   EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
 }
 
-// Clicks of the left button, the first `bouncing` of them bouncing once at the release. The
-// bounce's release and press go in one injection: a few milliseconds apart however busy the
-// machine is, where a sleep between two injections could stretch past the 20 ms of a chatter.
+// Clicks of the left button, the first `bouncing` of them bouncing once at the release.
 void leftClicks(int clicks, int bouncing) {
   for (int click = 0; click < clicks; ++click) {
     mouseButton(MOUSEEVENTF_LEFTDOWN);
     pump(50);
     if (click < bouncing) {
-      INPUT bounce[2] = {};
-      bounce[0].type = bounce[1].type = INPUT_MOUSE;
-      bounce[0].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-      bounce[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-      SendInput(2, bounce, sizeof(INPUT));
+      leftBounce();
       pump(50);
     }
     mouseButton(MOUSEEVENTF_LEFTUP);

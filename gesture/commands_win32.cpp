@@ -55,21 +55,7 @@ class DesktopWindowOps final : public WindowOps {
     GetWindowThreadProcessId(asHwnd(window), &processId);
     return processId;
   }
-  // Limited query rights are granted for most processes of the desktop, also some of higher
-  // rights; a path longer than MAX_PATH is read with a larger buffer.
-  std::wstring programPath(std::uint32_t processId) override {
-    const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-    if (!process.get()) return {};
-    for (DWORD size = MAX_PATH;; size *= 2) {
-      std::wstring path(size, L'\0');
-      DWORD length = size;
-      if (QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) {
-        path.resize(length);
-        return path;
-      }
-      if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size >= 32768) return {};
-    }
-  }
+  std::wstring programPath(std::uint32_t processId) override { return programPathOf(processId); }
   std::vector<WindowHandle> topLevelWindows() override {
     std::vector<WindowHandle> windows;
     EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));

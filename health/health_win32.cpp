@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "common/debug_console.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
+#include "settings/file_access.h"
 #include "settings/settings.h"
 
 namespace {
@@ -14,7 +16,7 @@ constexpr UINT_PTR kTimerId = 0x4865;  // "He"
 constexpr UINT kTimerMs = 60 * 1000;
 constexpr unsigned kSaveEveryMinutes = 10;
 // Far more than 400 days of lines: anything larger is not this program's.
-constexpr LONGLONG kLargestFile = 16 * 1024 * 1024;
+constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
 const SwitchCounter* counter = nullptr;
 HealthLedger ledger;
@@ -24,13 +26,6 @@ bool writeFailed = false;
 unsigned minutesSinceSave = 0;
 std::string noticeDate;  // the day the balloons below were shown on
 bool noticed[2] = {};
-
-struct Handle {
-  HANDLE value;
-  ~Handle() {
-    if (value != INVALID_HANDLE_VALUE) CloseHandle(value);
-  }
-};
 
 std::string localDate() {
   SYSTEMTIME now;
@@ -43,55 +38,17 @@ std::string localDate() {
 enum class Read { missing, done, failed };
 
 Read readFile(std::string* text) {
-  Handle file{CreateFileW(path.c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.value == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND ? Read::missing : Read::failed;
-  }
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.value, &size) || size.QuadPart > kLargestFile) return Read::failed;
-  text->resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD got = 0;
-  if (!text->empty() &&
-      (!ReadFile(file.value, &(*text)[0], static_cast<DWORD>(text->size()), &got, nullptr) ||
-       got != text->size())) {
-    return Read::failed;
-  }
+  if (!fileExists(path)) return Read::missing;
+  auto bytes = readFileBytes(path, kLargestFile);
+  if (!bytes) return Read::failed;
+  *text = std::move(*bytes);
   return Read::done;
-}
-
-// A new file beside the old one, then put in its place: a failed write leaves every earlier
-// day as it was.
-bool writeFile(const std::string& text) {
-  const std::wstring fresh = path + L".new";
-  {
-    Handle file{CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)};
-    if (file.value == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool whole =
-        WriteFile(file.value, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-        written == text.size() && FlushFileBuffers(file.value);
-    if (!whole) {
-      CloseHandle(file.value);
-      file.value = INVALID_HANDLE_VALUE;
-      DeleteFileW(fresh.c_str());
-      return false;
-    }
-  }
-  if (MoveFileExW(fresh.c_str(), path.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
-  }
-  DeleteFileW(fresh.c_str());
-  return false;
 }
 
 void save() {
   if (!ours || !ledger.changed()) return;
-  if (writeFile(ledger.text())) {
+  // Written beside the old file and moved over it: a failed write leaves every earlier day.
+  if (writeFileBytes(path, ledger.text())) {
     ledger.markSaved();
     minutesSinceSave = 0;
     writeFailed = false;
@@ -100,23 +57,6 @@ void save() {
     writeFailed = true;
     debugPrint("Stats not written:\t%d\n", static_cast<std::int32_t>(GetLastError()));
   }
-}
-
-// A program that covers its whole monitor (a game, a film, a presentation) is not interrupted.
-bool foregroundIsFullScreen() {
-  const HWND foreground = GetForegroundWindow();
-  if (!foreground || foreground == GetDesktopWindow() || foreground == GetShellWindow()) {
-    return false;
-  }
-  RECT window{};
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (!GetWindowRect(foreground, &window) ||
-      !GetMonitorInfoW(MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    return false;
-  }
-  return window.left <= monitor.rcMonitor.left && window.top <= monitor.rcMonitor.top &&
-         window.right >= monitor.rcMonitor.right && window.bottom >= monitor.rcMonitor.bottom;
 }
 
 }  // namespace
@@ -157,7 +97,7 @@ void refreshSwitchHealth() {
 }
 
 bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text) {
-  if (!counter || !settings.showIcon || foregroundIsFullScreen()) return false;
+  if (!counter || !settings.showIcon) return false;
   if (noticeDate != ledger.date()) {
     noticeDate = ledger.date();
     noticed[0] = noticed[1] = false;

@@ -24,8 +24,8 @@ bool onSwitchHealthTimer(WPARAM timerId);
 // Brings today up to date from the counter now (the health window, every second).
 void refreshSwitchHealth();
 // A balloon's text, once per button and day, for a button that is not chosen and whose chatter
-// today reaches the calibration's threshold. Nothing while the icon is hidden or a full-screen
-// program has the foreground: the balloon comes later instead.
+// today reaches the calibration's threshold. Nothing while the icon is hidden: the balloon comes
+// later instead.
 bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text);
 // Writes the file now if anything changed (at exit and at the end of the session).
 void saveSwitchHealth();

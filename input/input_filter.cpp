@@ -116,7 +116,7 @@ Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       return release(MouseButton::left, settings_.leftButton != 0, now);
 
     case mouse_message::wheel:
-      return wheelFilter(event, now, features_);
+      return wheelFilter(event, now);
 
     case mouse_message::middleDown:
     case mouse_message::middleUp:
@@ -326,7 +326,7 @@ Verdict InputFilter::moveDuringHeldPress(const MouseEvent& event) {
 
 // Only the direction counts, so a fine wheel's 40, 40, 80, 40 all pass; a swallowed notch moves
 // the wheel stamp but not the remembered delta.
-Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, bool features) {
+Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now) {
   const std::int32_t gap = tickGap(now, state_.lastWheelTick);
   state_.lastWheelTick = now;
   const auto delta = static_cast<std::int16_t>(event.mouseData >> 16);
@@ -342,7 +342,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
   }
   state_.lastWheelDelta = delta;
 
-  if (features && settings_.volumeControl) {
+  if (features_ && settings_.volumeControl) {
     if (volumeKeyHeld()) {
       // A held-back right press is now a volume change: it and its release reach no one.
       ButtonState& right = state_.buttons[MouseButton::right];
@@ -361,7 +361,7 @@ Verdict InputFilter::wheelFilter(const MouseEvent& event, std::uint32_t now, boo
 
   // Where the system sends the wheel to the window under the cursor itself, the notch is
   // left to it: some applications scroll only from real input.
-  if (features && settings_.wheelPassThrough && !platform_.systemRoutesWheelToCursor()) {
+  if (features_ && settings_.wheelPassThrough && !platform_.systemRoutesWheelToCursor()) {
     // The receiver reads the low word as the keys and buttons held, as for a wheel the
     // system delivers itself.
     const std::uint32_t wParam = (event.mouseData & 0xFFFF0000u) | mouseKeyState();

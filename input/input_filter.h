@@ -219,8 +219,7 @@ class InputFilter {
   void noteOtherButton(const MouseEvent& event);
   bool shownDown(MouseButton button);
   std::uint32_t mouseKeyState();
-  // `features`: volume control and pass-through may act (no program's rule turned them off).
-  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now, bool features);
+  Verdict wheelFilter(const MouseEvent& event, std::uint32_t now);
   Verdict standAside();
 
   const Settings& settings_;

@@ -3,16 +3,12 @@
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 
-namespace {
-
 bool coversItsMonitor(const ForegroundWindow& w) {
   return !w.shell && !w.maximised && w.window.left <= w.monitor.left &&
          w.window.top <= w.monitor.top && w.window.right >= w.monitor.right &&
          w.window.bottom >= w.monitor.bottom && w.monitor.right > w.monitor.left &&
          w.monitor.bottom > w.monitor.top;
 }
-
-}  // namespace
 
 std::wstring programFileName(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L"\\/");

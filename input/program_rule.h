@@ -20,7 +20,6 @@ struct ScreenRect {
 
 // The foreground window as the rule sees it.
 struct ForegroundWindow {
-  std::wstring programPath;  // its process's file; empty when that cannot be found out
   ScreenRect window;
   ScreenRect monitor;      // the monitor that holds the most of it
   bool shell = false;      // the desktop or the taskbar: cover a monitor, never full screen
@@ -32,6 +31,10 @@ std::wstring programFileName(const std::wstring& path);
 
 // The program's own line under [排除程序]: Bypass::none when it has none (or no name is known).
 Bypass listedRule(ProfileStore& settingsFile, const std::wstring& programName);
+
+// Full screen: the window covers the whole monitor that holds the most of it (a game, a film, a
+// presentation), and is neither the desktop nor the taskbar nor merely maximised.
+bool coversItsMonitor(const ForegroundWindow& foreground);
 
 // The stronger of the listed rule and, with `fullScreenPause`, the full screen's.
 Bypass foregroundRule(Bypass listed, const ForegroundWindow& foreground, bool fullScreenPause);

@@ -31,18 +31,21 @@ TEST(ProgramRule, ListedNames) {
 // With 全屏暂停=1, a window over its whole monitor counts as listed with 1.
 TEST(ProgramRule, FullScreen) {
   const ScreenRect left{0, 0, 1920, 1080}, right{1920, -200, 4480, 1240};
-  const std::pair<ForegroundWindow, Bypass> cases[] = {
-      {{L"", left, left}, Bypass::features},
-      {{L"", right, right}, Bypass::features},
-      {{L"the first monitor's size on the second", {1920, 0, 3840, 1080}, right}, Bypass::none},
-      {{L"the desktop", left, left, true, false}, Bypass::none},
-      {{L"maximised", left, left, false, true}, Bypass::none},
+  const struct {
+    const char* name;
+    ForegroundWindow window;
+    Bypass expected;
+  } cases[] = {
+      {"left monitor", {left, left}, Bypass::features},
+      {"right monitor", {right, right}, Bypass::features},
+      {"the first monitor's size on the second", {{1920, 0, 3840, 1080}, right}, Bypass::none},
+      {"the desktop", {left, left, true, false}, Bypass::none},
+      {"maximised", {left, left, false, true}, Bypass::none},
   };
-  for (const auto& [window, expected] : cases) {
-    EXPECT_EQ(foregroundRule(Bypass::none, window, true), expected)
-        << encodeUtf8(window.programPath);
+  for (const auto& c : cases) {
+    EXPECT_EQ(foregroundRule(Bypass::none, c.window, true), c.expected) << c.name;
   }
-  EXPECT_EQ(foregroundRule(Bypass::none, cases[0].first, false), Bypass::none) << "全屏暂停=0";
+  EXPECT_EQ(foregroundRule(Bypass::none, cases[0].window, false), Bypass::none) << "全屏暂停=0";
 }
 
 }  // namespace
