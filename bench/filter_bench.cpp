@@ -17,9 +17,9 @@
 
 #include "common/debug_ring.h"
 #include "gesture/tracker.h"
-#include "health/counter.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/switch_counter.h"
 #include "settings/settings.h"
 #include "tests/support/every_feature_on.h"
 #include "tests/support/null_platform.h"

@@ -22,7 +22,7 @@
 
 #include <cstdint>
 
-#include "health/counter.h"
+#include "input/switch_counter.h"
 
 constexpr std::uint32_t kChooseChatter = 3;
 constexpr int kLongestFitMs = 512;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "health/calibration.h"
-#include "health/counter.h"
+#include "input/switch_counter.h"
 
 struct Settings;
 class HealthLedger;

@@ -61,19 +61,6 @@ void save() {
 
 }  // namespace
 
-std::uint64_t healthMicroseconds() {
-  static const std::uint64_t frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<std::uint64_t>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  const auto count = static_cast<std::uint64_t>(now.QuadPart);
-  // In two parts, so that the product never overflows however long the machine has run.
-  return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
-}
-
 void startSwitchHealth(HWND window, const SwitchCounter& switchCounter) {
   counter = &switchCounter;
   path = statsPathForSettings(settingsFilePath());

@@ -1,5 +1,5 @@
-// The desktop side of the switch health: the performance counter the hook times events with,
-// and the file kept by day beside the settings file, written by the main thread.
+// The desktop side of the switch health: the file kept by day beside the settings file, written
+// by the main thread.
 #pragma once
 
 #include <windows.h>
@@ -7,13 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "health/counter.h"
 #include "health/stats_file.h"
+#include "input/switch_counter.h"
 
 struct Settings;
-
-// The performance counter in microseconds (any thread).
-std::uint64_t healthMicroseconds();
 
 // Main thread. Reads today's counts back from the file and starts the timer on `window` that
 // writes it every 10 minutes while something changed, and at a change of day. A file that is

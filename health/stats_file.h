@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "health/counter.h"
+#include "input/switch_counter.h"
 
 extern const char kStatsHeader[];
 constexpr long kDaysKept = 400;

@@ -5,7 +5,6 @@
 
 #include "common/debug_console.h"
 #include "common/window_contract.h"
-#include "health/health_win32.h"
 
 namespace {
 
@@ -205,6 +204,20 @@ std::atomic<std::uint32_t> hookLatestEventTime{0};
 std::atomic<bool> hookInstalled{false};
 HANDLE hookThread = nullptr;
 DWORD hookThreadId = 0;
+
+// The performance counter in microseconds.
+std::uint64_t healthMicroseconds() {
+  static const std::uint64_t frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<std::uint64_t>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const auto count = static_cast<std::uint64_t>(now.QuadPart);
+  // In two parts, so that the product never overflows however long the machine has run.
+  return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
+}
 
 // The hook's own events for the switch health, timed by the performance counter: the tick
 // counter's steps are as long as the bounces measured.

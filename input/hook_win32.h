@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <string>
 
-#include "health/counter.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/switch_counter.h"
 
 // Input the program sends itself carries this in dwExtraInfo; the hook lets it pass unexamined.
 constexpr ULONG_PTR kOwnInputMarker = 0x436C6B4D;  // "ClkM"

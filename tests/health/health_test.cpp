@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "health/calibration.h"
-#include "health/counter.h"
 #include "health/health_view.h"
 #include "health/stats_file.h"
+#include "input/switch_counter.h"
 #include "settings/settings.h"
 #include "settings/text.h"
 

@@ -1,4 +1,4 @@
-#include "health/counter.h"
+#include "input/switch_counter.h"
 
 #include "settings/settings.h"
 
