@@ -21,6 +21,8 @@ namespace contract = window_contract;
 
 GestureTracker gestureTracker;
 HookWatchdog hookWatchdog;
+// The latest clicks, for the switch health's fit: a quarter of a megabyte, kept off the stack.
+ClickRecord clickRecord;
 
 void noteHookInstalls(HWND window) {
   SetPropW(window, contract::kHookInstallsProperty,
@@ -168,12 +170,12 @@ int runClickmend(HINSTANCE instance) {
   readWheelRouting();
   InputFilter filter(settings, programFilterState(), gestureTracker, desktopInputPlatform());
   SwitchCounter switchCounter(settings);
-  if (!startMouseHook(instance, filter, window, &switchCounter)) {
+  if (!startMouseHook(instance, filter, window, &switchCounter, &clickRecord)) {
     MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
     return 0;
   }
   watchHook(window);
-  startSwitchHealth(window, switchCounter);
+  startSwitchHealth(window, switchCounter, clickRecord);
   followForeground();
 
   MSG message;

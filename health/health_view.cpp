@@ -46,42 +46,25 @@ bool chosen(int button, const Settings& settings) {
   return button == healthLeft ? settings.leftButton != 0 : settings.rightButton != 0;
 }
 
-// The longest chatter gap and the shortest deliberate one of the buttons that matter, in ms:
-// what the suggested 单击间隔 has to lie between.
-std::wstring clickGapReason(const HealthCounts& kept, const bool* matters) {
-  int longest = -1, fastest = -1;
-  for (int button = 0; button < 2; ++button) {
-    if (!matters[button]) continue;
-    const DeviceCounts& d = kept.devices[button];
-    for (int b = 0; b < kGapBuckets; ++b) {
-      if (d.gaps[gapChatter][b] && bucketHighMs(b) && bucketHighMs(b) <= kLongestFitMs) {
-        longest = std::max(longest, bucketHighMs(b));
-      }
-      if (d.gaps[gapClick][b] && (fastest < 0 || bucketLowMs(b) < fastest)) {
-        fastest = bucketLowMs(b);
-      }
-    }
+std::wstring count(std::uint32_t n) {
+  return std::to_wstring(n);
+}
+
+// "单击间隔 40、释放间隔 40、保护间隔 30 毫秒", a repair that is off named as such.
+std::wstring describe(const RepairChoice& c) {
+  std::wstring text = c.clickRepair ? L"单击间隔 " + std::to_wstring(c.clickMs) : L"关闭单击修复";
+  if (c.releaseRepair) {
+    text += L"、释放间隔 " + std::to_wstring(c.releaseMs) + L"、保护间隔 " +
+            std::to_wstring(c.guardMs) + L" 毫秒";
+  } else {
+    text += c.clickRepair ? L" 毫秒、关闭释放修复" : L"、关闭释放修复";
   }
-  std::wstring text = longest < 0 ? L"no bounce between presses seen"
-                                  : L"longest bounce seen " + std::to_wstring(longest) + L" ms";
-  text += fastest < 0 ? L"; no double click seen"
-                      : L"; fastest double click " + std::to_wstring(fastest) + L" ms";
   return text;
 }
 
-// Why no value of one interval does both, and what each choice would cost.
-std::wstring noFitReason(const wchar_t* name, const IntervalFit& fit) {
-  std::wstring text = std::wstring(L"no ") + name +
-                      L" swallows the bounces and spares your fast clicks: " +
-                      std::to_wstring(fit.ms) + L" ms would swallow " +
-                      std::to_wstring(fit.lostPerMille) + L" in 1000 of your clicks; ";
-  if (fit.safeMs) {
-    text += std::to_wstring(fit.safeMs) + L" ms would catch only " +
-            std::to_wstring(fit.caughtPercent) + L" % of the bounces";
-  } else {
-    text += L"any shorter value misses most bounces";
-  }
-  return text;
+// "41 次连击、7 次丢失"
+std::wstring outcome(const ReplayScore& s) {
+  return count(s.doubled) + L" 次连击、" + count(s.lost) + L" 次丢失";
 }
 
 }  // namespace
@@ -122,63 +105,68 @@ std::wstring deviceFigures(int device, const HealthFigures& figures, const Setti
   return text;
 }
 
+void buttonsThatMatter(const Calibration& calibration, bool matters[2]) {
+  for (int button = 0; button < 2; ++button) matters[button] = calibration.buttons[button].choose;
+}
+
+std::wstring fitSummary(const ClickFit& fit) {
+  if (fit.outcome != ClickFit::better) return L"";
+  return L"最近 " + count(fit.now.presses) + L" 次点击：现在 " + outcome(fit.now) + L"；改用" +
+         describe(fit.best) + L"：" + outcome(fit.bestScore);
+}
+
 std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const HealthCounts& kept,
-                                       const Settings& settings) {
+                                       const Settings& settings, const ClickFit& fit) {
   std::vector<HealthAdvice> lines;
   bool matters[2] = {};
+  buttonsThatMatter(calibration, matters);
   for (int button = 0; button < 2; ++button) {
-    const ButtonAdvice& advice = calibration.buttons[button];
-    matters[button] = chosen(button, settings) || advice.choose;
-    if (!advice.choose || chosen(button, settings)) continue;
+    if (!calibration.buttons[button].choose || chosen(button, settings)) continue;
     const DeviceCounts& d = kept.devices[button];
     HealthAdvice line;
-    line.why = std::wstring(kDeviceNames[button]) + L" chattered " + std::to_wstring(d.chatter) +
-               L" times in " + std::to_wstring(d.events) + L" clicks (" +
-               perMilleText(d.chatter, d.events) + L" per 1000) and is not repaired";
+    line.why = std::wstring(kDeviceNames[button]) + L" 在 " + count(d.events) + L" 次点击中抖动 " +
+               count(d.chatter) + L" 次（每千次 " + perMilleText(d.chatter, d.events) +
+               L"），尚未修复";
     line.button = std::wstring(L"为") + kDeviceNames[button] + L"开启修复";
     line.action = button == healthLeft ? HealthAction::chooseLeft : HealthAction::chooseRight;
     lines.push_back(line);
   }
-  // One value of each interval serves both buttons: the longest any of them needs.
-  int suggested[2] = {settings.clickInterval, settings.releaseInterval};
-  bool needed[2] = {}, changed = false;
-  const wchar_t* const names[2] = {L"单击间隔", L"释放间隔"};
-  for (int kind = 0; kind < 2; ++kind) {
-    int longest = 0;
-    for (int button = 0; button < 2; ++button) {
-      const ButtonAdvice& advice = calibration.buttons[button];
-      const IntervalFit& fit = kind == 0 ? advice.click : advice.release;
-      if (!matters[button] || !fit.needed) continue;
-      if (!fit.found) {
-        lines.push_back({noFitReason(names[kind], fit), L"", HealthAction::none, 0, 0});
-        longest = -1;
-        break;
-      }
-      needed[kind] = true;
-      longest = std::max(longest, fit.ms);
-    }
-    if (longest > 0) {
-      changed = changed || longest != suggested[kind];
-      suggested[kind] = longest;
-    }
+  if (!matters[0] && !matters[1]) return lines;
+  HealthAdvice line;
+  switch (fit.outcome) {
+    case ClickFit::tooFew:
+      line.why = L"已记录 " + count(fit.now.presses) + L" 次点击；再点击 " +
+                 count(kFitMinimumPresses - std::min(fit.now.presses, kFitMinimumPresses)) +
+                 L" 次后，这里会根据你的点击给出建议间隔";
+      break;
+    case ClickFit::nothing:
+      line.why = L"最近 " + count(fit.now.presses) + L" 次点击：现在 " + outcome(fit.now) +
+                 L"，没有更好的设置";
+      break;
+    case ClickFit::better:
+      line.why = fitSummary(fit);
+      line.button = L"应用建议间隔";
+      line.action = HealthAction::applyIntervals;
+      line.choice = fit.best;
+      break;
   }
-  if ((needed[0] || needed[1]) && changed) {
-    HealthAdvice line;
-    line.why = L"suggested 单击间隔 " + std::to_wstring(suggested[0]) + L" ms, 释放间隔 " +
-               std::to_wstring(suggested[1]) + L" ms: " + clickGapReason(kept, matters);
-    line.button = L"应用建议间隔";
-    line.action = HealthAction::applyIntervals;
-    line.clickMs = suggested[0];
-    line.releaseMs = suggested[1];
-    lines.push_back(line);
+  lines.push_back(line);
+  if (fit.outcome != ClickFit::tooFew && fit.tradeOff) {
+    HealthAdvice cost;
+    cost.why = L"你的双击和抖动一样快：改用" + describe(fit.fewestDoubled) + L"会是 " +
+               outcome(fit.fewestDoubledScore) +
+               L"。把双击放慢一点，或者考虑更换微动开关";
+    lines.push_back(cost);
   }
   return lines;
 }
 
-std::wstring chatterBalloon(int button, const DeviceCounts& today) {
-  return std::wstring(kDeviceNames[button]) + L" seems to chatter: " +
-         std::to_wstring(perMille(today.chatter, today.events)) +
-         L" in 1000 clicks today; click to see 鼠标健康";
+std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit) {
+  std::wstring text = std::wstring(kDeviceNames[button]) + L"似乎在抖动：今天每千次点击 " +
+                      std::to_wstring(perMille(today.chatter, today.events)) + L" 次。";
+  const std::wstring summary = fitSummary(fit);
+  if (!summary.empty()) text += summary + L"。";
+  return text + L"点击查看鼠标健康";
 }
 
 double gapPosition(int ms) {
@@ -208,7 +196,8 @@ HealthLayout layoutHealthWindow(int lineHeight, int charWidth, std::size_t advic
   // Wide enough for nine Chinese characters and the button's edges.
   const int buttonWidth = 22 * charWidth;
   const int buttonHeight = lineHeight * 7 / 4;
-  const int rowHeight = std::max(2 * lineHeight, buttonHeight);
+  // Room for three lines: the fit's before and after runs long in a narrow font.
+  const int rowHeight = std::max(3 * lineHeight, buttonHeight);
   for (std::size_t i = 0; i < adviceCount; ++i) {
     layout.adviceText.push_back({margin, y, right - buttonWidth - margin, y + rowHeight});
     layout.adviceButtons.push_back({right - buttonWidth, y, right, y + buttonHeight});

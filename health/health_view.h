@@ -16,12 +16,15 @@
 #include <vector>
 
 #include "health/calibration.h"
+#include "health/what_if.h"
 #include "input/switch_counter.h"
 
 struct Settings;
 class HealthLedger;
 
 constexpr int kChartDays = 30;
+// The gap distribution shows gaps up to this.
+constexpr int kLongestShownGapMs = 512;
 
 enum HealthPeriod { periodToday, periodLast7Days, periodLast30Days, periodCount };
 
@@ -53,16 +56,23 @@ struct HealthAdvice {
   std::wstring why;
   std::wstring button;
   HealthAction action = HealthAction::none;
-  int clickMs = 0, releaseMs = 0;  // applyIntervals: what it writes
+  RepairChoice choice;  // applyIntervals: what it writes
 };
 
-// A button worth choosing that is not chosen; the intervals fitted to the buttons chosen or
-// worth choosing, offered when they differ from today's.
-std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const HealthCounts& kept,
-                                       const Settings& settings);
+// The buttons the fit is for: those that chatter, chosen or not.
+void buttonsThatMatter(const Calibration& calibration, bool matters[2]);
 
-// The balloon for a button that is not chosen and chatters.
-std::wstring chatterBalloon(int button, const DeviceCounts& today);
+// A button worth choosing that is not chosen; what the fit on the record of clicks found for
+// the buttons that matter (nothing when none does).
+std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const HealthCounts& kept,
+                                       const Settings& settings, const ClickFit& fit);
+
+// What the fit found, in one line: the record under the settings in force and under the
+// suggestion. Empty unless the suggestion is better.
+std::wstring fitSummary(const ClickFit& fit);
+
+// The balloon for a button that is not chosen and chatters, with the fit's line where it has one.
+std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit);
 
 // Where a ms value of a gap lies along the distribution's buckets (bucket index and fraction).
 double gapPosition(int ms);

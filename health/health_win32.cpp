@@ -1,8 +1,10 @@
 #include "health/health_win32.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/debug_console.h"
 #include "health/calibration.h"
@@ -19,6 +21,16 @@ constexpr unsigned kSaveEveryMinutes = 10;
 constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
 const SwitchCounter* counter = nullptr;
+// The click record: what the file held after our last read or save, and how many events of the
+// ring had been added to it then. A file that is not a click record is left alone.
+const ClickRecord* record = nullptr;
+std::wstring recordPath;
+bool recordOurs = false;
+std::vector<ClickRun> savedRuns;
+std::uint32_t recordSaved = 0;
+std::uint64_t recordOwner = 0;
+// Far more than a full record: anything larger is not this program's.
+constexpr std::size_t kLargestRecord = 1024 * 1024;
 HealthLedger ledger;
 std::wstring path;
 bool ours = false;  // the file is this program's to write
@@ -45,7 +57,33 @@ Read readFile(std::string* text) {
   return Read::done;
 }
 
+// The runs the file holds now, nullopt when it is no longer a click record.
+std::optional<std::vector<ClickRun>> readRecord() {
+  if (!fileExists(recordPath)) return std::vector<ClickRun>();
+  const auto bytes = readFileBytes(recordPath, kLargestRecord);
+  if (!bytes) return std::nullopt;
+  return parseClickRecord(*bytes);
+}
+
+// Read again at each save, so that another instance's run (another user of the same exe) stays.
+void saveRecord() {
+  if (!recordOurs || record->appended() == recordSaved) return;
+  auto runs = readRecord();
+  if (!runs) {
+    recordOurs = false;
+    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
+    return;
+  }
+  std::uint32_t end = 0;
+  addToClickRecord(*runs, recordOwner, record->copySince(recordSaved, &end));
+  if (writeFileBytes(recordPath, clickRecordBytes(*runs))) {
+    savedRuns = std::move(*runs);
+    recordSaved = end;
+  }
+}
+
 void save() {
+  saveRecord();
   if (!ours || !ledger.changed()) return;
   // Written beside the old file and moved over it: a failed write leaves every earlier day.
   if (writeFileBytes(path, ledger.text())) {
@@ -61,9 +99,21 @@ void save() {
 
 }  // namespace
 
-void startSwitchHealth(HWND window, const SwitchCounter& switchCounter) {
+void startSwitchHealth(HWND window, const SwitchCounter& switchCounter, const ClickRecord& clicks) {
   counter = &switchCounter;
   path = statsPathForSettings(settingsFilePath());
+  record = &clicks;
+  recordPath = clickRecordPathForStats(path);
+  // Tells this instance's run from another's: the process and the moment it started.
+  FILETIME created, unused;
+  GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+  recordOwner = static_cast<std::uint64_t>(GetCurrentProcessId()) << 32 ^ created.dwLowDateTime;
+  if (auto runs = readRecord()) {
+    savedRuns = std::move(*runs);
+    recordOurs = true;
+  } else {
+    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
+  }
   std::string text;
   const Read read = readFile(&text);
   ours = read != Read::failed && ledger.start(text, localDate(), counter->snapshot());
@@ -83,6 +133,22 @@ void refreshSwitchHealth() {
   if (counter && ledger.update(counter->snapshot(), localDate())) save();
 }
 
+std::vector<ClickRun> switchHealthClickRuns() {
+  std::vector<ClickRun> runs = savedRuns;
+  if (record) addToClickRecord(runs, recordOwner, record->copySince(recordSaved));
+  return runs;
+}
+
+std::uint32_t switchHealthClicksRecorded() {
+  return record ? record->appended() : 0;
+}
+
+ClickFit fitSwitchHealth(const Settings& settings, const Calibration& calibration) {
+  bool matters[2] = {};
+  buttonsThatMatter(calibration, matters);
+  return fitClicks(switchHealthClickRuns(), repairChoiceOf(settings), matters);
+}
+
 bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text) {
   if (!counter || !settings.showIcon) return false;
   if (noticeDate != ledger.date()) {
@@ -94,7 +160,8 @@ bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text) {
   for (int button = 0; button < 2; ++button) {
     if (noticed[button] || chosen[button] || !today.buttons[button].choose) continue;
     noticed[button] = true;
-    *text = chatterBalloon(button, ledger.today().devices[button]);
+    *text =
+        chatterBalloon(button, ledger.today().devices[button], fitSwitchHealth(settings, today));
     return true;
   }
   return false;

@@ -18,8 +18,10 @@ const wchar_t kTitle[] = L"鼠标健康";
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr int kFirstAdviceId = 100;
-// The distribution shows the buckets up to the longest interval the calibration fits.
-const int kShownBuckets = gapBucket(static_cast<std::uint64_t>(kLongestFitMs) * 1000);
+const int kShownBuckets = gapBucket(static_cast<std::uint64_t>(kLongestShownGapMs) * 1000);
+// While clicks come in, the fit is made again at most this often; at once when the settings
+// change.
+constexpr DWORD kRefitMs = 10000;
 
 struct HealthWindow {
   HWND hwnd = nullptr;
@@ -34,6 +36,12 @@ struct HealthWindow {
   HealthFigures past, shown;
   int shownIntervals[2] = {-1, -1};
   std::vector<HealthAdvice> advice;
+  ClickFit fit;
+  bool fitted = false;
+  RepairChoice fitFor;
+  bool fitMatters[2] = {};
+  std::uint32_t fitClicks = 0;
+  DWORD fitTick = 0;
 };
 HealthWindow self;  // one at a time
 
@@ -126,7 +134,23 @@ void refresh() {
   for (int d = 0; d < healthDeviceCount; ++d) {
     setText(self.figures[d], deviceFigures(d, now, settings));
   }
-  self.advice = healthAdvice(calibrate(now.kept), now.kept, settings);
+  const Calibration calibration = calibrate(now.kept);
+  bool matters[2] = {};
+  buttonsThatMatter(calibration, matters);
+  const RepairChoice inForce = repairChoiceOf(settings);
+  const std::uint32_t clicks = switchHealthClicksRecorded();
+  if (!self.fitted || !(inForce == self.fitFor) || matters[0] != self.fitMatters[0] ||
+      matters[1] != self.fitMatters[1] ||
+      (clicks != self.fitClicks && GetTickCount() - self.fitTick >= kRefitMs)) {
+    self.fit = fitSwitchHealth(settings, calibration);
+    self.fitted = true;
+    self.fitFor = inForce;
+    self.fitMatters[0] = matters[0];
+    self.fitMatters[1] = matters[1];
+    self.fitClicks = clicks;
+    self.fitTick = GetTickCount();
+  }
+  self.advice = healthAdvice(calibration, now.kept, settings, self.fit);
   arrange();
   const int intervals[2] = {settings.clickInterval, settings.releaseInterval};
   if (!sameCharts(now, self.shown) || intervals[0] != self.shownIntervals[0] ||
@@ -143,30 +167,39 @@ void refresh() {
   }
 }
 
+// Each button writes the keys it changes and no other: what the user changed in the file
+// meanwhile stays.
 void act(const HealthAdvice& advice) {
   Settings& settings = *self.settings;
   const std::wstring path = settingsFilePath();
+  std::vector<const wchar_t*> keys;
+  const auto set = [&](auto& field, auto value, const wchar_t* key) {
+    if (field.load() == value) return;
+    field = value;
+    keys.push_back(key);
+  };
+  const RepairChoice& c = advice.choice;
   switch (advice.action) {
     case HealthAction::chooseLeft:
-      if (!settings.leftButton) {
-        settings.leftButton = 1;
-        saveSettings(settings, path);
-      }
+      set(settings.leftButton, std::uint8_t{1}, L"左键");
       break;
     case HealthAction::chooseRight:
-      if (!settings.rightButton) {
-        settings.rightButton = 1;
-        saveSettings(settings, path);
-      }
+      set(settings.rightButton, std::uint8_t{1}, L"右键");
       break;
     case HealthAction::applyIntervals:
-      settings.clickInterval = advice.clickMs;
-      settings.releaseInterval = advice.releaseMs;
-      saveRepairIntervals(settings, path);
+      // The buttons the suggestion was fitted for are chosen with it.
+      if (c.buttons[0]) set(settings.leftButton, std::uint8_t{1}, L"左键");
+      if (c.buttons[1]) set(settings.rightButton, std::uint8_t{1}, L"右键");
+      set(settings.clickRepair, std::uint8_t{c.clickRepair}, L"单击");
+      set(settings.releaseRepair, std::uint8_t{c.releaseRepair}, L"释放");
+      if (c.clickRepair) set(settings.clickInterval, c.clickMs, L"单击间隔");
+      if (c.releaseRepair) set(settings.releaseInterval, c.releaseMs, L"释放间隔");
+      if (c.releaseRepair) set(settings.holdGuardInterval, c.guardMs, L"保护间隔");
       break;
     case HealthAction::none:
       break;
   }
+  if (!keys.empty()) saveSettingsKeys(settings, path, keys);
   refresh();
 }
 
@@ -233,7 +266,7 @@ void drawGaps(HDC dc, const HealthRect& area) {
   const wchar_t* const names[2] = {L"单击间隔 ", L"释放间隔 "};
   for (int i = 0; i < 2; ++i) {
     const int ms = self.shownIntervals[i];
-    const int x = xOf(gapPosition(std::min(std::max(ms, 0), kLongestFitMs)));
+    const int x = xOf(gapPosition(std::min(std::max(ms, 0), kLongestShownGapMs)));
     RECT mark{x, plot.top, x + 2, plot.bottom + (2 + i) * self.lineHeight};
     fill(dc, mark, COLOR_BTNTEXT);
     const std::wstring text = names[i] + std::to_wstring(ms) + L" ms";

@@ -198,6 +198,7 @@ HHOOK hook = nullptr;
 HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
 SwitchCounter* hookHealth = nullptr;
+ClickRecord* hookRecord = nullptr;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
@@ -219,30 +220,41 @@ std::uint64_t healthMicroseconds() {
   return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
 }
 
-// The hook's own events for the switch health, timed by the performance counter: the tick
-// counter's steps are as long as the bounces measured.
-void countSwitchHealth(const MouseEvent& event, int repaired) {
-  std::int32_t chatter = -1;
+// The hook's own events for the switch health and the click record, timed by the performance
+// counter: the tick counter's steps are as long as the bounces measured.
+void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired) {
+  int button = -1;
+  bool press = false;
   switch (event.message) {
     case mouse_message::leftDown:
-      chatter = hookHealth->press(healthLeft, healthMicroseconds(), repaired);
+      button = healthLeft, press = true;
       break;
     case mouse_message::rightDown:
-      chatter = hookHealth->press(healthRight, healthMicroseconds(), repaired);
+      button = healthRight, press = true;
       break;
     case mouse_message::leftUp:
-      hookHealth->release(healthLeft, healthMicroseconds(), repaired);
+      button = healthLeft;
       break;
     case mouse_message::rightUp:
-      hookHealth->release(healthRight, healthMicroseconds(), repaired);
+      button = healthRight;
       break;
     case mouse_message::wheel:
-      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
-                        repaired);
-      break;
+      if (hookHealth) {
+        hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
+                          repaired);
+      }
+      return;
     default:
-      break;
+      return;
   }
+  const std::uint64_t us = healthMicroseconds();
+  if (hookRecord) hookRecord->append(button, press, tick, us);
+  if (!hookHealth) return;
+  if (!press) {
+    hookHealth->release(button, us, repaired);
+    return;
+  }
+  const std::int32_t chatter = hookHealth->press(button, us, repaired);
   if (chatter >= 0) platform.print("Chatter:\t%d\n", chatter);
 }
 
@@ -260,8 +272,8 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   const DWORD now = GetTickCount();
   platform.windowUnderPointer.onEvent(event.message, now);
   const Verdict verdict = hookFilter->decide(event, now);
-  if (code == HC_ACTION && hookHealth) {
-    countSwitchHealth(event, hookFilter->state().repairSwallowed);
+  if (code == HC_ACTION) {
+    countSwitchHealth(event, now, hookFilter->state().repairSwallowed);
   }
   if (verdict == Verdict::swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
@@ -321,10 +333,11 @@ InputPlatform& desktopInputPlatform() {
 }
 
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
-                    SwitchCounter* health) {
+                    SwitchCounter* health, ClickRecord* record) {
   hookInstance = instance;
   hookFilter = &filter;
   hookHealth = health;
+  hookRecord = record;
   platform.commandWindow = commandWindow;
   const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!started) return false;

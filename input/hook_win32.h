@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "input/click_record.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 #include "input/switch_counter.h"
@@ -26,9 +27,10 @@ InputPlatform& desktopInputPlatform();
 // Starts the hook thread over `filter` and waits until it installed the hook; false (and no thread
 // left running) when the hook could not be installed. Gesture commands and re-install reports are
 // posted to `commandWindow` (common/window_contract.h).
-// Presses, releases and notches are counted into `health` when given.
+// Presses, releases and notches are counted into `health`, and the buttons' presses and releases
+// appended to `record`, when given.
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
-                    SwitchCounter* health = nullptr);
+                    SwitchCounter* health = nullptr, ClickRecord* record = nullptr);
 // Asks the hook thread to put a fresh hook in place of the current one (the system may have
 // dropped it silently). The filter's state and a gesture in progress carry over, except what
 // applications were shown of each button, which is unknown again.

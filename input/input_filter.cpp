@@ -184,15 +184,15 @@ Verdict InputFilter::press(MouseButton button, bool chosen, const MouseEvent& ev
 }
 
 // A worn switch opens for a few milliseconds in the middle of a drag, long after the last press,
-// where the press filter cannot see it. A release followed within kHoldGuardMs by a press of the
-// same button (with the release repair on) has shown the switch worn: from then on each release
-// of the button is held for kHoldGuardMs, and a press within it is swallowed with it. This first
-// bounce has already reached applications as a release, so its press goes on as the filter
-// judges it. An armed guard delays that button's releases and nothing else.
+// where the press filter cannot see it. A release followed within the guard's window (保护间隔) by
+// a press of the same button (with the release repair on) has shown the switch worn: from then
+// on each release of the button is held for that window, and a press within it is swallowed
+// with it. This first bounce has already reached applications as a release, so its press goes
+// on as the filter judges it. An armed guard delays that button's releases and nothing else.
 void InputFilter::armHoldGuard(ButtonState& b, std::uint32_t now) {
   if (!settings_.releaseRepair || b.guardArmed) return;
   const std::int32_t gap = tickGap(now, b.releaseTick);
-  if (gap >= 0 && gap < kHoldGuardMs) {
+  if (gap >= 0 && gap < settings_.holdGuardInterval) {
     b.guardArmed = true;
     platform_.print("Hold guard armed:\t%d\n", gap);
   }
@@ -200,10 +200,10 @@ void InputFilter::armHoldGuard(ButtonState& b, std::uint32_t now) {
 
 // A release within the release interval of the stamp is a bounce candidate, however soon it
 // comes (a press, a 2 ms bounce and its press often read the same tick). It is held back, not
-// dropped: swallowed now and let go at the later of stamp + interval and release +
-// kHoldGuardMs, unless a press of the same button comes first. A bounce's press follows its
-// release within a few milliseconds, inside kHoldGuardMs; a deliberate second click comes later,
-// so holds end as early as that allows and double clicks stay two clicks.
+// dropped: swallowed now and let go at the later of stamp + interval and release + the guard's
+// window, unless a press of the same button comes first. A bounce's press follows its release
+// within a few milliseconds, inside that window; a deliberate second click comes later, so holds
+// end as early as that allows and double clicks stay two clicks.
 Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now) {
   ButtonState& b = state_.buttons[button];
   b.releaseTick = now;
@@ -246,7 +246,7 @@ Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now)
     platform_.deliverButton(upMessage(button));
     return Verdict::swallow;
   }
-  std::uint32_t deadline = now + static_cast<std::uint32_t>(kHoldGuardMs);
+  std::uint32_t deadline = now + static_cast<std::uint32_t>(settings_.holdGuardInterval.load());
   if (bounce) {
     const std::uint32_t filterDeadline =
         state_.lastPressTick + static_cast<std::uint32_t>(interval);

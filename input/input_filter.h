@@ -12,7 +12,7 @@
 //     P(0)R(0).........|50
 //   "a bounce 3 ms after the press is let go at press + interval"
 //     P(0)--R(3).......|50
-//   "a release late in the interval is held for kHoldGuardMs"
+//   "a release late in the interval is held for the guard's window"
 //     P(0)-------R(40)...|60
 //   "release 50 ms after the press passes"
 //     P(0)-------R(50)
@@ -31,7 +31,8 @@
 //     P(0)---R(60)--P(90)-------R(200)         90 and 200 swallowed
 //   "a release whose press the hook never saw passes"
 //     P(0)---R(60)---------R(300)
-// Hold guard: a bounce in a drag arms it; then each release waits kHoldGuardMs for its bounce:
+// Hold guard: a bounce in a drag arms it; then each release waits the guard's window (保护间隔,
+// 20 ms by default) for its bounce:
 //   "later bounces are swallowed"
 //     P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
 //     passes    passes passes,armed held   swallowed    held
@@ -73,12 +74,6 @@ struct MouseEvent {
 
 enum class Verdict { pass, swallow };
 
-// A bounce inside a drag lasts a few milliseconds, but the hook's tick comes from the system's
-// tick counter, which on Windows advances in steps of about 15.6 ms: a 3 ms opening that
-// straddles a step reads as 15 or 16 ms. 20 ms catches every opening shorter than one step,
-// and stays well under the 40 ms or more a finger needs to let go of a button and press it
-// again on purpose; it is also the delay an armed guard adds to each release.
-constexpr std::int32_t kHoldGuardMs = 20;
 // However long the release interval is set, a release is never held longer than this.
 constexpr std::int32_t kMaxHoldMs = 1000;
 // Letting go of a key and pressing it again, then turning the wheel, takes longer than this.

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <cwchar>
 #include <mutex>
 
 #include "settings/file_access.h"
@@ -11,7 +12,7 @@ const wchar_t* const kExcludedProgramsSection = L"排除程序";
 
 namespace {
 
-enum class Kind { flag, interval, modifier };
+enum class Kind { flag, interval, guard, modifier };
 
 struct SettingsKey {
   const wchar_t* section;
@@ -31,6 +32,8 @@ const SettingsKey kSettingsKeys[] = {
     {L"修复参数", L"单击间隔", Kind::interval, nullptr, &Settings::clickInterval, 100, false},
     {L"修复参数", L"释放间隔", Kind::interval, nullptr, &Settings::releaseInterval, 50, false},
     {L"修复参数", L"滚动间隔", Kind::interval, nullptr, &Settings::scrollInterval, 50, false},
+    {L"修复参数", L"保护间隔", Kind::guard, nullptr, &Settings::holdGuardInterval, kHoldGuardMs,
+     false},
     {L"设备选择", L"左键", Kind::flag, &Settings::leftButton, nullptr, 0, true},
     {L"设备选择", L"右键", Kind::flag, &Settings::rightButton, nullptr, 0, true},
     {L"功能设置", L"滚轮穿透", Kind::flag, &Settings::wheelPassThrough, nullptr, 1, true},
@@ -78,6 +81,10 @@ void loadSettings(Settings& settings, ProfileStore& store) {
       case Kind::interval:
         (settings.*entry.interval) = static_cast<std::int32_t>(raw);
         break;
+      case Kind::guard:
+        (settings.*entry.interval) =
+            raw >= 1 && raw <= kLongestHoldGuardMs ? static_cast<std::int32_t>(raw) : kHoldGuardMs;
+        break;
       case Kind::modifier:
         settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
         break;
@@ -97,15 +104,26 @@ void saveSettings(const Settings& settings, ProfileStore& store) {
 }
 
 void saveRepairIntervals(const Settings& settings, const std::wstring& path) {
+  saveSettingsKeys(settings, path, {L"单击间隔", L"释放间隔"});
+}
+
+void saveSettingsKeys(const Settings& settings, const std::wstring& path,
+                      const std::vector<const wchar_t*>& keys) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
   if (!prepareSettingsFile(path)) return;
   const auto store = openProfileStore(path);
   for (const SettingsKey& entry : kSettingsKeys) {
-    if (entry.interval != &Settings::clickInterval &&
-        entry.interval != &Settings::releaseInterval) {
-      continue;
+    bool named = false;
+    for (const wchar_t* key : keys) named = named || std::wcscmp(key, entry.key) == 0;
+    if (!named) continue;
+    std::wstring text;
+    if (entry.flag) {
+      text = (settings.*entry.flag) != 0 ? L"1" : L"0";
+    } else if (entry.interval) {
+      text = std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
+    } else {
+      text = std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
     }
-    const std::wstring text = std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
     store->writeString(entry.section, entry.key, text.c_str());
   }
 }

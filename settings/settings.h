@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/win32_values.h"
 
@@ -35,6 +36,17 @@ class WholeField {
 
 using Flag = WholeField<std::uint8_t>;
 
+// A bounce inside a drag lasts a few milliseconds, but the hook's tick comes from the system's
+// tick counter, which on Windows advances in steps of about 15.6 ms: a 3 ms opening that
+// straddles a step reads as 15 or 16 ms. 20 ms catches every opening shorter than one step,
+// and stays well under the 40 ms or more a finger needs to let go of a button and press it
+// again on purpose; it is also the delay an armed guard adds to each release. A switch whose
+// openings last longer gets a longer window (保护间隔) from the switch health's fit.
+constexpr std::int32_t kHoldGuardMs = 20;
+// 保护间隔 outside 1..kLongestHoldGuardMs reads as kHoldGuardMs: the window is also the delay an
+// armed guard adds to every release.
+constexpr std::int32_t kLongestHoldGuardMs = 1000;
+
 struct Settings {
   Flag clickRepair;
   Flag releaseRepair;
@@ -50,6 +62,7 @@ struct Settings {
   WholeField<std::int32_t> clickInterval;
   WholeField<std::int32_t> releaseInterval;
   WholeField<std::int32_t> scrollInterval;
+  WholeField<std::int32_t> holdGuardInterval{kHoldGuardMs};
   WholeField<std::uint32_t> modifierChoice;
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
@@ -63,7 +76,7 @@ struct ModifierKeys {
 // The 快捷键 value mapped to the gesture and volume keys; anything outside 1..6 means Alt.
 ModifierKeys ModifierKeyChoice(std::uint32_t choice);
 
-// Reads the fifteen keys from the settings file at `path` (defaults where absent).
+// Reads the sixteen keys from the settings file at `path` (defaults where absent).
 void loadSettings(Settings& settings, const std::wstring& path);
 // Writes the nine persisted flags; every other line of the file stays as it was.
 void saveSettings(const Settings& settings, const std::wstring& path);
@@ -75,6 +88,10 @@ void saveSettings(const Settings& settings, ProfileStore& store);
 // Writes 单击间隔 and 释放间隔, which saveSettings never does: only the user's own choice of
 // the intervals the switch health suggests puts them in the file.
 void saveRepairIntervals(const Settings& settings, const std::wstring& path);
+// Writes the keys named (单击, 单击间隔, 左键, ...) from `settings` and no other line: a choice
+// made in a window changes what it shows and leaves the rest of the file as the user left it.
+void saveSettingsKeys(const Settings& settings, const std::wstring& path,
+                      const std::vector<const wchar_t*>& keys);
 
 // D:\Tools\x.exe -> D:\Tools\x.ini; a name without extension gets one.
 std::wstring settingsPathForExecutable(const std::wstring& executablePath);

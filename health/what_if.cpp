@@ -1,0 +1,268 @@
+#include "health/what_if.h"
+
+#include <cstdint>
+#include <tuple>
+
+#include "input/input_filter.h"
+#include "settings/settings.h"
+
+namespace {
+
+// What applications were shown, as the replay goes: the desktop under the filter.
+struct ReplayDesktop : InputPlatform {
+  std::vector<ShownClick>* shown = nullptr;
+  std::uint64_t nowUs = 0;
+  bool timerPending = false;
+  std::uint32_t timerTick = 0;
+
+  bool isKeyHeld(std::uint32_t) override { return false; }
+  void print(const char*, std::int32_t) override {}
+  void printText(const char*, const wchar_t*) override {}
+  bool postWheel(std::int32_t, std::int32_t, std::uint32_t) override { return true; }
+  void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
+  void queueGestureCommand(const wchar_t*) override {}
+  bool deliverButton(std::uint32_t message) override {
+    const bool right = message == mouse_message::rightDown || message == mouse_message::rightUp;
+    const bool press = message == mouse_message::leftDown || message == mouse_message::rightDown;
+    shown->push_back({nowUs, right ? 1 : 0, press});
+    return true;
+  }
+  std::uint32_t tickNow = 0;
+  void wakeAfter(std::uint32_t delayMs) override {
+    timerPending = true;
+    timerTick = tickNow + delayMs;
+  }
+  void maskGestureKey() override {}
+  DragSize dragSize() override { return {4, 4}; }
+  bool systemRoutesWheelToCursor() override { return false; }
+};
+
+std::uint32_t messageOf(const ClickEvent& e) {
+  if (e.button == 0) return e.press ? mouse_message::leftDown : mouse_message::leftUp;
+  return e.press ? mouse_message::rightDown : mouse_message::rightUp;
+}
+
+void settingsOf(const RepairChoice& choice, Settings& s) {
+  s.clickRepair = choice.clickRepair;
+  s.releaseRepair = choice.releaseRepair;
+  s.scrollRepair = 0;
+  s.leftButton = choice.buttons[0];
+  s.rightButton = choice.buttons[1];
+  s.wheelPassThrough = 0;
+  s.volumeControl = 0;
+  s.gestures = 0;
+  s.clickInterval = choice.clickMs;
+  s.releaseInterval = choice.releaseMs;
+  s.holdGuardInterval = choice.guardMs;
+}
+
+// One run through a fresh filter.
+void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownClick>& shown) {
+  FilterState state;
+  GestureTracker gesture;
+  ReplayDesktop desktop;
+  desktop.shown = &shown;
+  InputFilter filter(settings, state, gesture, desktop);
+  std::uint64_t lastUs = 0;
+  std::uint32_t lastTick = 0;
+  // A wake-up due at a tick is a time after the latest event by as many milliseconds.
+  const auto fireTimerBefore = [&](const ClickEvent* next) {
+    while (desktop.timerPending && (!next || tickGap(next->tick, desktop.timerTick) > 0)) {
+      desktop.timerPending = false;
+      desktop.tickNow = desktop.timerTick;
+      desktop.nowUs = lastUs + static_cast<std::uint64_t>(tickGap(desktop.timerTick, lastTick) > 0
+                                                              ? tickGap(desktop.timerTick, lastTick)
+                                                              : 0) *
+                                   1000;
+      filter.onTimer(desktop.timerTick);
+    }
+  };
+  for (const ClickEvent& e : run.events) {
+    fireTimerBefore(&e);
+    desktop.tickNow = e.tick;
+    desktop.nowUs = e.us;
+    lastUs = e.us;
+    lastTick = e.tick;
+    const MouseEvent event{0, messageOf(e), 0, 0, 0};
+    if (filter.decide(event, e.tick) == Verdict::pass) shown.push_back({e.us, e.button, e.press});
+  }
+  fireTimerBefore(nullptr);
+  filter.releaseHeld();
+}
+
+bool isBounce(std::uint64_t us, std::uint64_t releaseUs, bool released) {
+  return released && us >= releaseUs && us - releaseUs < kBounceUs;
+}
+
+// Scores what one run showed against what the hand did, click by click: each hand press owns
+// what was shown of its button from it up to the next hand press.
+void score(const ClickRun& run, const std::vector<ShownClick>& shown, ReplayScore& out) {
+  for (int b = 0; b < 2; ++b) {
+    struct Hand {
+      std::uint64_t pressUs, releaseUs;
+    };
+    std::vector<Hand> hands;
+    std::vector<std::uint64_t> releases;  // every release of the button, for the delay
+    std::uint64_t releaseUs = 0;
+    bool released = false;
+    for (const ClickEvent& e : run.events) {
+      if (e.button != b) continue;
+      if (!e.press) {
+        releaseUs = e.us;
+        released = true;
+        releases.push_back(e.us);
+        if (!hands.empty()) hands.back().releaseUs = e.us;
+      } else if (isBounce(e.us, releaseUs, released)) {
+        ++out.bounces;
+      } else {
+        hands.push_back({e.us, UINT64_MAX});
+      }
+    }
+    out.presses += static_cast<std::uint32_t>(hands.size());
+    std::size_t at = 0, release = 0;
+    for (std::size_t k = 0; k < hands.size(); ++k) {
+      const std::uint64_t until = k + 1 < hands.size() ? hands[k + 1].pressUs : UINT64_MAX;
+      int presses = 0;
+      bool early = false;
+      for (; at < shown.size() && shown[at].us < until; ++at) {
+        const ShownClick& s = shown[at];
+        if (s.button != b) continue;
+        if (s.press) {
+          if (s.us >= hands[k].pressUs) ++presses;
+          continue;
+        }
+        if (presses > 0 && s.us < hands[k].releaseUs) early = true;
+        // Held back: shown later than the switch let go.
+        while (release < releases.size() && releases[release] <= s.us) ++release;
+        if (release > 0) out.delayUs += s.us - releases[release - 1];
+      }
+      if (presses == 0) ++out.lost;
+      if (presses > 1 || early) ++out.doubled;
+    }
+  }
+}
+
+// How many keys a candidate changes.
+int changes(const RepairChoice& a, const RepairChoice& b) {
+  return (a.clickRepair != b.clickRepair) + (a.releaseRepair != b.releaseRepair) +
+         (a.clickRepair && a.clickMs != b.clickMs) +
+         (a.releaseRepair && a.releaseMs != b.releaseMs) +
+         (a.releaseRepair && a.guardMs != b.guardMs);
+}
+
+// The order of choice: within the budget, then the fewest doubled, then the fewest lost, then
+// the least delay, then the fewest keys changed.
+auto rank(const ReplayScore& s, const RepairChoice& candidate, const RepairChoice& now) {
+  return std::make_tuple(!s.withinBudget(), s.doubled, s.lost, s.delayUs, changes(candidate, now));
+}
+
+std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now) {
+  static const int kClick[] = {0, 32, 40, 48, 64, 80, 100};
+  static const int kRelease[] = {0, 32, 40, 50, 64, 80, 100};
+  // A guard's window reaching the line between a bounce and a hand would swallow the fastest
+  // double clicks with the bounces.
+  static const int kGuard[] = {20, 25, 30};
+  std::vector<RepairChoice> out;
+  for (int click : kClick) {
+    for (int release : kRelease) {
+      for (int guard : kGuard) {
+        if (release == 0 && guard != kGuard[0]) continue;  // the guard is the release repair's
+        RepairChoice c;
+        c.buttons[0] = matters[0] || now.buttons[0];
+        c.buttons[1] = matters[1] || now.buttons[1];
+        c.clickRepair = click != 0;
+        c.clickMs = click != 0 ? click : kShortestSuggestedMs;
+        c.releaseRepair = release != 0;
+        c.releaseMs = release != 0 ? release : kShortestSuggestedMs;
+        c.guardMs = guard;
+        out.push_back(c);
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+bool operator==(const RepairChoice& a, const RepairChoice& b) {
+  return a.buttons[0] == b.buttons[0] && a.buttons[1] == b.buttons[1] &&
+         a.clickRepair == b.clickRepair && a.releaseRepair == b.releaseRepair &&
+         a.clickMs == b.clickMs && a.releaseMs == b.releaseMs && a.guardMs == b.guardMs;
+}
+
+RepairChoice repairChoiceOf(const Settings& settings) {
+  RepairChoice c;
+  c.buttons[0] = settings.leftButton != 0;
+  c.buttons[1] = settings.rightButton != 0;
+  c.clickRepair = settings.clickRepair != 0;
+  c.releaseRepair = settings.releaseRepair != 0;
+  c.clickMs = settings.clickInterval;
+  c.releaseMs = settings.releaseInterval;
+  c.guardMs = settings.holdGuardInterval;
+  return c;
+}
+
+std::vector<ShownClick> replayShown(const ClickRun& run, const RepairChoice& choice) {
+  Settings settings;
+  settingsOf(choice, settings);
+  std::vector<ShownClick> shown;
+  replayRun(run, settings, shown);
+  return shown;
+}
+
+ReplayScore replayClicks(const std::vector<ClickRun>& runs, const RepairChoice& choice) {
+  Settings settings;
+  settingsOf(choice, settings);
+  ReplayScore out;
+  std::vector<ShownClick> shown;
+  for (const ClickRun& run : runs) {
+    shown.clear();
+    replayRun(run, settings, shown);
+    score(run, shown, out);
+  }
+  return out;
+}
+
+ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
+                   const bool matters[2]) {
+  ClickFit fit;
+  fit.now = replayClicks(runs, now);
+  // Only the buttons that matter count towards enough.
+  std::uint32_t presses = 0;
+  for (const ClickRun& run : runs) {
+    std::uint64_t releaseUs[2] = {};
+    bool released[2] = {};
+    for (const ClickEvent& e : run.events) {
+      if (!e.press) {
+        releaseUs[e.button] = e.us;
+        released[e.button] = true;
+      } else if (matters[e.button] && !isBounce(e.us, releaseUs[e.button], released[e.button])) {
+        ++presses;
+      }
+    }
+  }
+  if (presses < kFitMinimumPresses) return fit;
+
+  bool any = false;
+  for (const RepairChoice& candidate : grid(matters, now)) {
+    const ReplayScore s = replayClicks(runs, candidate);
+    if (!any || rank(s, candidate, now) < rank(fit.bestScore, fit.best, now)) {
+      fit.best = candidate;
+      fit.bestScore = s;
+    }
+    const auto byDoubled = [](const ReplayScore& x) {
+      return std::make_tuple(x.doubled, x.lost, x.delayUs);
+    };
+    if (!any || byDoubled(s) < byDoubled(fit.fewestDoubledScore)) {
+      fit.fewestDoubled = candidate;
+      fit.fewestDoubledScore = s;
+    }
+    any = true;
+  }
+  fit.tradeOff = fit.fewestDoubledScore.doubled < fit.bestScore.doubled;
+  const auto key = [](const ReplayScore& s) {
+    return std::make_tuple(!s.withinBudget(), s.doubled, s.lost);
+  };
+  fit.outcome = key(fit.bestScore) < key(fit.now) ? ClickFit::better : ClickFit::nothing;
+  return fit;
+}

@@ -1,0 +1,142 @@
+#include "input/click_record.h"
+
+#include <algorithm>
+
+namespace {
+
+// A file: the magic, then records of 16 bytes, little-endian: the time (8 bytes), the tick (4),
+// the kind (1), three zero bytes. A run begins with a record of kind kRunStart whose time is the
+// run's owner.
+const char kMagic[8] = {'C', 'L', 'K', 'M', 'R', 'E', 'C', '1'};
+constexpr std::size_t kRecordBytes = 16;
+constexpr std::uint8_t kRunStart = 0x52;
+// Kinds 0..3: bit 0 a press, bit 1 the right button.
+std::uint32_t kindOf(int button, bool press) {
+  return (button != 0 ? 2u : 0u) | (press ? 1u : 0u);
+}
+
+void put(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+std::uint64_t get(const std::string& in, std::size_t at, int bytes) {
+  std::uint64_t value = 0;
+  for (int i = 0; i < bytes; ++i) {
+    value |= static_cast<std::uint64_t>(static_cast<unsigned char>(in[at + i])) << (8 * i);
+  }
+  return value;
+}
+
+void putRecord(std::string& out, std::uint64_t us, std::uint32_t tick, std::uint32_t kind) {
+  put(out, us, 8);
+  put(out, tick, 4);
+  put(out, kind, 4);
+}
+
+}  // namespace
+
+void ClickRecord::append(int button, bool press, std::uint32_t tick, std::uint64_t us) {
+  const std::uint32_t index = written_.load(std::memory_order_relaxed);
+  Slot& slot = slots_[index % kClickRecordSize];
+  slot.usLow.store(static_cast<std::uint32_t>(us), std::memory_order_release);
+  slot.usHigh.store(static_cast<std::uint32_t>(us >> 32), std::memory_order_release);
+  slot.tick.store(tick, std::memory_order_release);
+  slot.kind.store(kindOf(button, press), std::memory_order_release);
+  written_.store(index + 1, std::memory_order_release);
+}
+
+// A slot read with acquire loads that holds a newer event than the one looked for means the
+// hook has written past it; the count read after the copy then tells which slots may be such.
+std::vector<ClickEvent> ClickRecord::copySince(std::uint32_t since, std::uint32_t* endOut) const {
+  const std::uint32_t end = written_.load(std::memory_order_acquire);
+  if (endOut) *endOut = end;
+  std::uint32_t count = end - since;
+  if (count > kClickRecordSize) count = kClickRecordSize;
+  std::vector<ClickEvent> events(count);
+  const std::uint32_t begin = end - count;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const Slot& slot = slots_[(begin + i) % kClickRecordSize];
+    ClickEvent& e = events[i];
+    e.us = slot.usLow.load(std::memory_order_acquire) |
+           static_cast<std::uint64_t>(slot.usHigh.load(std::memory_order_acquire)) << 32;
+    e.tick = slot.tick.load(std::memory_order_acquire);
+    const std::uint32_t kind = slot.kind.load(std::memory_order_acquire);
+    e.button = (kind & 2u) ? 1 : 0;
+    e.press = (kind & 1u) != 0;
+  }
+  // The hook may be writing the slot of event `after` now, which held event after - size.
+  const std::uint32_t after = written_.load(std::memory_order_acquire);
+  const std::uint32_t overwritten = after - begin + 1 > kClickRecordSize
+                                        ? std::min(count, after - begin + 1 - kClickRecordSize)
+                                        : 0;
+  events.erase(events.begin(), events.begin() + overwritten);
+  return events;
+}
+
+std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes) {
+  std::vector<ClickRun> runs;
+  if (bytes.empty()) return runs;
+  if (bytes.size() < sizeof kMagic || bytes.compare(0, sizeof kMagic, kMagic, sizeof kMagic) != 0 ||
+      (bytes.size() - sizeof kMagic) % kRecordBytes != 0) {
+    return std::nullopt;
+  }
+  std::size_t events = 0;
+  for (std::size_t at = sizeof kMagic; at < bytes.size(); at += kRecordBytes) {
+    const std::uint64_t us = get(bytes, at, 8);
+    const auto tick = static_cast<std::uint32_t>(get(bytes, at + 8, 4));
+    const auto kind = static_cast<std::uint32_t>(get(bytes, at + 12, 4));
+    if (kind == kRunStart) {
+      runs.push_back({us, {}});
+      continue;
+    }
+    if (kind > 3 || runs.empty() || ++events > kClickRecordSize) return std::nullopt;
+    ClickEvent e;
+    e.us = us;
+    e.tick = tick;
+    e.button = (kind & 2u) ? 1 : 0;
+    e.press = (kind & 1u) != 0;
+    runs.back().events.push_back(e);
+  }
+  return runs;
+}
+
+void addToClickRecord(std::vector<ClickRun>& runs, std::uint64_t owner,
+                      const std::vector<ClickEvent>& events) {
+  if (events.empty()) return;
+  if (runs.empty() || runs.back().owner != owner) runs.push_back({owner, {}});
+  std::vector<ClickEvent>& last = runs.back().events;
+  last.insert(last.end(), events.begin(), events.end());
+  std::size_t excess = clickRecordEvents(runs);
+  excess = excess > kClickRecordSize ? excess - kClickRecordSize : 0;
+  while (excess > 0) {
+    std::vector<ClickEvent>& oldest = runs.front().events;
+    const std::size_t drop = std::min(excess, oldest.size());
+    oldest.erase(oldest.begin(), oldest.begin() + static_cast<std::ptrdiff_t>(drop));
+    excess -= drop;
+    if (oldest.empty()) runs.erase(runs.begin());
+  }
+}
+
+std::string clickRecordBytes(const std::vector<ClickRun>& runs) {
+  std::string out(kMagic, sizeof kMagic);
+  for (const ClickRun& run : runs) {
+    putRecord(out, run.owner, 0, kRunStart);
+    for (const ClickEvent& e : run.events) putRecord(out, e.us, e.tick, kindOf(e.button, e.press));
+  }
+  return out;
+}
+
+std::size_t clickRecordEvents(const std::vector<ClickRun>& runs) {
+  std::size_t count = 0;
+  for (const ClickRun& run : runs) count += run.events.size();
+  return count;
+}
+
+std::wstring clickRecordPathForStats(const std::wstring& statsPath) {
+  const std::wstring suffix = L"-stats.csv";
+  std::wstring base = statsPath;
+  if (base.size() >= suffix.size() &&
+      base.compare(base.size() - suffix.size(), suffix.size(), suffix) == 0) {
+    base.resize(base.size() - suffix.size());
+  }
+  return base + L"-clicks.dat";
+}
