@@ -93,6 +93,9 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
 bool isBounce(std::uint64_t us, std::uint64_t releaseUs, bool released) {
   return released && us >= releaseUs && us - releaseUs < kBounceUs;
 }
+bool isDoubtful(std::uint64_t us, std::uint64_t releaseUs, bool released) {
+  return released && us >= releaseUs && us - releaseUs >= kDoubtUs && us - releaseUs < kBounceUs;
+}
 
 // Scores what one run showed against what the hand did, click by click: each hand press owns
 // what was shown of its button from it up to the next hand press.
@@ -100,6 +103,7 @@ void score(const ClickRun& run, const std::vector<ShownClick>& shown, ReplayScor
   for (int b = 0; b < 2; ++b) {
     struct Hand {
       std::uint64_t pressUs, releaseUs;
+      bool doubtful;
     };
     std::vector<Hand> hands;
     std::vector<std::uint64_t> releases;  // every release of the button, for the delay
@@ -112,10 +116,12 @@ void score(const ClickRun& run, const std::vector<ShownClick>& shown, ReplayScor
         released = true;
         releases.push_back(e.us);
         if (!hands.empty()) hands.back().releaseUs = e.us;
+      } else if (isDoubtful(e.us, releaseUs, released)) {
+        hands.push_back({e.us, UINT64_MAX, true});
       } else if (isBounce(e.us, releaseUs, released)) {
         ++out.bounces;
       } else {
-        hands.push_back({e.us, UINT64_MAX});
+        hands.push_back({e.us, UINT64_MAX, false});
       }
     }
     out.presses += static_cast<std::uint32_t>(hands.size());
@@ -137,7 +143,7 @@ void score(const ClickRun& run, const std::vector<ShownClick>& shown, ReplayScor
         if (release > 0) out.delayUs += s.us - releases[release - 1];
       }
       if (presses == 0) ++out.lost;
-      if (presses > 1 || early) ++out.doubled;
+      if (presses > 1 || early || (presses > 0 && hands[k].doubtful)) ++out.doubled;
     }
   }
 }
@@ -259,7 +265,9 @@ ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
     }
     any = true;
   }
-  fit.tradeOff = fit.fewestDoubledScore.doubled < fit.bestScore.doubled;
+  // Worth telling when the best leaves 2 % of the presses doubled and another would halve that.
+  fit.tradeOff = static_cast<std::uint64_t>(fit.bestScore.doubled) * 50 >= fit.bestScore.presses &&
+                 fit.fewestDoubledScore.doubled * 2 <= fit.bestScore.doubled;
   const auto key = [](const ReplayScore& s) {
     return std::make_tuple(!s.withinBudget(), s.doubled, s.lost);
   };

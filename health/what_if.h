@@ -5,8 +5,10 @@
 // One line between a bounce and a hand: a press less than kBounceUs after the same button's
 // release is a bounce, later a hand (the fastest deliberate double clicks leave about 47 ms
 // between release and press; worn switches bounce mostly 5 to 15 ms after it, a few up to 40).
-//   doubled: a press reached applications less than kBounceUs after a release of the same button
-//            reached them (chatter leaked, or a hold broken)
+// Between kDoubtUs and the line a press may be either, and counts both ways: shown, it is
+// doubled; never shown, it is lost. So the fit never buys fewer doubled with real clicks.
+//   doubled: a hand's click reached applications as more than one press, or as a release before
+//            the hand let go (chatter leaked, or a hold broken)
 //   lost:    a hand press after which no press of that button reached applications before the
 //            next hand press
 //   delay:   how much later than the hand let go the releases reached applications
@@ -30,6 +32,7 @@
 struct Settings;
 
 constexpr std::uint64_t kBounceUs = 40000;
+constexpr std::uint64_t kDoubtUs = 30000;
 // Fewer hand presses than this say too little to fit anything to.
 constexpr std::uint32_t kFitMinimumPresses = 200;
 // The shortest interval the grid offers: two steps of Windows' tick counter, the clock the
@@ -55,7 +58,8 @@ struct ReplayScore {
   std::uint32_t doubled = 0;
   std::uint32_t lost = 0;
   std::uint64_t delayUs = 0;
-  bool withinBudget() const { return static_cast<std::uint64_t>(lost) * 1000 <= presses; }
+  // At most 1 lost in every 1000 presses begun: a record shorter than 1000 may lose one.
+  bool withinBudget() const { return lost <= (presses + 999) / 1000; }
 };
 
 // What applications were shown of one run, in order.

@@ -5,9 +5,12 @@
 #include "health/calibration.h"
 #include "health/health_view.h"
 #include "health/stats_file.h"
+#include "health/what_if.h"
+#include "input/click_record.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 #include "settings/text.h"
+#include "tests/support/click_corpus.h"
 
 namespace {
 
@@ -155,6 +158,119 @@ TEST(Calibration, ChoosesTheButtonsThatChatter) {
   EXPECT_TRUE(calibrate(fast).buttons[0].choose);
   EXPECT_TRUE(calibrate(drag).buttons[0].choose);
   EXPECT_FALSE(calibrate(clean).buttons[0].choose);
+}
+
+ClickRun recorded(const corpus::Corpus& c, bool windowsClock) {
+  ClickRun run;
+  for (const corpus::Event& e : c.events) {
+    run.events.push_back({e.us, corpus::tickAt(e.us, windowsClock), 0, e.press});
+  }
+  return run;
+}
+
+corpus::Judged judged(const corpus::Corpus& c, const ClickRun& run, const RepairChoice& choice) {
+  std::vector<corpus::Event> shown;
+  for (const ShownClick& s : replayShown(run, choice)) shown.push_back({s.us, s.press});
+  return corpus::judge(c, shown);
+}
+
+// The fit on the user's clicks, from the counts that say which button chatters to the choice,
+// judged by what the window would have seen: every episode's clicks one press each, no release
+// before the finger let go.
+TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
+  corpus::Mix worn, clean, fast;
+  clean.wornPercent = 0;
+  // Double clicks 40 to 50 ms from release to press, bounces 30 to 38 ms after the release.
+  fast.doubleGapLow = 40, fast.doubleGapHigh = 50;
+  fast.releaseBounceLow = 30, fast.releaseBounceHigh = 38;
+  const struct {
+    const char* name;
+    corpus::Mix mix;
+    bool windowsClock, leftChosen;
+    ClickFit::Outcome outcome;
+    bool tradeOff;
+  } rows[] = {
+      {"worn switch, the defaults, Wine's clock", worn, false, true, ClickFit::better, false},
+      {"worn switch, the defaults, Windows' clock", worn, true, true, ClickFit::better, false},
+      {"worn switch not chosen yet", worn, true, false, ClickFit::better, false},
+      {"clean switch", clean, true, false, ClickFit::tooFew, false},
+      {"double clicks as fast as the bounces", fast, false, true, ClickFit::better, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const corpus::Corpus c = corpus::make(28, row.mix);
+    const ClickRun run = recorded(c, row.windowsClock);
+    Settings settings;
+    settings.clickRepair = settings.releaseRepair = 1;
+    settings.clickInterval = 100;
+    settings.releaseInterval = 50;
+    settings.leftButton = row.leftChosen;
+    SwitchCounter counter(settings);
+    for (const corpus::Event& e : c.events) {
+      if (e.press) counter.press(healthLeft, e.us, 0);
+      if (!e.press) counter.release(healthLeft, e.us, 0);
+    }
+    const HealthCounts kept = counter.snapshot();
+    const Calibration calibration = calibrate(kept);
+    bool matters[2] = {};
+    buttonsThatMatter(calibration, matters);
+    const ClickFit fit = fitClicks({run}, repairChoiceOf(settings), matters);
+    EXPECT_EQ(fit.outcome, row.outcome);
+    EXPECT_EQ(fit.tradeOff, row.tradeOff);
+    bool offered = false;
+    for (const HealthAdvice& a : healthAdvice(calibration, kept, settings, fit)) {
+      offered = offered || a.action == HealthAction::applyIntervals;
+    }
+    EXPECT_EQ(offered, row.outcome == ClickFit::better);
+    if (row.outcome != ClickFit::better || row.tradeOff) continue;
+    const corpus::Judged before = judged(c, run, repairChoiceOf(settings));
+    const corpus::Judged after = judged(c, run, fit.best);
+    EXPECT_GE(after.clean, 238) << "99 % of 240; before: " << before.clean;
+    EXPECT_LE(after.lost, row.windowsClock ? 1 : 0) << "before: " << before.lost;
+    EXPECT_TRUE(fit.best.buttons[healthLeft]);
+    EXPECT_TRUE(!fit.best.clickRepair || fit.best.clickMs >= 32);
+    EXPECT_TRUE(!fit.best.releaseRepair || fit.best.releaseMs >= 32);
+    EXPECT_GE(fit.best.guardMs, 20);
+  }
+}
+
+TEST(ClickRecord, KeepsTheLatestEventsAndTheRunsOfEachInstance) {
+  static ClickRecord ring;  // a quarter of a megabyte
+  for (std::uint32_t i = 0; i < 20000; ++i) ring.append(i % 2, i % 4 < 2, i, 1000u * i);
+  const std::vector<ClickEvent> latest = ring.copySince(0);
+  ASSERT_EQ(latest.size(), kClickRecordSize - 1) << "the slot the hook may be writing is left out";
+  EXPECT_EQ(latest.back().tick, 19999u);
+  EXPECT_EQ(latest.front().us, 1000u * (20000 - latest.size()));
+  EXPECT_EQ(ring.copySince(19990).size(), 10u);
+  EXPECT_EQ(ring.copySince(19990).front().button, 19990 % 2);
+
+  const ClickEvent a{5'000'000'000ull, 7, 1, true}, b{5'000'010'000ull, 17, 1, false};
+  std::vector<ClickRun> runs;
+  addToClickRecord(runs, 1, {a, b});
+  addToClickRecord(runs, 1, {a});  // the same instance's run goes on
+  addToClickRecord(runs, 2, {b});  // another's starts a run of its own
+  const auto read = parseClickRecord(clickRecordBytes(runs));
+  ASSERT_TRUE(read);
+  ASSERT_EQ(read->size(), 2u);
+  EXPECT_EQ((*read)[0].owner, 1u);
+  EXPECT_EQ((*read)[0].events.size(), 3u);
+  EXPECT_EQ((*read)[1].events[0].us, b.us);
+  EXPECT_EQ((*read)[0].events[0].tick, 7u);
+  EXPECT_TRUE((*read)[0].events[0].press && (*read)[0].events[0].button == 1);
+
+  addToClickRecord(runs, 3, std::vector<ClickEvent>(kClickRecordSize - 1, a));
+  EXPECT_EQ(clickRecordEvents(runs), kClickRecordSize) << "the oldest dropped";
+  EXPECT_EQ(runs.size(), 2u) << "the first run, emptied, is gone";
+
+  const std::string good = clickRecordBytes(runs);
+  for (const std::string& damaged :
+       {std::string("date,device,events\r\n"), good.substr(0, good.size() - 3),
+        good.substr(0, 8) + good.substr(24), good.substr(0, good.size() - 4) + "\x09\0\0\0"}) {
+    EXPECT_FALSE(parseClickRecord(damaged)) << damaged.size();
+  }
+  EXPECT_TRUE(parseClickRecord("")->empty());
+  EXPECT_EQ(clickRecordPathForStats(L"D:\\Tools\\clickmend-stats.csv"),
+            L"D:\\Tools\\clickmend-clicks.dat");
 }
 
 std::string text(const std::wstring& wide) {

@@ -264,6 +264,12 @@ TEST_F(ButtonFilter, HoldGuard) {
        {{9020, leftUp}}},
   };
   for (const Timeline& t : timelines) run(t);
+  // 保护间隔 35: openings of 30 ms arm the guard, and each release waits 35 ms.
+  settings.holdGuardInterval = 35;
+  run({"a longer window",
+       {{1000, leftDown, P}, {5000, leftUp, P}, {5030, leftDown, P}, {9000, leftUp, S}},
+       {"Hold guard armed:\t30\n"},
+       {{9035, leftUp}}});
 }
 
 TEST_F(ButtonFilter, StampFromTheFutureSwallowsUntilThePast) {

@@ -73,7 +73,7 @@ TEST_F(SettingsFile, FirstStartWritesTheNineKeysWithDefaults) {
     SCOPED_TRACE(utf8(e.key));
     EXPECT_EQ(readInt(path, e.section, e.key, 77), e.value);
   }
-  for (const wchar_t* key : {L"单击间隔", L"释放间隔", L"滚动间隔"}) {
+  for (const wchar_t* key : {L"单击间隔", L"释放间隔", L"滚动间隔", L"保护间隔"}) {
     EXPECT_EQ(readInt(path, L"修复参数", key, 77), 77u) << utf8(key) << " must not be written";
   }
   EXPECT_EQ(readInt(path, L"功能设置", L"调试模式", 77), 77u);
@@ -101,6 +101,14 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
     writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
     loadSettings(settings, path);
     EXPECT_EQ(settings.clickInterval, c.interval);
+  }
+  // The guard's window delays every release of an armed button: out of 1..1000, the default.
+  for (const Case& c : {Case{L"保护间隔=35", 35}, Case{L"保护间隔=0", 20},
+                        Case{L"保护间隔=1001", 20}, Case{L"保护间隔=-1", 20}}) {
+    SCOPED_TRACE(utf8(c.line));
+    writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.holdGuardInterval, c.interval);
   }
 }
 

@@ -39,6 +39,8 @@ struct Mix {
   int wornPercent = 35;
   // Double clicks: release to the next press, in ms.
   int doubleGapLow = 35, doubleGapHigh = 90;
+  // A bounce after the release: release to its press, in ms.
+  int releaseBounceLow = 1, releaseBounceHigh = 6;
 };
 
 class Random {
@@ -90,7 +92,7 @@ inline Corpus make(std::uint32_t seed = 28, const Mix& mix = {}, int episodes = 
           out.events.push_back({release, false});
         } else {
           out.events.push_back({release, false});
-          const std::uint64_t down = release + ms(1, 6);
+          const std::uint64_t down = release + ms(mix.releaseBounceLow, mix.releaseBounceHigh);
           out.events.push_back({down, true});
           out.events.push_back({down + ms(1, 3), false});
         }
