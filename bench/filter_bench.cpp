@@ -17,10 +17,13 @@
 
 #include "common/debug_ring.h"
 #include "gesture/tracker.h"
+#include "health/what_if.h"
+#include "input/click_record.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
+#include "tests/support/click_corpus.h"
 #include "tests/support/every_feature_on.h"
 #include "tests/support/null_platform.h"
 
@@ -521,6 +524,41 @@ void BM_CountReversedNotch(benchmark::State& state) {
     return true;
   });
 }
+// The hook appends each press and release of the two buttons to the click record.
+void BM_RecordAppend(benchmark::State& state) {
+  static ClickRecord record;
+  const std::uint32_t first = record.appended();
+  std::uint32_t tick = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    record.append(tick & 1, (tick & 2) != 0, tick, 1000ull * tick);
+    benchmark::ClobberMemory();
+    ++tick;
+  }
+  finish(state, before, record.appended() - first == tick ? 0 : 1);
+}
+
+// The fit on a full record: 16,384 events of the seeded worn-switch mix, the whole grid.
+void BM_FitFullRecord(benchmark::State& state) {
+  ClickRun run;
+  for (std::uint32_t seed = 1; run.events.size() < kClickRecordSize; ++seed) {
+    const corpus::Corpus c = corpus::make(seed);
+    const std::uint64_t offset = run.events.empty() ? 0 : run.events.back().us + 1000000;
+    for (const corpus::Event& e : c.events) {
+      if (run.events.size() == kClickRecordSize) break;
+      run.events.push_back({offset + e.us, corpus::tickAt(offset + e.us, true), 0, e.press});
+    }
+  }
+  RepairChoice now;
+  now.buttons[0] = true;
+  const bool matters[2] = {true, false};
+  std::uint64_t wrong = 0;
+  for (auto _ : state) wrong += fitClicks({run}, now, matters).outcome != ClickFit::better;
+  state.counters["wrong"] = static_cast<double>(wrong);
+  if (wrong) anyBenchmarkFailed = true;
+}
+BENCHMARK(BM_RecordAppend)->Name("record/append");
+BENCHMARK(BM_FitFullRecord)->Name("fit/full_record")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CountChatterPress)->Name("health/chatter_press");
 BENCHMARK(BM_CountRelease)->Name("health/release");
 BENCHMARK(BM_CountReversedNotch)->Name("health/two_notches");
