@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "common/identity.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
+#include "tests/support/click_corpus.h"
 
 namespace {
 
@@ -316,6 +320,100 @@ TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
   chatteringClick(target.center());
   EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
   EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+}
+
+// Injects the corpus in real time, the events within 2 ms of each other in one SendInput, and
+// returns it with each event at the tick it really went in (in microseconds), the times the
+// window's messages are stamped with.
+corpus::Corpus inject(const corpus::Corpus& planned) {
+  corpus::Corpus actual = planned;
+  std::map<std::uint64_t, std::uint64_t> at;  // planned time -> the tick it went in
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  const std::uint64_t first = planned.events.front().us;
+  const auto elapsedUs = [&] {
+    QueryPerformanceCounter(&now);
+    return static_cast<std::uint64_t>((now.QuadPart - start.QuadPart) * 1000000 /
+                                      frequency.QuadPart);
+  };
+  for (std::size_t i = 0; i < planned.events.size();) {
+    const std::uint64_t due = planned.events[i].us - first;
+    while (elapsedUs() + 3000 < due) pump(1);
+    while (elapsedUs() < due) {
+    }
+    INPUT batch[8] = {};
+    UINT count = 0;
+    const DWORD tick = GetTickCount();
+    for (; i < planned.events.size() && count < 8 && planned.events[i].us - first <= due + 2000;
+         ++i, ++count) {
+      batch[count].type = INPUT_MOUSE;
+      batch[count].mi.dwFlags = planned.events[i].press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+      at[planned.events[i].us] = static_cast<std::uint64_t>(tick) * 1000;
+    }
+    SendInput(count, batch, sizeof(INPUT));
+  }
+  for (corpus::Event& e : actual.events) e.us = at[e.us];
+  for (corpus::Episode& episode : actual.episodes) {
+    for (corpus::Click& c : episode.clicks) {
+      c.pressUs = at[c.pressUs];
+      c.releaseUs = at[c.releaseUs];
+    }
+  }
+  for (std::size_t e = 0; e < actual.episodes.size(); ++e) {
+    actual.episodes[e].endUs = e + 1 < actual.episodes.size()
+                                   ? actual.episodes[e + 1].clicks.front().pressUs
+                                   : actual.events.back().us + 500000;
+  }
+  pump(500);
+  return actual;
+}
+
+corpus::Judged judgeWindow(const corpus::Corpus& actual, const Target& target) {
+  std::vector<corpus::Event> shown;
+  for (const Received& r : target.received()) {
+    if (r.message == WM_LBUTTONDOWN || r.message == WM_LBUTTONUP) {
+      shown.push_back({static_cast<std::uint64_t>(r.time) * 1000, r.message == WM_LBUTTONDOWN});
+    }
+  }
+  return corpus::judge(actual, shown);
+}
+
+// A worn left switch under the defaults loses double clicks and lets some chatter through; the
+// 鼠标健康 window fits the intervals to the clicks it recorded, and with them the same clicks
+// arrive whole.
+TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
+  Clickmend program(kLeftChosen);  // the intervals at their defaults
+  ASSERT_TRUE(program.started());
+  Target target(200, 200, 300, 200);
+  moveTo(target.center());
+  pump(300);
+  const corpus::Corpus planned = corpus::make();
+  const corpus::Judged before = judgeWindow(inject(planned), target);
+
+  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
+  HWND window = nullptr, apply = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
+      5000));
+  ASSERT_TRUE(pumpUntil(
+      [&] {
+        apply = FindWindowExW(window, nullptr, L"Button", L"应用建议间隔");
+        return IsWindowVisible(apply);
+      },
+      10000))
+      << "before: " << before.clean << " clean, " << before.lost << " lost";
+  const std::wstring file = program.settingsFileText();
+  SendMessageW(apply, BM_CLICK, 0, 0);
+  EXPECT_TRUE(pumpUntil([&] { return program.settingsFileText() != file; }, 2000));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  moveTo(target.center());
+  pump(300);
+  target.clear();
+  const corpus::Judged after = judgeWindow(inject(planned), target);
+  EXPECT_GE(after.clean, 238) << "99 % of 240; before: " << before.clean << "\n"
+                              << narrow(program.settingsFileText());
+  EXPECT_EQ(after.lost, 0) << "before: " << before.lost;
 }
 
 }  // namespace

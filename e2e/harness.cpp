@@ -148,7 +148,9 @@ LRESULT CALLBACK Target::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   const bool interesting =
       (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST && message != WM_MOUSEMOVE) ||
       message == WM_APPCOMMAND || message == WM_CONTEXTMENU || message == WM_SYSCOMMAND;
-  if (self && interesting) self->received_.push_back({message, wParam, lParam});
+  if (self && interesting) {
+    self->received_.push_back({message, wParam, lParam, static_cast<DWORD>(GetMessageTime())});
+  }
   if (message == WM_APPCOMMAND) return TRUE;  // handled: no default volume change here
   if (message == WM_SYSCOMMAND && self) return 0;
   return DefWindowProcW(hwnd, message, wParam, lParam);

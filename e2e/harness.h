@@ -23,6 +23,7 @@ struct Received {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
+  DWORD time;  // the message's time stamp (GetMessageTime)
 };
 
 // A visible top-level window of this process that records what it receives.
