@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/texts.h"
 #include "common/win32_values.h"
 
 class ProfileStore;
@@ -53,6 +54,8 @@ struct Settings {
   WholeField<std::uint32_t> modifierChoice;
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
+  // [功能设置] 语言: the language of every text a user reads; never written.
+  WholeField<Language> language;
 };
 
 struct ModifierKeys {
@@ -63,7 +66,7 @@ struct ModifierKeys {
 // The 快捷键 value mapped to the gesture and volume keys; anything outside 1..6 means Alt.
 ModifierKeys ModifierKeyChoice(std::uint32_t choice);
 
-// Reads the fifteen keys from the settings file at `path` (defaults where absent).
+// Reads the sixteen keys from the settings file at `path` (defaults where absent).
 void loadSettings(Settings& settings, const std::wstring& path);
 // Writes the nine persisted flags; every other line of the file stays as it was.
 void saveSettings(const Settings& settings, const std::wstring& path);
