@@ -508,34 +508,85 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   deleteRunValue();
 }
 
+const std::vector<std::string> kEnglishMenu = {
+    "Swallow bounced presses 8001 checked disabled",
+    "Swallow bounced releases 8002 checked disabled",
+    "Swallow reversed notches 8003 checked disabled",
+    "Device >",
+    "  Left button 8004",
+    "  Right button 8005",
+    "---",
+    "Wheel pass-through 8006 checked",
+    "Volume control 8007 checked",
+    "Gestures 8008 checked",
+    "---",
+    "Settings >",
+    "  Edit settings file 8067",
+    "  ---",
+    "  Hide icon 8009",
+    "  Start at logon 8066",
+    "Pause 8069",
+    "Mouse health 8068",
+    "About 8065",
+    "Quit 8064",
+};
+
+// A control's text as another process reads it: an edit control keeps its own.
+std::wstring controlText(HWND control) {
+  wchar_t text[1024] = L"";
+  SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 3000,
+                      nullptr);
+  return text;
+}
+
+// In the program's language, and in English when the settings ask for it: the box's button and
+// text, and the menu's rows with the same identifiers.
 TEST(TrayMenu, AboutBoxNamesTheProgramAndItsSettingsFile) {
-  Clickmend program(settingsText(L""));
-  ASSERT_TRUE(program.started());
-  PostMessageW(program.window(), WM_COMMAND, menu_command::about, 0);
-  HWND box = nullptr;
-  ASSERT_TRUE(pumpUntil(
-      [&] {
-        for (HWND dialog : visibleWindows(program.processId(), L"#32770")) {
-          wchar_t title[64];
-          GetWindowTextW(dialog, title, 64);
-          if (lstrcmpW(title, kAppName) == 0) box = dialog;
-        }
-        return box != nullptr;
-      },
-      5000));
-  std::wstring text;
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t part[1024];
-    GetWindowTextW(child, part, 1024);
-    text += part;
-    text += L"\n";
+  struct Case {
+    const wchar_t* settings;
+    const wchar_t* settingsFile;
+    const wchar_t* button;
+    const std::vector<std::string>* menu;
+  };
+  const Case cases[] = {
+      {L"", L"配置文件", L"确定", &kDefaultMenu},
+      {L"[功能设置]\r\n语言=English\r\n", L"settings file", L"OK", &kEnglishMenu},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(narrow(c.button));
+    Clickmend program(settingsText(c.settings));
+    ASSERT_TRUE(program.started());
+    PostMessageW(program.window(), WM_COMMAND, menu_command::about, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+          for (HWND dialog : visibleWindows(program.processId(), L"#32770")) {
+            wchar_t title[64];
+            GetWindowTextW(dialog, title, 64);
+            if (lstrcmpW(title, kAppName) == 0) box = dialog;
+          }
+          return box != nullptr;
+        },
+        5000));
+    std::wstring text;
+    bool button = false;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      text += controlText(child) + L"\n";
+      button = button || controlText(child) == c.button;
+    }
+    EXPECT_TRUE(button) << narrow(text);
+    EXPECT_NE(text.find(L"Clickmend v1.4"), std::wstring::npos) << narrow(text);
+    EXPECT_NE(text.find(c.settingsFile), std::wstring::npos) << narrow(text);
+    EXPECT_EQ(text.find(L"http"), std::wstring::npos) << narrow(text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(box); }, 5000));
+    EXPECT_EQ(findClickmendWindow(), program.window()) << "the program runs on";
+
+    const HWND popup = openMenuAt(program, WM_RBUTTONUP, {500, 600});
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(joined(menuLines(program, popup)), joined(*c.menu));
+    closeMenus(program);
   }
-  EXPECT_NE(text.find(L"Clickmend v1.4"), std::wstring::npos) << narrow(text);
-  EXPECT_NE(text.find(L"配置文件"), std::wstring::npos) << narrow(text);
-  EXPECT_EQ(text.find(L"http"), std::wstring::npos) << narrow(text);
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(pumpUntil([&] { return !IsWindow(box); }, 5000));
-  EXPECT_EQ(findClickmendWindow(), program.window()) << "the program runs on";
 }
 
 // Windows looks for a DLL that is not on its known list beside the exe first, as Wine does for
