@@ -110,9 +110,9 @@ const NamedText kEnglish[] = {
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
-     L"I stay in the notification area and hide the faults of a worn mouse: the extra clicks "
-     L"and early releases of a chattering button and the reversed notches of a jittering wheel "
-     L"are quietly swallowed.\n"
+     L"I sit in the notification area and hide the faults of a worn mouse: I quietly swallow "
+     L"the extra clicks and early releases of a chattering button and the reversed notches of "
+     L"a jittering wheel.\n"
      L"\n"
      L"I also offer wheel pass-through (the wheel scrolls the window under the pointer), volume "
      L"control with the wheel while the hot key is held, and mouse gestures dragged with the "
