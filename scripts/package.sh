@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release of the current commit and writes dist/clickmend-<version>-win32.zip:
-# clickmend.exe, README.txt (the README's section for Windows users), LICENSE.txt and SHA256SUMS.
+# clickmend.exe, README.txt and README-zh.txt (the README's sections for Windows users, in English
+# and in Chinese), LICENSE.txt and SHA256SUMS.
 # The commit is exported into a fresh folder and built there with the win32 preset, so neither
 # uncommitted changes nor an old build folder reach the release, and the exe is the one anyone
 # gets by building that commit. The zip is the same for every run on one commit too: its file
@@ -26,29 +27,48 @@ git archive "$commit" | tar -x -C "$work/src"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build/win32/CMakeCache.txt")
 
 # Notepad shows the Chinese names right on any Windows only in UTF-8 with a byte order mark, and
-# older Notepads need CRLF. README.txt is the README's section for Windows users, between its
-# markers, with the Markdown taken out: headings underlined, code spans bare.
+# older Notepads need CRLF. Each text file is one of the README's sections for Windows users,
+# between its markers, with the Markdown taken out: headings underlined, code spans bare. A
+# Chinese character is two columns wide, so its underline is two characters per character.
 crlf() { sed 's/$/\r/'; }
+# Read as bytes (LC_ALL=C, as mawk always does): a UTF-8 character's first byte makes the dashes,
+# its other bytes none.
+section() {
+  LC_ALL=C awk -v first="<!-- $1 begin -->" -v last="<!-- $1 end -->" '
+    $0 == last { inside = 0 }
+    inside && /^#+ / { sub(/^#+ /, ""); print; line = $0; gsub(/[\200-\277]/, "", line);
+                       gsub(/[\300-\377]/, "==", line); gsub(/[^=]/, "-", line);
+                       gsub(/=/, "-", line); print line; next }
+    inside { gsub(/`/, ""); print }
+    $0 == first { inside = 1 }
+  ' "$work/src/README.md"
+}
+# Another compiler builds other bytes: whoever checks the exe needs the same packages.
+packages() {
+  dpkg-query -W -f='    ${Package} ${Version}\n' g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+    mingw-w64-i686-dev cmake
+}
 {
   printf '\xEF\xBB\xBF'
   title="Clickmend $version for Windows"
   printf '%s\n%s\n\n' "$title" "${title//?/=}"
-  # Another compiler builds other bytes: whoever checks the exe needs the same packages.
   printf 'Built from commit %s with these Debian 12 packages:\n' "$commit"
-  dpkg-query -W -f='    ${Package} ${Version}\n' g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
-    mingw-w64-i686-dev cmake
+  packages
   echo
-  awk '
-    $0 == "<!-- windows end -->" { inside = 0 }
-    inside && /^#+ / { sub(/^#+ /, ""); print; gsub(/./, "-"); print; next }
-    inside { gsub(/`/, ""); print }
-    $0 == "<!-- windows begin -->" { inside = 1 }
-  ' "$work/src/README.md"
+  section windows
 } | crlf >"$work/zip/README.txt"
+{
+  printf '\xEF\xBB\xBF'
+  printf 'Clickmend %s（Windows 版）\n%s\n\n' "$version" "=========================="
+  printf '构建自提交 %s，所用的 Debian 12 软件包：\n' "$commit"
+  packages
+  echo
+  section windows-zh
+} | crlf >"$work/zip/README-zh.txt"
 crlf <"$work/src/LICENSE" >"$work/zip/LICENSE.txt"
 cp "$work/src/build/win32/clickmend.exe" "$work/zip/"
 
-files=(clickmend.exe README.txt LICENSE.txt)
+files=(clickmend.exe README.txt README-zh.txt LICENSE.txt)
 out=$repo/dist/clickmend-$version-win32.zip
 mkdir -p "$repo/dist"
 rm -f "$out"
