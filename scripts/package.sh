@@ -28,17 +28,21 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/src/build/win32/CM
 
 # Notepad shows the Chinese names right on any Windows only in UTF-8 with a byte order mark, and
 # older Notepads need CRLF. Each text file is one of the README's sections for Windows users,
-# between its markers, with the Markdown taken out: headings underlined, code spans bare. A
-# Chinese character is two columns wide, so its underline is two characters per character.
+# between its markers, with the Markdown taken out: headings underlined, code spans bare.
 crlf() { sed 's/$/\r/'; }
-# Read as bytes (LC_ALL=C, as mawk always does): a UTF-8 character's first byte makes the dashes,
-# its other bytes none.
+# A line's underline as wide as the line shows: a Chinese character takes two columns. Read as
+# bytes (LC_ALL=C, as mawk always reads): a UTF-8 character's first byte counts, the others not.
+underline_awk='
+  function underline(text, mark,   rest, wide, out, n) {
+    rest = text; gsub(/[\200-\277]/, "", rest); wide = gsub(/[\300-\377]/, "", rest)
+    for (n = length(rest) + 2 * wide; n > 0; n--) out = out mark
+    return out
+  }'
+heading() { printf '%s\n' "$2" | LC_ALL=C awk "$underline_awk"' { print; print underline($0, "'"$1"'") }'; }
 section() {
-  LC_ALL=C awk -v first="<!-- $1 begin -->" -v last="<!-- $1 end -->" '
+  LC_ALL=C awk -v first="<!-- $1 begin -->" -v last="<!-- $1 end -->" "$underline_awk"'
     $0 == last { inside = 0 }
-    inside && /^#+ / { sub(/^#+ /, ""); print; line = $0; gsub(/[\200-\277]/, "", line);
-                       gsub(/[\300-\377]/, "==", line); gsub(/[^=]/, "-", line);
-                       gsub(/=/, "-", line); print line; next }
+    inside && /^#+ / { sub(/^#+ /, ""); print; print underline($0, "-"); next }
     inside { gsub(/`/, ""); print }
     $0 == first { inside = 1 }
   ' "$work/src/README.md"
@@ -50,8 +54,8 @@ packages() {
 }
 {
   printf '\xEF\xBB\xBF'
-  title="Clickmend $version for Windows"
-  printf '%s\n%s\n\n' "$title" "${title//?/=}"
+  heading = "Clickmend $version for Windows"
+  echo
   printf 'Built from commit %s with these Debian 12 packages:\n' "$commit"
   packages
   echo
@@ -59,7 +63,8 @@ packages() {
 } | crlf >"$work/zip/README.txt"
 {
   printf '\xEF\xBB\xBF'
-  printf 'Clickmend %s（Windows 版）\n%s\n\n' "$version" "=========================="
+  heading = "Clickmend $version（Windows 版）"
+  echo
   printf '构建自提交 %s，所用的 Debian 12 软件包：\n' "$commit"
   packages
   echo
