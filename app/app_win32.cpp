@@ -34,7 +34,7 @@ void applySettings(HWND window) {
   loadSettings(settings, path);
   saveSettings(settings, path);
   setDebugConsoleOpen(settings.debugMode != 0);
-  if (settings.showIcon) addTrayIcon(window, paused);
+  if (settings.showIcon) addTrayIcon(window, paused, settings.language);
   recheckForeground();
 }
 
@@ -42,7 +42,7 @@ void setPaused(HWND window, bool pause) {
   if (pause == paused) return;
   paused = pause;
   publishBypass();
-  if (settings.showIcon) showTrayIconPaused(window, paused);
+  if (settings.showIcon) showTrayIconPaused(window, paused, settings.language);
   debugPrint("Paused:\t%d\n", paused ? 1 : 0);
 }
 

@@ -6,8 +6,10 @@
 
 #include "app/app_win32.h"
 #include "common/debug_console.h"
+#include "common/dpi_win32.h"
 #include "common/identity.h"
 #include "common/system_library_win32.h"
+#include "common/texts.h"
 #include "common/window_contract.h"
 #include "gesture/commands_win32.h"
 #include "health/health_win32.h"
@@ -101,6 +103,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
         showTrayMenu(window, programSettings(), isPaused());
       } else if (lParam == NIN_BALLOONUSERCLICK) {
+        const OwnWindowDpi perMonitor;
         openSwitchHealthWindow(programSettings());
       }
       return 0;
@@ -119,7 +122,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (onSwitchHealthTimer(wParam) && !foregroundIsFullScreen()) {
         std::wstring notice;
         if (takeSwitchHealthNotice(programSettings(), &notice)) {
-          showTrayBalloon(window, L"鼠标健康", notice);
+          showTrayBalloon(window, textOf(TextName::healthTitle, programSettings().language),
+                          notice);
         }
       }
       return 0;
@@ -171,7 +175,8 @@ int runClickmend(HINSTANCE instance) {
   InputFilter filter(settings, programFilterState(), gestureTracker, desktopInputPlatform());
   SwitchCounter switchCounter(settings);
   if (!startMouseHook(instance, filter, window, &switchCounter, &clickRecord)) {
-    MessageBoxW(nullptr, L"SetWindowsHookEx Failed!", kAppName, MB_OK);
+    const OwnWindowDpi perMonitor;
+    MessageBoxW(nullptr, textOf(TextName::hookFailed, settings.language), kAppName, MB_OK);
     return 0;
   }
   watchHook(window);

@@ -154,8 +154,7 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
   if (fit.outcome != ClickFit::tooFew && fit.tradeOff) {
     HealthAdvice cost;
     cost.why = L"你的双击和抖动一样快：改用" + describe(fit.fewestDoubled) + L"会是 " +
-               outcome(fit.fewestDoubledScore) +
-               L"。把双击放慢一点，或者考虑更换微动开关";
+               outcome(fit.fewestDoubledScore) + L"。把双击放慢一点，或者考虑更换微动开关";
     lines.push_back(cost);
   }
   return lines;

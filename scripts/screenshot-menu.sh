@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
 # Photographs the tray menu as clickmend.exe shows it, under Wine on a virtual X display, and
 # saves it as a PNG (docs/menu.png unless told otherwise). With --health first, photographs the
-# 鼠标健康 window over 30 made-up days instead (docs/health.png).
-# Usage: scripts/screenshot-menu.sh [--health] [win32 build folder] [output.png]
+# 鼠标健康 window over 30 made-up days instead (docs/health.png); with --about, the About box
+# (docs/about.png). --dpi N first sets the prefix's LogPixels to N (96, 144, 192...) for the
+# picture and adds -N to the default file name; --english first runs the program with 语言=English
+# and adds -en. The screen is 1024x768.
+# Usage: scripts/screenshot-menu.sh [--dpi N] [--english] [--health|--about] [win32 build folder]
+#          [output.png]
 #   The build folder (default build/win32, the "win32" preset) must hold clickmend.exe and
 #   e2e/e2e_tests.exe. Needs Xvfb, Wine, ImageMagick and a Chinese font (fonts-wqy-microhei).
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-case=HoldsTheMenuOpen picture=menu
-if [ "${1:-}" = --health ]; then
-  case=HoldsTheHealthWindowOpen picture=health
-  shift
-fi
+case=HoldsTheMenuOpen picture=menu dpi=96 suffix= english=0
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dpi) dpi=$2 suffix+=-$2; shift 2 ;;
+    --english) english=1 suffix+=-en; shift ;;
+    --health) case=HoldsTheHealthWindowOpen picture=health; shift ;;
+    --about) case=HoldsTheAboutBoxOpen picture=about; shift ;;
+    *) break ;;
+  esac
+done
 build=$(cd "${1:-$repo/build/win32}" && pwd)
-out=${2:-$repo/docs/$picture.png}
+out=${2:-$repo/docs/$picture$suffix.png}
 
 for f in clickmend.exe e2e/e2e_tests.exe; do
   [ -f "$build/$f" ] || { echo "screenshot-menu: no $build/$f; build the win32 preset first" >&2; exit 1; }
@@ -52,10 +61,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Wine draws Chinese menu text with the fonts linked to SimSun; none ships with it.
 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /d "$font" /f >/dev/null 2>&1
+# The screen's DPI, as Windows keeps it for the user and as Wine reads it at start.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
 
 rect=$work/rect
-CLICKMEND_EXE=$build/clickmend.exe CLICKMEND_MENU_SHOT=$rect \
+CLICKMEND_EXE=$build/clickmend.exe CLICKMEND_MENU_SHOT=$rect CLICKMEND_SHOT_ENGLISH=$english \
   wine "$build/e2e/e2e_tests.exe" --gtest_also_run_disabled_tests \
   --gtest_filter="TrayMenuScreenshot.DISABLED_$case" >"$work/log" 2>&1 &
 holder=$!

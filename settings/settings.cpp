@@ -12,7 +12,7 @@ const wchar_t* const kExcludedProgramsSection = L"排除程序";
 
 namespace {
 
-enum class Kind { flag, interval, guard, modifier };
+enum class Kind { flag, interval, guard, modifier, language };
 
 struct SettingsKey {
   const wchar_t* section;
@@ -43,7 +43,11 @@ const SettingsKey kSettingsKeys[] = {
     {L"功能设置", L"调试模式", Kind::flag, &Settings::debugMode, nullptr, 0, false},
     {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, false},
     {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, false},
+    {L"功能设置", L"语言", Kind::language, nullptr, nullptr, 0, false},
 };
+
+// Longer than any language's name: a longer value names none.
+constexpr std::size_t kLanguageValueChars = 16;
 
 // The menu and a settings editor thread may load and save at the same time; their file
 // operations take turns.
@@ -73,6 +77,11 @@ ModifierKeys ModifierKeyChoice(std::uint32_t choice) {
 
 void loadSettings(Settings& settings, ProfileStore& store) {
   for (const SettingsKey& entry : kSettingsKeys) {
+    if (entry.kind == Kind::language) {
+      settings.language =
+          languageNamed(store.readString(entry.section, entry.key, kLanguageValueChars));
+      continue;
+    }
     const std::uint32_t raw = store.readInt(entry.section, entry.key, entry.fallback);
     switch (entry.kind) {
       case Kind::flag:
@@ -87,6 +96,8 @@ void loadSettings(Settings& settings, ProfileStore& store) {
         break;
       case Kind::modifier:
         settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
+        break;
+      case Kind::language:
         break;
     }
   }
@@ -121,6 +132,8 @@ void saveSettingsKeys(const Settings& settings, const std::wstring& path,
       text = (settings.*entry.flag) != 0 ? L"1" : L"0";
     } else if (entry.interval) {
       text = std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
+    } else if (entry.kind == Kind::language) {
+      text = settings.language.load() == Language::english ? L"English" : L"中文";
     } else {
       text = std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
     }

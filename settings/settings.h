@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/texts.h"
 #include "common/win32_values.h"
 
 class ProfileStore;
@@ -66,6 +67,8 @@ struct Settings {
   WholeField<std::uint32_t> modifierChoice;
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
+  // [功能设置] 语言: the language of every text a user reads; never written.
+  WholeField<Language> language;
 };
 
 struct ModifierKeys {

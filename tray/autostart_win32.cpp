@@ -2,8 +2,10 @@
 // HKEY_CURRENT_USER's ...\Run.
 #include <windows.h>
 
+#include "common/dpi_win32.h"
 #include "common/identity.h"
 #include "common/process_win32.h"
+#include "common/texts.h"
 #include "settings/settings.h"
 #include "tray/actions_win32.h"
 #include "tray/autostart.h"
@@ -16,13 +18,6 @@ constexpr wchar_t kValueName[] = L"Clickmend";
 // The longest executable path in quotes, with its terminator. A longer value cannot name this
 // executable and is not read.
 constexpr DWORD kMaxValueBytes = (32767 + 2 + 1) * sizeof(wchar_t);
-
-constexpr wchar_t kTemporaryFolderWarning[] =
-    L"你正在临时文件夹中运行本软件，不建议启用开机自动启动。\n你如果依然想要开机启动，请选择 是。";
-
-constexpr wchar_t kNotRegisteredMessage[] = L"无法写入开机启动项，开机启动未能启用。";
-constexpr wchar_t kNotRemovedMessage[] =
-    L"无法删除开机启动项：它是为所有用户设置的，请以管理员身份运行本软件后再试。";
 
 // A Run key, open for as long as the object lives.
 class OpenRunKey {
@@ -45,7 +40,7 @@ class OpenRunKey {
 
 class DesktopAutostart final : public AutostartPlatform {
  public:
-  explicit DesktopAutostart(HWND owner) : owner_(owner) {}
+  DesktopAutostart(HWND owner, Language language) : owner_(owner), language_(language) {}
 
   std::optional<std::wstring> readValue(RunKey which) override {
     const OpenRunKey key(which, KEY_QUERY_VALUE);
@@ -99,28 +94,32 @@ class DesktopAutostart final : public AutostartPlatform {
   std::wstring executablePath() override { return ::executablePath(); }
 
   bool confirmTemporaryFolder() override {
-    return MessageBoxW(owner_, kTemporaryFolderWarning, kAppName,
+    const OwnWindowDpi perMonitor;
+    return MessageBoxW(owner_, textOf(TextName::autostartTemporaryFolder, language_), kAppName,
                        MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2) == IDYES;
   }
 
   void reportFailure(AutostartFailure failure) override {
-    const wchar_t* text =
-        failure == AutostartFailure::notRegistered ? kNotRegisteredMessage : kNotRemovedMessage;
-    MessageBoxW(owner_, text, kAppName, MB_OK | MB_ICONWARNING);
+    const TextName text = failure == AutostartFailure::notRegistered
+                              ? TextName::autostartNotRegistered
+                              : TextName::autostartNotRemoved;
+    const OwnWindowDpi perMonitor;
+    MessageBoxW(owner_, textOf(text, language_), kAppName, MB_OK | MB_ICONWARNING);
   }
 
  private:
   HWND owner_;
+  Language language_;
 };
 
 }  // namespace
 
 bool isAutostartRegistered() {
-  DesktopAutostart desktop(nullptr);
+  DesktopAutostart desktop(nullptr, Language::chinese);  // asks nothing
   return isAutostartRegistered(desktop);
 }
 
-void toggleAutostart(HWND window) {
-  DesktopAutostart desktop(window);
+void toggleAutostart(HWND window, Language language) {
+  DesktopAutostart desktop(window, language);
   toggleAutostart(desktop);
 }

@@ -1,5 +1,7 @@
 #include "tray/menu.h"
 
+#include "common/texts.h"
+
 std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
                                                     bool autostartRegistered, bool paused) {
   using K = MenuRowKind;
@@ -8,37 +10,39 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
   // The repairs act on the chosen buttons only; with none chosen they are shown but cannot
   // be switched until a button is picked under 设备.
   const bool noButton = !settings.leftButton && !settings.rightButton;
-  const auto item = [](P place, const wchar_t* text, std::uint32_t identifier, bool checked,
-                       bool disabled = false) {
-    return MenuRow{place, K::item, text, identifier, checked, disabled, place};
+  using T = TextName;
+  const Language language = settings.language;
+  const auto item = [language](P place, T text, std::uint32_t identifier, bool checked,
+                               bool disabled = false) {
+    return MenuRow{place, K::item, textOf(text, language), identifier, checked, disabled, place};
   };
-  const auto submenu = [](const wchar_t* text, P opens) {
-    return MenuRow{P::top, K::submenu, text, 0, false, false, opens};
+  const auto submenu = [language](T text, P opens) {
+    return MenuRow{P::top, K::submenu, textOf(text, language), 0, false, false, opens};
   };
   const auto separator = [](P place) {
     return MenuRow{place, K::separator, L"", 0, false, false, place};
   };
   return {{
-      item(P::top, L"屏蔽无效单击", id::clickRepair, settings.clickRepair, noButton),
-      item(P::top, L"屏蔽无效释放", id::releaseRepair, settings.releaseRepair, noButton),
-      item(P::top, L"屏蔽无效滚动", id::scrollRepair, settings.scrollRepair, noButton),
-      submenu(L"设备", P::deviceSubmenu),
-      item(P::deviceSubmenu, L"鼠标左键", id::leftButton, settings.leftButton),
-      item(P::deviceSubmenu, L"鼠标右键", id::rightButton, settings.rightButton),
+      item(P::top, T::menuClickRepair, id::clickRepair, settings.clickRepair, noButton),
+      item(P::top, T::menuReleaseRepair, id::releaseRepair, settings.releaseRepair, noButton),
+      item(P::top, T::menuScrollRepair, id::scrollRepair, settings.scrollRepair, noButton),
+      submenu(T::menuDevice, P::deviceSubmenu),
+      item(P::deviceSubmenu, T::menuLeftButton, id::leftButton, settings.leftButton),
+      item(P::deviceSubmenu, T::menuRightButton, id::rightButton, settings.rightButton),
       separator(P::top),
-      item(P::top, L"滚轮穿透", id::wheelPassThrough, settings.wheelPassThrough),
-      item(P::top, L"音量控制", id::volumeControl, settings.volumeControl),
-      item(P::top, L"鼠标手势", id::gestures, settings.gestures),
+      item(P::top, T::menuWheelPassThrough, id::wheelPassThrough, settings.wheelPassThrough),
+      item(P::top, T::menuVolumeControl, id::volumeControl, settings.volumeControl),
+      item(P::top, T::menuGestures, id::gestures, settings.gestures),
       separator(P::top),
-      submenu(L"设置", P::settingsSubmenu),
-      item(P::settingsSubmenu, L"编辑配置文件", id::editSettings, false),
+      submenu(T::menuSettings, P::settingsSubmenu),
+      item(P::settingsSubmenu, T::menuEditSettings, id::editSettings, false),
       separator(P::settingsSubmenu),
-      item(P::settingsSubmenu, L"隐藏图标", id::hideIcon, !settings.showIcon),
-      item(P::settingsSubmenu, L"开机启动", id::autostart, autostartRegistered),
-      item(P::top, L"暂停", id::pause, paused),
-      item(P::top, L"鼠标健康", id::switchHealth, false),
-      item(P::top, L"帮助", id::about, false),
-      item(P::top, L"退出", id::exit, false),
+      item(P::settingsSubmenu, T::menuHideIcon, id::hideIcon, !settings.showIcon),
+      item(P::settingsSubmenu, T::menuAutostart, id::autostart, autostartRegistered),
+      item(P::top, T::menuPause, id::pause, paused),
+      item(P::top, T::menuSwitchHealth, id::switchHealth, false),
+      item(P::top, T::menuAbout, id::about, false),
+      item(P::top, T::menuExit, id::exit, false),
   }};
 }
 

@@ -25,7 +25,8 @@ struct MenuRow {
 
 constexpr std::size_t kTrayMenuRowCount = 20;
 
-// Every row of the menu, top to bottom, each submenu's rows right after the row that opens it.
+// Every row of the menu, top to bottom, each submenu's rows right after the row that opens it,
+// in the language of `settings`.
 // `autostartRegistered` checks "开机启动", `paused` "暂停".
 std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
                                                     bool autostartRegistered, bool paused = false);

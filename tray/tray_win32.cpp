@@ -2,11 +2,13 @@
 
 #include <shellapi.h>
 
-#include <cwchar>
 #include <memory>
+#include <string>
 #include <type_traits>
 
+#include "common/dpi_win32.h"
 #include "common/identity.h"
+#include "common/texts.h"
 #include "common/window_contract.h"
 #include "health/window_win32.h"
 #include "tray/actions_win32.h"
@@ -60,27 +62,25 @@ void appendRows(HMENU top, const std::array<MenuRow, kTrayMenuRowCount>& rows) {
   }
 }
 
-void showTrayIcon(HWND window, DWORD operation, bool paused) {
-  static constexpr wchar_t kPausedTip[] = L" (已暂停)";
+void showTrayIcon(HWND window, DWORD operation, bool paused, Language language) {
   NOTIFYICONDATAW record = trayIconRecord(window);
   record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   record.uCallbackMessage = window_contract::kTrayCallbackMessage;
   record.hIcon = LoadIconW(GetModuleHandleW(nullptr), paused ? L"C" : L"B");
-  static_assert(sizeof kAppName + sizeof kPausedTip <= sizeof record.szTip,
-                "the tip holds the program's name and the pause");
-  std::wmemcpy(record.szTip, kAppName, sizeof kAppName / sizeof kAppName[0]);
-  if (paused) std::wcscat(record.szTip, kPausedTip);
+  std::wstring tip = kAppName;
+  if (paused) tip += textOf(TextName::tipPaused, language);
+  lstrcpynW(record.szTip, tip.c_str(), static_cast<int>(sizeof record.szTip / sizeof(wchar_t)));
   Shell_NotifyIconW(operation, &record);
 }
 
 }  // namespace
 
-void addTrayIcon(HWND window, bool paused) {
-  showTrayIcon(window, NIM_ADD, paused);
+void addTrayIcon(HWND window, bool paused, Language language) {
+  showTrayIcon(window, NIM_ADD, paused, language);
 }
 
-void showTrayIconPaused(HWND window, bool paused) {
-  showTrayIcon(window, NIM_MODIFY, paused);
+void showTrayIconPaused(HWND window, bool paused, Language language) {
+  showTrayIcon(window, NIM_MODIFY, paused, language);
 }
 
 void removeTrayIcon(HWND window) {
@@ -100,6 +100,8 @@ void showTrayBalloon(HWND window, const wchar_t* title, const std::wstring& text
 }
 
 void showTrayMenu(HWND window, const Settings& settings, bool paused) {
+  // The cursor read in the menu's awareness: the point it is shown at is in the same pixels.
+  const OwnWindowDpi perMonitor;
   POINT cursor{};
   GetCursorPos(&cursor);
   const UniqueMenu menu(CreatePopupMenu());
@@ -125,17 +127,19 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
       DestroyWindow(window);
       break;
     case TrayAction::showAbout:
-      showAbout(window);
+      showAbout(window, settings.language);
       break;
     case TrayAction::toggleAutostart:
-      toggleAutostart(window);
+      toggleAutostart(window, settings.language);
       break;
     case TrayAction::editSettings:
       editSettings(window);
       break;
-    case TrayAction::showSwitchHealth:
+    case TrayAction::showSwitchHealth: {
+      const OwnWindowDpi perMonitor;
       openSwitchHealthWindow(settings);
       break;
+    }
   }
   flipMenuFlag(settings, plan);
   if (plan.save) saveSettings(settings, settingsFilePath());

@@ -78,6 +78,30 @@ TEST_F(SettingsFile, FirstStartWritesTheNineKeysWithDefaults) {
   }
   EXPECT_EQ(readInt(path, L"功能设置", L"调试模式", 77), 77u);
   EXPECT_EQ(readInt(path, L"功能设置", L"快捷键", 77), 77u);
+  EXPECT_EQ(settings.language, Language::chinese);
+  EXPECT_EQ(openProfileStore(path)->readString(L"功能设置", L"语言", 16), L"") << "not written";
+}
+
+TEST_F(SettingsFile, LanguageIsEnglishOnlyWhenAskedFor) {
+  struct Case {
+    const wchar_t* line;
+    Language language;
+  };
+  const Case cases[] = {
+      {L"语言=English", Language::english},
+      {L"  语言 = english  ", Language::english},
+      {L"语言=英文", Language::chinese},
+      {L"语言=", Language::chinese},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(utf8(c.line));
+    writeUtf16(path, std::wstring(L"[功能设置]\r\n") + c.line + L"\r\n");
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.language, c.language);
+    saveSettings(settings, path);
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.language, c.language) << "a save keeps the line";
+  }
 }
 
 TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {

@@ -81,6 +81,26 @@ TEST(TrayMenu, RowsInOrder) {
   }
 }
 
+// In English every row reads otherwise and does the same: kind, place, identifier and marks.
+TEST(TrayMenu, EnglishRowsKeepTheirIdentifiers) {
+  Settings english = firstStartSettings();
+  english.language = Language::english;
+  const auto chinese = trayMenuRows(firstStartSettings(), true, true);
+  const auto rows = trayMenuRows(english, true, true);
+  for (std::size_t i = 0; i < kTrayMenuRowCount; ++i) {
+    SCOPED_TRACE(describe(chinese[i]) + " / " + describe(rows[i]));
+    EXPECT_EQ(rows[i].kind, chinese[i].kind);
+    EXPECT_EQ(rows[i].place, chinese[i].place);
+    EXPECT_EQ(rows[i].opens, chinese[i].opens);
+    EXPECT_EQ(rows[i].identifier, chinese[i].identifier);
+    EXPECT_EQ(rows[i].checked, chinese[i].checked);
+    EXPECT_EQ(rows[i].disabled, chinese[i].disabled);
+    if (rows[i].kind != MenuRowKind::separator) {
+      EXPECT_NE(std::wstring(rows[i].text), chinese[i].text);
+    }
+  }
+}
+
 // The desktop attaches a submenu when its row comes and fills it from the rows that follow:
 // each submenu's rows must come after the row that opens it, and the menu must close on the
 // top level.

@@ -1,0 +1,98 @@
+// Every text a user reads, by name, in one table per language: Chinese, the program's own, and
+// English when the settings ask for it ([功能设置] 语言=English). Code asks for a name; no window
+// assembles a sentence from fragments. The command line's output, the debug lines and the
+// settings file's own names are not user texts here and stay as they are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+enum class Language : std::uint8_t { chinese, english };
+
+// The value of 语言: English (in any case) is English, anything else, or nothing, Chinese.
+Language languageNamed(const std::wstring& value);
+
+enum class TextName : int {
+  // The tray menu, top to bottom.
+  menuClickRepair,
+  menuReleaseRepair,
+  menuScrollRepair,
+  menuDevice,
+  menuLeftButton,
+  menuRightButton,
+  menuWheelPassThrough,
+  menuVolumeControl,
+  menuGestures,
+  menuSettings,
+  menuEditSettings,
+  menuHideIcon,
+  menuAutostart,
+  menuPause,
+  menuSwitchHealth,
+  menuAbout,
+  menuExit,
+  // The icon's tip after the program's name while paused.
+  tipPaused,
+  // Message boxes.
+  hookFailed,
+  autostartTemporaryFolder,
+  autostartNotRegistered,
+  autostartNotRemoved,
+  // The About box: {1} is the version.
+  aboutText,
+  aboutOk,
+  // The 鼠标健康 window and its balloon. Numbers come in as {1}, {2}, ...
+  healthTitle,
+  healthClose,
+  healthLeftButton,
+  healthRightButton,
+  healthWheel,
+  healthRepairOn,   // {1} device
+  healthRepairOff,  // {1} device
+  healthNothingCounted,
+  healthToday,
+  healthLast7Days,
+  healthLast30Days,
+  healthClickFigures,  // {1} period, {2} clicks, {3} chatter, {4} per 1000, {5} repaired
+  healthWheelFigures,  // {1} period, {2} notches, {3} reversed, {4} per 1000, {5} repaired
+  healthDaysChart,     // {1} the chart's top
+  healthGapsChart,
+  healthMilliseconds,  // {1}
+  healthClickInterval,
+  healthReleaseInterval,
+  healthChooseButton,  // {1} device
+  healthApplyIntervals,
+  healthNotRepaired,    // {1} device, {2} chatter, {3} clicks, {4} per 1000
+  healthSuggested,      // {1} 单击间隔 ms, {2} 释放间隔 ms, {3} the reason
+  healthLongestBounce,  // {1} ms
+  healthNoBounce,
+  healthFastestDouble,  // {1} ms
+  healthNoDouble,
+  healthNoFit,      // {1} interval's name, {2} ms, {3} clicks in 1000 it would swallow
+  healthNoFitSafe,  // {1} ms, {2} % of the bounces it would catch
+  healthNoFitNone,
+  healthBalloon,  // {1} device, {2} chatter in 1000 clicks today
+  count
+};
+
+constexpr std::size_t kTextCount = static_cast<std::size_t>(TextName::count);
+
+// The text of `name` in `language`.
+const wchar_t* textOf(TextName name, Language language);
+
+// The text with {1} .. {9} replaced by the values, in any order a language needs.
+std::wstring fillText(TextName name, Language language, std::initializer_list<std::wstring> values);
+std::wstring fillPattern(const std::wstring& pattern, std::initializer_list<std::wstring> values);
+
+// One language's table as written, for the check that each holds every name once.
+struct NamedText {
+  TextName name;
+  const wchar_t* text;
+};
+struct TextTable {
+  const NamedText* entries;
+  std::size_t size;
+};
+TextTable textTable(Language language);
