@@ -67,16 +67,19 @@ const NamedText kChinese[] = {
     {N::healthChooseButton, L"为{1}开启修复"},
     {N::healthApplyIntervals, L"应用建议间隔"},
     {N::healthNotRepaired, L"{1}在 {3} 次点击中抖动了 {2} 次（每千次 {4}），还没有修复"},
-    {N::healthSuggested, L"建议单击间隔 {1} 毫秒、释放间隔 {2} 毫秒：{3}"},
-    {N::healthLongestBounce, L"最长的抖动 {1} 毫秒"},
-    {N::healthNoBounce, L"按下之间没有见到抖动"},
-    {N::healthFastestDouble, L"最快的双击 {1} 毫秒"},
-    {N::healthNoDouble, L"没有见到双击"},
-    {N::healthNoFit,
-     L"没有一个{1}既能屏蔽抖动又不误伤快速点击：{2} 毫秒会屏蔽每千次点击中的 {3} 次；"},
-    {N::healthNoFitSafe, L"{1} 毫秒只能挡住 {2}% 的抖动"},
-    {N::healthNoFitNone, L"更短的间隔会漏掉大部分抖动"},
+    {N::healthOutcome, L"{1} 次连击、{2} 次丢失"},
+    {N::healthChoiceClick, L"单击间隔 {1} 毫秒"},
+    {N::healthChoiceClickOff, L"关闭单击修复"},
+    {N::healthChoiceRelease, L"释放间隔 {1} 毫秒、保护间隔 {2} 毫秒"},
+    {N::healthChoiceReleaseOff, L"关闭释放修复"},
+    {N::healthChoiceBoth, L"{1}、{2}"},
+    {N::healthFitTooFew, L"已记录 {1} 次点击；再点击 {2} 次后，这里会按你的点击给出建议间隔"},
+    {N::healthFitNothing, L"最近 {1} 次点击：现在 {2}，没有更好的设置"},
+    {N::healthFitBetter, L"最近 {1} 次点击：现在 {2}；改用{3}：{4}"},
+    {N::healthFitTradeOff,
+     L"你的双击和抖动一样快：改用{1}会是 {2}。把双击放慢一点，或者考虑更换微动开关"},
     {N::healthBalloon, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。点这里查看鼠标健康。"},
+    {N::healthBalloonFit, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。{3}。点这里查看鼠标健康。"},
 };
 
 // The README's English names.
@@ -146,19 +149,24 @@ const NamedText kEnglish[] = {
     {N::healthNotRepaired,
      L"{1} chattered {2} times in {3} clicks ({4} per 1000) and is not "
      L"repaired"},
-    {N::healthSuggested, L"Suggested click interval {1} ms, release interval {2} ms: {3}"},
-    {N::healthLongestBounce, L"longest bounce seen {1} ms"},
-    {N::healthNoBounce, L"no bounce between presses seen"},
-    {N::healthFastestDouble, L"fastest double click {1} ms"},
-    {N::healthNoDouble, L"no double click seen"},
-    {N::healthNoFit,
-     L"No {1} swallows the bounces and spares your fast clicks: {2} ms would "
-     L"swallow {3} in 1000 of your clicks; "},
-    {N::healthNoFitSafe, L"{1} ms would catch only {2} % of the bounces"},
-    {N::healthNoFitNone, L"any shorter value misses most bounces"},
+    {N::healthOutcome, L"{1} doubled, {2} lost"},
+    {N::healthChoiceClick, L"click interval {1} ms"},
+    {N::healthChoiceClickOff, L"click repair off"},
+    {N::healthChoiceRelease, L"release interval {1} ms, hold guard {2} ms"},
+    {N::healthChoiceReleaseOff, L"release repair off"},
+    {N::healthChoiceBoth, L"{1}, {2}"},
+    {N::healthFitTooFew,
+     L"{1} clicks recorded; after {2} more, a suggestion fitted to your clicks appears here"},
+    {N::healthFitNothing, L"Your last {1} clicks: now {2}; nothing does better"},
+    {N::healthFitBetter, L"Your last {1} clicks: now {2}; with {3}: {4}"},
+    {N::healthFitTradeOff,
+     L"Your double clicks are as fast as the bounces: {1} would give {2}. Double-click a "
+     L"little slower, or plan to replace the switch"},
     {N::healthBalloon,
      L"{1} seems to chatter: {2} in 1000 clicks today. Click to see Mouse "
      L"health."},
+    {N::healthBalloonFit,
+     L"{1} seems to chatter: {2} in 1000 clicks today. {3}. Click to see Mouse health."},
 };
 
 using Index = std::array<const wchar_t*, kTextCount>;

@@ -64,16 +64,19 @@ enum class TextName : int {
   healthReleaseInterval,
   healthChooseButton,  // {1} device
   healthApplyIntervals,
-  healthNotRepaired,    // {1} device, {2} chatter, {3} clicks, {4} per 1000
-  healthSuggested,      // {1} 单击间隔 ms, {2} 释放间隔 ms, {3} the reason
-  healthLongestBounce,  // {1} ms
-  healthNoBounce,
-  healthFastestDouble,  // {1} ms
-  healthNoDouble,
-  healthNoFit,      // {1} interval's name, {2} ms, {3} clicks in 1000 it would swallow
-  healthNoFitSafe,  // {1} ms, {2} % of the bounces it would catch
-  healthNoFitNone,
-  healthBalloon,  // {1} device, {2} chatter in 1000 clicks today
+  healthNotRepaired,  // {1} device, {2} chatter, {3} clicks, {4} per 1000
+  healthOutcome,      // {1} doubled, {2} lost
+  healthChoiceClick,  // {1} ms
+  healthChoiceClickOff,
+  healthChoiceRelease,  // {1} ms, {2} the hold guard's ms
+  healthChoiceReleaseOff,
+  healthChoiceBoth,   // {1} the click repair's part, {2} the release repair's
+  healthFitTooFew,    // {1} clicks recorded, {2} more needed
+  healthFitNothing,   // {1} clicks, {2} outcome now
+  healthFitBetter,    // {1} clicks, {2} outcome now, {3} the choice, {4} its outcome
+  healthFitTradeOff,  // {1} the choice with fewest doubled, {2} its outcome
+  healthBalloon,      // {1} device, {2} chatter in 1000 clicks today
+  healthBalloonFit,   // {1} device, {2} chatter in 1000 clicks today, {3} what the fit found
   count
 };
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "common/texts.h"
 #include "health/stats_file.h"
 #include "settings/settings.h"
 
 namespace {
 
-const wchar_t* const kDeviceNames[healthDeviceCount] = {L"鼠标左键", L"鼠标右键", L"滚轮"};
+const TextName kDeviceNames[healthDeviceCount] = {
+    TextName::healthLeftButton, TextName::healthRightButton, TextName::healthWheel};
 
 std::uint32_t perMille(std::uint64_t part, std::uint64_t whole) {
   return whole ? static_cast<std::uint32_t>(part * 1000 / whole) : 0;
@@ -50,21 +52,20 @@ std::wstring count(std::uint32_t n) {
   return std::to_wstring(n);
 }
 
-// "单击间隔 40、释放间隔 40、保护间隔 30 毫秒", a repair that is off named as such.
-std::wstring describe(const RepairChoice& c) {
-  std::wstring text = c.clickRepair ? L"单击间隔 " + std::to_wstring(c.clickMs) : L"关闭单击修复";
-  if (c.releaseRepair) {
-    text += L"、释放间隔 " + std::to_wstring(c.releaseMs) + L"、保护间隔 " +
-            std::to_wstring(c.guardMs) + L" 毫秒";
-  } else {
-    text += c.clickRepair ? L" 毫秒、关闭释放修复" : L"、关闭释放修复";
-  }
-  return text;
+// "单击间隔 40 毫秒、释放间隔 40 毫秒、保护间隔 30 毫秒", a repair that is off named as such.
+std::wstring describe(const RepairChoice& c, Language language) {
+  const std::wstring click =
+      c.clickRepair ? fillText(TextName::healthChoiceClick, language, {count(c.clickMs)})
+                    : textOf(TextName::healthChoiceClickOff, language);
+  const std::wstring release = c.releaseRepair ? fillText(TextName::healthChoiceRelease, language,
+                                                          {count(c.releaseMs), count(c.guardMs)})
+                                               : textOf(TextName::healthChoiceReleaseOff, language);
+  return fillText(TextName::healthChoiceBoth, language, {click, release});
 }
 
 // "41 次连击、7 次丢失"
-std::wstring outcome(const ReplayScore& s) {
-  return count(s.doubled) + L" 次连击、" + count(s.lost) + L" 次丢失";
+std::wstring outcome(const ReplayScore& s, Language language) {
+  return fillText(TextName::healthOutcome, language, {count(s.doubled), count(s.lost)});
 }
 
 }  // namespace
@@ -87,20 +88,25 @@ HealthFigures addToday(HealthFigures past, const HealthCounts& today) {
 }
 
 std::wstring deviceFigures(int device, const HealthFigures& figures, const Settings& settings) {
+  const Language language = settings.language;
   const bool on = device == healthWheel ? settings.scrollRepair != 0
                                         : chosen(device, settings) &&
                                               (settings.clickRepair || settings.releaseRepair);
-  std::wstring text = std::wstring(kDeviceNames[device]) + (on ? L": repair on" : L": repair off");
-  if (figures.periods[device][periodLast30Days].events == 0)
-    return text + L"\nno clicks counted yet";
-  const bool wheel = device == healthWheel;
-  const wchar_t* const periodNames[periodCount] = {L"today", L"last 7 days", L"last 30 days"};
+  std::wstring text = fillText(on ? TextName::healthRepairOn : TextName::healthRepairOff, language,
+                               {textOf(kDeviceNames[device], language)});
+  if (figures.periods[device][periodLast30Days].events == 0) {
+    return text + L"\n" + textOf(TextName::healthNothingCounted, language);
+  }
+  const TextName periodNames[periodCount] = {TextName::healthToday, TextName::healthLast7Days,
+                                             TextName::healthLast30Days};
+  const TextName line =
+      device == healthWheel ? TextName::healthWheelFigures : TextName::healthClickFigures;
   for (int p = 0; p < periodCount; ++p) {
     const PeriodCounts& c = figures.periods[device][p];
-    text += L"\n" + std::wstring(periodNames[p]) + L": " + std::to_wstring(c.events) +
-            (wheel ? L" notches, " : L" clicks, ") + std::to_wstring(c.chatter) +
-            (wheel ? L" reversed (" : L" chatter (") + perMilleText(c.chatter, c.events) +
-            L" per 1000), " + std::to_wstring(c.repaired) + L" repaired";
+    text += L"\n" + fillText(line, language,
+                             {textOf(periodNames[p], language), std::to_wstring(c.events),
+                              std::to_wstring(c.chatter), perMilleText(c.chatter, c.events),
+                              std::to_wstring(c.repaired)});
   }
   return text;
 }
@@ -109,25 +115,28 @@ void buttonsThatMatter(const Calibration& calibration, bool matters[2]) {
   for (int button = 0; button < 2; ++button) matters[button] = calibration.buttons[button].choose;
 }
 
-std::wstring fitSummary(const ClickFit& fit) {
+std::wstring fitSummary(const ClickFit& fit, Language language) {
   if (fit.outcome != ClickFit::better) return L"";
-  return L"最近 " + count(fit.now.presses) + L" 次点击：现在 " + outcome(fit.now) + L"；改用" +
-         describe(fit.best) + L"：" + outcome(fit.bestScore);
+  return fillText(TextName::healthFitBetter, language,
+                  {count(fit.now.presses), outcome(fit.now, language), describe(fit.best, language),
+                   outcome(fit.bestScore, language)});
 }
 
 std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const HealthCounts& kept,
                                        const Settings& settings, const ClickFit& fit) {
+  const Language language = settings.language;
   std::vector<HealthAdvice> lines;
   bool matters[2] = {};
   buttonsThatMatter(calibration, matters);
   for (int button = 0; button < 2; ++button) {
     if (!calibration.buttons[button].choose || chosen(button, settings)) continue;
     const DeviceCounts& d = kept.devices[button];
+    const std::wstring device = textOf(kDeviceNames[button], language);
     HealthAdvice line;
-    line.why = std::wstring(kDeviceNames[button]) + L" 在 " + count(d.events) + L" 次点击中抖动 " +
-               count(d.chatter) + L" 次（每千次 " + perMilleText(d.chatter, d.events) +
-               L"），尚未修复";
-    line.button = std::wstring(L"为") + kDeviceNames[button] + L"开启修复";
+    line.why =
+        fillText(TextName::healthNotRepaired, language,
+                 {device, count(d.chatter), count(d.events), perMilleText(d.chatter, d.events)});
+    line.button = fillText(TextName::healthChooseButton, language, {device});
     line.action = button == healthLeft ? HealthAction::chooseLeft : HealthAction::chooseRight;
     lines.push_back(line);
   }
@@ -135,17 +144,18 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
   HealthAdvice line;
   switch (fit.outcome) {
     case ClickFit::tooFew:
-      line.why = L"已记录 " + count(fit.now.presses) + L" 次点击；再点击 " +
-                 count(kFitMinimumPresses - std::min(fit.now.presses, kFitMinimumPresses)) +
-                 L" 次后，这里会根据你的点击给出建议间隔";
+      line.why =
+          fillText(TextName::healthFitTooFew, language,
+                   {count(fit.now.presses),
+                    count(kFitMinimumPresses - std::min(fit.now.presses, kFitMinimumPresses))});
       break;
     case ClickFit::nothing:
-      line.why = L"最近 " + count(fit.now.presses) + L" 次点击：现在 " + outcome(fit.now) +
-                 L"，没有更好的设置";
+      line.why = fillText(TextName::healthFitNothing, language,
+                          {count(fit.now.presses), outcome(fit.now, language)});
       break;
     case ClickFit::better:
-      line.why = fitSummary(fit);
-      line.button = L"应用建议间隔";
+      line.why = fitSummary(fit, language);
+      line.button = textOf(TextName::healthApplyIntervals, language);
       line.action = HealthAction::applyIntervals;
       line.choice = fit.best;
       break;
@@ -153,19 +163,21 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
   lines.push_back(line);
   if (fit.outcome != ClickFit::tooFew && fit.tradeOff) {
     HealthAdvice cost;
-    cost.why = L"你的双击和抖动一样快：改用" + describe(fit.fewestDoubled) + L"会是 " +
-               outcome(fit.fewestDoubledScore) + L"。把双击放慢一点，或者考虑更换微动开关";
+    cost.why = fillText(
+        TextName::healthFitTradeOff, language,
+        {describe(fit.fewestDoubled, language), outcome(fit.fewestDoubledScore, language)});
     lines.push_back(cost);
   }
   return lines;
 }
 
-std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit) {
-  std::wstring text = std::wstring(kDeviceNames[button]) + L"似乎在抖动：今天每千次点击 " +
-                      std::to_wstring(perMille(today.chatter, today.events)) + L" 次。";
-  const std::wstring summary = fitSummary(fit);
-  if (!summary.empty()) text += summary + L"。";
-  return text + L"点击查看鼠标健康";
+std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit,
+                            Language language) {
+  const std::wstring device = textOf(kDeviceNames[button], language);
+  const std::wstring perMilleToday = count(perMille(today.chatter, today.events));
+  const std::wstring summary = fitSummary(fit, language);
+  if (summary.empty()) return fillText(TextName::healthBalloon, language, {device, perMilleToday});
+  return fillText(TextName::healthBalloonFit, language, {device, perMilleToday, summary});
 }
 
 double gapPosition(int ms) {
@@ -176,35 +188,68 @@ double gapPosition(int ms) {
   return bucket + static_cast<double>(ms - low) / (high - low);
 }
 
-HealthLayout layoutHealthWindow(int lineHeight, int charWidth, std::size_t adviceCount) {
+namespace {
+// In average characters: a Chinese character is about two.
+constexpr int kFigureChars = 66;  // the longest line of a device's figures
+constexpr int kLeastFigureChars = 34;
+constexpr int kAdviceChars = 190;  // the longest advice, the fit's before and after
+constexpr int kButtonChars = 28;   // 为鼠标左键开启修复, Apply suggested intervals
+
+int linesFor(int chars, int width, const FontMetrics& font) {
+  const int perLine = std::max(1, width / std::max(1, font.charWidth));
+  return (chars + perLine - 1) / perLine;
+}
+}  // namespace
+
+HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
+                                const LayoutRect& room) {
   HealthLayout layout;
-  const int margin = 2 * charWidth;
-  const int textWidth = 62 * charWidth;
-  const int chartWidth = kChartDays * std::max(3, charWidth) + 2;  // and the frame
-  const int blockHeight = 4 * lineHeight;
+  const int margin = dialogUnitsAcross(7, font), gap = dialogUnitsDown(4, font);
+  const int lineHeight = font.lineHeight;
+  layout.line = lineForDpi(1, dpi);
+
+  // Across: the text beside the 30-day charts; the charts give way first, then the text wraps.
+  const int bar = std::max(scaleForDpi(4, dpi), font.charWidth);
+  const int chartWanted = kChartDays * bar + 2 * layout.line;
+  const int chartLeast = kChartDays * lineForDpi(2, dpi) + 2 * layout.line;
+  const int textWanted = kFigureChars * font.charWidth;
+  const AxisFit across = fitAxis(3 * margin + textWanted, chartWanted, chartLeast, room.width());
+  const int textWidth = std::max(kLeastFigureChars * font.charWidth, textWanted - across.overflow);
+  const int chartWidth = across.stretch;
   const int right = margin + textWidth + margin + chartWidth;
+  layout.width = right + margin;
+
+  // Down: three blocks of figures, the distribution, the advice rows and 关闭; the
+  // distribution's bars give way first, then the whole scrolls.
+  const int blockHeight = (1 + 3 * linesFor(kFigureChars, textWidth, font)) * lineHeight;
+  const int buttonWidth = std::min(kButtonChars * font.charWidth, (right - margin) / 2);
+  const int buttonHeight = dialogUnitsDown(14, font);
+  const int adviceWidth = right - buttonWidth - gap - margin;
+  const int rowHeight =
+      std::max(linesFor(kAdviceChars, adviceWidth, font) * lineHeight, buttonHeight);
+  const int advice = static_cast<int>(adviceCount) * (rowHeight + gap);
+  // The distribution's caption above its bars, the ms scale and the marks' names below.
+  const int distributionText = 4 * lineHeight;
+  const int fixed = margin + healthDeviceCount * (blockHeight + gap) + distributionText + gap +
+                    advice + buttonHeight + margin;
+  const AxisFit down = fitAxis(fixed, 6 * lineHeight, 2 * lineHeight, room.height());
+  layout.contentHeight = fixed + down.stretch;
+  layout.height = std::min(layout.contentHeight, std::max(room.height(), 1));
+
   int y = margin;
   for (int d = 0; d < healthDeviceCount; ++d) {
     layout.figures[d] = {margin, y, margin + textWidth, y + blockHeight};
     layout.charts[d] = {right - chartWidth, y, right, y + blockHeight};
-    y += blockHeight + lineHeight;
+    y += blockHeight + gap;
   }
-  // Room below the bars for the ms scale and the marks' names.
-  layout.distribution = {margin, y, right, y + 8 * lineHeight};
-  y += 8 * lineHeight + lineHeight;
-  // Wide enough for nine Chinese characters and the button's edges.
-  const int buttonWidth = 22 * charWidth;
-  const int buttonHeight = lineHeight * 7 / 4;
-  // Room for three lines: the fit's before and after runs long in a narrow font.
-  const int rowHeight = std::max(3 * lineHeight, buttonHeight);
+  layout.distribution = {margin, y, right, y + distributionText + down.stretch};
+  y = layout.distribution.bottom + gap;
   for (std::size_t i = 0; i < adviceCount; ++i) {
-    layout.adviceText.push_back({margin, y, right - buttonWidth - margin, y + rowHeight});
+    layout.adviceText.push_back({margin, y, margin + adviceWidth, y + rowHeight});
     layout.adviceButtons.push_back({right - buttonWidth, y, right, y + buttonHeight});
-    y += rowHeight + lineHeight / 2;
+    y += rowHeight + gap;
   }
-  const int closeWidth = 12 * charWidth;
+  const int closeWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
   layout.close = {right - closeWidth, y, right, y + buttonHeight};
-  layout.width = right + margin;
-  layout.height = y + buttonHeight + margin;
   return layout;
 }

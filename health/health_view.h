@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "common/dpi_layout.h"
+#include "common/texts.h"
 #include "health/calibration.h"
 #include "health/what_if.h"
 #include "input/switch_counter.h"
@@ -69,26 +71,29 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
 
 // What the fit found, in one line: the record under the settings in force and under the
 // suggestion. Empty unless the suggestion is better.
-std::wstring fitSummary(const ClickFit& fit);
+std::wstring fitSummary(const ClickFit& fit, Language language);
 
 // The balloon for a button that is not chosen and chatters, with the fit's line where it has one.
-std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit);
+std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit,
+                            Language language);
 
 // Where a ms value of a gap lies along the distribution's buckets (bucket index and fraction).
 double gapPosition(int ms);
 
-struct HealthRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-
+// The window's parts, laid out from its font and DPI inside `room`, the client area its monitor's
+// work area leaves beside the frame. The 30-day charts and the distribution shrink before anything
+// else; the text wraps at a narrower width; only when that is not enough does the content grow
+// taller than the client area and scroll.
 struct HealthLayout {
-  HealthRect figures[healthDeviceCount];
-  HealthRect charts[healthDeviceCount];
-  HealthRect distribution;
-  std::vector<HealthRect> adviceText, adviceButtons;
-  HealthRect close;
+  LayoutRect figures[healthDeviceCount];
+  LayoutRect charts[healthDeviceCount];
+  LayoutRect distribution;
+  std::vector<LayoutRect> adviceText, adviceButtons;
+  LayoutRect close;
   int width = 0, height = 0;  // the client area
+  int contentHeight = 0;      // more than `height`: the window scrolls
+  int line = 1;               // a chart's frame and marks
 };
 
-// In pixels of the dialog font: its line height and its average character width.
-HealthLayout layoutHealthWindow(int lineHeight, int charWidth, std::size_t adviceCount);
+HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
+                                const LayoutRect& room);

@@ -160,8 +160,8 @@ bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text) {
   for (int button = 0; button < 2; ++button) {
     if (noticed[button] || chosen[button] || !today.buttons[button].choose) continue;
     noticed[button] = true;
-    *text =
-        chatterBalloon(button, ledger.today().devices[button], fitSwitchHealth(settings, today));
+    *text = chatterBalloon(button, ledger.today().devices[button], fitSwitchHealth(settings, today),
+                           settings.language);
     return true;
   }
   return false;

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "common/dpi_win32.h"
 #include "common/identity.h"
+#include "common/texts.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
@@ -14,7 +16,6 @@
 
 namespace {
 
-const wchar_t kTitle[] = L"鼠标健康";
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr int kFirstAdviceId = 100;
@@ -27,7 +28,9 @@ struct HealthWindow {
   HWND hwnd = nullptr;
   Settings* settings = nullptr;
   HFONT font = nullptr;
-  int lineHeight = 16, charWidth = 7;
+  int dpi = kBaseDpi;
+  FontMetrics metrics{16, 7};
+  int scrollY = 0;  // how far the content is scrolled up
   HWND figures[healthDeviceCount] = {};
   std::vector<HWND> adviceText, adviceButtons;
   HWND close = nullptr;
@@ -45,8 +48,9 @@ struct HealthWindow {
 };
 HealthWindow self;  // one at a time
 
-RECT toRect(const HealthRect& r) {
-  return {r.left, r.top, r.right, r.bottom};
+// A part of the layout where it lies in the client area now, scrolled.
+RECT toRect(const LayoutRect& r) {
+  return {r.left, r.top - self.scrollY, r.right, r.bottom - self.scrollY};
 }
 
 // Shown only once arrange() has placed it: never a moment at the corner without its size.
@@ -58,8 +62,8 @@ HWND child(const wchar_t* className, DWORD style, int id) {
   return control;
 }
 
-void place(HWND control, const HealthRect& r) {
-  MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+void place(HWND control, const LayoutRect& r) {
+  MoveWindow(control, r.left, r.top - self.scrollY, r.width(), r.height(), TRUE);
 }
 
 void setText(HWND control, const std::wstring& text) {
@@ -74,8 +78,9 @@ void setText(HWND control, const std::wstring& text) {
   if (shown != now) SetWindowTextW(control, shown.c_str());
 }
 
-// The advice rows come and go with the counts: the controls and the window's size follow.
-void arrange() {
+// The advice rows come and go with the counts: the controls and the window's size follow, inside
+// the work area of its monitor (the one `suggested` lies on, after a change of DPI).
+void arrange(const RECT* suggested = nullptr) {
   const std::size_t rows = self.advice.size();
   while (self.adviceText.size() > rows) {
     DestroyWindow(self.adviceText.back());
@@ -88,14 +93,45 @@ void arrange() {
     self.adviceText.push_back(child(L"STATIC", SS_LEFT | SS_NOPREFIX, -1));
     self.adviceButtons.push_back(child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, id));
   }
-  const HealthLayout layout = layoutHealthWindow(self.lineHeight, self.charWidth, rows);
-  if (layout.height != self.layout.height || layout.width != self.layout.width) {
-    RECT frame{0, 0, layout.width, layout.height};
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_STYLE));
-    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_EXSTYLE));
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    SetWindowPos(self.hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_EXSTYLE));
+  const SIZE frame = frameSize(style & ~WS_VSCROLL, exStyle, self.dpi);
+  LayoutRect work = workAreaOf(self.hwnd);
+  if (suggested) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      work = layoutRectOf(monitor.rcWork);
+    }
+  }
+  LayoutRect room{0, 0, work.width() - frame.cx, work.height() - frame.cy};
+  HealthLayout layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
+  const bool scroll = layout.contentHeight > layout.height;
+  if (scroll) {  // the scroll bar takes its width from the room
+    room.right -= scaleForDpi(GetSystemMetrics(SM_CXVSCROLL), self.dpi);
+    layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
+  }
+  ShowScrollBar(self.hwnd, SB_VERT, scroll);
+  self.scrollY = scroll ? std::min(self.scrollY, layout.contentHeight - layout.height) : 0;
+  SCROLLINFO info{sizeof info,
+                  SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
+                  0,
+                  layout.contentHeight - 1,
+                  static_cast<UINT>(layout.height),
+                  self.scrollY,
+                  0};
+  if (scroll) SetScrollInfo(self.hwnd, SB_VERT, &info, TRUE);
+  if (suggested || layout.height != self.layout.height || layout.width != self.layout.width) {
+    const SIZE outer =
+        frameSize(scroll ? style | WS_VSCROLL : style & ~WS_VSCROLL, exStyle, self.dpi);
+    RECT now{};
+    GetWindowRect(self.hwnd, &now);
+    if (suggested) now = *suggested;
+    const LayoutRect placed = fitToWorkArea(
+        {now.left, now.top, now.left + layout.width + outer.cx, now.top + layout.height + outer.cy},
+        work);
+    SetWindowPos(self.hwnd, nullptr, placed.left, placed.top, placed.width(), placed.height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(self.hwnd, nullptr, TRUE);
   }
   self.layout = layout;
@@ -158,7 +194,7 @@ void refresh() {
     self.shown = now;
     self.shownIntervals[0] = intervals[0];
     self.shownIntervals[1] = intervals[1];
-    for (const HealthRect& r : self.layout.charts) {
+    for (const LayoutRect& r : self.layout.charts) {
       const RECT rect = toRect(r);
       InvalidateRect(self.hwnd, &rect, TRUE);
     }
@@ -207,41 +243,63 @@ void fill(HDC dc, RECT r, int colour) {
   FillRect(dc, &r, GetSysColorBrush(colour));
 }
 
-void label(HDC dc, int x, int y, const std::wstring& text) {
-  TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+Language language() {
+  return self.settings->language;
+}
+
+// One line of text cut to the rectangle, with an ellipsis where it does not fit.
+void label(HDC dc, RECT r, const std::wstring& text, UINT align = DT_LEFT) {
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            align | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+int textWidth(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// A plot's background and its frame, the frame as thick as a line at this DPI.
+RECT plotArea(HDC dc, const RECT& plot) {
+  fill(dc, plot, COLOR_WINDOW);
+  const int t = self.layout.line;
+  fill(dc, {plot.left, plot.top, plot.right, plot.top + t}, COLOR_BTNSHADOW);
+  fill(dc, {plot.left, plot.bottom - t, plot.right, plot.bottom}, COLOR_BTNSHADOW);
+  fill(dc, {plot.left, plot.top, plot.left + t, plot.bottom}, COLOR_BTNSHADOW);
+  fill(dc, {plot.right - t, plot.top, plot.right, plot.bottom}, COLOR_BTNSHADOW);
+  return {plot.left + t, plot.top + t, plot.right - t, plot.bottom - t};
 }
 
 // Chatter per 1000 for each of the last 30 days, today on the right.
-void drawDays(HDC dc, const HealthRect& area, const std::uint32_t* perMille) {
+void drawDays(HDC dc, const LayoutRect& area, const std::uint32_t* perMille) {
   std::uint32_t scale = 10;
   for (int day = 0; day < kChartDays; ++day) scale = std::max(scale, perMille[day]);
-  label(dc, area.left, area.top,
-        L"chatter per 1000, 30 days (top " + std::to_wstring(scale) + L")");
-  RECT plot{area.left, area.top + self.lineHeight, area.right, area.bottom};
-  fill(dc, plot, COLOR_WINDOW);
-  FrameRect(dc, &plot, GetSysColorBrush(COLOR_BTNSHADOW));
-  const int width = (plot.right - plot.left - 2) / kChartDays;
-  const int height = plot.bottom - plot.top - 2;
+  const int lineHeight = self.metrics.lineHeight;
+  label(dc, {area.left, area.top, area.right, area.top + lineHeight},
+        fillText(TextName::healthDaysChart, language(), {std::to_wstring(scale)}));
+  const RECT inner = plotArea(dc, {area.left, area.top + lineHeight, area.right, area.bottom});
+  const int width = (inner.right - inner.left) / kChartDays;
+  const int height = inner.bottom - inner.top;
+  const int gap = width > 2 ? self.layout.line : 0;
   for (int day = 0; day < kChartDays; ++day) {
     const int bar = static_cast<int>(static_cast<std::uint64_t>(perMille[day]) * height / scale);
     if (bar == 0) continue;
-    const int x = plot.left + 1 + day * width;
-    fill(dc, {x + 1, plot.bottom - 1 - bar, x + width, plot.bottom - 1}, COLOR_HIGHLIGHT);
+    const int x = inner.left + day * width;
+    fill(dc, {x + gap, inner.bottom - bar, x + width, inner.bottom}, COLOR_HIGHLIGHT);
   }
 }
 
 // Press-to-press gaps of both buttons on a logarithmic count scale, with the intervals in force.
-void drawGaps(HDC dc, const HealthRect& area) {
-  label(dc, area.left, area.top,
-        L"time from one press to the next, both buttons (chatter highlighted, counts on a log "
-        L"scale)");
-  RECT plot{area.left, area.top + self.lineHeight, area.right, area.bottom - 3 * self.lineHeight};
-  fill(dc, plot, COLOR_WINDOW);
-  FrameRect(dc, &plot, GetSysColorBrush(COLOR_BTNSHADOW));
-  const int width = plot.right - plot.left - 2;
-  const int height = plot.bottom - plot.top - 2;
+void drawGaps(HDC dc, const LayoutRect& area) {
+  const int lineHeight = self.metrics.lineHeight;
+  label(dc, {area.left, area.top, area.right, area.top + lineHeight},
+        textOf(TextName::healthGapsChart, language()));
+  const RECT plot{area.left, area.top + lineHeight, area.right, area.bottom - 3 * lineHeight};
+  const RECT inner = plotArea(dc, plot);
+  const int width = inner.right - inner.left;
+  const int height = inner.bottom - inner.top;
   const auto xOf = [&](double position) {
-    return plot.left + 1 + static_cast<int>(position * width / kShownBuckets);
+    return inner.left + static_cast<int>(position * width / kShownBuckets);
   };
   std::uint64_t most = 1;
   for (int b = 0; b < kShownBuckets; ++b) {
@@ -252,34 +310,41 @@ void drawGaps(HDC dc, const HealthRect& area) {
     return static_cast<int>(std::log1p(static_cast<double>(count)) / top * height);
   };
   for (int b = 0; b < kShownBuckets; ++b) {
-    const int left = xOf(b) + 1, right = xOf(b + 1);
+    const int left = xOf(b) + self.layout.line, right = xOf(b + 1);
     const int all = heightOf(self.shown.chatterGaps[b] + self.shown.clickGaps[b]);
     const int chatter = heightOf(self.shown.chatterGaps[b]);
-    fill(dc, {left, plot.bottom - 1 - all, right, plot.bottom - 1}, COLOR_GRAYTEXT);
-    fill(dc, {left, plot.bottom - 1 - chatter, right, plot.bottom - 1}, COLOR_HIGHLIGHT);
+    fill(dc, {left, inner.bottom - all, right, inner.bottom}, COLOR_GRAYTEXT);
+    fill(dc, {left, inner.bottom - chatter, right, inner.bottom}, COLOR_HIGHLIGHT);
   }
   for (int ms : {0, 10, 20, 32, 64, 128, 512}) {
     const int x = xOf(gapPosition(ms));
-    label(dc, ms == 512 ? x - 5 * self.charWidth : x, plot.bottom + 1,
-          std::to_wstring(ms) + (ms == 512 ? L" ms" : L""));
+    const std::wstring text = ms == 512
+                                  ? fillText(TextName::healthMilliseconds, language(), {L"512"})
+                                  : std::to_wstring(ms);
+    const int w = textWidth(dc, text);
+    const int left = ms == 512 ? x - w : x;
+    label(dc, {left, plot.bottom, left + w, plot.bottom + lineHeight}, text);
   }
-  const wchar_t* const names[2] = {L"单击间隔 ", L"释放间隔 "};
+  const TextName names[2] = {TextName::healthClickInterval, TextName::healthReleaseInterval};
   for (int i = 0; i < 2; ++i) {
     const int ms = self.shownIntervals[i];
     const int x = xOf(gapPosition(std::min(std::max(ms, 0), kLongestShownGapMs)));
-    RECT mark{x, plot.top, x + 2, plot.bottom + (2 + i) * self.lineHeight};
-    fill(dc, mark, COLOR_BTNTEXT);
-    const std::wstring text = names[i] + std::to_wstring(ms) + L" ms";
-    const int textX = x + 4 + static_cast<int>(text.size()) * 2 * self.charWidth > area.right
-                          ? x - 4 - static_cast<int>(text.size()) * 2 * self.charWidth
-                          : x + 4;
-    label(dc, textX, plot.bottom + (1 + i) * self.lineHeight + 1, text);
+    const int mark = 2 * self.layout.line;
+    fill(dc, {x, plot.top, x + mark, plot.bottom + (2 + i) * lineHeight}, COLOR_BTNTEXT);
+    const std::wstring text =
+        std::wstring(textOf(names[i], language())) + L" " +
+        fillText(TextName::healthMilliseconds, language(), {std::to_wstring(ms)});
+    const int w = textWidth(dc, text);
+    const int left = x + 2 * mark + w > area.right ? x - mark - w : x + 2 * mark;
+    const int y = plot.bottom + (1 + i) * lineHeight;
+    label(dc, {left, y, left + w, y + lineHeight}, text);
   }
 }
 
 void paint() {
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(self.hwnd, &ps);
+  SetViewportOrgEx(dc, 0, -self.scrollY, nullptr);
   const HGDIOBJ oldFont = SelectObject(dc, self.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
@@ -289,6 +354,62 @@ void paint() {
   drawGaps(dc, self.layout.distribution);
   SelectObject(dc, oldFont);
   EndPaint(self.hwnd, &ps);
+}
+
+// Scrolls the content to `y` (clamped): the controls move with it and the charts are drawn anew.
+void scrollTo(int y) {
+  const int most = std::max(0, self.layout.contentHeight - self.layout.height);
+  y = std::min(std::max(y, 0), most);
+  if (y == self.scrollY) return;
+  self.scrollY = y;
+  SetScrollPos(self.hwnd, SB_VERT, y, TRUE);
+  arrange();
+  InvalidateRect(self.hwnd, nullptr, TRUE);
+}
+
+void onScroll(WORD request) {
+  const int line = self.metrics.lineHeight, page = self.layout.height - line;
+  SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+  GetScrollInfo(self.hwnd, SB_VERT, &info);
+  switch (request) {
+    case SB_LINEUP:
+      scrollTo(self.scrollY - line);
+      break;
+    case SB_LINEDOWN:
+      scrollTo(self.scrollY + line);
+      break;
+    case SB_PAGEUP:
+      scrollTo(self.scrollY - page);
+      break;
+    case SB_PAGEDOWN:
+      scrollTo(self.scrollY + page);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      scrollTo(info.nTrackPos);
+      break;
+    case SB_TOP:
+      scrollTo(0);
+      break;
+    case SB_BOTTOM:
+      scrollTo(self.layout.contentHeight);
+      break;
+    default:
+      break;
+  }
+}
+
+// The font and its metrics at the window's DPI; every control takes it.
+void takeFont() {
+  self.dpi = windowDpi(self.hwnd);
+  const HFONT font = createMessageFont(self.dpi);
+  self.metrics = measureFont(font);
+  for (HWND control : self.figures) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
+  for (HWND control : self.adviceText) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
+  for (HWND control : self.adviceButtons) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
+  if (self.close) SendMessageW(self.close, WM_SETFONT, WPARAM(font), FALSE);
+  if (self.font) DeleteObject(self.font);
+  self.font = font;
 }
 
 LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -309,6 +430,17 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     }
+    case WM_VSCROLL:
+      onScroll(LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      scrollTo(self.scrollY -
+               GET_WHEEL_DELTA_WPARAM(wParam) * 3 * self.metrics.lineHeight / WHEEL_DELTA);
+      return 0;
+    case WM_DPICHANGED:  // moved to a monitor of another DPI: laid out again for it
+      takeFont();
+      arrange(reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_NCDESTROY:  // the controls are gone, and their font with them
       KillTimer(hwnd, kRefreshTimer);
       DeleteObject(self.font);
@@ -317,23 +449,6 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     default:
       return DefWindowProcW(hwnd, message, wParam, lParam);
   }
-}
-
-// The font dialogs use (the message box font), its line height and average character width.
-void chooseFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  self.font = CreateFontIndirectW(&metrics.lfMessageFont);
-  const HDC dc = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(dc, self.font);
-  TEXTMETRICW text{};
-  if (GetTextMetricsW(dc, &text)) {
-    self.lineHeight = text.tmHeight + text.tmExternalLeading;
-    self.charWidth = text.tmAveCharWidth;
-  }
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
 }
 
 }  // namespace
@@ -357,16 +472,23 @@ void openSwitchHealthWindow(Settings& settings) {
     return RegisterClassExW(&windowClass) != 0;
   }();
   if (!registered) return;
-  self.hwnd = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kSwitchHealthClass, kTitle,
+  self.hwnd = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_APPWINDOW, kSwitchHealthClass,
+                              textOf(TextName::healthTitle, settings.language),
                               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                               CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, nullptr);
   if (!self.hwnd) return;
   self.settings = &settings;
-  chooseFont();
+  takeFont();
   for (HWND& figures : self.figures) figures = child(L"STATIC", SS_LEFT | SS_NOPREFIX, -1);
   self.close = child(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
-  SetWindowTextW(self.close, L"关闭");
+  SetWindowTextW(self.close, textOf(TextName::healthClose, settings.language));
   refresh();
+  RECT now{};
+  GetWindowRect(self.hwnd, &now);
+  const LayoutRect centred =
+      centreInWorkArea(now.right - now.left, now.bottom - now.top, workAreaOf(self.hwnd));
+  SetWindowPos(self.hwnd, nullptr, centred.left, centred.top, centred.width(), centred.height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
   SetTimer(self.hwnd, kRefreshTimer, kRefreshMs, nullptr);
   ShowWindow(self.hwnd, SW_SHOWNORMAL);
   SetForegroundWindow(self.hwnd);

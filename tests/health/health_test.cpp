@@ -287,8 +287,9 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
   today.devices[healthLeft] = {1412, 37, 35, {}};
   today.devices[healthWheel] = {50, 5, 0, {}};
   const HealthFigures figures = addToday(pastFigures(ledger), today);
-  Settings chosen;
+  Settings chosen, english;
   chosen.leftButton = chosen.clickRepair = 1;
+  english.language = Language::english;
   const struct {
     const char* name;
     int device;
@@ -296,14 +297,14 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
     const wchar_t* expected;
   } rows[] = {
       {"today, a day ago, ten days ago; the day 41 days ago in none", healthLeft, chosen,
-       L"鼠标左键: repair on\ntoday: 1412 clicks, 37 chatter (26.2 per 1000), 35 repaired\n"
-       L"last 7 days: 1512 clicks, 39 chatter (25.7 per 1000), 36 repaired\n"
-       L"last 30 days: 2512 clicks, 40 chatter (15.9 per 1000), 36 repaired"},
-      {"nothing counted", healthRight, chosen, L"鼠标右键: repair off\nno clicks counted yet"},
-      {"the wheel counts notches", healthWheel, Settings{},
-       L"滚轮: repair off\ntoday: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
-       L"last 7 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
-       L"last 30 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired"},
+       L"鼠标左键：修复已开启\n今天：点击 1412 次，抖动 37 次（每千次 26.2），已修复 35 次\n"
+       L"最近 7 天：点击 1512 次，抖动 39 次（每千次 25.7），已修复 36 次\n"
+       L"最近 30 天：点击 2512 次，抖动 40 次（每千次 15.9），已修复 36 次"},
+      {"nothing counted", healthRight, chosen, L"鼠标右键：修复未开启\n还没有统计到点击"},
+      {"the wheel counts notches, in English", healthWheel, english,
+       L"Wheel: repair off\nToday: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
+       L"Last 7 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired\n"
+       L"Last 30 days: 50 notches, 5 reversed (100.0 per 1000), 0 repaired"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -311,8 +312,17 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
   }
   EXPECT_EQ(figures.perMilleByDay[healthLeft][kChartDays - 1], 26u);
   EXPECT_EQ(figures.perMilleByDay[healthLeft][kChartDays - 2], 20u);
-  EXPECT_EQ(text(chatterBalloon(healthLeft, today.devices[healthLeft], ClickFit{})),
-            text(L"鼠标左键似乎在抖动：今天每千次点击 26 次。点击查看鼠标健康"));
+  EXPECT_EQ(
+      text(chatterBalloon(healthLeft, today.devices[healthLeft], ClickFit{}, Language::chinese)),
+      text(L"鼠标左键好像在抖动：今天每千次点击抖动 26 次。点这里查看鼠标健康。"));
+  ClickFit better;
+  better.outcome = ClickFit::better;
+  better.now = {3214, 0, 41, 7, 0};
+  better.best.clickRepair = false;
+  EXPECT_EQ(text(chatterBalloon(healthLeft, today.devices[healthLeft], better, Language::english)),
+            "Left button seems to chatter: 26 in 1000 clicks today. Your last 3214 clicks: now 41 "
+            "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms: 0 "
+            "doubled, 0 lost. Click to see Mouse health.");
 }
 
 TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
@@ -344,14 +354,14 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
        bouncing,
        none,
        tooFew,
-       {L"鼠标左键 在 1000 次点击中抖动 20 次（每千次 20.0），尚未修复 | 为鼠标左键开启修复",
-        L"已记录 120 次点击；再点击 80 次后，这里会根据你的点击给出建议间隔 | "}},
+       {L"鼠标左键在 1000 次点击中抖动了 20 次（每千次 20.0），还没有修复 | 为鼠标左键开启修复",
+        L"已记录 120 次点击；再点击 80 次后，这里会按你的点击给出建议间隔 | "}},
       {"chosen, and the fit does better",
        bouncing,
        left,
        better,
-       {L"最近 3214 次点击：现在 41 次连击、7 次丢失；改用单击间隔 40、释放间隔 40、保护间隔 30 "
-        L"毫秒：0 次连击、0 次丢失 | 应用建议间隔"}},
+       {L"最近 3214 次点击：现在 41 次连击、7 次丢失；改用单击间隔 40 毫秒、释放间隔 40 毫秒、保护"
+        L"间隔 30 毫秒：0 次连击、0 次丢失 | 应用建议间隔"}},
       {"nothing better",
        bouncing,
        left,
@@ -379,19 +389,31 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
   }
 }
 
-TEST(HealthView, LayoutKeepsEveryPartInsideAndApart) {
+// At 96, 144 and 192 dpi on a small and a large screen: every part inside the content and apart,
+// the client area inside the room the work area leaves; on the small screen at 192 dpi the
+// charts shrink and, with two advice rows, the content scrolls rather than leave the screen.
+TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
   const struct {
-    int lineHeight, charWidth;
+    int dpi, screenWidth, screenHeight;
     std::size_t advice;
-    int width, height;
+    bool scroll;
   } rows[] = {
-      {16, 7, 0, 688, 440}, {16, 7, 2, 688, 552}, {24, 10, 1, 982, 742}, {8, 2, 3, 228, 298}};
+      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false}, {144, 1024, 768, 2, false},
+      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false}, {144, 1920, 1080, 2, false},
+      {192, 1920, 1080, 2, false},
+  };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.lineHeight);
-    const HealthLayout l = layoutHealthWindow(row.lineHeight, row.charWidth, row.advice);
-    EXPECT_EQ(l.width, row.width);
-    EXPECT_EQ(l.height, row.height);
-    std::vector<HealthRect> parts(l.figures, l.figures + healthDeviceCount);
+    SCOPED_TRACE(std::to_string(row.dpi) + " dpi, " + std::to_string(row.screenWidth) + "x" +
+                 std::to_string(row.screenHeight) + ", " + std::to_string(row.advice) + " rows");
+    // SimSun at 9 points, a window's frame and a taskbar, all at this DPI.
+    const FontMetrics font{scaleForDpi(12, row.dpi), scaleForDpi(6, row.dpi)};
+    const LayoutRect room{0, 0, row.screenWidth - scaleForDpi(6, row.dpi),
+                          row.screenHeight - scaleForDpi(40 + 29, row.dpi)};
+    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room);
+    EXPECT_TRUE(inside({0, 0, l.width, l.height}, room));
+    EXPECT_EQ(l.contentHeight > l.height, row.scroll) << l.contentHeight << " " << l.height;
+    const LayoutRect content{0, 0, l.width, l.contentHeight};
+    std::vector<LayoutRect> parts(l.figures, l.figures + healthDeviceCount);
     parts.insert(parts.end(), l.charts, l.charts + healthDeviceCount);
     parts.insert(parts.end(), l.adviceText.begin(), l.adviceText.end());
     parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
@@ -399,16 +421,14 @@ TEST(HealthView, LayoutKeepsEveryPartInsideAndApart) {
     parts.push_back(l.close);
     EXPECT_EQ(l.adviceButtons.size(), row.advice);
     for (std::size_t i = 0; i < parts.size(); ++i) {
-      const HealthRect& a = parts[i];
-      EXPECT_TRUE(a.left >= 0 && a.top >= 0 && a.right <= l.width && a.bottom <= l.height) << i;
+      EXPECT_TRUE(inside(parts[i], content)) << i;
+      EXPECT_GT(parts[i].width(), 0) << i;
       for (std::size_t j = i + 1; j < parts.size(); ++j) {
-        const HealthRect& b = parts[j];
-        EXPECT_TRUE(a.right <= b.left || b.right <= a.left || a.bottom <= b.top ||
-                    b.bottom <= a.top)
-            << i << " overlaps " << j;
+        EXPECT_FALSE(overlap(parts[i], parts[j])) << i << " overlaps " << j;
       }
     }
-    EXPECT_GE(l.charts[0].right - l.charts[0].left, 2 + 3 * kChartDays) << "a bar a day";
+    EXPECT_GE(l.charts[0].width(), 2 * kChartDays) << "a bar a day";
+    EXPECT_GE(l.distribution.height(), 6 * font.lineHeight) << "its caption, bars and scale";
   }
 }
 
