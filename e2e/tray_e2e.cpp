@@ -547,10 +547,12 @@ TEST(TrayMenu, AboutBoxNamesTheProgramAndItsSettingsFile) {
     const wchar_t* settingsFile;
     const wchar_t* button;
     const std::vector<std::string>* menu;
+    const wchar_t *healthTitle, *healthClose;
   };
   const Case cases[] = {
-      {L"", L"配置文件", L"确定", &kDefaultMenu},
-      {L"[功能设置]\r\n语言=English\r\n", L"settings file", L"OK", &kEnglishMenu},
+      {L"", L"配置文件", L"确定", &kDefaultMenu, L"鼠标健康", L"关闭"},
+      {L"[功能设置]\r\n语言=English\r\n", L"settings file", L"OK", &kEnglishMenu, L"Mouse health",
+       L"Close"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(narrow(c.button));
@@ -586,6 +588,14 @@ TEST(TrayMenu, AboutBoxNamesTheProgramAndItsSettingsFile) {
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(joined(menuLines(program, popup)), joined(*c.menu));
     closeMenus(program);
+
+    PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
+    HWND health = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] { return IsWindowVisible(health = FindWindowW(kSwitchHealthClass, c.healthTitle)); },
+        5000));
+    EXPECT_NE(FindWindowExW(health, nullptr, L"Button", c.healthClose), nullptr);
+    PostMessageW(health, WM_CLOSE, 0, 0);
   }
 }
 

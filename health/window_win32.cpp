@@ -31,6 +31,7 @@ struct HealthWindow {
   int dpi = kBaseDpi;
   FontMetrics metrics{16, 7};
   int scrollY = 0;  // how far the content is scrolled up
+  bool scrolling = false;
   HWND figures[healthDeviceCount] = {};
   std::vector<HWND> adviceText, adviceButtons;
   HWND close = nullptr;
@@ -111,7 +112,9 @@ void arrange(const RECT* suggested = nullptr) {
     room.right -= scaleForDpi(GetSystemMetrics(SM_CXVSCROLL), self.dpi);
     layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
   }
-  ShowScrollBar(self.hwnd, SB_VERT, scroll);
+  // Only when it changes: a scroll bar shown or hidden changes the frame, every second otherwise.
+  if (scroll != self.scrolling) ShowScrollBar(self.hwnd, SB_VERT, scroll);
+  self.scrolling = scroll;
   self.scrollY = scroll ? std::min(self.scrollY, layout.contentHeight - layout.height) : 0;
   SCROLLINFO info{sizeof info,
                   SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL,
@@ -483,12 +486,7 @@ void openSwitchHealthWindow(Settings& settings) {
   self.close = child(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
   SetWindowTextW(self.close, textOf(TextName::healthClose, settings.language));
   refresh();
-  RECT now{};
-  GetWindowRect(self.hwnd, &now);
-  const LayoutRect centred =
-      centreInWorkArea(now.right - now.left, now.bottom - now.top, workAreaOf(self.hwnd));
-  SetWindowPos(self.hwnd, nullptr, centred.left, centred.top, centred.width(), centred.height(),
-               SWP_NOZORDER | SWP_NOACTIVATE);
+
   SetTimer(self.hwnd, kRefreshTimer, kRefreshMs, nullptr);
   ShowWindow(self.hwnd, SW_SHOWNORMAL);
   SetForegroundWindow(self.hwnd);
