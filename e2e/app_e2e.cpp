@@ -303,12 +303,17 @@ TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
         return WindowFromPoint(at) == choose;
       },
       5000));
+  // A hand edit since the settings were read: the button writes its own key alone.
+  std::wstring edited = program.settingsFileText();
+  ASSERT_NE(edited.find(L"滚轮穿透=1"), std::wstring::npos) << narrow(edited);
+  program.writeSettingsFile(edited.replace(edited.find(L"滚轮穿透=1"), 6, L"滚轮穿透=0"));
   mouseButton(MOUSEEVENTF_LEFTDOWN);
   pump(50);
   mouseButton(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(pumpUntil(
       [&] { return program.settingsFileText().find(L"左键=1") != std::wstring::npos; }, 1000))
       << narrow(program.settingsFileText());
+  EXPECT_NE(program.settingsFileText().find(L"滚轮穿透=0"), std::wstring::npos);
   key(VK_ESCAPE, true);
   key(VK_ESCAPE, false);
   EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 5000)) << "Esc closes the window";

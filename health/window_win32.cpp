@@ -150,13 +150,13 @@ void act(const HealthAdvice& advice) {
     case HealthAction::chooseLeft:
       if (!settings.leftButton) {
         settings.leftButton = 1;
-        saveSettings(settings, path);
+        saveSetting(settings, &Settings::leftButton, path);
       }
       break;
     case HealthAction::chooseRight:
       if (!settings.rightButton) {
         settings.rightButton = 1;
-        saveSettings(settings, path);
+        saveSetting(settings, &Settings::rightButton, path);
       }
       break;
     case HealthAction::applyIntervals:

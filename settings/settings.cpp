@@ -110,6 +110,29 @@ void saveRepairIntervals(const Settings& settings, const std::wstring& path) {
   }
 }
 
+namespace {
+void saveKey(const SettingsKey& entry, const std::wstring& text, const std::wstring& path) {
+  std::lock_guard<std::mutex> lock(settingsFileMutex());
+  if (prepareSettingsFile(path)) {
+    openProfileStore(path)->writeString(entry.section, entry.key, text.c_str());
+  }
+}
+}  // namespace
+
+void saveSetting(const Settings& settings, Flag Settings::*field, const std::wstring& path) {
+  for (const SettingsKey& entry : kSettingsKeys) {
+    if (entry.flag == field) saveKey(entry, (settings.*field) != 0 ? L"1" : L"0", path);
+  }
+}
+
+void saveSetting(const Settings& settings, WholeField<std::int32_t> Settings::*field,
+                 const std::wstring& path) {
+  for (const SettingsKey& entry : kSettingsKeys) {
+    if (entry.interval != field) continue;
+    saveKey(entry, std::to_wstring(static_cast<std::int32_t>(settings.*field)), path);
+  }
+}
+
 void loadSettings(Settings& settings, const std::wstring& path) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
   prepareSettingsFile(path);

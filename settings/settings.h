@@ -72,6 +72,13 @@ void saveSettings(const Settings& settings, const std::wstring& path);
 void loadSettings(Settings& settings, ProfileStore& store);
 void saveSettings(const Settings& settings, ProfileStore& store);
 
+// Writes the one key of `field` with its value in `settings`, and no other: what the user
+// changed in the file since it was read stays (the 鼠标健康 window's buttons). An interval is
+// written this way alone, as the user's own choice of what the switch health suggests.
+void saveSetting(const Settings& settings, Flag Settings::*field, const std::wstring& path);
+void saveSetting(const Settings& settings, WholeField<std::int32_t> Settings::*field,
+                 const std::wstring& path);
+
 // Writes 单击间隔 and 释放间隔, which saveSettings never does: only the user's own choice of
 // the intervals the switch health suggests puts them in the file.
 void saveRepairIntervals(const Settings& settings, const std::wstring& path);
