@@ -108,6 +108,17 @@ TEST(Program, SecondInstanceExitsAndRewritesTheSettings) {
   EXPECT_EQ(findClickmendWindow(), program.window()) << "the first instance keeps running";
 }
 
+// Autostart and a hand start in the same moment: the one that takes the instance mutex second
+// exits before it looks for a window (this test holds the mutex as the first start would).
+TEST(Program, AStartWhileAnotherHoldsTheInstanceMutexExits) {
+  Clickmend program("\xFF\xFE", Clickmend::NotStarted{});
+  const HANDLE mutex = CreateMutexW(nullptr, TRUE, window_contract::kInstanceMutexName);
+  ASSERT_TRUE(mutex && program.prepared());
+  EXPECT_FALSE(program.start(3000));
+  EXPECT_EQ(program.waitForExit(5000), 0u);
+  CloseHandle(mutex);
+}
+
 TEST(Program, HotkeyAndCloseEndTheProgramAndRemoveTheHook) {
   for (UINT message : {static_cast<UINT>(WM_HOTKEY), static_cast<UINT>(WM_CLOSE)}) {
     SCOPED_TRACE(message == WM_HOTKEY ? "WM_HOTKEY" : "WM_CLOSE");

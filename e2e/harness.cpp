@@ -235,9 +235,18 @@ bool Clickmend::prepare(const std::string& settingsBytes, bool writeSettings) {
 }
 
 bool Clickmend::start(DWORD waitMs) {
-  // A left-over instance of an earlier, failed run would make this one exit at once.
+  // A left-over instance of an earlier, failed run would make this one exit at once, until its
+  // window is gone and its instance mutex too.
+  bool leftOver = false;
   for (int i = 0; i < 50 && findClickmendWindow(); ++i) {
+    leftOver = true;
     PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
+    Sleep(100);
+  }
+  for (int i = 0; i < 50 && leftOver; ++i) {
+    const HANDLE held = OpenMutexW(SYNCHRONIZE, FALSE, window_contract::kInstanceMutexName);
+    if (!held) break;
+    CloseHandle(held);
     Sleep(100);
   }
   // Started again after it ended: the earlier process is done with.
