@@ -273,6 +273,24 @@ TEST(CommandLine, StatsThenABogusSwitchThenQuit) {
   EXPECT_EQ(findClickmendWindow(), nullptr);
 }
 
+// A window of Clickmend's name that answers every command with 0, as a Clickmend does whose
+// reply cannot reach the caller: a refusal, told apart from no answer at all.
+TEST(CommandLine, ARefusalHasAnExitCodeOfItsOwn) {
+  Clickmend program("\xFF\xFE", Clickmend::NotStarted{});
+  WNDCLASSW refusing{};
+  refusing.lpfnWndProc = DefWindowProcW;
+  refusing.hInstance = GetModuleHandleW(nullptr);
+  refusing.lpszClassName = kAppName;
+  RegisterClassW(&refusing);
+  const HWND window = CreateWindowExW(0, kAppName, kAppName, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      refusing.hInstance, nullptr);
+  ASSERT_TRUE(window && program.prepared());
+  std::string output;
+  EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 4u) << output;
+  EXPECT_NE(output.find("refused"), std::string::npos) << output;
+  DestroyWindow(window);
+}
+
 TEST(CommandLine, NoInstanceRunningExitsOneAndStartsNothing) {
   Clickmend program("[设备选择]\r\n左键=1\r\n", Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
