@@ -278,10 +278,8 @@ TEST(ExcludedProgram, AWindowThatGoesFullScreenInFrontGetsTheAltRightDrag) {
   pump(500);
   SetWindowPos(target.hwnd(), HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                GetSystemMetrics(SM_CYSCREEN), 0);
-  for (int i = 0; i < 6; ++i) {
-    moveTo({300 + 10 * i, 300});
-    pump(100);
-  }
+  moveTo({300, 300});  // the first input since: the front window's rectangle is read again
+  pump(300);
   drawGesture(target.center(), {{0, 1}, {1, 0}});
   pump(500);
   EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << "no command runs; " << target.describe();
