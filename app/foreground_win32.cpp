@@ -16,6 +16,8 @@ namespace {
 HWINEVENTHOOK foregroundHook = nullptr;
 HWINEVENTHOOK locationHook = nullptr;  // the foreground process's windows only
 HWND followed = nullptr;
+ProgramList programs;  // read when the settings are applied
+DWORD sizeCheckTick = 0;
 std::wstring programName;
 Bypass listed = Bypass::none;
 Bypass current = Bypass::none;
@@ -68,7 +70,7 @@ void follow(HWND window) {
   DWORD processId = 0;
   if (window) GetWindowThreadProcessId(window, &processId);
   programName = processId ? programFileName(programPathOf(processId)) : std::wstring();
-  listed = listedRule(*openProfileStore(settingsFilePath()), programName);
+  listed = programs.rule(programName);
   // A window that goes full screen (or leaves it) changes size, not foreground.
   if (locationHook) UnhookWinEvent(locationHook);
   locationHook = nullptr;
@@ -88,6 +90,7 @@ void CALLBACK onForeground(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD,
 void followForeground() {
   foregroundHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                    onForeground, 0, 0, WINEVENT_OUTOFCONTEXT);
+  programs.read(*openProfileStore(settingsFilePath()));
   follow(GetForegroundWindow());
 }
 
@@ -99,11 +102,23 @@ bool foregroundIsFullScreen() {
 void checkForeground() {
   if (!foregroundHook) return;
   const HWND now = GetForegroundWindow();
-  if (now != followed) follow(now);
+  if (now != followed) {
+    follow(now);
+    return;
+  }
+  // Nor is the location event (Wine sends neither, remote desktops may not): a window that goes
+  // full screen while in front is seen here too, its rectangle read at most every 250 ms.
+  const DWORD tick = GetTickCount();
+  if (programSettings().fullScreenPause && tick - sizeCheckTick >= 250) {
+    sizeCheckTick = tick;
+    apply();
+  }
 }
 
 void recheckForeground() {
-  if (foregroundHook) follow(GetForegroundWindow());
+  if (!foregroundHook) return;
+  programs.read(*openProfileStore(settingsFilePath()));
+  follow(GetForegroundWindow());
 }
 
 void stopFollowingForeground() {

@@ -143,7 +143,20 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+HANDLE instanceMutex = nullptr;
+
+// The instance mutex is held until the hook is gone. Another instance holds it already, with
+// rights this one lacks (run as administrator) or not, or is just starting: this one is not the
+// first. The window check comes after it as ever, and decides alone when no mutex can be made.
+bool firstInstance() {
+  instanceMutex = CreateMutexW(nullptr, FALSE, contract::kInstanceMutexName);
+  const DWORD error = GetLastError();
+  if (instanceMutex) return error != ERROR_ALREADY_EXISTS;
+  return error != ERROR_ACCESS_DENIED;
+}
+
 int runClickmend(HINSTANCE instance) {
+  const bool first = firstInstance();
   Settings& settings = programSettings();
   // Before the single-instance check: starting the program again, even while it runs, brings the
   // settings file up to date (its encoding mended, the saved keys written) and then just exits.
@@ -152,7 +165,7 @@ int runClickmend(HINSTANCE instance) {
     loadSettings(settings, path);
     saveSettings(settings, path);
   }
-  if (FindWindowW(kAppName, kAppName)) return 0;
+  if (!first || FindWindowW(kAppName, kAppName)) return 0;
 
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -191,6 +204,8 @@ int runClickmend(HINSTANCE instance) {
   }
   stopFollowingForeground();
   stopMouseHook();
+  // The next instance may start now: the statistics file takes both instances' saves.
+  if (instanceMutex) CloseHandle(instanceMutex);
   saveSwitchHealth();  // every way out (退出, WM_CLOSE, a gesture, the hot key) ends the loop
   setDebugConsoleOpen(false);  // the console's last lines printed, its writer thread joined
   return static_cast<int>(message.wParam);

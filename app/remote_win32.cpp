@@ -103,6 +103,9 @@ class ReplyWindow {
     RegisterClassW(&windowClass);
     window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                               nullptr, windowClass.hInstance, nullptr);
+    // Run as administrator, the caller would otherwise never get the reply of a Clickmend that
+    // runs without: the system drops messages from a lower level. proc checks what comes.
+    if (window_) ChangeWindowMessageFilterEx(window_, WM_COPYDATA, MSGFLT_ALLOW, nullptr);
   }
   ~ReplyWindow() {
     if (window_) DestroyWindow(window_);
@@ -146,7 +149,13 @@ int sendCommand(CallerOutput& io, RemoteCommand command) {
       SendMessageTimeoutW(running, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.get()),
                           reinterpret_cast<LPARAM>(&data), SMTO_NORMAL | SMTO_ABORTIFHUNG,
                           kAnswerTimeoutMs, &answer) != 0;
-  if (!answered || answer == 0) {
+  // Refused: the running one answered 0 (its reply could not reach this window), or the system
+  // kept the command from it (it runs as administrator and this command line does not).
+  if ((answered && answer == 0) || (!answered && GetLastError() == ERROR_ACCESS_DENIED)) {
+    io.err("clickmend: the running Clickmend refused the command\n");
+    return 4;
+  }
+  if (!answered) {
     io.err("clickmend: the running Clickmend did not answer within 2 seconds\n");
     return 3;
   }

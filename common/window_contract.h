@@ -35,6 +35,10 @@ constexpr std::uint32_t kReleaseHeldMessage = kAppMessageBase + 11;
 constexpr wchar_t kHookInstallsProperty[] = L"Clickmend.HookInstalls";
 constexpr wchar_t kRawInputProperty[] = L"Clickmend.RawInput";
 
+// The mutex a starting instance takes before anything else, in its session's namespace: two
+// starts at once (autostart and a hand start) cannot both pass the check for the window.
+constexpr wchar_t kInstanceMutexName[] = L"Local\\Clickmend.Instance";
+
 // WM_COPYDATA's dwData for a command sent to the main window ("ClkC"); anything else is ignored.
 constexpr std::uint32_t kCommandCopyData = 0x436C6B43;
 // WM_COPYDATA's dwData for the text the main window sends back to the sender's window ("ClkR").

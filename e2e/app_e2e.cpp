@@ -112,6 +112,17 @@ TEST(Program, SecondInstanceExitsAndRewritesTheSettings) {
   EXPECT_EQ(findClickmendWindow(), program.window()) << "the first instance keeps running";
 }
 
+// Autostart and a hand start in the same moment: the one that takes the instance mutex second
+// exits before it looks for a window (this test holds the mutex as the first start would).
+TEST(Program, AStartWhileAnotherHoldsTheInstanceMutexExits) {
+  Clickmend program("\xFF\xFE", Clickmend::NotStarted{});
+  const HANDLE mutex = CreateMutexW(nullptr, TRUE, window_contract::kInstanceMutexName);
+  ASSERT_TRUE(mutex && program.prepared());
+  EXPECT_FALSE(program.start(3000));
+  EXPECT_EQ(program.waitForExit(5000), 0u);
+  CloseHandle(mutex);
+}
+
 TEST(Program, HotkeyAndCloseEndTheProgramAndRemoveTheHook) {
   for (UINT message : {static_cast<UINT>(WM_HOTKEY), static_cast<UINT>(WM_CLOSE)}) {
     SCOPED_TRACE(message == WM_HOTKEY ? "WM_HOTKEY" : "WM_CLOSE");
@@ -266,6 +277,20 @@ TEST(CommandLine, StatsThenABogusSwitchThenQuit) {
   EXPECT_EQ(findClickmendWindow(), nullptr);
 }
 
+// A window of Clickmend's name that answers 0 to every command, as a Clickmend does whose reply
+// cannot reach the caller: a refusal, told apart from no answer at all.
+TEST(CommandLine, ARefusalHasAnExitCodeOfItsOwn) {
+  Clickmend program("\xFF\xFE", Clickmend::NotStarted{});
+  const WNDCLASSW refusing{0,       DefWindowProcW, 0,       0,       GetModuleHandleW(nullptr),
+                           nullptr, nullptr,        nullptr, nullptr, kAppName};
+  RegisterClassW(&refusing);
+  const HWND window = CreateWindowExW(0, kAppName, kAppName, WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      refusing.hInstance, nullptr);
+  std::string output;
+  EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 4u) << output;
+  DestroyWindow(window);
+}
+
 TEST(CommandLine, NoInstanceRunningExitsOneAndStartsNothing) {
   Clickmend program("[设备选择]\r\n左键=1\r\n", Clickmend::NotStarted{});
   ASSERT_TRUE(program.prepared());
@@ -307,12 +332,17 @@ TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
         return WindowFromPoint(at) == choose;
       },
       5000));
+  // A hand edit since the settings were read: the button writes its own key alone.
+  std::wstring edited = program.settingsFileText();
+  ASSERT_NE(edited.find(L"滚轮穿透=1"), std::wstring::npos) << narrow(edited);
+  program.writeSettingsFile(edited.replace(edited.find(L"滚轮穿透=1"), 6, L"滚轮穿透=0"));
   mouseButton(MOUSEEVENTF_LEFTDOWN);
   pump(50);
   mouseButton(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(pumpUntil(
       [&] { return program.settingsFileText().find(L"左键=1") != std::wstring::npos; }, 1000))
       << narrow(program.settingsFileText());
+  EXPECT_NE(program.settingsFileText().find(L"滚轮穿透=0"), std::wstring::npos);
   key(VK_ESCAPE, true);
   key(VK_ESCAPE, false);
   EXPECT_TRUE(pumpUntil([&] { return !IsWindow(window); }, 5000)) << "Esc closes the window";

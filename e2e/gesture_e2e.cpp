@@ -268,6 +268,24 @@ TEST(ExcludedProgram, RuleOneHandsTheAltRightDragToTheProgramUntilReloadedWithou
       << "the gesture runs again; " << target.describe();
 }
 
+// With 全屏暂停=1, a window in front that goes full screen (a player's full-screen key) counts as
+// listed with 1, though no event tells of its new size.
+TEST(ExcludedProgram, AWindowThatGoesFullScreenInFrontGetsTheAltRightDrag) {
+  Clickmend program(gestureBindings(L"DR=3\r\n[功能设置]\r\n全屏暂停=1\r\n"));
+  ASSERT_TRUE(program.started());
+  Target target(kLeft, kTop, kWidth, kHeight);
+  moveTo(target.center());
+  pump(500);
+  SetWindowPos(target.hwnd(), HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+               GetSystemMetrics(SM_CYSCREEN), 0);
+  moveTo({300, 300});  // the first input since: the front window's rectangle is read again
+  pump(300);
+  drawGesture(target.center(), {{0, 1}, {1, 0}});
+  pump(500);
+  EXPECT_EQ(sysCommands(target, SC_MINIMIZE), 0) << "no command runs; " << target.describe();
+  EXPECT_EQ(target.count(WM_RBUTTONDOWN), 1) << target.describe();
+}
+
 TEST(ExcludedProgram, RuleTwoLetsTheChatteringClickThrough) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n" + excludingThisProgram(L"2")));
   ASSERT_TRUE(program.started());

@@ -237,9 +237,15 @@ bool Clickmend::prepare(const std::string& settingsBytes, bool writeSettings) {
 }
 
 bool Clickmend::start(DWORD waitMs) {
-  // A left-over instance of an earlier, failed run would make this one exit at once.
+  // A left-over instance of an earlier, failed run would make this one exit at once, until its
+  // window is gone and then its process, which holds the instance mutex.
   for (int i = 0; i < 50 && findClickmendWindow(); ++i) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(findClickmendWindow(), &id);
     PostMessageW(findClickmendWindow(), WM_CLOSE, 0, 0);
+    const HANDLE leftOver = OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (leftOver) WaitForSingleObject(leftOver, 5000);
+    if (leftOver) CloseHandle(leftOver);
     Sleep(100);
   }
   // Started again after it ended: the earlier process is done with.

@@ -69,8 +69,8 @@ void wheel(int delta);
 void key(WORD virtualKey, bool down);
 
 // The chattering click, scaled: the cursor is moved to `at` and left there past the click
-// interval (the hook stamps its first event, and a press right after it would be a bounce),
-// then press, bounce up 100 ms later, down again 60 ms after that, real release a second later.
+// interval, then press, bounce up 100 ms later, down again 60 ms after that, real release a
+// second later.
 void chatteringClick(POINT at);
 
 // A running clickmend.exe in a scratch folder of its own, with its settings file beside it.

@@ -219,8 +219,8 @@ struct Stream {
   bool waking = false;
   std::uint64_t wakeClock = 0;
   Button buttons[2];
-  // The press stamp the release filter measures from: the hook's first call, then each press
-  // of a chosen button that does not begin a gesture.
+  // The press stamp the release filter measures from: each press of a chosen button that does
+  // not begin a gesture. Before the first, no release is a bounce.
   bool stamped = false;
   std::uint64_t stampClock = 0;
 
@@ -271,7 +271,9 @@ struct Stream {
     const std::int64_t interval = settings.releaseInterval;
     const std::uint64_t sinceStamp = clock - stampClock;
     std::int64_t hold = kHoldGuardMs;
-    if (sinceStamp >= 0x80000000u) {
+    if (!stamped) {
+      // Only the hold guard holds a release.
+    } else if (sinceStamp >= 0x80000000u) {
       // The filter's 32-bit gap no longer says how long ago the stamp was.
       if (interval > hold) hold = interval;
     } else if (interval - static_cast<std::int64_t>(sinceStamp) > hold) {
@@ -288,13 +290,14 @@ struct Stream {
     const bool gestureHeld = s.gestures && platform.held(s.gestureKey);
     wakeUntil(clock);
     expectUpOnceHeldLongEnough();
-    if (!stamped) stampClock = clock;
-    stamped = true;
     const int which = e.code == 0 ? buttonOf(e.message) : -1;
     if (which >= 0) {
       Button& b = buttons[which];
       b.down = isPress(e.message);
-      if (b.down && chosen(which) && !(which == 1 && gestureHeld)) stampClock = clock;
+      if (b.down && chosen(which) && !(which == 1 && gestureHeld)) {
+        stampClock = clock;
+        stamped = true;
+      }
       if (!b.down) {
         const std::uint64_t hold = static_cast<std::uint64_t>(holdBound());
         if (!b.released || b.upBy < clock + hold) b.upBy = clock + hold;

@@ -85,6 +85,16 @@ void saveRecord() {
 void save() {
   saveRecord();
   if (!ours || !ledger.changed()) return;
+  // Another instance or the user may have changed the file since: the counts go on top of what
+  // it holds now. One held open by another program is tried again at the next save.
+  std::string text;
+  const Read read = readFile(&text);
+  if (read == Read::failed) return;
+  if (!ledger.reread(text)) {
+    ours = false;
+    debugPrintText("Stats kept in memory only, not ours:\t%S\n", path.c_str());
+    return;
+  }
   // Written beside the old file and moved over it: a failed write leaves every earlier day.
   if (writeFileBytes(path, ledger.text())) {
     ledger.markSaved();

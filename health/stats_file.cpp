@@ -1,5 +1,6 @@
 #include "health/stats_file.h"
 
+#include <algorithm>
 #include <cstdint>
 
 const char kStatsHeader[] =
@@ -148,98 +149,120 @@ bool parseStatsLine(const std::string& line, std::string* date, int* device, Dev
 
 bool HealthLedger::start(const std::string& text, const std::string& today,
                          const HealthCounts& live) {
-  past_.clear();
-  bool ours = true;
-  bool first = true;
-  forEachLine(text, [&](const std::string& line) {
-    if (first) {
-      first = false;
-      ours = line == kStatsHeader;
-      return ours;
-    }
-    std::string date;
-    int device = 0;
-    DeviceCounts counts;
-    if (parseStatsLine(line, &date, &device, &counts)) past_[date] += line + "\r\n";
-    return true;
-  });
-  if (!ours) past_.clear();
+  const bool ours = reread(text);
+  if (!ours) read("");
+  unsaved_.clear();
   today_ = today;
-  take(today);
-  dayStart_ = live;
-  current_ = carried_;
+  live_ = live;
+  current_ = countsOn(today_);
   markSaved();
   return ours;
 }
 
-void HealthLedger::take(const std::string& date) {
-  carried_ = HealthCounts{};
-  const auto found = past_.find(date);
-  if (found == past_.end()) return;
-  addLines(found->second, &carried_);
-  past_.erase(found);
+bool HealthLedger::reread(const std::string& text) {
+  bool ours = true;
+  forEachLine(text, [&](const std::string& line) {
+    ours = line == kStatsHeader;
+    return false;
+  });
+  if (!ours) return false;
+  read(text);
+  current_ = countsOn(today_);
+  return true;
+}
+
+void HealthLedger::read(const std::string& text) {
+  days_.clear();
+  unread_.clear();
+  bool header = true;
+  forEachLine(text, [&](const std::string& line) {
+    std::string date;
+    int device = 0;
+    DeviceCounts counts;
+    if (header) {
+      header = false;
+    } else if (parseStatsLine(line, &date, &device, &counts)) {
+      days_[date] += line + "\r\n";
+    } else if (!line.empty()) {
+      unread_ += line + "\r\n";
+    }
+    return true;
+  });
+}
+
+HealthCounts HealthLedger::countsOn(const std::string& date) const {
+  HealthCounts counts;
+  const auto lines = days_.find(date);
+  if (lines != days_.end()) addLines(lines->second, &counts);
+  const auto added = unsaved_.find(date);
+  if (added != unsaved_.end()) counts += added->second;
+  return counts;
 }
 
 bool HealthLedger::update(const HealthCounts& live, const std::string& today) {
+  const HealthCounts added = live - live_;
+  live_ = live;
+  if (!(added == HealthCounts{})) unsaved_[today_] += added;
   const bool newDay = today != today_;
-  if (newDay) {
-    current_ = carried_;
-    current_ += live - dayStart_;
-    past_[today_] = linesOf(today_, current_);
-    today_ = today;
-    take(today);
-    dayStart_ = live;
-  }
-  current_ = carried_;
-  current_ += live - dayStart_;
+  today_ = today;
+  current_ = countsOn(today_);
   return newDay;
 }
 
 bool HealthLedger::changed() const {
-  return savedDate_ != today_ || !(current_ == saved_);
+  return savedDate_ != today_ || !unsaved_.empty();
 }
 
 void HealthLedger::markSaved() {
-  saved_ = current_;
+  const std::string written = text();
+  unsaved_.clear();
+  read(written);
   savedDate_ = today_;
 }
 
-namespace {
-// Days older than kDaysKept are dropped; a day from after today (the clock was set back) stays.
-bool keptOn(const std::string& date, const std::string& today) {
-  long day = 0, now = 0;
-  return !dayNumber(date, &day) || !dayNumber(today, &now) || now - day <= kDaysKept;
+// Oldest first. A date is dropped when it is over kDaysKept days before the newest date held
+// before today, and over kDaysKept later dates are held: a clock set far forward drops nothing
+// at its first day, and after that no more than a full file would.
+std::vector<std::string> HealthLedger::datesKept() const {
+  std::vector<std::string> dates;
+  for (const auto& day : days_) dates.push_back(day.first);
+  for (const auto& day : unsaved_) {
+    if (!days_.count(day.first)) dates.push_back(day.first);
+  }
+  if (!days_.count(today_) && !unsaved_.count(today_)) dates.push_back(today_);
+  std::sort(dates.begin(), dates.end());
+  long newest = 0;
+  const auto before = std::lower_bound(dates.begin(), dates.end(), today_);
+  const bool known = before != dates.begin() && dayNumber(*(before - 1), &newest);
+  std::size_t first = dates.size();
+  while (first > 0) {
+    long day = 0;
+    const std::size_t later = dates.size() - first;
+    if (known && later > static_cast<std::size_t>(kDaysKept) && dayNumber(dates[first - 1], &day) &&
+        newest - day > kDaysKept) {
+      break;
+    }
+    --first;
+  }
+  return {dates.begin() + static_cast<std::ptrdiff_t>(first), dates.end()};
 }
-}  // namespace
 
 std::string HealthLedger::text() const {
-  std::string text = std::string(kStatsHeader) + "\r\n";
-  bool todayWritten = false;
-  for (const auto& [date, lines] : past_) {
-    if (!todayWritten && date > today_) {
-      text += linesOf(today_, current_);
-      todayWritten = true;
+  std::string text = std::string(kStatsHeader) + "\r\n" + unread_;
+  for (const std::string& date : datesKept()) {
+    const auto lines = days_.find(date);
+    if (unsaved_.count(date) || lines == days_.end()) {
+      text += linesOf(date, countsOn(date));
+    } else {
+      text += lines->second;
     }
-    if (keptOn(date, today_)) text += lines;
   }
-  if (!todayWritten) text += linesOf(today_, current_);
   return text;
 }
 
 void HealthLedger::forEachDay(
     const std::function<void(const std::string&, const HealthCounts&)>& each) const {
-  bool todayDone = false;
-  for (const auto& [date, lines] : past_) {
-    if (!todayDone && date > today_) {
-      each(today_, current_);
-      todayDone = true;
-    }
-    if (!keptOn(date, today_)) continue;
-    HealthCounts counts;
-    addLines(lines, &counts);
-    each(date, counts);
-  }
-  if (!todayDone) each(today_, current_);
+  for (const std::string& date : datesKept()) each(date, countsOn(date));
 }
 
 HealthCounts HealthLedger::kept() const {

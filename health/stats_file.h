@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "input/switch_counter.h"
 
@@ -28,21 +29,33 @@ bool parseStatsLine(const std::string& line, std::string* date, int* device, Dev
 
 // The days of the file and today's entry, kept current from the hook's counter.
 //
-// The counter only grows; the ledger remembers where today began in it (`dayStart_`) and what
-// today held before (`carried_`, read back from the file at start), so today is
-// carried_ + (live - dayStart_). Counts that come between midnight and the next update go to
-// the day before. Past days are kept as the text of their lines, which is all the file needs.
+// Nothing in the file is this program's alone: another instance (a second user's session runs
+// the same exe) or the user may change it between two saves. So the ledger keeps the file's
+// days as last read and, beside them, what this program counted since its last save; a save
+// reads the file again (reread), adds those counts to what it holds now and writes the sum.
+// Counts that come between midnight and the next update go to the day before. Days are kept as
+// the text of their lines until counts are added to them; a line that does not read (a date a
+// spreadsheet rewrote, an extra column) is kept as written, right after the header.
+//
+// A day is dropped once it is more than kDaysKept days before the newest day held before today
+// and more than kDaysKept later days are held. The dates alone cannot tell a year away from a
+// clock set wrong, so a clock set far forward drops nothing at its first day, and after that
+// only what a full file would; the file still holds about kDaysKept days at most.
 class HealthLedger {
  public:
   // `text`: the file's contents (empty for no file). False, and nothing taken, when the text is
   // not this program's: its first line is not kStatsHeader.
   bool start(const std::string& text, const std::string& today, const HealthCounts& live);
+  // The file as it is just before a save (empty for none): its days replace those read before.
+  // False, and nothing taken, when it is no longer this program's.
+  bool reread(const std::string& text);
   // Brings today up to date; a new `today` closes the day before. True when the day changed.
   bool update(const HealthCounts& live, const std::string& today);
-  // Something changed since markSaved.
+  // Something was counted, or the day changed, since markSaved.
   bool changed() const;
+  // text() was written: the counts since the last save are in the file now.
   void markSaved();
-  // The file's text: every day within kDaysKept days of today, oldest first.
+  // The file's text: the lines that do not read, then every day kept, oldest first.
   std::string text() const;
 
   const std::string& date() const { return today_; }
@@ -53,10 +66,13 @@ class HealthLedger {
   HealthCounts kept() const;
 
  private:
-  void take(const std::string& date);
-  std::map<std::string, std::string> past_;  // date -> that day's lines
+  void read(const std::string& text);
+  HealthCounts countsOn(const std::string& date) const;
+  std::vector<std::string> datesKept() const;
+  std::map<std::string, std::string> days_;  // date -> that day's lines, as last read or written
+  std::string unread_;                       // lines that do not read, as written
+  std::map<std::string, HealthCounts> unsaved_;  // date -> counted here since the last save
   std::string today_;
-  HealthCounts carried_, dayStart_, current_;
-  HealthCounts saved_;
+  HealthCounts live_, current_;
   std::string savedDate_;
 };

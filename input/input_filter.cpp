@@ -56,7 +56,6 @@ bool InputFilter::holdsRightPress() {
 Verdict InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
   state_.repairSwallowed = 0;
   if (!state_.stamped) {
-    state_.lastPressTick = now;
     state_.lastWheelTick = now;
     state_.stamped = true;
   }
@@ -229,7 +228,7 @@ Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now)
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
   bool bounce = false;
-  if (repair) {
+  if (repair && state_.pressStamped) {
     const std::int32_t gap = tickGap(now, state_.lastPressTick);
     bounce = gap >= 0 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
@@ -240,10 +239,16 @@ Verdict InputFilter::release(MouseButton button, bool chosen, std::uint32_t now)
     return Verdict::swallow;
   }
   const bool guard = repair && b.guardArmed;
-  if (!bounce && !guard) {
+  if (!bounce && !guard && !heldPress) {
     b.phase = ButtonPhase::up;
-    if (!heldPress) return Verdict::pass;
-    platform_.deliverButton(upMessage(button));
+    return Verdict::pass;
+  }
+  // The release of a held-back press goes out at once, as a held release that is due: one the
+  // system refuses is tried again, never dropped with the button left down.
+  if (!bounce && !guard) {
+    b.phase = ButtonPhase::releaseHeld;
+    b.deadline = now;
+    letGoDue(now);
     return Verdict::swallow;
   }
   std::uint32_t deadline = now + static_cast<std::uint32_t>(settings_.holdGuardInterval.load());
@@ -300,12 +305,16 @@ void InputFilter::impossible(MouseButton button, const wchar_t* event) {
   platform_.printText("Button state bug:\t%S\n", line);
 }
 
-// The release filter measures from the stamp whether or not the press repair is on.
+// The release filter measures from the stamp whether or not the press repair is on. The first
+// press has nothing to bounce from; a gap of more than 24.9 days reads as negative and is long
+// ago all the same.
 Verdict InputFilter::pressFilter(std::uint32_t now) {
   const std::int32_t gap = tickGap(now, state_.lastPressTick);
+  const bool first = !state_.pressStamped;
   state_.lastPressTick = now;
-  if (!settings_.clickRepair) return Verdict::pass;
-  if (gap < settings_.clickInterval) {
+  state_.pressStamped = true;
+  if (!settings_.clickRepair || first) return Verdict::pass;
+  if (gap >= 0 && gap < settings_.clickInterval) {
     platform_.print("ClickTime:\t%d\n", gap);
     return Verdict::swallow;
   }

@@ -7,6 +7,9 @@
 // Press filter: a press within the interval of the stamp (the last press of a chosen button):
 //   "a burst renews the stamp each time"
 //     P(0)---P(40)---P(90)-------P(300)        passes, swallowed, swallowed, passes
+//   "the first press the hook sees passes"      first call(0)--P(10)   passes
+//   "a press 24.9 days after the last passes"  a gap the signed difference reads as negative
+//                                              is long ago, never a bounce
 // Release filter: a release within the interval of the stamp is held, not dropped:
 //   "a quick click inside one tick arrives whole"
 //     P(0)R(0).........|50
@@ -51,7 +54,8 @@
 // One line per feature:
 // - Applications see each button's presses and releases alternate.
 // - A move while a release is held passes, and neither ends nor lengthens the hold.
-// - A held release the system refuses is tried again at the next wake-up.
+// - A held release the system refuses is tried again at the next wake-up; so is the release of
+//   a held-back right press that ends as a click.
 // - No release is held longer than kMaxHoldMs; one wake-up (wakeAfter) serves both buttons.
 // - Pass-through posts a notch to the window under the cursor; volume control comes first.
 // - Debug lines: "ClickTime:\t%d", "ReleaseTime:\t%d", "Hold guard armed:\t%d",
@@ -128,7 +132,8 @@ struct FilterState {
   std::uint32_t lastWheelTick = 0;
   std::uint32_t lastVolumeTick = 0;  // the last notch taken for the volume
   std::int16_t lastWheelDelta = 0;
-  bool stamped = false;          // the two ticks are set on the first call
+  bool stamped = false;          // the wheel's tick is set on the first call
+  bool pressStamped = false;     // a press of a chosen button has set lastPressTick
   bool gesturePress = false;     // the right button's current press began a gesture
   bool volumeKeyMasked = false;  // in the volume key's current hold
   // How many events the repairs swallowed in the latest decision (a bounce pair is two), for

@@ -1,5 +1,6 @@
 #include "input/program_rule.h"
 
+#include "settings/ini_document.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 
@@ -15,13 +16,19 @@ std::wstring programFileName(const std::wstring& path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-Bypass listedRule(ProfileStore& settingsFile, const std::wstring& programName) {
+void ProgramList::read(ProfileStore& settingsFile) {
+  lines_ = settingsFile.readSection(kExcludedProgramsSection);
+}
+
+Bypass ProgramList::rule(const std::wstring& programName) const {
   if (programName.empty()) return Bypass::none;
-  const wchar_t* key = programName.c_str();
+  std::wstring value = keyValueAsWritten(lines_, programName).value_or(L"");
+  if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') {
+    value = value.substr(1, value.size() - 2);
+  }
   // An empty value reads as no line at all; the number is read as every other setting is.
-  if (settingsFile.readString(kExcludedProgramsSection, key, 16).empty()) return Bypass::none;
-  return settingsFile.readInt(kExcludedProgramsSection, key, 1) == 2 ? Bypass::all
-                                                                     : Bypass::features;
+  if (value.empty()) return Bypass::none;
+  return profileInteger(value) == 2 ? Bypass::all : Bypass::features;
 }
 
 Bypass foregroundRule(Bypass listed, const ForegroundWindow& foreground, bool fullScreenPause) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "input/input_filter.h"
 
@@ -29,8 +30,17 @@ struct ForegroundWindow {
 // "C:\Games\cs2.exe" -> "cs2.exe".
 std::wstring programFileName(const std::wstring& path);
 
-// The program's own line under [排除程序]: Bypass::none when it has none (or no name is known).
-Bypass listedRule(ProfileStore& settingsFile, const std::wstring& programName);
+// The [排除程序] section as it was when the settings were applied: the foreground follower asks
+// it at each change of window and never reads the file itself.
+class ProgramList {
+ public:
+  void read(ProfileStore& settingsFile);
+  // The program's own line: Bypass::none when it has none (or no name is known).
+  Bypass rule(const std::wstring& programName) const;
+
+ private:
+  std::vector<std::wstring> lines_;
+};
 
 // Full screen: the window covers the whole monitor that holds the most of it (a game, a film, a
 // presentation), and is neither the desktop nor the taskbar nor merely maximised.

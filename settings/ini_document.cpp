@@ -153,6 +153,21 @@ std::optional<std::wstring> IniDocument::valueAsWritten(const std::wstring& sect
   return std::nullopt;
 }
 
+std::vector<std::wstring> IniDocument::sectionLines(const std::wstring& section) const {
+  const std::wstring wanted = trim(section);
+  std::vector<std::wstring> lines;
+  bool inside = false;
+  std::wstring k, v;
+  for (const Line& line : lines_) {
+    if (auto name = sectionName(line.text)) {
+      inside = sameName(*name, wanted);
+    } else if (inside && splitKeyLine(line.text, k, v)) {
+      lines.push_back(trim(line.text));
+    }
+  }
+  return lines;
+}
+
 std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& lines,
                                               const std::wstring& key) {
   const std::wstring wantedKey = trim(key);

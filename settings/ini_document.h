@@ -21,6 +21,8 @@ class IniDocument {
   // The same value with its quotes, as the user wrote it.
   std::optional<std::wstring> valueAsWritten(const std::wstring& section,
                                              const std::wstring& key) const;
+  // The key lines of every section so named, in order, as written.
+  std::vector<std::wstring> sectionLines(const std::wstring& section) const;
   void setValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
   Encoding encoding() const { return encoding_; }

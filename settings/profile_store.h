@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ProfileStore {
  public:
@@ -22,6 +23,9 @@ class ProfileStore {
   // profile functions strip a value's outer quotes, which a quoted program path needs.
   virtual std::wstring readStringAsWritten(const wchar_t* section, const wchar_t* key,
                                            std::size_t maxChars) = 0;
+  // The section's "key=value" lines as written, in order (as GetPrivateProfileSectionW gives
+  // them); empty when absent.
+  virtual std::vector<std::wstring> readSection(const wchar_t* section) = 0;
   // Replaces one value or adds the key (and the section); false when the file was not written.
   virtual bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) = 0;
 };

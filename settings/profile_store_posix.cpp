@@ -32,6 +32,12 @@ class IniFileStore final : public ProfileStore {
     return value ? value->substr(0, maxChars - 1) : std::wstring();
   }
 
+  std::vector<std::wstring> readSection(const wchar_t* section) override {
+    auto bytes = readFileBytes(path_, kMaxSettingsFileBytes);
+    if (!bytes) return {};
+    return IniDocument::parse(*bytes).sectionLines(section);
+  }
+
   bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
     IniDocument doc;
     if (fileExists(path_)) {

@@ -33,6 +33,11 @@ class Win32ProfileStore final : public ProfileStore {
   std::wstring readStringAsWritten(const wchar_t* section, const wchar_t* key,
                                    std::size_t maxChars) override {
     if (maxChars == 0) return {};
+    auto value = keyValueAsWritten(readSection(section), key);
+    return value ? value->substr(0, maxChars - 1) : std::wstring();
+  }
+
+  std::vector<std::wstring> readSection(const wchar_t* section) override {
     // The section's lines come whole, quotes and all; a buffer too small is filled to two short
     // of its size.
     std::wstring buffer(4096, L'\0');
@@ -50,8 +55,7 @@ class Win32ProfileStore final : public ProfileStore {
       lines.push_back(buffer.substr(start, end - start));
       start = end + 1;
     }
-    auto value = keyValueAsWritten(lines, key);
-    return value ? value->substr(0, maxChars - 1) : std::wstring();
+    return lines;
   }
 
   bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {

@@ -114,10 +114,6 @@ void saveSettings(const Settings& settings, ProfileStore& store) {
   }
 }
 
-void saveRepairIntervals(const Settings& settings, const std::wstring& path) {
-  saveSettingsKeys(settings, path, {L"单击间隔", L"释放间隔"});
-}
-
 void saveSettingsKeys(const Settings& settings, const std::wstring& path,
                       const std::vector<const wchar_t*>& keys) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());

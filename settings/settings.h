@@ -88,11 +88,10 @@ void saveSettings(const Settings& settings, const std::wstring& path);
 void loadSettings(Settings& settings, ProfileStore& store);
 void saveSettings(const Settings& settings, ProfileStore& store);
 
-// Writes 单击间隔 and 释放间隔, which saveSettings never does: only the user's own choice of
-// the intervals the switch health suggests puts them in the file.
-void saveRepairIntervals(const Settings& settings, const std::wstring& path);
 // Writes the keys named (单击, 单击间隔, 左键, ...) from `settings` and no other line: a choice
 // made in a window changes what it shows and leaves the rest of the file as the user left it.
+// The intervals are written this way alone, as the user's own choice of what the switch health
+// suggests.
 void saveSettingsKeys(const Settings& settings, const std::wstring& path,
                       const std::vector<const wchar_t*>& keys);
 

@@ -80,7 +80,7 @@ const char kCommandLineHelp[] =
     "  /help /?  this list\n"
     "--pause and so on work too, in any case.\n"
     "Exit codes: 0 done, 1 no Clickmend running, 2 unknown switch or extra arguments,\n"
-    "3 no answer within 2 seconds.\n";
+    "3 no answer within 2 seconds, 4 the running Clickmend refused the command.\n";
 
 StartRequest parseCommandLine(const std::wstring& commandLine) {
   const std::vector<std::wstring> given = arguments(commandLine);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "health/calibration.h"
@@ -80,8 +81,16 @@ std::string line(const char* date, const char* rest) {
 }
 
 TEST(HealthLedger, ContinuesTodayKeepsOtherDaysAndDropsThoseOver400DaysOld) {
+  // A day is dropped only while over 400 later days are held: days of nothing in between.
+  std::string between;
+  for (int day = 0; day < 616; ++day) {
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", 2023 + day / 308, 2 + day / 28 % 11,
+                  1 + day % 28);
+    between += line(date, "left,0,0,0");
+  }
   const std::string file = std::string(kStatsHeader) + "\r\n" + line("2023-01-01", "left,9,9,9") +
-                           line("2024-02-29", "left,5,1,0,0 0 1") +
+                           between + line("2024-02-29", "left,5,1,0,0 0 1") +
                            line("2025-03-14", "left,14,4,0") + line("2025-03-14", "wheel,7,1,0") +
                            "garbage\r\n";
   HealthLedger ledger;
@@ -116,6 +125,31 @@ TEST(HealthLedger, AFileThatIsNotOursIsNotTaken) {
     EXPECT_EQ(ledger.today().devices[healthLeft].events, 0u);
   }
   EXPECT_EQ(statsPathForSettings(L"D:\\Tools\\clickmend.INI"), L"D:\\Tools\\clickmend-stats.csv");
+}
+
+// What the ledger does not own stays: lines it cannot read (a spreadsheet's date, an extra
+// column, a space), another instance's counts, and every day when the clock jumps two years.
+TEST(HealthLedger, NothingInTheFileIsLost) {
+  const std::string odd = std::string(kStatsHeader) + "\r\n12/5/2026,left,3,0,0\r\n" +
+                          "2025-03-13,left,1,0,0,,,,,,x\r\n2025-03-12, left,1,0,0\r\n";
+  std::string file = odd + line("2025-03-10", "left,100,0,0");
+  HealthLedger a, b;
+  ASSERT_TRUE(a.start(file, "2025-03-14", {}) && b.start(file, "2025-03-14", {}));
+  const auto save = [&](HealthLedger& ledger, std::uint32_t events, const char* date) {
+    HealthCounts live;  // the instance's own counter so far
+    live.devices[healthLeft].events = events;
+    ledger.update(live, date);
+    ASSERT_TRUE(ledger.reread(file));
+    file = ledger.text();
+    ledger.markSaved();
+  };
+  save(a, 30, "2025-03-14");
+  save(b, 20, "2025-03-14");
+  EXPECT_EQ(file.find(odd), 0u) << file;
+  EXPECT_NE(file.find(line("2025-03-14", "left,50,0,0,,,,,")), std::string::npos) << file;
+  save(b, 21, "2027-05-01");
+  save(b, 22, "2027-05-02");
+  EXPECT_NE(file.find(line("2025-03-10", "left,100,0,0")), std::string::npos) << file;
 }
 
 // Recorded timelines, `count` clicks each.

@@ -45,9 +45,10 @@ struct FakeInputPlatform : NullInputPlatform {
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
   std::vector<std::uint32_t> delivered;
-  int refusals = 0;  // deliveries the system refuses before it takes one again
+  int refusals = 0;            // deliveries the system refuses before it takes one again
+  std::uint32_t refusing = 0;  // the one message refused, or 0 for any
   bool deliverButton(std::uint32_t message) override {
-    if (refusals > 0) {
+    if (refusals > 0 && (refusing == 0 || refusing == message)) {
       --refusals;
       return false;
     }

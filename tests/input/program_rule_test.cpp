@@ -21,11 +21,17 @@ TEST(ProgramRule, ListedNames) {
       {L"paint.exe", Bypass::features},          {L"none.exe", Bypass::none},
       {L"C:\\Tools\\x.exe", Bypass::none},       {L"C:\\cs2.exe.bak", Bypass::none},
   };
-  const auto store = openProfileStore(path);
+  ProgramList list;
+  list.read(*openProfileStore(path));
   for (const auto& [program, expected] : cases) {
     SCOPED_TRACE(encodeUtf8(program));
-    EXPECT_EQ(listedRule(*store, programFileName(program)), expected);
+    EXPECT_EQ(list.rule(programFileName(program)), expected);
   }
+  // The list is read when the settings are applied, not at each change of foreground.
+  ASSERT_TRUE(writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(L"[排除程序]\r\nnone.exe=2\r\n")));
+  EXPECT_EQ(list.rule(L"none.exe"), Bypass::none);
+  list.read(*openProfileStore(path));
+  EXPECT_EQ(list.rule(L"none.exe"), Bypass::all);
 }
 
 // With 全屏暂停=1, a window over its whole monitor counts as listed with 1.

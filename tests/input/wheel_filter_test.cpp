@@ -149,6 +149,15 @@ TEST_F(WheelFilter, RightButtonForVolumeHoldsItsPressBack) {
   EXPECT_EQ(at(3100, rightUp), P);
   EXPECT_EQ(platform.delivered, (std::vector<std::uint32_t>{rightDown, rightUp, rightDown}));
   EXPECT_EQ(platform.masks, 0) << "a button needs no mask";
+  // "a held right press ends as a click whose release the system refuses": tried again
+  platform.delivered.clear();
+  platform.refusals = 1;
+  platform.refusing = rightUp;
+  EXPECT_EQ(at(4000, rightDown), S);
+  EXPECT_EQ(at(4100, rightUp), S);
+  ASSERT_EQ(platform.wakeRequests, std::vector<std::uint32_t>{1});
+  filter.onTimer(4101);
+  EXPECT_EQ(platform.delivered, (std::vector<std::uint32_t>{rightDown, rightUp}));
 }
 
 TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor) {

@@ -198,6 +198,13 @@ TEST_F(SettingsFile, SavesKeepEveryLineTheyDoNotOwn) {
   EXPECT_EQ(readInt(path, L"功能设置", L"鼠标手势", 77), 0u);
   EXPECT_EQ(readInt(path, L"设备选择", L"左键", 77), 1u);
   EXPECT_EQ(readInt(path, L"修复参数", L"单击间隔", 77), 30u);
+
+  // One key written alone (the 鼠标健康 window's buttons): a hand edit since the load stays.
+  openProfileStore(path)->writeString(L"功能设置", L"鼠标手势", L"1");
+  settings.clickInterval = 80;
+  saveSettingsKeys(settings, path, {L"单击间隔"});
+  EXPECT_EQ(readInt(path, L"功能设置", L"鼠标手势", 77), 1u);
+  EXPECT_EQ(readInt(path, L"修复参数", L"单击间隔", 77), 80u);
 }
 
 TEST_F(SettingsFile, NamesMatchWithoutCaseAndSpaces) {
