@@ -57,23 +57,24 @@ Read readFile(std::string* text) {
   return Read::done;
 }
 
-// The runs the file holds now, nullopt when it is no longer a click record.
-std::optional<std::vector<ClickRun>> readRecord() {
+// The runs the file holds now; nullopt when it cannot be read now (another program holds it),
+// and `ours` false when it is no click record of ours.
+std::optional<std::vector<ClickRun>> readRecord(bool* ours) {
+  *ours = true;
   if (!fileExists(recordPath)) return std::vector<ClickRun>();
   const auto bytes = readFileBytes(recordPath, kLargestRecord);
   if (!bytes) return std::nullopt;
-  return parseClickRecord(*bytes);
+  auto runs = parseClickRecord(*bytes);
+  *ours = runs.has_value();
+  return runs;
 }
 
 // Read again at each save, so that another instance's run (another user of the same exe) stays.
 void saveRecord() {
   if (!recordOurs || record->appended() == recordSaved) return;
-  auto runs = readRecord();
-  if (!runs) {
-    recordOurs = false;
-    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
-    return;
-  }
+  auto runs = readRecord(&recordOurs);
+  if (!recordOurs) debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
+  if (!runs) return;  // tried again at the next save
   std::uint32_t end = 0;
   addToClickRecord(*runs, recordOwner, record->copySince(recordSaved, &end));
   if (writeFileBytes(recordPath, clickRecordBytes(*runs))) {
@@ -118,12 +119,8 @@ void startSwitchHealth(HWND window, const SwitchCounter& switchCounter, const Cl
   FILETIME created, unused;
   GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
   recordOwner = static_cast<std::uint64_t>(GetCurrentProcessId()) << 32 ^ created.dwLowDateTime;
-  if (auto runs = readRecord()) {
-    savedRuns = std::move(*runs);
-    recordOurs = true;
-  } else {
-    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
-  }
+  if (auto runs = readRecord(&recordOurs)) savedRuns = std::move(*runs);
+  if (!recordOurs) debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
   std::string text;
   const Read read = readFile(&text);
   ours = read != Read::failed && ledger.start(text, localDate(), counter->snapshot());
