@@ -13,6 +13,8 @@
 #include "common/window_contract.h"
 #include "e2e/harness.h"
 #include "health/stats_file.h"
+#include "input/click_record.h"
+#include "tests/support/click_corpus.h"
 
 #ifndef MN_GETHMENU
 #define MN_GETHMENU 0x01E1
@@ -782,6 +784,16 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheHealthWindowOpen) {
       _wfopen((settings.substr(0, settings.size() - 4) + L"-stats.csv").c_str(), L"wb");
   ASSERT_NE(out, nullptr);
   std::fwrite(csv.data(), 1, csv.size(), out);
+  std::fclose(out);
+  // And the clicks of a worn left switch, recorded at Windows' clock, for the fit to show.
+  ClickRun run{1, {}};
+  for (const corpus::Event& e : corpus::make().events) {
+    run.events.push_back({e.us, corpus::tickAt(e.us, true), 0, e.press});
+  }
+  const std::string record = clickRecordBytes({run});
+  out = _wfopen((settings.substr(0, settings.size() - 4) + L"-clicks.dat").c_str(), L"wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(record.data(), 1, record.size(), out);
   std::fclose(out);
   ASSERT_TRUE(program.start());
   PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);

@@ -108,8 +108,10 @@ void arrange(const RECT* suggested = nullptr) {
   LayoutRect room{0, 0, work.width() - frame.cx, work.height() - frame.cy};
   HealthLayout layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
   const bool scroll = layout.contentHeight > layout.height;
+  // The scroll bar's width at this DPI (17 pixels at 96); the frame does not count it.
+  const int scrollBar = scroll ? scaleForDpi(17, self.dpi) : 0;
   if (scroll) {  // the scroll bar takes its width from the room
-    room.right -= scaleForDpi(GetSystemMetrics(SM_CXVSCROLL), self.dpi);
+    room.right -= scrollBar;
     layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
   }
   // Only when it changes: a scroll bar shown or hidden changes the frame, every second otherwise.
@@ -130,9 +132,10 @@ void arrange(const RECT* suggested = nullptr) {
     RECT now{};
     GetWindowRect(self.hwnd, &now);
     if (suggested) now = *suggested;
-    const LayoutRect placed = fitToWorkArea(
-        {now.left, now.top, now.left + layout.width + outer.cx, now.top + layout.height + outer.cy},
-        work);
+    const LayoutRect placed =
+        fitToWorkArea({now.left, now.top, now.left + layout.width + scrollBar + outer.cx,
+                       now.top + layout.height + outer.cy},
+                      work);
     SetWindowPos(self.hwnd, nullptr, placed.left, placed.top, placed.width(), placed.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(self.hwnd, nullptr, TRUE);
