@@ -25,7 +25,7 @@
 #include "settings/settings.h"
 #include "tests/support/click_corpus.h"
 #include "tests/support/every_feature_on.h"
-#include "tests/support/null_platform.h"
+#include "input/null_platform.h"
 
 // ---- Counting allocator -------------------------------------------------------------------
 

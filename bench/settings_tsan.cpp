@@ -19,7 +19,7 @@
 #include "settings/file_access.h"
 #include "settings/settings.h"
 #include "settings/text.h"
-#include "tests/support/null_platform.h"
+#include "input/null_platform.h"
 #include "tests/test_files.h"
 
 namespace {

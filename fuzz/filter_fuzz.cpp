@@ -49,7 +49,7 @@
 #include "gesture/tracker.h"
 #include "input/input_filter.h"
 #include "settings/settings.h"
-#include "tests/support/null_platform.h"
+#include "input/null_platform.h"
 
 namespace {
 

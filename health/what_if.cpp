@@ -4,37 +4,29 @@
 #include <tuple>
 
 #include "input/input_filter.h"
+#include "input/null_platform.h"
 #include "settings/settings.h"
 
 namespace {
 
 // What applications were shown, as the replay goes: the desktop under the filter.
-struct ReplayDesktop : InputPlatform {
+struct ReplayDesktop : NullInputPlatform {
   std::vector<ShownClick>* shown = nullptr;
   std::uint64_t nowUs = 0;
+  std::uint32_t tickNow = 0;
   bool timerPending = false;
   std::uint32_t timerTick = 0;
 
-  bool isKeyHeld(std::uint32_t) override { return false; }
-  void print(const char*, std::int32_t) override {}
-  void printText(const char*, const wchar_t*) override {}
-  bool postWheel(std::int32_t, std::int32_t, std::uint32_t) override { return true; }
-  void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
-  void queueGestureCommand(const wchar_t*) override {}
   bool deliverButton(std::uint32_t message) override {
     const bool right = message == mouse_message::rightDown || message == mouse_message::rightUp;
     const bool press = message == mouse_message::leftDown || message == mouse_message::rightDown;
     shown->push_back({nowUs, right ? 1 : 0, press});
     return true;
   }
-  std::uint32_t tickNow = 0;
   void wakeAfter(std::uint32_t delayMs) override {
     timerPending = true;
     timerTick = tickNow + delayMs;
   }
-  void maskGestureKey() override {}
-  DragSize dragSize() override { return {4, 4}; }
-  bool systemRoutesWheelToCursor() override { return false; }
 };
 
 std::uint32_t messageOf(const ClickEvent& e) {

@@ -7,7 +7,7 @@
 
 #include "input/input_filter.h"
 #include "tests/support/every_feature_on.h"
-#include "tests/support/null_platform.h"
+#include "input/null_platform.h"
 
 struct FakeInputPlatform : NullInputPlatform {
   std::set<std::uint32_t> held;

@@ -1,6 +1,6 @@
 // The desktop under the input filter, doing nothing: a key is never held, every post and
-// delivery succeeds. Each stand-in overrides only what it watches, so a new platform call is
-// added here once.
+// delivery succeeds. The switch health's replay and the tests' stand-ins override only what
+// they watch, so a new platform call is added here once.
 #pragma once
 
 #include "input/input_filter.h"
