@@ -315,6 +315,7 @@ const std::vector<std::string> kDefaultMenu = {
     "鼠标手势 8008 checked",
     "---",
     "设置 >",
+    "  选项… 806A",
     "  编辑配置文件 8067",
     "  ---",
     "  隐藏图标 8009",

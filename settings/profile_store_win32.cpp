@@ -33,8 +33,30 @@ class Win32ProfileStore final : public ProfileStore {
   std::wstring readStringAsWritten(const wchar_t* section, const wchar_t* key,
                                    std::size_t maxChars) override {
     if (maxChars == 0) return {};
-    // The section's lines come whole, quotes and all; a buffer too small is filled to two short
-    // of its size.
+    auto value = keyValueAsWritten(sectionLines(section), key);
+    return value ? value->substr(0, maxChars - 1) : std::wstring();
+  }
+
+  std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section) override {
+    std::vector<ProfileEntry> entries;
+    for (auto& [key, value] : keyValuesAsWritten(sectionLines(section))) {
+      entries.push_back({key, value});
+    }
+    return entries;
+  }
+
+  bool deleteKey(const wchar_t* section, const wchar_t* key) override {
+    return WritePrivateProfileStringW(section, key, nullptr, path_.c_str()) != FALSE;
+  }
+
+  bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
+    return WritePrivateProfileStringW(section, key, value, path_.c_str()) != FALSE;
+  }
+
+ private:
+  // The section's lines come whole, quotes and all; a buffer too small is filled to two short
+  // of its size.
+  std::vector<std::wstring> sectionLines(const wchar_t* section) const {
     std::wstring buffer(4096, L'\0');
     DWORD got = 0;
     for (;;) {
@@ -50,15 +72,9 @@ class Win32ProfileStore final : public ProfileStore {
       lines.push_back(buffer.substr(start, end - start));
       start = end + 1;
     }
-    auto value = keyValueAsWritten(lines, key);
-    return value ? value->substr(0, maxChars - 1) : std::wstring();
+    return lines;
   }
 
-  bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
-    return WritePrivateProfileStringW(section, key, value, path_.c_str()) != FALSE;
-  }
-
- private:
   std::wstring path_;
 };
 
