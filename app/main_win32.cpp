@@ -15,6 +15,7 @@
 #include "health/health_win32.h"
 #include "health/window_win32.h"
 #include "input/hook_win32.h"
+#include "tray/options_win32.h"
 #include "tray/tray_win32.h"
 
 namespace {
@@ -186,6 +187,7 @@ int runClickmend(HINSTANCE instance) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (switchHealthWindowMessage(&message)) continue;
+    if (optionsWindowMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -283,6 +283,7 @@ TEST(CommandLine, Switches) {
       {L"clickmend.exe\t/Toggle", K::send, C::toggle},
       {L"clickmend.exe \"/reload\"", K::send, C::reload},
       {L"clickmend.exe --stats", K::send, C::stats},
+      {L"clickmend.exe /Options", K::send, C::options},
       {L"clickmend.exe /?", K::help, C::pause},
       {L"clickmend.exe --Help", K::help, C::pause},
       {L"clickmend.exe /bogus", K::invalid, C::pause},
@@ -305,7 +306,7 @@ TEST(CommandLine, Switches) {
   }
 }
 
-// Whatever another program sends, only one of the six names under our identifier is a command.
+// Whatever another program sends, only one of the seven names under our identifier is a command.
 TEST(CommandLine, MessagesTheRunningProgramAccepts) {
   struct Case {
     const char* name;
@@ -317,6 +318,7 @@ TEST(CommandLine, MessagesTheRunningProgramAccepts) {
   const Case cases[] = {
       {"pause", ours, "pause", RemoteCommand::pause},
       {"stats", ours, "stats", RemoteCommand::stats},
+      {"options", ours, "options", RemoteCommand::options},
       {"wrong identifier", window_contract::kReplyCopyData, "pause", std::nullopt},
       {"identifier zero", 0, "quit", std::nullopt},
       {"unknown", ours, "bogus", std::nullopt},
