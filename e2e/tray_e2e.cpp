@@ -13,6 +13,7 @@
 #include "common/window_contract.h"
 #include "e2e/harness.h"
 #include "health/stats_file.h"
+#include "tray/options.h"
 
 #ifndef MN_GETHMENU
 #define MN_GETHMENU 0x01E1
@@ -806,3 +807,30 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheAboutBoxOpen) {
 }
 
 }  // namespace
+
+// Not a test: `scripts/screenshot-menu.sh --options` photographs the options window on its
+// 鼠标手势 page.
+TEST(TrayMenuScreenshot, DISABLED_HoldsTheOptionsWindowOpen) {
+  Clickmend program(shotSettings(
+      L"[鼠标手势]\r\nDR=3\r\nU=1\r\nRL=6\r\nL=notepad.exe\r\n[排除程序]\r\ncs2.exe=1\r\n"));
+  ASSERT_TRUE(program.started());
+  PostMessageW(program.window(), WM_COMMAND, menu_command::options, 0);
+  std::vector<HWND> windows;
+  ASSERT_TRUE(pumpUntil(
+      [&] { return !(windows = visibleWindows(program.processId(), L"#32770")).empty(); }, 15000));
+  const HWND window = windows.front();
+  SendMessageW(GetDlgItem(window, option_id::firstPage + static_cast<int>(OptionsPage::gestures)),
+               BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(window, option_id::gestureList), LB_SETCURSEL, 0, 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(option_id::gestureList, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(window, option_id::gestureList)));
+  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  moveTo({1000, 760});
+  pump(1000);
+  RECT all{};
+  // The client area: with no window manager on the display, nobody draws the frame.
+  GetClientRect(window, &all);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&all), 2);
+  holdForScreenshot(all);
+  PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+}

@@ -140,8 +140,10 @@ OptionsLayout layoutOptions(const FontMetrics& font) {
     }
     int x = margin;
     for (const FormCell& cell : row.cells) {
-      // Text that is shorter than the row sits on the middle of the fields beside it.
-      const int h = down(cellHeight(cell.kind, row.lines));
+      // A label or a check box takes the row's height and centres its line on the fields beside
+      // it; a field keeps its own height in the middle of the row.
+      const bool line = cell.kind == F::label || cell.kind == F::check;
+      const int h = line ? height : down(cellHeight(cell.kind, row.lines));
       const int top = y + (height - h) / 2;
       layout.cells.push_back({x, top, x + across(cell.widthUnits), top + h});
       x += across(cell.widthUnits) + gap;

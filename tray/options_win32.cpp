@@ -101,6 +101,7 @@ HWND createCell(const FormCell& cell, DWORD group) {
   const wchar_t* caption = cell.text == TextName::count ? L"" : text(cell.text);
   switch (cell.kind) {
     case FormKind::label:
+      return create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE | group, 0, cell.id, caption);
     case FormKind::note:
       return create(L"STATIC", SS_LEFT | SS_NOPREFIX | group, 0, cell.id, caption);
     case FormKind::check:
@@ -133,8 +134,9 @@ void createControls() {
       TextName::optionsPageRepairs, TextName::optionsPageFeatures, TextName::optionsPageGestures,
       TextName::optionsPagePrograms};
   for (int page = 0; page < kOptionsPageCount; ++page) {
-    create(L"BUTTON", BS_AUTORADIOBUTTON | BS_PUSHLIKE | (page == 0 ? WS_GROUP | WS_TABSTOP : 0), 0,
-           id::firstPage + page, text(pageNames[page]));
+    create(L"BUTTON",
+           BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_VISIBLE | (page == 0 ? WS_GROUP | WS_TABSTOP : 0),
+           0, id::firstPage + page, text(pageNames[page]));
   }
   for (const FormRow& row : optionsForm()) {
     for (const FormCell& cell : row.cells) {
