@@ -131,9 +131,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
       if (wParam) saveSwitchHealth();  // the process may end as soon as this returns
       return 0;
-    case contract::kRunGestureCommandMessage:
-      runGestureCommand(takeGestureCommand(wParam).c_str());
+    case contract::kRunGestureCommandMessage: {
+      // Drawn over the options window's 鼠标手势 page, a gesture is recorded there, not run.
+      const std::wstring text = takeGestureCommand(wParam);
+      if (!takeDrawnGesture(text)) runGestureCommand(text.c_str());
       return 0;
+    }
     default:
       break;
   }

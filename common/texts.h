@@ -103,6 +103,7 @@ enum class TextName : int {
   optionsChinese,
   optionsEnglish,
   optionsGesture,
+  optionsDrawHint,
   optionsAction,
   optionsCommandLine,
   optionsBrowse,

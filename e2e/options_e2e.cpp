@@ -134,25 +134,8 @@ TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
             narrow(replaced(before, L"cs2.exe=1\r\n", L"cs2.exe=1\r\nmstsc.exe=2\r\n")));
 }
 
-TEST(OptionsWindow, AGestureAddedRunsAtOnce) {
-  Clickmend program(kHandWritten);
-  ASSERT_TRUE(program.started());
-  const HWND window = openOptions(program);
-  ASSERT_TRUE(window);
-  click(window, option_id::firstPage + static_cast<int>(OptionsPage::gestures));
-  type(window, option_id::gestureName, L"u");
-  choose(window, option_id::gestureAction, 2);  // 3 最小化
-  click(window, option_id::gestureAdd);
-  click(window, option_id::ok);
-  ASSERT_TRUE(closes(program));
-  EXPECT_NE(
-      program.settingsFileText().find(L"DR=3\r\nL=\"C:\\Program Files\\x.exe\" \"a b\"\r\nU=3\r\n"),
-      std::wstring::npos)
-      << narrow(program.settingsFileText());
-
-  // Alt held, the right button dragged up over the target: the new binding minimises it.
-  Target target(100, 100, 600, 500);
-  POINT at = target.center();
+// Alt held, the right button dragged up from `at`: the gesture U.
+void drawUp(POINT at) {
   moveTo(at);
   pump(kClickInterval + 200);
   key(VK_MENU, true);
@@ -167,6 +150,37 @@ TEST(OptionsWindow, AGestureAddedRunsAtOnce) {
   mouseButton(MOUSEEVENTF_RIGHTUP);
   pump(50);
   key(VK_MENU, false);
+}
+
+std::wstring fieldText(HWND window, int control) {
+  wchar_t text[64] = {};
+  SendMessageW(GetDlgItem(window, control), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Drawn over the window, U fills the gesture field; bound to 最小化, it then runs at once.
+TEST(OptionsWindow, AGestureDrawnAndAddedRunsAtOnce) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  click(window, option_id::firstPage + static_cast<int>(OptionsPage::gestures));
+  RECT at{};
+  GetWindowRect(window, &at);
+  drawUp({(at.left + at.right) / 2, (at.top + at.bottom) / 2 + 60});
+  ASSERT_TRUE(pumpUntil([&] { return fieldText(window, option_id::gestureName) == L"U"; }, 5000))
+      << narrow(fieldText(window, option_id::gestureName));
+  choose(window, option_id::gestureAction, 2);  // 3 最小化
+  click(window, option_id::gestureAdd);
+  click(window, option_id::ok);
+  ASSERT_TRUE(closes(program));
+  EXPECT_NE(
+      program.settingsFileText().find(L"DR=3\r\nL=\"C:\\Program Files\\x.exe\" \"a b\"\r\nU=3\r\n"),
+      std::wstring::npos)
+      << narrow(program.settingsFileText());
+
+  Target target(100, 100, 600, 500);
+  drawUp(target.center());
   const auto minimised = [&] {
     for (const Received& r : target.only(WM_SYSCOMMAND)) {
       if ((r.wParam & 0xFFF0) == SC_MINIMIZE) return true;

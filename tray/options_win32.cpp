@@ -626,6 +626,16 @@ void openOptionsWindow(HWND mainWindow, Language language) {
   SetForegroundWindow(window);
 }
 
+bool takeDrawnGesture(const std::wstring& text) {
+  if (!self.hwnd || text.empty() || GetForegroundWindow() != self.hwnd ||
+      self.page != static_cast<int>(OptionsPage::gestures)) {
+    return false;
+  }
+  setText(id::gestureName, text);
+  setText(id::gestureWrong, L"");
+  return true;
+}
+
 bool optionsWindowMessage(MSG* message) {
   return self.hwnd && IsDialogMessageW(self.hwnd, message);
 }

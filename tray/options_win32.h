@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "common/texts.h"
 
 // Opens the window, or brings the open one to the front. `mainWindow` is told through
@@ -11,3 +13,6 @@
 void openOptionsWindow(HWND mainWindow, Language language);
 // The message loop's turn for the window's keys (Tab, Enter, Esc): true when it took `message`.
 bool optionsWindowMessage(MSG* message);
+// A gesture drawn while the window is in front on its 鼠标手势 page: its directions fill the
+// gesture field instead of running what they are bound to. False when the window did not take it.
+bool takeDrawnGesture(const std::wstring& text);
