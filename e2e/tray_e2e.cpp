@@ -456,7 +456,7 @@ TEST(TrayMenu, HidingTheIconRemovesItAndSavesTheChoice) {
   const HWND popup = openMenuAt(program, WM_RBUTTONUP, {500, 600});
   ASSERT_NE(popup, nullptr);
   std::vector<std::string> expected = kDefaultMenu;
-  expected[14] = "  隐藏图标 8009 checked";
+  expected[15] = "  隐藏图标 8009 checked";
   EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
   closeMenus(program);
 
@@ -501,7 +501,7 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   const HWND popup = openMenuAt(program, WM_RBUTTONUP, {500, 600});
   ASSERT_NE(popup, nullptr);
   std::vector<std::string> expected = kDefaultMenu;
-  expected[15] = "  开机启动 8066 checked";
+  expected[16] = "  开机启动 8066 checked";
   EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
   closeMenus(program);
 
@@ -523,6 +523,7 @@ const std::vector<std::string> kEnglishMenu = {
     "Gestures 8008 checked",
     "---",
     "Settings >",
+    "  Options... 806A",
     "  Edit settings file 8067",
     "  ---",
     "  Hide icon 8009",
@@ -727,8 +728,8 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheMenuOpen) {
   moveTo(centerOf(settings->rect));
   ASSERT_TRUE(pumpUntil([&] { return popupShowing(program, settings->submenu) != nullptr; }, 5000));
   const std::vector<ItemSnapshot> inSettings = reader.read(settings->submenu);
-  ASSERT_GE(inSettings.size(), 4u);
-  const ItemSnapshot* hint = &inSettings[3];  // 开机启动
+  ASSERT_GE(inSettings.size(), 5u);
+  const ItemSnapshot* hint = &inSettings[4];  // 开机启动
   moveTo(centerOf(hint->rect));
   pump(500);
 
