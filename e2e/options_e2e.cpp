@@ -35,7 +35,7 @@ struct WindowsOf {
   DWORD processId;
   const wchar_t* title;
   int found = 0;
-  HWND last = nullptr;
+  HWND last = nullptr, first = nullptr;
 };
 
 BOOL CALLBACK countWindow(HWND window, LPARAM context) {
@@ -45,7 +45,7 @@ BOOL CALLBACK countWindow(HWND window, LPARAM context) {
   wchar_t title[64] = {};
   GetWindowTextW(window, title, 64);
   if (processId == of.processId && IsWindowVisible(window) && std::wstring(title) == of.title) {
-    ++of.found;
+    if (++of.found == 1) of.first = window;
     of.last = window;
   }
   return TRUE;
@@ -132,6 +132,36 @@ TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
   EXPECT_TRUE(closes(program));
   EXPECT_EQ(narrow(program.settingsFileText()),
             narrow(replaced(before, L"cs2.exe=1\r\n", L"cs2.exe=1\r\nmstsc.exe=2\r\n")));
+}
+
+// Written meanwhile (by Notepad, say): the window tells, and writes its own change over the file
+// as it is now.
+TEST(OptionsWindow, AFileChangedMeanwhileIsToldAndKept) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  const std::wstring changed = program.settingsFileText() + L"[notes]\r\nby=hand\r\n";
+  program.writeSettingsFile(changed);
+  click(window, optionControlId(K::clickRepair));
+  // Posted: the message box holds the window's answer until it is closed.
+  PostMessageW(GetDlgItem(window, option_id::apply), BM_CLICK, 0, 0);
+  // The message box bears the window's title.
+  HWND box = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] {
+        const WindowsOf now = optionsWindows(program);
+        box = now.first == window ? now.last : now.first;
+        return now.found == 2;
+      },
+      kOpenMs))
+      << "the change on disk was not told";
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  const std::string expected = narrow(replaced(changed, L"单击=1", L"单击=0"));
+  EXPECT_TRUE(pumpUntil([&] { return narrow(program.settingsFileText()) == expected; }, kOpenMs))
+      << narrow(program.settingsFileText());
+  click(window, option_id::cancel);
+  EXPECT_TRUE(closes(program));
 }
 
 // Alt held, the right button dragged up from `at`: the gesture U.

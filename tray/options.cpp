@@ -191,8 +191,11 @@ std::vector<OptionWrite> optionWrites(const Options& loaded, const Options& edit
   for (std::size_t i = 0; i < kOptionCount; ++i) {
     const auto key = static_cast<OptionKey>(i);
     if (edited[key] == loaded[key] || !validOption(key, edited[key])) continue;
-    const std::wstring value = key == K::language ? edited[key] : trimmed(edited[key]);
-    writes.push_back({optionSpec(key).section, optionSpec(key).key, value});
+    // " 080" is 80, which may be what the file holds already.
+    const std::wstring value =
+        key == K::language ? edited[key] : std::to_wstring(std::stoi(trimmed(edited[key])));
+    if (value != loaded[key])
+      writes.push_back({optionSpec(key).section, optionSpec(key).key, value});
   }
   entryWrites(kGestureSection, loaded.gestures, edited.gestures, writes);
   entryWrites(kExcludedProgramsSection, loaded.programs, edited.programs, writes);
