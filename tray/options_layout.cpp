@@ -66,6 +66,7 @@ std::vector<FormRow> form() {
        {label(T::optionsGesture),
         {id::gestureName, F::edit, 60, T::count},
         {id::gestureWrong, F::note, kWide - kLabel - 60 - 8, T::count}}},
+      {P::gestures, {{id::label, F::note, kWide, T::optionsDrawHint}}, 2},
       {P::gestures, {label(T::optionsAction), {id::gestureAction, F::combo, 150, T::count}}},
       {P::gestures,
        {label(T::optionsCommandLine),
