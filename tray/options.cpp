@@ -16,8 +16,6 @@ using K = OptionKey;
 constexpr int kLongestInterval = 1000;
 constexpr std::size_t kLongestNumber = 6;
 constexpr std::size_t kLongestProgramName = 260;
-constexpr int kGestureActions = 10;
-constexpr std::size_t kMaxGestureLetters = 25;  // gesture/tracker.h
 
 const OptionSpec kSpecs[kOptionCount] = {
     {L"修复功能", L"单击", 0, 1},
@@ -151,7 +149,7 @@ std::vector<OptionKey> wrongOptions(const Options& loaded, const Options& edited
 }
 
 bool validGestureName(const std::wstring& name) {
-  if (name.empty() || name.size() > kMaxGestureLetters) return false;
+  if (name.empty() || name.size() > kMostGestureLetters) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
     if (std::wcschr(L"URDL", name[i]) == nullptr || name[i] == L'\0') return false;
     if (i > 0 && name[i] == name[i - 1]) return false;
@@ -162,7 +160,7 @@ bool validGestureName(const std::wstring& name) {
 int gestureAction(const std::wstring& value) {
   const std::wstring t = trimmed(value);
   if (t.empty() || !(isDigit(t[0]) || t[0] == L'+' || t[0] == L'-')) return 0;
-  return numberWithin(t, 1, kGestureActions) ? std::stoi(t) : -1;
+  return numberWithin(t, 1, kGestureActionCount) ? std::stoi(t) : -1;
 }
 
 bool validGestureValue(const std::wstring& value) {

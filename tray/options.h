@@ -81,6 +81,10 @@ bool validOption(OptionKey key, const std::wstring& text);
 // Each changed value that is wrong: these are not written.
 std::vector<OptionKey> wrongOptions(const Options& loaded, const Options& edited);
 
+// The numbered gesture actions (gesture/commands.h), and the most letters the tracker keeps.
+constexpr int kGestureActionCount = 10;
+constexpr std::size_t kMostGestureLetters = 25;
+
 // A gesture's direction text as the tracker makes it: U, R, D, L, never one twice in a row.
 bool validGestureName(const std::wstring& name);
 // An action's number 1..10, or a command line that starts with no digit (it would read as one).

@@ -27,7 +27,6 @@ namespace {
 using K = OptionKey;
 namespace id = option_id;
 
-constexpr int kGestureActionCount = 10;
 constexpr int kRunProgramRow = kGestureActionCount;  // the action list's last row
 // A drop-down list shows this many rows below its field.
 constexpr int kDropDownRows = 12;
@@ -205,8 +204,7 @@ void fillList(int control, const std::vector<OptionEntry>& entries,
 }
 
 bool isFlag(K key) {
-  return key != K::clickInterval && key != K::releaseInterval && key != K::scrollInterval &&
-         key != K::holdGuard && key != K::modifier && key != K::language;
+  return optionSpec(key).least == 0 && optionSpec(key).most == 1;
 }
 
 void fill(const Options& options) {
@@ -385,7 +383,8 @@ void putGesture(bool replace) {
   putEntry(self.gestures, id::gestureList, {name, value}, nameValid && validGestureValue(value),
            id::gestureWrong,
            nameValid ? std::wstring(text(TextName::optionsWrongCommand))
-                     : fillText(TextName::optionsWrongGesture, self.language, {L"25"}),
+                     : fillText(TextName::optionsWrongGesture, self.language,
+                                {std::to_wstring(kMostGestureLetters)}),
            replace, gestureLine);
 }
 
