@@ -211,7 +211,7 @@ TEST(OptionsLayout, EveryControlInsideAndApartAtEachDpi) {
     SCOPED_TRACE("line height " + std::to_string(font.lineHeight));
     const OptionsLayout layout = layoutOptions(font);
     const LayoutRect client{0, 0, layout.width, layout.height};
-    // At 192 dpi it still fits a 1366 x 768 screen's work area with the frame.
+    // It fits a 1366 x 768 screen of the same scale, room left for the frame and the taskbar.
     EXPECT_LE(layout.width * 96 / (font.charWidth * 16), 1366 - 40);
     EXPECT_LE(layout.height * 96 / (font.lineHeight * 8), 768 - 40 - 60);
     std::vector<LayoutRect> shared(std::begin(layout.pages), std::end(layout.pages));
