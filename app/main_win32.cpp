@@ -15,6 +15,7 @@
 #include "health/health_win32.h"
 #include "health/window_win32.h"
 #include "input/hook_win32.h"
+#include "tray/options_win32.h"
 #include "tray/tray_win32.h"
 
 namespace {
@@ -130,9 +131,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ENDSESSION:
       if (wParam) saveSwitchHealth();  // the process may end as soon as this returns
       return 0;
-    case contract::kRunGestureCommandMessage:
-      runGestureCommand(takeGestureCommand(wParam).c_str());
+    case contract::kRunGestureCommandMessage: {
+      // Drawn over the options window's 鼠标手势 page, a gesture is recorded there, not run.
+      const std::wstring text = takeGestureCommand(wParam);
+      if (!takeDrawnGesture(text)) runGestureCommand(text.c_str());
       return 0;
+    }
     default:
       break;
   }
@@ -199,6 +203,7 @@ int runClickmend(HINSTANCE instance) {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (switchHealthWindowMessage(&message)) continue;
+    if (optionsWindowMessage(&message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -194,6 +194,10 @@ LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* messag
       // After the answer, as the menu's 退出: the sender must not wait on a window being torn down.
       PostMessageW(window, WM_COMMAND, menu_command::exit, 0);
       return contract::kAnswerDone;
+    case RemoteCommand::options:
+      // After the answer, as the menu's row: the window opens on the program's own time.
+      PostMessageW(window, WM_COMMAND, menu_command::options, 0);
+      return contract::kAnswerDone;
     case RemoteCommand::stats:
       return sendReply(window, reinterpret_cast<HWND>(sender), todayStats()) ? contract::kAnswerDone
                                                                              : 0;

@@ -2,10 +2,10 @@
 # Photographs the tray menu as clickmend.exe shows it, under Wine on a virtual X display, and
 # saves it as a PNG (docs/menu.png unless told otherwise). With --health first, photographs the
 # 鼠标健康 window over 30 made-up days instead (docs/health.png); with --about, the About box
-# (docs/about.png). --dpi N first sets the prefix's LogPixels to N (96, 144, 192...) for the
+# (docs/about.png); with --options, the options window's 鼠标手势 page (docs/options.png). --dpi N first sets the prefix's LogPixels to N (96, 144, 192...) for the
 # picture and adds -N to the default file name; --english first runs the program with 语言=English
 # and adds -en. The screen is 1024x768.
-# Usage: scripts/screenshot-menu.sh [--dpi N] [--english] [--health|--about] [win32 build folder]
+# Usage: scripts/screenshot-menu.sh [--dpi N] [--english] [--health|--about|--options] [win32 build folder]
 #          [output.png]
 #   The build folder (default build/win32, the "win32" preset) must hold clickmend.exe and
 #   e2e/e2e_tests.exe. Needs Xvfb, Wine, ImageMagick and a Chinese font (fonts-wqy-microhei).
@@ -18,6 +18,7 @@ while [ $# -gt 0 ]; do
     --english) english=1 suffix+=-en; shift ;;
     --health) case=HoldsTheHealthWindowOpen picture=health; shift ;;
     --about) case=HoldsTheAboutBoxOpen picture=about; shift ;;
+    --options) case=HoldsTheOptionsWindowOpen picture=options; shift ;;
     *) break ;;
   esac
 done

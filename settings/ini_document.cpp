@@ -178,6 +178,35 @@ std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& l
   return std::nullopt;
 }
 
+std::vector<std::pair<std::wstring, std::wstring>> keyValuesAsWritten(
+    const std::vector<std::wstring>& lines) {
+  std::vector<std::pair<std::wstring, std::wstring>> found;
+  std::wstring k, v;
+  for (const std::wstring& line : lines) {
+    if (!splitKeyLine(line, k, v)) continue;
+    bool seen = false;
+    for (const auto& entry : found) seen = seen || sameName(entry.first, k);
+    if (!seen) found.emplace_back(k, v);
+  }
+  return found;
+}
+
+bool IniDocument::removeKey(const std::wstring& section, const std::wstring& key) {
+  const std::wstring wantedSection = trim(section);
+  const std::wstring wantedKey = trim(key);
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    auto name = sectionName(lines_[i].text);
+    if (!name || !sameName(*name, wantedSection)) continue;
+    const std::size_t at = findKey(i, wantedKey);
+    if (at == std::wstring::npos) continue;
+    // The last line keeps the file's own ending: none when the file had none.
+    if (at + 1 == lines_.size() && at > 0) lines_[at - 1].ending = lines_[at].ending;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+    return true;
+  }
+  return false;
+}
+
 std::wstring IniDocument::newlineStyle() const {
   for (const Line& line : lines_) {
     if (!line.ending.empty()) return line.ending;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class IniDocument {
@@ -21,9 +22,11 @@ class IniDocument {
   // The same value with its quotes, as the user wrote it.
   std::optional<std::wstring> valueAsWritten(const std::wstring& section,
                                              const std::wstring& key) const;
-  // The key lines of every section so named, in order, as written.
-  std::vector<std::wstring> sectionLines(const std::wstring& section) const;
   void setValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+  // Removes the line of the key (the one value() reads); false when there is none.
+  bool removeKey(const std::wstring& section, const std::wstring& key);
+  // The "key=value" lines of every section of that name, in file order, comments left out.
+  std::vector<std::wstring> sectionLines(const std::wstring& section) const;
 
   Encoding encoding() const { return encoding_; }
 
@@ -44,6 +47,11 @@ class IniDocument {
 // them out), as written: spaces around it trimmed, quotes kept, the first line naming it winning.
 std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& lines,
                                               const std::wstring& key);
+
+// Every key among one section's lines with its value as written, in order, the first line
+// naming a key winning.
+std::vector<std::pair<std::wstring, std::wstring>> keyValuesAsWritten(
+    const std::vector<std::wstring>& lines);
 
 // The leading integer of a profile value: spaces skipped, an optional sign, decimal digits up
 // to the first non-digit, wrapped modulo 2^32. No digits reads as 0.

@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+// One "key=value" line of a section, as written: spaces around both trimmed, quotes kept.
+struct ProfileEntry {
+  std::wstring key, value;
+};
+
 class ProfileStore {
  public:
   virtual ~ProfileStore() = default;
@@ -28,6 +33,10 @@ class ProfileStore {
   virtual std::vector<std::wstring> readSection(const wchar_t* section) = 0;
   // Replaces one value or adds the key (and the section); false when the file was not written.
   virtual bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) = 0;
+  // Every key of the section in file order, the first of duplicates only; empty when absent.
+  virtual std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section) = 0;
+  // Removes the key's line and nothing else; true when the file holds no such key afterwards.
+  virtual bool deleteKey(const wchar_t* section, const wchar_t* key) = 0;
 };
 
 // The platform's own store for the file at `path`: the profile functions on Windows, a

@@ -37,9 +37,25 @@ class Win32ProfileStore final : public ProfileStore {
     return value ? value->substr(0, maxChars - 1) : std::wstring();
   }
 
+  std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section) override {
+    std::vector<ProfileEntry> entries;
+    for (auto& [key, value] : keyValuesAsWritten(readSection(section))) {
+      entries.push_back({key, value});
+    }
+    return entries;
+  }
+
+  bool deleteKey(const wchar_t* section, const wchar_t* key) override {
+    return WritePrivateProfileStringW(section, key, nullptr, path_.c_str()) != FALSE;
+  }
+
+  bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
+    return WritePrivateProfileStringW(section, key, value, path_.c_str()) != FALSE;
+  }
+
+  // The section's lines come whole, quotes and all; a buffer too small is filled to two short
+  // of its size.
   std::vector<std::wstring> readSection(const wchar_t* section) override {
-    // The section's lines come whole, quotes and all; a buffer too small is filled to two short
-    // of its size.
     std::wstring buffer(4096, L'\0');
     DWORD got = 0;
     for (;;) {
@@ -56,10 +72,6 @@ class Win32ProfileStore final : public ProfileStore {
       start = end + 1;
     }
     return lines;
-  }
-
-  bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {
-    return WritePrivateProfileStringW(section, key, value, path_.c_str()) != FALSE;
   }
 
  private:

@@ -35,6 +35,7 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       item(P::top, T::menuGestures, id::gestures, settings.gestures),
       separator(P::top),
       submenu(T::menuSettings, P::settingsSubmenu),
+      item(P::settingsSubmenu, T::menuOptions, id::options, false),
       item(P::settingsSubmenu, T::menuEditSettings, id::editSettings, false),
       separator(P::settingsSubmenu),
       item(P::settingsSubmenu, T::menuHideIcon, id::hideIcon, !settings.showIcon),
@@ -83,6 +84,8 @@ MenuCommandPlan planMenuCommand(std::uintptr_t command) {
       return act(TrayAction::togglePause);
     case id::switchHealth:
       return act(TrayAction::showSwitchHealth);
+    case id::options:
+      return act(TrayAction::showOptions);
     default:
       return {TrayAction::none, nullptr, true};
   }

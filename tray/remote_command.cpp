@@ -14,9 +14,10 @@ struct NamedCommand {
 };
 
 constexpr NamedCommand kCommands[] = {
-    {"pause", RemoteCommand::pause},   {"resume", RemoteCommand::resume},
-    {"toggle", RemoteCommand::toggle}, {"reload", RemoteCommand::reload},
-    {"quit", RemoteCommand::quit},     {"stats", RemoteCommand::stats},
+    {"pause", RemoteCommand::pause},     {"resume", RemoteCommand::resume},
+    {"toggle", RemoteCommand::toggle},   {"reload", RemoteCommand::reload},
+    {"quit", RemoteCommand::quit},       {"stats", RemoteCommand::stats},
+    {"options", RemoteCommand::options},
 };
 
 bool isBlank(wchar_t c) {
@@ -77,6 +78,7 @@ const char kCommandLineHelp[] =
     "  /reload   read the settings file again\n"
     "  /quit     end the running Clickmend\n"
     "  /stats    print today's figures of each device (CSV)\n"
+    "  /options  open the options window\n"
     "  /help /?  this list\n"
     "--pause and so on work too, in any case.\n"
     "Exit codes: 0 done, 1 no Clickmend running, 2 unknown switch or extra arguments,\n"

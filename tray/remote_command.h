@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-enum class RemoteCommand : std::uint8_t { pause, resume, toggle, reload, quit, stats };
+enum class RemoteCommand : std::uint8_t { pause, resume, toggle, reload, quit, stats, options };
 
 // What a start does: run as ever, print the switch list, send a command, or refuse.
 enum class StartKind { run, help, send, invalid };

@@ -13,6 +13,7 @@
 #include "health/window_win32.h"
 #include "tray/actions_win32.h"
 #include "tray/menu.h"
+#include "tray/options_win32.h"
 
 namespace {
 
@@ -134,6 +135,9 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
       break;
     case TrayAction::editSettings:
       editSettings(window);
+      break;
+    case TrayAction::showOptions:
+      openOptionsWindow(window, settings.language);
       break;
     case TrayAction::showSwitchHealth: {
       const OwnWindowDpi perMonitor;

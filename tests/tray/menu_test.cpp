@@ -64,16 +64,17 @@ std::string marks(const std::array<MenuRow, kTrayMenuRowCount>& rows) {
 TEST(TrayMenu, RowsInOrder) {
   const auto rows = trayMenuRows(firstStartSettings(), false);
   const std::string expected[kTrayMenuRowCount] = {
-      "top | 屏蔽无效单击 8001",  "top | 屏蔽无效释放 8002",
-      "top | 屏蔽无效滚动 8003",  "top | submenu 设备 -> 设备",
-      "设备 | 鼠标左键 8004",     "设备 | 鼠标右键 8005",
-      "top | separator",          "top | 滚轮穿透 8006",
-      "top | 音量控制 8007",      "top | 鼠标手势 8008",
-      "top | separator",          "top | submenu 设置 -> 设置",
-      "设置 | 编辑配置文件 8067", "设置 | separator",
-      "设置 | 隐藏图标 8009",     "设置 | 开机启动 8066",
-      "top | 暂停 8069",          "top | 鼠标健康 8068",
-      "top | 帮助 8065",          "top | 退出 8064",
+      "top | 屏蔽无效单击 8001", "top | 屏蔽无效释放 8002",
+      "top | 屏蔽无效滚动 8003", "top | submenu 设备 -> 设备",
+      "设备 | 鼠标左键 8004",    "设备 | 鼠标右键 8005",
+      "top | separator",         "top | 滚轮穿透 8006",
+      "top | 音量控制 8007",     "top | 鼠标手势 8008",
+      "top | separator",         "top | submenu 设置 -> 设置",
+      "设置 | 选项… 806A",       "设置 | 编辑配置文件 8067",
+      "设置 | separator",        "设置 | 隐藏图标 8009",
+      "设置 | 开机启动 8066",    "top | 暂停 8069",
+      "top | 鼠标健康 8068",     "top | 帮助 8065",
+      "top | 退出 8064",
   };
   for (std::size_t i = 0; i < kTrayMenuRowCount; ++i) {
     SCOPED_TRACE("row " + std::to_string(i + 1));
@@ -124,40 +125,40 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     const char* name;
     void (*change)(Settings&);
     bool autostart;
-    const char* expected;  // see marks(): rows 1..20
+    const char* expected;  // see marks(): rows 1..21
   };
   const Case cases[] = {
       {"first start: repairs checked but locked, no button", [](Settings&) {}, false,
-       "XXX....xxx.........."},
+       "XXX....xxx..........."},
       {"right button chosen unlocks the repairs", [](Settings& s) { s.rightButton = 1; }, false,
-       "xxx..x.xxx.........."},
+       "xxx..x.xxx..........."},
       {"left button chosen unlocks the repairs", [](Settings& s) { s.leftButton = 1; }, false,
-       "xxx.x..xxx.........."},
+       "xxx.x..xxx..........."},
       {"both buttons", [](Settings& s) { s.leftButton = s.rightButton = 1; }, false,
-       "xxx.xx.xxx.........."},
+       "xxx.xx.xxx..........."},
       {"repairs off and no button: unchecked and still locked",
        [](Settings& s) { s.clickRepair = s.releaseRepair = s.scrollRepair = 0; }, false,
-       "ddd....xxx.........."},
+       "ddd....xxx..........."},
       {"one repair off with a button",
        [](Settings& s) {
          s.leftButton = 1;
          s.releaseRepair = 0;
        },
-       false, "x.x.x..xxx.........."},
+       false, "x.x.x..xxx..........."},
       {"features off", [](Settings& s) { s.wheelPassThrough = s.volumeControl = s.gestures = 0; },
-       false, "XXX................."},
+       false, "XXX.................."},
       {"only volume control off", [](Settings& s) { s.volumeControl = 0; }, false,
-       "XXX....x.x.........."},
+       "XXX....x.x..........."},
       {"icon hidden checks 隐藏图标", [](Settings& s) { s.showIcon = 0; }, false,
-       "XXX....xxx....x....."},
-      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX....xxx.....x...."},
+       "XXX....xxx.....x....."},
+      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX....xxx......x...."},
       {"debug mode and intervals show nowhere",
        [](Settings& s) {
          s.debugMode = 1;
          s.clickInterval = 0;
          s.modifierChoice = 5;
        },
-       false, "XXX....xxx.........."},
+       false, "XXX....xxx..........."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -165,7 +166,7 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     c.change(settings);
     EXPECT_EQ(marks(trayMenuRows(settings, c.autostart)), c.expected);
   }
-  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX....xxx......x...")
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX....xxx.......x...")
       << "paused checks 暂停";
 }
 
@@ -218,7 +219,8 @@ TEST(TrayMenuCommand, EveryIdentifier) {
       {"unknown: just after 隐藏图标", 0x800A, A::none, nullptr, true},
       {"unknown: just below 退出", 0x8063, A::none, nullptr, true},
       {"鼠标健康", 0x8068, A::showSwitchHealth, nullptr, false},
-      {"unknown: just after 暂停", 0x806A, A::none, nullptr, true},
+      {"选项…", 0x806A, A::showOptions, nullptr, false},
+      {"unknown: just after 选项…", 0x806B, A::none, nullptr, true},
       {"unknown: 鼠标左键 with a notification code above", 0x18004, A::none, nullptr, true},
       {"unknown: 退出 with a notification code above", 0x10008064, A::none, nullptr, true},
       {"unknown: all bits", static_cast<std::uintptr_t>(-1), A::none, nullptr, true},
@@ -281,6 +283,7 @@ TEST(CommandLine, Switches) {
       {L"clickmend.exe\t/Toggle", K::send, C::toggle},
       {L"clickmend.exe \"/reload\"", K::send, C::reload},
       {L"clickmend.exe --stats", K::send, C::stats},
+      {L"clickmend.exe /Options", K::send, C::options},
       {L"clickmend.exe /?", K::help, C::pause},
       {L"clickmend.exe --Help", K::help, C::pause},
       {L"clickmend.exe /bogus", K::invalid, C::pause},
@@ -303,7 +306,7 @@ TEST(CommandLine, Switches) {
   }
 }
 
-// Whatever another program sends, only one of the six names under our identifier is a command.
+// Whatever another program sends, only one of the seven names under our identifier is a command.
 TEST(CommandLine, MessagesTheRunningProgramAccepts) {
   struct Case {
     const char* name;
@@ -315,6 +318,7 @@ TEST(CommandLine, MessagesTheRunningProgramAccepts) {
   const Case cases[] = {
       {"pause", ours, "pause", RemoteCommand::pause},
       {"stats", ours, "stats", RemoteCommand::stats},
+      {"options", ours, "options", RemoteCommand::options},
       {"wrong identifier", window_contract::kReplyCopyData, "pause", std::nullopt},
       {"identifier zero", 0, "quit", std::nullopt},
       {"unknown", ours, "bogus", std::nullopt},

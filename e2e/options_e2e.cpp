@@ -1,0 +1,223 @@
+// The options window driven as a user would: opened from the menu's command, its controls
+// clicked and filled, 应用 / 确定 / 取消 pressed; the settings file and the running program
+// checked.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/texts.h"
+#include "common/window_contract.h"
+#include "e2e/harness.h"
+#include "tray/options.h"
+
+namespace {
+
+using namespace e2e;
+using K = OptionKey;
+
+// Wide: the window reads the file and replays the click record before it shows.
+constexpr DWORD kOpenMs = 15000;
+
+// A hand-written file: comments, a key no version knows, gestures and programs.
+const std::wstring kHandWritten = settingsText(
+    L"; kept by hand\r\n"
+    L"[修复功能]\r\n"
+    L"单击=1\r\n"
+    L"unknown = stays\r\n"
+    L"[鼠标手势]\r\n"
+    L"; my gestures\r\n"
+    L"DR=3\r\n"
+    L"L=\"C:\\Program Files\\x.exe\" \"a b\"\r\n"
+    L"[排除程序]\r\n"
+    L"cs2.exe=1\r\n");
+
+struct WindowsOf {
+  DWORD processId;
+  const wchar_t* title;
+  int found = 0;
+  HWND last = nullptr, first = nullptr;
+};
+
+BOOL CALLBACK countWindow(HWND window, LPARAM context) {
+  auto& of = *reinterpret_cast<WindowsOf*>(context);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  if (processId == of.processId && IsWindowVisible(window) && std::wstring(title) == of.title) {
+    if (++of.found == 1) of.first = window;
+    of.last = window;
+  }
+  return TRUE;
+}
+
+WindowsOf optionsWindows(const Clickmend& program) {
+  WindowsOf of{program.processId(), textOf(TextName::optionsTitle, Language::chinese)};
+  EnumWindows(countWindow, reinterpret_cast<LPARAM>(&of));
+  return of;
+}
+
+HWND openOptions(const Clickmend& program) {
+  PostMessageW(program.window(), WM_COMMAND, menu_command::options, 0);
+  HWND window = nullptr;
+  pumpUntil([&] { return (window = optionsWindows(program).last) != nullptr; }, kOpenMs);
+  return window;
+}
+
+void click(HWND window, int control) {
+  SendMessageW(GetDlgItem(window, control), BM_CLICK, 0, 0);
+}
+
+void type(HWND window, int control, const wchar_t* text) {
+  SendMessageW(GetDlgItem(window, control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void choose(HWND window, int control, int row) {
+  SendMessageW(GetDlgItem(window, control), CB_SETCURSEL, WPARAM(row), 0);
+}
+
+bool closes(const Clickmend& program) {
+  return pumpUntil([&] { return optionsWindows(program).found == 0; }, kOpenMs);
+}
+
+std::wstring replaced(std::wstring text, const std::wstring& from, const std::wstring& to) {
+  text.replace(text.find(from), from.size(), to);
+  return text;
+}
+
+TEST(OptionsWindow, ApplyWritesTheUncheckedRepairAndNoOtherLine) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const std::wstring before = program.settingsFileText();
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window) << "WM_COMMAND 0x806A opened no window";
+  PostMessageW(program.window(), WM_COMMAND, menu_command::options, 0);
+  pump(500);
+  EXPECT_EQ(optionsWindows(program).found, 1) << "the row again opens no second window";
+
+  click(window, optionControlId(K::clickRepair));
+  click(window, option_id::apply);
+  EXPECT_EQ(narrow(program.settingsFileText()), narrow(replaced(before, L"单击=1", L"单击=0")));
+  click(window, option_id::cancel);
+  EXPECT_TRUE(closes(program));
+}
+
+TEST(OptionsWindow, CancelAfterChangesWritesNothing) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const std::wstring before = program.settingsFileText();
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  click(window, optionControlId(K::clickRepair));
+  type(window, optionControlId(K::clickInterval), L"80");
+  click(window, option_id::firstPage + static_cast<int>(OptionsPage::programs));
+  type(window, option_id::programName, L"mstsc.exe");
+  click(window, option_id::programAdd);
+  click(window, option_id::cancel);
+  EXPECT_TRUE(closes(program));
+  EXPECT_EQ(narrow(program.settingsFileText()), narrow(before));
+}
+
+TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const std::wstring before = program.settingsFileText();
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  click(window, option_id::firstPage + static_cast<int>(OptionsPage::programs));
+  type(window, option_id::programName, L"mstsc.exe");
+  choose(window, option_id::programRule, 1);
+  click(window, option_id::programAdd);
+  click(window, option_id::ok);
+  EXPECT_TRUE(closes(program));
+  EXPECT_EQ(narrow(program.settingsFileText()),
+            narrow(replaced(before, L"cs2.exe=1\r\n", L"cs2.exe=1\r\nmstsc.exe=2\r\n")));
+}
+
+// Written meanwhile (by Notepad, say): the window tells, and writes its own change over the file
+// as it is now.
+TEST(OptionsWindow, AFileChangedMeanwhileIsToldAndKept) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  const std::wstring changed = program.settingsFileText() + L"[notes]\r\nby=hand\r\n";
+  program.writeSettingsFile(changed);
+  click(window, optionControlId(K::clickRepair));
+  // Posted: the message box holds the window's answer until it is closed.
+  PostMessageW(GetDlgItem(window, option_id::apply), BM_CLICK, 0, 0);
+  // The message box bears the window's title.
+  HWND box = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] {
+        const WindowsOf now = optionsWindows(program);
+        box = now.first == window ? now.last : now.first;
+        return now.found == 2;
+      },
+      kOpenMs))
+      << "the change on disk was not told";
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  const std::string expected = narrow(replaced(changed, L"单击=1", L"单击=0"));
+  EXPECT_TRUE(pumpUntil([&] { return narrow(program.settingsFileText()) == expected; }, kOpenMs))
+      << narrow(program.settingsFileText());
+  click(window, option_id::cancel);
+  EXPECT_TRUE(closes(program));
+}
+
+// Alt held, the right button dragged up from `at`: the gesture U.
+void drawUp(POINT at) {
+  moveTo(at);
+  pump(kClickInterval + 200);
+  key(VK_MENU, true);
+  pump(50);
+  mouseButton(MOUSEEVENTF_RIGHTDOWN);
+  pump(20);
+  for (int i = 0; i < 12; ++i) {
+    at.y -= 10;
+    moveTo(at);
+    pump(10);
+  }
+  mouseButton(MOUSEEVENTF_RIGHTUP);
+  pump(50);
+  key(VK_MENU, false);
+}
+
+std::wstring fieldText(HWND window, int control) {
+  wchar_t text[64] = {};
+  SendMessageW(GetDlgItem(window, control), WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Drawn over the window, U fills the gesture field; bound to 最小化, it then runs at once.
+TEST(OptionsWindow, AGestureDrawnAndAddedRunsAtOnce) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  click(window, option_id::firstPage + static_cast<int>(OptionsPage::gestures));
+  RECT at{};
+  GetWindowRect(window, &at);
+  drawUp({(at.left + at.right) / 2, (at.top + at.bottom) / 2 + 60});
+  ASSERT_TRUE(pumpUntil([&] { return fieldText(window, option_id::gestureName) == L"U"; }, 5000))
+      << narrow(fieldText(window, option_id::gestureName));
+  choose(window, option_id::gestureAction, 2);  // 3 最小化
+  click(window, option_id::gestureAdd);
+  click(window, option_id::ok);
+  ASSERT_TRUE(closes(program));
+  EXPECT_NE(
+      program.settingsFileText().find(L"DR=3\r\nL=\"C:\\Program Files\\x.exe\" \"a b\"\r\nU=3\r\n"),
+      std::wstring::npos)
+      << narrow(program.settingsFileText());
+
+  Target target(100, 100, 600, 500);
+  drawUp(target.center());
+  const auto minimised = [&] {
+    for (const Received& r : target.only(WM_SYSCOMMAND)) {
+      if ((r.wParam & 0xFFF0) == SC_MINIMIZE) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(pumpUntil(minimised, 5000)) << target.describe();
+}
+
+}  // namespace

@@ -1,0 +1,243 @@
+// The options window's model: what it reads, what it refuses, and that saving writes exactly
+// the lines the user changed; and its form laid out at 96, 144 and 192 dpi.
+#include "tray/options.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "settings/file_access.h"
+#include "settings/profile_store.h"
+#include "settings/settings.h"
+#include "settings/text.h"
+#include "tests/test_files.h"
+
+namespace {
+
+using K = OptionKey;
+
+void writeText(const std::wstring& path, const std::wstring& text) {
+  ASSERT_TRUE(writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(text)));
+}
+
+std::string readText(const std::wstring& path) {
+  const auto bytes = readFileBytes(path, kMaxSettingsFileBytes);
+  return bytes && bytes->size() >= 2 ? encodeUtf8(decodeUtf16le(bytes->substr(2))) : "";
+}
+
+std::string entries(const std::vector<OptionEntry>& list) {
+  std::string text;
+  for (const OptionEntry& e : list) text += encodeUtf8(e.name + L"=" + e.value) + ";";
+  return text;
+}
+
+TEST(OptionsModel, LoadsAsTheProgramReads) {
+  struct Case {
+    const char* name;
+    const wchar_t* file;
+    K key;
+    const wchar_t* shown;
+  };
+  const Case cases[] = {
+      {"absent: the default", L"", K::clickInterval, L"100"},
+      {"absent guard: 20", L"", K::holdGuard, L"20"},
+      {"guard out of bounds reads as 20", L"[修复参数]\r\n保护间隔=1001\r\n", K::holdGuard, L"20"},
+      {"a flag of 5 is on", L"[设备选择]\r\n左键=5\r\n", K::leftButton, L"1"},
+      {"快捷键 outside 1..6 is Alt", L"[功能设置]\r\n快捷键=9\r\n", K::modifier, L"1"},
+      {"语言 in any case", L"[功能设置]\r\n语言=eNGLISH\r\n", K::language, L"English"},
+      {"语言 otherwise Chinese", L"[功能设置]\r\n语言=Deutsch\r\n", K::language, L"中文"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::wstring path = dir.file(L"c.ini");
+    writeText(path, c.file);
+    EXPECT_EQ(encodeUtf8(loadOptions(*openProfileStore(path))[c.key]), encodeUtf8(c.shown));
+  }
+  TempDir dir;
+  const std::wstring path = dir.file(L"c.ini");
+  writeText(path,
+            L"[鼠标手势]\r\n; a comment\r\nDR = 3\r\nU=\"C:\\A B\\x.exe\" \"arg\"\r\ndr=4\r\n"
+            L"[排除程序]\r\ncs2.exe=1\r\n");
+  const Options options = loadOptions(*openProfileStore(path));
+  EXPECT_EQ(entries(options.gestures), "DR=3;U=\"C:\\A B\\x.exe\" \"arg\";")
+      << "quotes kept, the first of duplicates wins";
+  EXPECT_EQ(entries(options.programs), "cs2.exe=1;");
+}
+
+TEST(OptionsModel, Validation) {
+  struct Case {
+    K key;
+    const wchar_t* text;
+    bool valid;
+  };
+  const Case cases[] = {
+      {K::clickRepair, L"1", true},
+      {K::clickRepair, L"2", false},
+      {K::clickInterval, L"0", true},
+      {K::clickInterval, L" 1000 ", true},
+      {K::clickInterval, L"1001", false},
+      {K::clickInterval, L"-5", false},
+      {K::clickInterval, L"8O", false},
+      {K::clickInterval, L"", false},
+      {K::clickInterval, L"99999999999", false},
+      {K::holdGuard, L"0", false},
+      {K::holdGuard, L"1", true},
+      {K::modifier, L"6", true},
+      {K::modifier, L"0", false},
+      {K::language, L"English", true},
+      {K::language, L"中文", true},
+      {K::language, L"english", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(validOption(c.key, c.text), c.valid)
+        << encodeUtf8(optionSpec(c.key).key) << "=" << encodeUtf8(c.text);
+  }
+  struct Text {
+    bool (*check)(const std::wstring&);
+    const wchar_t* text;
+    bool valid;
+  };
+  const Text texts[] = {
+      {validGestureName, L"DR", true},
+      {validGestureName, L"URDLURDLURDLURDLURDLURDLU", true},
+      {validGestureName, L"UU", false},
+      {validGestureName, L"", false},
+      {validGestureName, L"dr", false},
+      {validGestureName, L"URDLURDLURDLURDLURDLURDLUR", false},
+      {validGestureName, L"DX", false},
+      {validGestureValue, L"3", true},
+      {validGestureValue, L"10", true},
+      {validGestureValue, L"11", false},
+      {validGestureValue, L"0", false},
+      {validGestureValue, L"7zFM.exe", false},
+      {validGestureValue, L"\"C:\\A B\\x.exe\" a", true},
+      {validGestureValue, L" ", false},
+      {validProgramName, L"cs2.exe", true},
+      {validProgramName, L"C:\\x.exe", false},
+      {validProgramName, L"a=b.exe", false},
+      {validProgramName, L" x.exe", false},
+      {validProgramName, L"..", false},
+      {validProgramName, L"", false},
+  };
+  for (const Text& t : texts) EXPECT_EQ(t.check(t.text), t.valid) << encodeUtf8(t.text);
+}
+
+// A file the user wrote by hand: every line but the changed ones must come back as it was. (Wine's
+// profile functions write "key = value" back as "key=value" whatever the caller does.)
+const wchar_t kHandWritten[] =
+    L"; my settings\r\n"
+    L"[修复功能]\r\n"
+    L"单击=1\r\n"
+    L"释放=1\r\n"
+    L"unknown=keep me\r\n"
+    L"[鼠标手势]\r\n"
+    L"; gestures\r\n"
+    L"DR=3\r\n"
+    L"U=\"C:\\A B\\x.exe\"\r\n"
+    L"[排除程序]\r\n"
+    L"cs2.exe=1\r\n";
+
+TEST(OptionsModel, WritesOnlyWhatChanged) {
+  struct Case {
+    const char* name;
+    std::function<void(Options&)> edit;
+    const wchar_t* expected;  // the whole file after saving
+    std::vector<K> wrong;
+  };
+  const Case cases[] = {
+      {"nothing changed: nothing written", [](Options&) {}, kHandWritten, {}},
+      {"the same number written otherwise: nothing written",
+       [](Options& o) { o[K::clickInterval] = L" 0100"; },
+       kHandWritten,
+       {}},
+      {"a flag",
+       [](Options& o) { o[K::clickRepair] = L"0"; },
+       L"; my settings\r\n[修复功能]\r\n单击=0\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n",
+       {}},
+      {"a wrong interval is named and not written",
+       [](Options& o) { o[K::releaseInterval] = L"20000"; },
+       kHandWritten,
+       {K::releaseInterval}},
+      {"a gesture removed: its line only",
+       [](Options& o) { o.gestures.erase(o.gestures.begin()); },
+       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; gestures\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n",
+       {}},
+      {"a gesture changed and a program added",
+       [](Options& o) {
+         setEntry(o.gestures, {L"dr", L"4"});
+         setEntry(o.programs, {L"mstsc.exe", L"2"});
+       },
+       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; gestures\r\nDR=4\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\nmstsc.exe=2\r\n",
+       {}},
+      {"a new section and a key of another",
+       [](Options& o) {
+         o[K::holdGuard] = L"35";
+         o[K::modifier] = L"5";
+       },
+       L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
+       L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n"
+       L"[修复参数]\r\n保护间隔=35\r\n[功能设置]\r\n快捷键=5\r\n",
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::wstring path = dir.file(L"c.ini");
+    writeText(path, kHandWritten);
+    const auto store = openProfileStore(path);
+    const Options loaded = loadOptions(*store);
+    Options edited = loaded;
+    c.edit(edited);
+    EXPECT_EQ(wrongOptions(loaded, edited), c.wrong);
+    EXPECT_TRUE(writeOptions(*store, optionWrites(loaded, edited)));
+    EXPECT_EQ(readText(path), encodeUtf8(c.expected));
+    // Read back, the file holds what was edited: nothing is left to write.
+    EXPECT_TRUE(optionWrites(loadOptions(*openProfileStore(path)), edited).empty());
+  }
+}
+
+std::string corners(const LayoutRect& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) +
+         "," + std::to_string(r.bottom);
+}
+
+TEST(OptionsLayout, EveryControlInsideAndApartAtEachDpi) {
+  const std::vector<FormRow>& rows = optionsForm();
+  for (const FontMetrics font : {FontMetrics{12, 6}, FontMetrics{18, 9}, FontMetrics{24, 12}}) {
+    SCOPED_TRACE("line height " + std::to_string(font.lineHeight));
+    const OptionsLayout layout = layoutOptions(font);
+    const LayoutRect client{0, 0, layout.width, layout.height};
+    // It fits a 1366 x 768 screen of the same scale, room left for the frame and the taskbar.
+    EXPECT_LE(layout.width * 96 / (font.charWidth * 16), 1366 - 40);
+    EXPECT_LE(layout.height * 96 / (font.lineHeight * 8), 768 - 40 - 60);
+    std::vector<LayoutRect> shared(std::begin(layout.pages), std::end(layout.pages));
+    shared.insert(shared.end(), {layout.ok, layout.cancel, layout.apply});
+    std::vector<std::vector<LayoutRect>> pages(kOptionsPageCount, shared);
+    ASSERT_EQ(layout.cells.size(), [&] {
+      std::size_t n = 0;
+      for (const FormRow& row : rows) n += row.cells.size();
+      return n;
+    }());
+    std::size_t at = 0;
+    for (const FormRow& row : rows) {
+      for (std::size_t i = 0; i < row.cells.size(); ++i)
+        pages[int(row.page)].push_back(layout.cells[at++]);
+    }
+    for (const auto& page : pages) {
+      for (std::size_t i = 0; i < page.size(); ++i) {
+        SCOPED_TRACE(corners(page[i]));
+        EXPECT_TRUE(inside(page[i], client));
+        EXPECT_GT(page[i].width(), 0);
+        for (std::size_t j = i + 1; j < page.size(); ++j) {
+          EXPECT_FALSE(overlap(page[i], page[j])) << corners(page[j]);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

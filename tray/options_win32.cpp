@@ -1,0 +1,640 @@
+// The options window: a modeless dialog whose controls come from the form (tray/options.h), laid
+// out from its font and DPI, again on WM_DPICHANGED.
+#include "tray/options_win32.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/dpi_win32.h"
+#include "common/process_win32.h"
+#include "common/system_library_win32.h"
+#include "common/window_contract.h"
+#include "health/health_view.h"
+#include "health/health_win32.h"
+#include "input/program_rule.h"
+#include "settings/file_access.h"
+#include "settings/profile_store.h"
+#include "settings/settings.h"
+#include "tray/options.h"
+#include "tray/tray_win32.h"
+
+namespace {
+
+using K = OptionKey;
+namespace id = option_id;
+
+constexpr int kRunProgramRow = kGestureActionCount;  // the action list's last row
+// A drop-down list shows this many rows below its field.
+constexpr int kDropDownRows = 12;
+
+struct alignas(DWORD) EmptyTemplate {
+  DLGTEMPLATE dialog;
+  WORD menu = 0, windowClass = 0, title = 0;
+};
+
+struct OptionsWindow {
+  HWND hwnd = nullptr;
+  HWND owner = nullptr;
+  Language language = Language::chinese;
+  HFONT font = nullptr;
+  std::wstring path;
+  Options loaded;                               // as the file held it when last read
+  std::string fileBytes;                        // the file then, to see a change made meanwhile
+  std::vector<OptionEntry> gestures, programs;  // the lists as edited
+  std::optional<RepairChoice> suggestion;
+  std::vector<HWND> cells;  // in the order of optionsForm(), labels included
+  int page = 0;
+};
+
+OptionsWindow self;
+
+const wchar_t* text(TextName name) {
+  return textOf(name, self.language);
+}
+
+HWND item(int control) {
+  return GetDlgItem(self.hwnd, control);
+}
+
+std::wstring textOfControl(int control) {
+  const HWND window = item(control);
+  std::wstring value(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  value.resize(static_cast<std::size_t>(GetWindowTextW(window, value.data(), int(value.size()))));
+  return value;
+}
+
+void setText(int control, const std::wstring& value) {
+  SetWindowTextW(item(control), value.c_str());
+}
+
+int selected(int control) {
+  return static_cast<int>(SendMessageW(item(control), CB_GETCURSEL, 0, 0));
+}
+
+void select(int control, int row) {
+  SendMessageW(item(control), CB_SETCURSEL, WPARAM(row), 0);
+}
+
+int listSelection(int control) {
+  return static_cast<int>(SendMessageW(item(control), LB_GETCURSEL, 0, 0));
+}
+
+std::string currentFileBytes() {
+  return readFileBytes(self.path, kMaxSettingsFileBytes).value_or(std::string());
+}
+
+// ---- Controls from the form ----
+
+HWND create(const wchar_t* className, DWORD style, DWORD exStyle, int control,
+            const wchar_t* caption) {
+  return CreateWindowExW(exStyle, className, caption, WS_CHILD | style, 0, 0, 0, 0, self.hwnd,
+                         reinterpret_cast<HMENU>(INT_PTR(control ? control : -1)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+HWND createCell(const FormCell& cell, DWORD group) {
+  const wchar_t* caption = cell.text == TextName::count ? L"" : text(cell.text);
+  switch (cell.kind) {
+    case FormKind::label:
+      return create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE | group, 0, cell.id, caption);
+    case FormKind::note:
+      return create(L"STATIC", SS_LEFT | SS_NOPREFIX | group, 0, cell.id, caption);
+    case FormKind::check:
+      return create(L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | group, 0, cell.id, caption);
+    case FormKind::edit:
+      return create(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | group, WS_EX_CLIENTEDGE, cell.id,
+                    caption);
+    case FormKind::combo:
+      return create(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | group, 0, cell.id,
+                    caption);
+    case FormKind::button:
+      return create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | group, 0, cell.id, caption);
+    case FormKind::list:
+      return create(
+          L"LISTBOX",
+          LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | group,
+          WS_EX_CLIENTEDGE, cell.id, caption);
+  }
+  return nullptr;
+}
+
+void fillCombo(int control, std::initializer_list<TextName> rows) {
+  for (TextName row : rows) {
+    SendMessageW(item(control), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text(row)));
+  }
+}
+
+void createControls() {
+  const TextName pageNames[kOptionsPageCount] = {
+      TextName::optionsPageRepairs, TextName::optionsPageFeatures, TextName::optionsPageGestures,
+      TextName::optionsPagePrograms};
+  for (int page = 0; page < kOptionsPageCount; ++page) {
+    create(L"BUTTON",
+           BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_VISIBLE | (page == 0 ? WS_GROUP | WS_TABSTOP : 0),
+           0, id::firstPage + page, text(pageNames[page]));
+  }
+  for (const FormRow& row : optionsForm()) {
+    for (const FormCell& cell : row.cells) {
+      // The first control of the pages starts a new group: the page buttons' arrows stop there.
+      self.cells.push_back(createCell(cell, self.cells.empty() ? WS_GROUP : 0));
+    }
+  }
+  create(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP | WS_VISIBLE, 0, id::ok,
+         text(TextName::optionsOk));
+  create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, id::cancel,
+         text(TextName::optionsCancel));
+  create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, id::apply,
+         text(TextName::optionsApply));
+  fillCombo(optionControlId(K::modifier),
+            {TextName::optionsModifier1, TextName::optionsModifier2, TextName::optionsModifier3,
+             TextName::optionsModifier4, TextName::optionsModifier5, TextName::optionsModifier6});
+  fillCombo(optionControlId(K::language), {TextName::optionsChinese, TextName::optionsEnglish});
+  fillCombo(id::gestureAction,
+            {TextName::optionsAction1, TextName::optionsAction2, TextName::optionsAction3,
+             TextName::optionsAction4, TextName::optionsAction5, TextName::optionsAction6,
+             TextName::optionsAction7, TextName::optionsAction8, TextName::optionsAction9,
+             TextName::optionsAction10, TextName::optionsRunProgram});
+  fillCombo(id::programRule, {TextName::optionsRule1, TextName::optionsRule2});
+  select(id::gestureAction, 0);
+  select(id::programRule, 0);
+}
+
+void showPage(int page) {
+  self.page = page;
+  for (int p = 0; p < kOptionsPageCount; ++p) {
+    CheckDlgButton(self.hwnd, id::firstPage + p, p == page ? BST_CHECKED : BST_UNCHECKED);
+  }
+  std::size_t at = 0;
+  for (const FormRow& row : optionsForm()) {
+    for (std::size_t i = 0; i < row.cells.size() && at < self.cells.size(); ++i) {
+      ShowWindow(self.cells[at++], static_cast<int>(row.page) == page ? SW_SHOW : SW_HIDE);
+    }
+  }
+}
+
+// ---- Values in and out of the controls ----
+
+std::wstring gestureLine(const OptionEntry& entry) {
+  const int action = gestureAction(entry.value);
+  const TextName names[kGestureActionCount] = {TextName::optionsAction1, TextName::optionsAction2,
+                                               TextName::optionsAction3, TextName::optionsAction4,
+                                               TextName::optionsAction5, TextName::optionsAction6,
+                                               TextName::optionsAction7, TextName::optionsAction8,
+                                               TextName::optionsAction9, TextName::optionsAction10};
+  return entry.name + L"\t" +
+         (action >= 1 && action <= kGestureActionCount ? text(names[action - 1]) : entry.value);
+}
+
+std::wstring programLine(const OptionEntry& entry) {
+  return entry.name + L"\t" +
+         text(entry.value == L"2" ? TextName::optionsRule2 : TextName::optionsRule1);
+}
+
+void fillList(int control, const std::vector<OptionEntry>& entries,
+              std::wstring (*line)(const OptionEntry&)) {
+  const HWND list = item(control);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const OptionEntry& entry : entries) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line(entry).c_str()));
+  }
+}
+
+bool isFlag(K key) {
+  return optionSpec(key).least == 0 && optionSpec(key).most == 1;
+}
+
+void fill(const Options& options) {
+  for (std::size_t i = 0; i < kOptionCount; ++i) {
+    const auto key = static_cast<K>(i);
+    const int control = optionControlId(key);
+    if (key == K::modifier) {
+      select(control, std::max(0, _wtoi(options[key].c_str()) - 1));
+    } else if (key == K::language) {
+      select(control, options[key] == L"English" ? 1 : 0);
+    } else if (isFlag(key)) {
+      CheckDlgButton(self.hwnd, control, options[key] == L"1" ? BST_CHECKED : BST_UNCHECKED);
+    } else {
+      setText(control, options[key]);
+    }
+  }
+  self.gestures = options.gestures;
+  self.programs = options.programs;
+  fillList(id::gestureList, self.gestures, gestureLine);
+  fillList(id::programList, self.programs, programLine);
+}
+
+Options edited() {
+  Options options = self.loaded;
+  for (std::size_t i = 0; i < kOptionCount; ++i) {
+    const auto key = static_cast<K>(i);
+    const int control = optionControlId(key);
+    if (key == K::modifier) {
+      options[key] = std::to_wstring(selected(control) + 1);
+    } else if (key == K::language) {
+      options[key] = selected(control) == 1 ? L"English" : L"中文";
+    } else if (isFlag(key)) {
+      options[key] = IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
+    } else {
+      options[key] = textOfControl(control);
+    }
+  }
+  options.gestures = self.gestures;
+  options.programs = self.programs;
+  return options;
+}
+
+void showWrong(const std::vector<K>& wrong) {
+  for (std::size_t i = 0; i < kOptionCount; ++i) {
+    const auto key = static_cast<K>(i);
+    if (!item(optionWrongId(key))) continue;
+    const bool isWrong = std::find(wrong.begin(), wrong.end(), key) != wrong.end();
+    const OptionSpec& spec = optionSpec(key);
+    setText(optionWrongId(key),
+            isWrong ? fillText(TextName::optionsWrongNumber, self.language,
+                               {std::to_wstring(spec.least), std::to_wstring(spec.most)})
+                    : std::wstring());
+  }
+}
+
+// The fit of 鼠标健康 on the record, as that window offers it.
+void findSuggestion() {
+  Settings settings;
+  loadSettings(settings, self.path);
+  std::string date;
+  const HealthFigures now = addToday(pastFigures(switchHealthLedger()), switchHealthToday(&date));
+  const Calibration calibration = calibrate(now.kept);
+  const ClickFit fit = fitSwitchHealth(settings, calibration);
+  self.suggestion.reset();
+  std::wstring why = text(TextName::optionsNoSuggestion);
+  for (const HealthAdvice& advice : healthAdvice(calibration, now.kept, settings, fit)) {
+    if (advice.action != HealthAction::applyIntervals) continue;
+    self.suggestion = advice.choice;
+    why = advice.why;
+  }
+  setText(id::suggestion, why);
+  EnableWindow(item(id::applySuggestion), self.suggestion.has_value());
+}
+
+// What 应用建议间隔 writes in 鼠标健康, put into the controls: 应用 or 确定 writes it.
+void takeSuggestion() {
+  if (!self.suggestion) return;
+  const RepairChoice& c = *self.suggestion;
+  const auto check = [](K key, bool on) {
+    if (on) CheckDlgButton(self.hwnd, optionControlId(key), BST_CHECKED);
+  };
+  check(K::leftButton, c.buttons[0]);
+  check(K::rightButton, c.buttons[1]);
+  CheckDlgButton(self.hwnd, optionControlId(K::clickRepair),
+                 c.clickRepair ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(self.hwnd, optionControlId(K::releaseRepair),
+                 c.releaseRepair ? BST_CHECKED : BST_UNCHECKED);
+  if (c.clickRepair) setText(optionControlId(K::clickInterval), std::to_wstring(c.clickMs));
+  if (c.releaseRepair) {
+    setText(optionControlId(K::releaseInterval), std::to_wstring(c.releaseMs));
+    setText(optionControlId(K::holdGuard), std::to_wstring(c.guardMs));
+  }
+}
+
+void load() {
+  prepareSettingsFile(self.path);
+  self.fileBytes = currentFileBytes();
+  self.loaded = loadOptions(*openProfileStore(self.path));
+}
+
+// 确定 and 应用: the changed lines written, the rest of the file left as it is, the settings
+// applied at once. False while a value is wrong (it stays in its control, marked).
+bool save() {
+  const Options now = edited();
+  const std::vector<K> wrong = wrongOptions(self.loaded, now);
+  showWrong(wrong);
+  const std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
+  if (!writes.empty()) {
+    // Someone wrote the file meanwhile (Notepad, the menu): only this window's own changes go
+    // over what it holds now.
+    if (currentFileBytes() != self.fileBytes) {
+      MessageBoxW(self.hwnd, text(TextName::optionsFileChanged), text(TextName::optionsTitle),
+                  MB_OK | MB_ICONINFORMATION);
+    }
+    if (prepareSettingsFile(self.path)) writeOptions(*openProfileStore(self.path), writes);
+    // Sent, not posted: the file is read again below only after the program applied it.
+    SendMessageW(self.owner, window_contract::kSettingsChangedMessage, 0, 0);
+    if (now[K::showIcon] == L"0" && self.loaded[K::showIcon] == L"1") removeTrayIcon(self.owner);
+  }
+  load();
+  fill(self.loaded);
+  for (K key : wrong) setText(optionControlId(key), now[key]);
+  return wrong.empty();
+}
+
+// ---- The two lists ----
+
+std::wstring trimmedText(int control) {
+  std::wstring value = textOfControl(control);
+  const std::size_t begin = value.find_first_not_of(L" \t");
+  if (begin == std::wstring::npos) return {};
+  return value.substr(begin, value.find_last_not_of(L" \t") - begin + 1);
+}
+
+void showGesture() {
+  const int row = listSelection(id::gestureList);
+  if (row < 0 || row >= static_cast<int>(self.gestures.size())) return;
+  const OptionEntry& entry = self.gestures[static_cast<std::size_t>(row)];
+  setText(id::gestureName, entry.name);
+  const int action = gestureAction(entry.value);
+  const bool numbered = action >= 1 && action <= kGestureActionCount;
+  select(id::gestureAction, numbered ? action - 1 : kRunProgramRow);
+  setText(id::gestureCommand, numbered ? std::wstring() : entry.value);
+}
+
+void showProgram() {
+  const int row = listSelection(id::programList);
+  if (row < 0 || row >= static_cast<int>(self.programs.size())) return;
+  const OptionEntry& entry = self.programs[static_cast<std::size_t>(row)];
+  setText(id::programName, entry.name);
+  select(id::programRule, entry.value == L"2" ? 1 : 0);
+}
+
+// Add, or with `replace` change the selected entry; what is wrong is said beside the fields.
+void putEntry(std::vector<OptionEntry>& entries, int list, OptionEntry entry, bool valid,
+              int wrongNote, const std::wstring& why, bool replace,
+              std::wstring (*line)(const OptionEntry&)) {
+  setText(wrongNote, valid ? std::wstring() : why);
+  if (!valid) return;
+  const int row = listSelection(list);
+  if (replace && row >= 0 && row < static_cast<int>(entries.size())) {
+    entries.erase(entries.begin() + row);
+  }
+  setEntry(entries, entry);
+  fillList(list, entries, line);
+}
+
+void putGesture(bool replace) {
+  std::wstring name = trimmedText(id::gestureName);
+  for (wchar_t& c : name) c = static_cast<wchar_t>(c >= L'a' && c <= L'z' ? c - 32 : c);
+  const int action = selected(id::gestureAction);
+  const std::wstring value = action >= 0 && action < kGestureActionCount
+                                 ? std::to_wstring(action + 1)
+                                 : trimmedText(id::gestureCommand);
+  const bool nameValid = validGestureName(name);
+  putEntry(self.gestures, id::gestureList, {name, value}, nameValid && validGestureValue(value),
+           id::gestureWrong,
+           nameValid ? std::wstring(text(TextName::optionsWrongCommand))
+                     : fillText(TextName::optionsWrongGesture, self.language,
+                                {std::to_wstring(kMostGestureLetters)}),
+           replace, gestureLine);
+}
+
+void putProgram(bool replace) {
+  const std::wstring name = trimmedText(id::programName);
+  putEntry(self.programs, id::programList, {name, selected(id::programRule) == 1 ? L"2" : L"1"},
+           validProgramName(name), id::programWrong, text(TextName::optionsWrongProgram), replace,
+           programLine);
+}
+
+void removeSelected(std::vector<OptionEntry>& entries, int list,
+                    std::wstring (*line)(const OptionEntry&)) {
+  const int row = listSelection(list);
+  if (row < 0 || row >= static_cast<int>(entries.size())) return;
+  entries.erase(entries.begin() + row);
+  fillList(list, entries, line);
+}
+
+// An exe chosen in the system's open dialog; comdlg32 from the system folder.
+std::optional<std::wstring> browseForProgram() {
+  using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
+  const auto open = systemLibraryFunction<GetOpenFileName>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (!open) return std::nullopt;
+  std::wstring filter = text(TextName::optionsExeFiles);
+  filter += L'\0';
+  filter += L"*.exe";
+  filter += L'\0';
+  std::wstring file(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = self.hwnd;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!open(&dialog)) return std::nullopt;
+  file.resize(file.find(L'\0'));
+  return file;
+}
+
+BOOL CALLBACK addProgramOf(HWND window, LPARAM found) {
+  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (processId == GetCurrentProcessId()) return TRUE;
+  const std::wstring name = programFileName(programPathOf(processId));
+  auto& list = *reinterpret_cast<std::vector<std::wstring>*>(found);
+  if (!name.empty() && std::find(list.begin(), list.end(), name) == list.end()) {
+    list.push_back(name);
+  }
+  return TRUE;
+}
+
+// The programs with a visible window now, by file name, in a menu at the button.
+void pickOpenProgram() {
+  std::vector<std::wstring> names;
+  EnumWindows(addProgramOf, reinterpret_cast<LPARAM>(&names));
+  std::sort(names.begin(), names.end());
+  const HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    AppendMenuW(menu, MF_STRING, i + 1, names[i].c_str());
+  }
+  RECT at{};
+  GetWindowRect(item(id::programOpen), &at);
+  const auto chosen = static_cast<std::size_t>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_NONOTIFY, at.left, at.bottom, 0, self.hwnd, nullptr));
+  DestroyMenu(menu);
+  if (chosen >= 1 && chosen <= names.size()) setText(id::programName, names[chosen - 1]);
+}
+
+// ---- Layout ----
+
+void place(HWND control, const LayoutRect& r, int extraHeight = 0) {
+  MoveWindow(control, r.left, r.top, r.width(), r.height() + extraHeight, TRUE);
+}
+
+void arrange(const RECT* suggested) {
+  const int dpi = windowDpi(self.hwnd);
+  const HFONT font = createMessageFont(dpi);
+  for (HWND child = GetWindow(self.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageW(child, WM_SETFONT, WPARAM(font), FALSE);
+  }
+  if (self.font) DeleteObject(self.font);
+  self.font = font;
+  const FontMetrics metrics = measureFont(font);
+  const OptionsLayout layout = layoutOptions(metrics);
+  for (int page = 0; page < kOptionsPageCount; ++page) {
+    place(item(id::firstPage + page), layout.pages[page]);
+  }
+  std::size_t at = 0;
+  for (const FormRow& row : optionsForm()) {
+    for (const FormCell& cell : row.cells) {
+      if (at >= layout.cells.size() || at >= self.cells.size()) break;
+      place(self.cells[at], layout.cells[at],
+            cell.kind == FormKind::combo ? kDropDownRows * metrics.lineHeight : 0);
+      ++at;
+    }
+  }
+  place(item(id::ok), layout.ok);
+  place(item(id::cancel), layout.cancel);
+  place(item(id::apply), layout.apply);
+  // The list's columns: the name, then what it does.
+  const int tab = 4 * 16;  // dialog units of the list's font: the longest usual gesture text
+  for (int list : {id::gestureList, id::programList}) {
+    const int stops = list == id::programList ? 2 * tab : tab;
+    SendMessageW(item(list), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stops));
+  }
+
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_EXSTYLE));
+  const SIZE frame = frameSize(style, exStyle, dpi);
+  LayoutRect work = workAreaOf(self.hwnd);
+  if (suggested) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      work = layoutRectOf(monitor.rcWork);
+    }
+  }
+  const int width = layout.width + frame.cx, height = layout.height + frame.cy;
+  const LayoutRect r = suggested ? fitToWorkArea({suggested->left, suggested->top,
+                                                  suggested->left + width, suggested->top + height},
+                                                 work)
+                                 : centreInWorkArea(width, height, work);
+  SetWindowPos(self.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(self.hwnd, nullptr, TRUE);
+}
+
+void onCommand(int control, int notification) {
+  if (control >= id::firstPage && control < id::firstPage + kOptionsPageCount) {
+    if (notification == BN_CLICKED) showPage(control - id::firstPage);
+    return;
+  }
+  if (notification == LBN_SELCHANGE && control == id::gestureList) return showGesture();
+  if (notification == LBN_SELCHANGE && control == id::programList) return showProgram();
+  if (notification != BN_CLICKED) return;
+  switch (control) {
+    case id::ok:
+      if (save()) DestroyWindow(self.hwnd);
+      break;
+    case id::cancel:
+      DestroyWindow(self.hwnd);
+      break;
+    case id::apply:
+      save();
+      break;
+    case id::applySuggestion:
+      takeSuggestion();
+      break;
+    case id::gestureAdd:
+      putGesture(false);
+      break;
+    case id::gestureChange:
+      putGesture(true);
+      break;
+    case id::gestureRemove:
+      removeSelected(self.gestures, id::gestureList, gestureLine);
+      break;
+    case id::gestureBrowse:
+      if (const auto path = browseForProgram()) {
+        setText(id::gestureCommand,
+                path->find(L' ') == std::wstring::npos ? *path : L"\"" + *path + L"\"");
+        select(id::gestureAction, kRunProgramRow);
+      }
+      break;
+    case id::programAdd:
+      putProgram(false);
+      break;
+    case id::programChange:
+      putProgram(true);
+      break;
+    case id::programRemove:
+      removeSelected(self.programs, id::programList, programLine);
+      break;
+    case id::programBrowse:
+      if (const auto path = browseForProgram()) setText(id::programName, programFileName(*path));
+      break;
+    case id::programOpen:
+      pickOpenProgram();
+      break;
+    default:
+      break;
+  }
+}
+
+INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      self.hwnd = dialog;
+      keepDialogFromScaling(dialog);
+      SetWindowTextW(dialog, text(TextName::optionsTitle));
+      createControls();
+      load();
+      fill(self.loaded);
+      findSuggestion();
+      showPage(0);
+      arrange(nullptr);
+      return TRUE;
+    case WM_DPICHANGED:
+      arrange(reinterpret_cast<const RECT*>(lParam));
+      return TRUE;
+    case WM_COMMAND:
+      onCommand(LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(dialog);
+      return TRUE;
+    case WM_DESTROY:
+      if (self.font) DeleteObject(self.font);
+      self = OptionsWindow();
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void openOptionsWindow(HWND mainWindow, Language language) {
+  if (self.hwnd) {
+    ShowWindow(self.hwnd, SW_RESTORE);
+    SetForegroundWindow(self.hwnd);
+    return;
+  }
+  self.owner = mainWindow;
+  self.language = language;
+  self.path = settingsFilePath();
+  EmptyTemplate form{};
+  form.dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_SETFOREGROUND;
+  form.dialog.dwExtendedStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+  const OwnWindowDpi perMonitor;
+  const HWND window =
+      CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &form.dialog, nullptr, optionsProc, 0);
+  if (!window) return;
+  ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);
+}
+
+bool takeDrawnGesture(const std::wstring& text) {
+  if (!self.hwnd || text.empty() || GetForegroundWindow() != self.hwnd ||
+      self.page != static_cast<int>(OptionsPage::gestures)) {
+    return false;
+  }
+  setText(id::gestureName, text);
+  setText(id::gestureWrong, L"");
+  return true;
+}
+
+bool optionsWindowMessage(MSG* message) {
+  return self.hwnd && IsDialogMessageW(self.hwnd, message);
+}

@@ -1,0 +1,18 @@
+// The options window: every setting of the settings file in four pages, written line by line
+// when the user presses 确定 or 应用 (tray/options.h). One at a time, on the main thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/texts.h"
+
+// Opens the window, or brings the open one to the front. `mainWindow` is told through
+// kSettingsChangedMessage when the window wrote the file.
+void openOptionsWindow(HWND mainWindow, Language language);
+// The message loop's turn for the window's keys (Tab, Enter, Esc): true when it took `message`.
+bool optionsWindowMessage(MSG* message);
+// A gesture drawn while the window is in front on its 鼠标手势 page: its directions fill the
+// gesture field instead of running what they are bound to. False when the window did not take it.
+bool takeDrawnGesture(const std::wstring& text);
