@@ -80,12 +80,12 @@ FontMetrics measureFont(HFONT font) {
   return metrics;
 }
 
-LayoutRect workAreaOf(HWND window) {
+LayoutRect workAreaOf(HWND window, const RECT* suggested) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    return layoutRectOf(monitor.rcWork);
-  }
+  const HMONITOR on = suggested ? MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST)
+                                : MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+  if (GetMonitorInfoW(on, &monitor)) return layoutRectOf(monitor.rcWork);
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   return layoutRectOf(area);

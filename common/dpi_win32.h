@@ -32,8 +32,9 @@ int windowDpi(HWND window);
 HFONT createMessageFont(int dpi);
 FontMetrics measureFont(HFONT font);
 
-// The work area of the monitor the window is on (or nearest to).
-LayoutRect workAreaOf(HWND window);
+// The work area of the monitor the window is on (or nearest to); with `suggested` (the rectangle
+// WM_DPICHANGED proposes), of the monitor that rectangle lies on.
+LayoutRect workAreaOf(HWND window, const RECT* suggested = nullptr);
 
 // How much larger than its client area a window of these styles is at `dpi`.
 SIZE frameSize(DWORD style, DWORD exStyle, int dpi);

@@ -97,14 +97,7 @@ void arrange(const RECT* suggested = nullptr) {
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_EXSTYLE));
   const SIZE frame = frameSize(style & ~WS_VSCROLL, exStyle, self.dpi);
-  LayoutRect work = workAreaOf(self.hwnd);
-  if (suggested) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      work = layoutRectOf(monitor.rcWork);
-    }
-  }
+  const LayoutRect work = workAreaOf(self.hwnd, suggested);
   LayoutRect room{0, 0, work.width() - frame.cx, work.height() - frame.cy};
   HealthLayout layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
   const bool scroll = layout.contentHeight > layout.height;

@@ -64,14 +64,7 @@ void arrange(HWND dialog, AboutBox& box, const RECT* suggested) {
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE));
   const SIZE frame = frameSize(style, exStyle, dpi);
-  LayoutRect work = workAreaOf(dialog);
-  if (suggested) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      work = layoutRectOf(monitor.rcWork);
-    }
-  }
+  const LayoutRect work = workAreaOf(dialog, suggested);
   const LayoutRect room{0, 0, work.width() - frame.cx, work.height() - frame.cy};
   const FontMetrics metrics = measureFont(font);
   // The edit control wraps the text as it will show it; its line count gives the height.

@@ -497,14 +497,7 @@ void arrange(const RECT* suggested) {
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_EXSTYLE));
   const SIZE frame = frameSize(style, exStyle, dpi);
-  LayoutRect work = workAreaOf(self.hwnd);
-  if (suggested) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST), &monitor)) {
-      work = layoutRectOf(monitor.rcWork);
-    }
-  }
+  const LayoutRect work = workAreaOf(self.hwnd, suggested);
   const int width = layout.width + frame.cx, height = layout.height + frame.cy;
   const LayoutRect r = suggested ? fitToWorkArea({suggested->left, suggested->top,
                                                   suggested->left + width, suggested->top + height},
