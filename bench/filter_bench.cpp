@@ -21,11 +21,11 @@
 #include "input/click_record.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/null_platform.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 #include "tests/support/click_corpus.h"
 #include "tests/support/every_feature_on.h"
-#include "input/null_platform.h"
 
 // ---- Counting allocator -------------------------------------------------------------------
 

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "input/input_filter.h"
+#include "input/null_platform.h"
 #include "settings/file_access.h"
 #include "settings/settings.h"
 #include "settings/text.h"
-#include "input/null_platform.h"
 #include "tests/test_files.h"
 
 namespace {

@@ -48,8 +48,8 @@
 
 #include "gesture/tracker.h"
 #include "input/input_filter.h"
-#include "settings/settings.h"
 #include "input/null_platform.h"
+#include "settings/settings.h"
 
 namespace {
 

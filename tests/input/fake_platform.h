@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "input/input_filter.h"
-#include "tests/support/every_feature_on.h"
 #include "input/null_platform.h"
+#include "tests/support/every_feature_on.h"
 
 struct FakeInputPlatform : NullInputPlatform {
   std::set<std::uint32_t> held;
