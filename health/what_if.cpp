@@ -154,9 +154,23 @@ auto rank(const ReplayScore& s, const RepairChoice& candidate, const RepairChoic
   return std::make_tuple(!s.withinBudget(), s.doubled, s.lost, s.delayUs, changes(candidate, now));
 }
 
-std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now) {
-  static const int kClick[] = {0, 32, 40, 48, 64, 80, 100};
-  static const int kRelease[] = {0, 32, 40, 50, 64, 80, 100};
+// Two steps of the clock the record's ticks advance by: 32 ms for Windows' 15.6 ms steps, less
+// where the tick counter advances every millisecond (Wine). An interval shorter than that tells
+// apart less than it seems to.
+int shortestInterval(const std::vector<ClickRun>& runs) {
+  std::int32_t step = 0;
+  for (const ClickRun& run : runs) {
+    for (std::size_t i = 1; i < run.events.size(); ++i) {
+      const std::int32_t gap = tickGap(run.events[i].tick, run.events[i - 1].tick);
+      if (gap > 0 && (step == 0 || gap < step)) step = gap;
+    }
+  }
+  return step == 0 || step >= 8 ? kShortestSuggestedMs : 2 * step;
+}
+
+std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now, int shortest) {
+  static const int kClick[] = {0, 16, 24, 32, 40, 48, 64, 80, 100};
+  static const int kRelease[] = {0, 16, 24, 32, 40, 50, 64, 80, 100};
   // A guard's window reaching the line between a bounce and a hand would swallow the fastest
   // double clicks with the bounces.
   static const int kGuard[] = {20, 25, 30};
@@ -165,13 +179,14 @@ std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now) {
     for (int release : kRelease) {
       for (int guard : kGuard) {
         if (release == 0 && guard != kGuard[0]) continue;  // the guard is the release repair's
+        if ((click != 0 && click < shortest) || (release != 0 && release < shortest)) continue;
         RepairChoice c;
         c.buttons[0] = matters[0] || now.buttons[0];
         c.buttons[1] = matters[1] || now.buttons[1];
         c.clickRepair = click != 0;
-        c.clickMs = click != 0 ? click : kShortestSuggestedMs;
+        c.clickMs = click != 0 ? click : now.clickMs;
         c.releaseRepair = release != 0;
-        c.releaseMs = release != 0 ? release : kShortestSuggestedMs;
+        c.releaseMs = release != 0 ? release : now.releaseMs;
         c.guardMs = guard;
         out.push_back(c);
       }
@@ -242,7 +257,7 @@ ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
   if (presses < kFitMinimumPresses) return fit;
 
   bool any = false;
-  for (const RepairChoice& candidate : grid(matters, now)) {
+  for (const RepairChoice& candidate : grid(matters, now, shortestInterval(runs))) {
     const ReplayScore s = replayClicks(runs, candidate);
     if (!any || rank(s, candidate, now) < rank(fit.bestScore, fit.best, now)) {
       fit.best = candidate;

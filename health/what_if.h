@@ -35,8 +35,8 @@ constexpr std::uint64_t kBounceUs = 40000;
 constexpr std::uint64_t kDoubtUs = 30000;
 // Fewer hand presses than this say too little to fit anything to.
 constexpr std::uint32_t kFitMinimumPresses = 200;
-// The shortest interval the grid offers: two steps of Windows' tick counter, the clock the
-// filter compares. A shorter one tells apart less than it seems to.
+// The shortest interval the grid offers on Windows: two steps of its tick counter, the clock the
+// filter compares. Where the record's ticks advance every millisecond, 16 and 24 are offered too.
 constexpr int kShortestSuggestedMs = 32;
 
 struct RepairChoice {

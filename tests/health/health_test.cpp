@@ -262,8 +262,10 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     EXPECT_GE(after.clean, 238) << "99 % of 240; before: " << before.clean;
     EXPECT_LE(after.lost, row.windowsClock ? 1 : 0) << "before: " << before.lost;
     EXPECT_TRUE(fit.best.buttons[healthLeft]);
-    EXPECT_TRUE(!fit.best.clickRepair || fit.best.clickMs >= 32);
-    EXPECT_TRUE(!fit.best.releaseRepair || fit.best.releaseMs >= 32);
+    // Two steps of the clock at least: 32 ms at Windows' (16 is the grid's least elsewhere).
+    const int shortest = row.windowsClock ? 32 : 16;
+    EXPECT_TRUE(!fit.best.clickRepair || fit.best.clickMs >= shortest);
+    EXPECT_TRUE(!fit.best.releaseRepair || fit.best.releaseMs >= shortest);
     EXPECT_GE(fit.best.guardMs, 20);
   }
 }
