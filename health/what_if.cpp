@@ -1,5 +1,6 @@
 #include "health/what_if.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <tuple>
 
@@ -57,15 +58,15 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
   InputFilter filter(settings, state, gesture, desktop);
   std::uint64_t lastUs = 0;
   std::uint32_t lastTick = 0;
-  // A wake-up due at a tick is a time after the latest event by as many milliseconds.
+  // A wake-up due at a tick is a time after the latest event by as many milliseconds, and never
+  // later than the next event (a coarse tick may put it past it).
   const auto fireTimerBefore = [&](const ClickEvent* next) {
     while (desktop.timerPending && (!next || tickGap(next->tick, desktop.timerTick) > 0)) {
       desktop.timerPending = false;
       desktop.tickNow = desktop.timerTick;
-      desktop.nowUs = lastUs + static_cast<std::uint64_t>(tickGap(desktop.timerTick, lastTick) > 0
-                                                              ? tickGap(desktop.timerTick, lastTick)
-                                                              : 0) *
-                                   1000;
+      const std::int32_t after = tickGap(desktop.timerTick, lastTick);
+      desktop.nowUs = lastUs + static_cast<std::uint64_t>(after > 0 ? after : 0) * 1000;
+      if (next && next->us < desktop.nowUs) desktop.nowUs = std::max(lastUs, next->us);
       filter.onTimer(desktop.timerTick);
     }
   };
