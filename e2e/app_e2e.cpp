@@ -441,11 +441,12 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
   pump(300);
   target.clear();
   const corpus::Judged after = judgeWindow(inject(planned), target);
-  std::printf("episodes clean under the defaults %d (%d clicks lost), fitted %d (%d lost)\n",
-              before.clean, before.lost, after.clean, after.lost);
+  std::printf("episodes clean under the defaults %d (%d clicks lost), fitted %d (%d lost)\n%s%s",
+              before.clean, before.lost, after.clean, after.lost,
+              narrow(program.settingsFileText()).c_str(), after.unclean.c_str());
   EXPECT_GE(after.clean, 238) << "99 % of 240; before: " << before.clean << "\n"
-                              << narrow(program.settingsFileText());
-  EXPECT_EQ(after.lost, 0) << "before: " << before.lost;
+                              << narrow(program.settingsFileText()) << after.unclean;
+  EXPECT_EQ(after.lost, 0) << "before: " << before.lost << "\n" << after.unclean;
 }
 
 }  // namespace

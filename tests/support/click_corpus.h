@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace corpus {
@@ -121,17 +122,27 @@ inline std::uint32_t tickAt(std::uint64_t us, bool windowsClock) {
 
 struct Judged {
   int clean = 0, lost = 0;
+  std::string unclean;  // each episode that was not, for a failure's message
 };
 
 // An episode is clean when each of its clicks put exactly one press in the window and the window
-// saw no release after it before the finger let go. `shown`: what the window saw, in order.
+// saw no release after it before the finger let go. A click is lost when no press of it reached
+// the window though it came 40 ms or more after the switch's previous release: sooner, it is
+// one no filter can tell from a bounce. `shown`: what the window saw, in order.
 inline Judged judge(const Corpus& corpus, const std::vector<Event>& shown) {
   Judged out;
-  std::size_t at = 0;
+  std::size_t at = 0, physical = 0;
+  std::uint64_t releaseUs = 0;
+  bool released = false;
   for (const Episode& episode : corpus.episodes) {
     bool clean = true;
+    const std::size_t first = at;
     for (std::size_t c = 0; c < episode.clicks.size(); ++c) {
       const Click& click = episode.clicks[c];
+      for (; physical < corpus.events.size() && corpus.events[physical].us < click.pressUs;
+           ++physical) {
+        if (!corpus.events[physical].press) releaseUs = corpus.events[physical].us, released = true;
+      }
       const std::uint64_t until =
           c + 1 < episode.clicks.size() ? episode.clicks[c + 1].pressUs : episode.endUs;
       while (at < shown.size() && shown[at].us < click.pressUs) ++at;
@@ -141,10 +152,26 @@ inline Judged judge(const Corpus& corpus, const std::vector<Event>& shown) {
         if (shown[at].press) ++presses;
         if (!shown[at].press && presses > 0 && shown[at].us < click.releaseUs) earlyRelease = true;
       }
-      if (presses == 0) ++out.lost;
+      if (presses == 0 && (!released || click.pressUs - releaseUs >= 40000)) ++out.lost;
       if (presses != 1 || earlyRelease) clean = false;
     }
-    if (clean) ++out.clean;
+    if (clean) {
+      ++out.clean;
+      continue;
+    }
+    // "at 12.345 s: P0 R52 P57 R60 | shown P0 R80", in ms from the episode's first press.
+    const std::uint64_t start = episode.clicks.front().pressUs;
+    out.unclean += "at " + std::to_string(start / 1000) + " ms:";
+    for (const Event& e : corpus.events) {
+      if (e.us >= start && e.us < episode.endUs) {
+        out.unclean += (e.press ? " P" : " R") + std::to_string((e.us - start) / 1000);
+      }
+    }
+    out.unclean += " | shown";
+    for (std::size_t i = first; i < at; ++i) {
+      out.unclean += (shown[i].press ? " P" : " R") + std::to_string((shown[i].us - start) / 1000);
+    }
+    out.unclean += "\n";
   }
   return out;
 }
