@@ -154,8 +154,8 @@ host_part() {
       printf 'Switch health counting: at most %.1f ns per call (a row counts two events), target 10 ns.\n' \
         "$counting"
     fi
-    appending=$(grep '^"record/append_median"' "$csv" | cut -d, -f4)
-    fitting=$(grep '^"fit/full_record_median"' "$csv" | cut -d, -f3)
+    appending=$(grep '^"record/append_median"' "$csv" | cut -d, -f4 || true)
+    fitting=$(grep '^"fit/full_record[^"]*_median"' "$csv" | cut -d, -f3 || true)
     if [ -n "$appending" ] && [ -n "$fitting" ]; then
       echo
       printf 'Click record: %.1f ns to append an event on the hook thread, target 10 ns. The fit over a\n' \
