@@ -17,7 +17,7 @@ constexpr int kLongestInterval = 1000;
 constexpr std::size_t kLongestNumber = 6;
 constexpr std::size_t kLongestProgramName = 260;
 
-const OptionSpec kSpecs[kOptionCount] = {
+const OptionBounds kSpecs[kOptionCount] = {
     {L"修复功能", L"单击", 0, 1},
     {L"修复功能", L"释放", 0, 1},
     {L"修复功能", L"滚动", 0, 1},
@@ -97,7 +97,7 @@ std::vector<OptionEntry> entriesOf(ProfileStore& store, const wchar_t* section) 
 
 }  // namespace
 
-const OptionSpec& optionSpec(OptionKey key) {
+const OptionBounds& optionBounds(OptionKey key) {
   return kSpecs[static_cast<std::size_t>(key)];
 }
 
@@ -135,8 +135,8 @@ Options loadOptions(ProfileStore& store) {
 
 bool validOption(OptionKey key, const std::wstring& text) {
   if (key == K::language) return text == kEnglish || text == kChinese;
-  const OptionSpec& spec = optionSpec(key);
-  return numberWithin(text, spec.least, spec.most);
+  const OptionBounds& bounds = optionBounds(key);
+  return numberWithin(text, bounds.least, bounds.most);
 }
 
 std::vector<OptionKey> wrongOptions(const Options& loaded, const Options& edited) {
@@ -193,7 +193,7 @@ std::vector<OptionWrite> optionWrites(const Options& loaded, const Options& edit
     const std::wstring value =
         key == K::language ? edited[key] : std::to_wstring(std::stoi(trimmed(edited[key])));
     if (value != loaded[key])
-      writes.push_back({optionSpec(key).section, optionSpec(key).key, value});
+      writes.push_back({optionBounds(key).section, optionBounds(key).key, value});
   }
   entryWrites(kGestureSection, loaded.gestures, edited.gestures, writes);
   entryWrites(kExcludedProgramsSection, loaded.programs, edited.programs, writes);

@@ -47,12 +47,12 @@ constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionKey::count);
 
 // Where a setting lives and the whole numbers it may hold (a flag 0..1, 快捷键 1..6; 语言 is
 // its own: 中文 or English).
-struct OptionSpec {
+struct OptionBounds {
   const wchar_t* section;
   const wchar_t* key;
   int least, most;
 };
-const OptionSpec& optionSpec(OptionKey key);
+const OptionBounds& optionBounds(OptionKey key);
 
 // A line of [鼠标手势] or [排除程序]: the name and the value as written.
 struct OptionEntry {

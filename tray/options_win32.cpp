@@ -204,7 +204,7 @@ void fillList(int control, const std::vector<OptionEntry>& entries,
 }
 
 bool isFlag(K key) {
-  return optionSpec(key).least == 0 && optionSpec(key).most == 1;
+  return optionBounds(key).least == 0 && optionBounds(key).most == 1;
 }
 
 void fill(const Options& options) {
@@ -252,10 +252,10 @@ void showWrong(const std::vector<K>& wrong) {
     const auto key = static_cast<K>(i);
     if (!item(optionWrongId(key))) continue;
     const bool isWrong = std::find(wrong.begin(), wrong.end(), key) != wrong.end();
-    const OptionSpec& spec = optionSpec(key);
+    const OptionBounds& bounds = optionBounds(key);
     setText(optionWrongId(key),
             isWrong ? fillText(TextName::optionsWrongNumber, self.language,
-                               {std::to_wstring(spec.least), std::to_wstring(spec.most)})
+                               {std::to_wstring(bounds.least), std::to_wstring(bounds.most)})
                     : std::wstring());
   }
 }

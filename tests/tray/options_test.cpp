@@ -91,7 +91,7 @@ TEST(OptionsModel, Validation) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(validOption(c.key, c.text), c.valid)
-        << encodeUtf8(optionSpec(c.key).key) << "=" << encodeUtf8(c.text);
+        << encodeUtf8(optionBounds(c.key).key) << "=" << encodeUtf8(c.text);
   }
   struct Text {
     bool (*check)(const std::wstring&);
