@@ -1,5 +1,6 @@
 #include "settings/ini_document.h"
 
+#include "settings/profile_store.h"
 #include "settings/text.h"
 
 namespace {
@@ -176,6 +177,13 @@ std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& l
     if (splitKeyLine(line, k, v) && sameName(k, wantedKey)) return v;
   }
   return std::nullopt;
+}
+
+std::vector<ProfileEntry> ProfileStore::readSectionAsWritten(const wchar_t* section) {
+  std::vector<ProfileEntry> entries;
+  for (auto& [key, value] : keyValuesAsWritten(readSection(section)))
+    entries.push_back({key, value});
+  return entries;
 }
 
 std::vector<std::pair<std::wstring, std::wstring>> keyValuesAsWritten(

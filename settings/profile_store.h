@@ -34,7 +34,8 @@ class ProfileStore {
   // Replaces one value or adds the key (and the section); false when the file was not written.
   virtual bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) = 0;
   // Every key of the section in file order, the first of duplicates only; empty when absent.
-  virtual std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section) = 0;
+  // Read through readSection on every platform.
+  std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section);
   // Removes the key's line and nothing else; true when the file holds no such key afterwards.
   virtual bool deleteKey(const wchar_t* section, const wchar_t* key) = 0;
 };

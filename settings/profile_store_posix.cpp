@@ -49,17 +49,6 @@ class IniFileStore final : public ProfileStore {
     return writeFileBytes(path_, doc.serialize());
   }
 
-  std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section) override {
-    auto bytes = readFileBytes(path_, kMaxSettingsFileBytes);
-    if (!bytes) return {};
-    std::vector<ProfileEntry> entries;
-    for (auto& [key, value] :
-         keyValuesAsWritten(IniDocument::parse(*bytes).sectionLines(section))) {
-      entries.push_back({key, value});
-    }
-    return entries;
-  }
-
   bool deleteKey(const wchar_t* section, const wchar_t* key) override {
     if (!fileExists(path_)) return true;
     auto bytes = readFileBytes(path_, kMaxSettingsFileBytes);

@@ -37,14 +37,6 @@ class Win32ProfileStore final : public ProfileStore {
     return value ? value->substr(0, maxChars - 1) : std::wstring();
   }
 
-  std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section) override {
-    std::vector<ProfileEntry> entries;
-    for (auto& [key, value] : keyValuesAsWritten(readSection(section))) {
-      entries.push_back({key, value});
-    }
-    return entries;
-  }
-
   bool deleteKey(const wchar_t* section, const wchar_t* key) override {
     return WritePrivateProfileStringW(section, key, nullptr, path_.c_str()) != FALSE;
   }
