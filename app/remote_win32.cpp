@@ -6,12 +6,12 @@
 #include <string>
 
 #include "app/app_win32.h"
+#include "app/remote_command.h"
 #include "common/debug_console.h"
 #include "common/identity.h"
 #include "common/window_contract.h"
 #include "health/health_win32.h"
 #include "tray/menu.h"
-#include "tray/remote_command.h"
 #include "tray/tray_win32.h"
 
 namespace {

@@ -15,11 +15,11 @@
 #include <thread>
 #include <vector>
 
+#include "common/file_access.h"
+#include "common/text.h"
 #include "input/input_filter.h"
 #include "input/null_platform.h"
-#include "settings/file_access.h"
 #include "settings/settings.h"
-#include "settings/text.h"
 #include "tests/test_files.h"
 
 namespace {

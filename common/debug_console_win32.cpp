@@ -3,11 +3,11 @@
 #include <atomic>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
+#include <utility>
 
 #include "common/debug_console.h"
 #include "common/debug_ring.h"
+#include "common/process_win32.h"
 
 namespace {
 
@@ -77,24 +77,30 @@ class ConsoleWriter {
       while (ring_->take(line)) {
       }
       stopping_.store(false, std::memory_order_relaxed);
-      try {
-        thread_ = std::thread([this] { run(); });
-      } catch (const std::system_error&) {
+      auto writer = startThread(run, this);
+      if (!writer) {
         release();  // no writer: no console rather than one that stays empty
         return;
       }
+      thread_ = std::move(writer->handle);
       open_.store(true, std::memory_order_release);
     } else {
       open_.store(false, std::memory_order_release);
       stopping_.store(true, std::memory_order_release);
       wake();
-      thread_.join();
+      WaitForSingleObject(thread_.get(), INFINITE);
+      thread_ = UniqueHandle();
       release();
     }
   }
 
  private:
-  void run() {
+  static DWORD WINAPI run(void* argument) {
+    static_cast<ConsoleWriter*>(argument)->write();
+    return 0;
+  }
+
+  void write() {
     DebugRing::Line line;
     for (;;) {
       // Read before the ring is emptied, so the lines put in before closing are all printed.
@@ -120,7 +126,7 @@ class ConsoleWriter {
   std::atomic<bool> stopping_{false};
   HANDLE wake_ = nullptr;
   HANDLE output_ = INVALID_HANDLE_VALUE;
-  std::thread thread_;
+  UniqueHandle thread_;
 };
 
 ConsoleWriter writer;

@@ -1,4 +1,5 @@
-// Starting other programs, and the handles that come with them.
+// Starting other programs and threads, the handles that come with them, and the program's own
+// path.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +26,20 @@ class UniqueHandle {
  private:
   HANDLE handle_ = nullptr;
 };
+
+// Every thread of the program starts here. Its handle joins it (WaitForSingleObject) or, let
+// go, leaves it to run on its own; its id is what PostThreadMessageW takes.
+struct StartedThread {
+  UniqueHandle handle;
+  DWORD id;
+};
+
+inline std::optional<StartedThread> startThread(LPTHREAD_START_ROUTINE body, void* argument) {
+  DWORD id = 0;
+  const HANDLE handle = CreateThread(nullptr, 0, body, argument, 0, &id);
+  if (!handle) return std::nullopt;
+  return StartedThread{UniqueHandle(handle), id};
+}
 
 struct StartedProcess {
   UniqueHandle process;
@@ -61,5 +76,21 @@ inline std::wstring programPathOf(DWORD processId) {
       return path;
     }
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size >= 32768) return {};
+  }
+}
+
+// The running program's full path, never cut short: the module path may be longer than MAX_PATH
+// (long-path folders), so the buffer grows until it fits; empty when it cannot be read.
+inline std::wstring executablePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD got = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (got == 0) return {};
+    if (got < buffer.size()) {
+      buffer.resize(got);
+      return buffer;
+    }
+    if (buffer.size() >= 32768) return {};
+    buffer.resize(buffer.size() * 2);
   }
 }

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "common/file_access.h"
+#include "common/text.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
-#include "settings/file_access.h"
-#include "settings/text.h"
 
 namespace {
 

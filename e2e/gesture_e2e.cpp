@@ -3,13 +3,13 @@
 
 #include <vector>
 
+#include "common/file_access.h"
 #include "common/process_win32.h"
+#include "common/text.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
 #include "input/program_rule.h"
-#include "settings/file_access.h"
 #include "settings/settings.h"
-#include "settings/text.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/file_access.h"
 #include "common/identity.h"
-#include "settings/file_access.h"
-#include "settings/text.h"
+#include "common/text.h"
 
 namespace e2e {
 

@@ -26,8 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/text.h"
 #include "settings/ini_document.h"
-#include "settings/text.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 #include "gesture/commands_win32.h"
 
-#include <process.h>
 #include <windows.h>
 
 #include <memory>
@@ -98,17 +97,18 @@ class DesktopProcess final : public WatchedProcess {
   StartedProcess& start_;
 };
 
-void __cdecl topmostWatcher(void* argument) {
+DWORD WINAPI topmostWatcher(void* argument) {
   const std::unique_ptr<StartedProcess> start(static_cast<StartedProcess*>(argument));
   DesktopWindowOps ops;
   DesktopProcess process(*start);
   watchForFirstWindow(ops, process);
+  return 0;
 }
 
 void DesktopWindowOps::startWatcher(std::uint32_t processId) {
   if (!started_ || started_->id != processId) return;
   StartedProcess* start = started_.release();
-  if (_beginthread(topmostWatcher, 0, start) == static_cast<std::uintptr_t>(-1)) delete start;
+  if (!startThread(topmostWatcher, start)) delete start;
 }
 
 }  // namespace

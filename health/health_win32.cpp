@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/debug_console.h"
+#include "common/file_access.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
-#include "settings/file_access.h"
 #include "settings/settings.h"
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 const char kStatsHeader[] =
     "date,device,events,chatter,repaired,release_to_press,chatter_gap,click_gap,chatter_hold,"
@@ -269,4 +270,17 @@ HealthCounts HealthLedger::kept() const {
   HealthCounts sum;
   forEachDay([&](const std::string&, const HealthCounts& day) { sum += day; });
   return sum;
+}
+
+std::string statsText(const char* date, const DeviceFigures* figures, std::size_t count) {
+  std::string text = "date,device,events,chatter,repaired\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%.10s,%.8s,%lu,%lu,%lu\n", date, figures[i].device,
+                  static_cast<unsigned long>(figures[i].events),
+                  static_cast<unsigned long>(figures[i].chatter),
+                  static_cast<unsigned long>(figures[i].repaired));
+    text += line;
+  }
+  return text;
 }

@@ -6,6 +6,8 @@
 //   2025-03-14,left,1412,37,35,0 0 2 5 9,...
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -76,3 +78,15 @@ class HealthLedger {
   HealthCounts live_, current_;
   std::string savedDate_;
 };
+
+// One device's figures for a day, in the columns of the statistics file.
+struct DeviceFigures {
+  const char* device;  // "left", "right", "wheel"
+  std::uint32_t events;
+  std::uint32_t chatter;
+  std::uint32_t repaired;
+};
+
+// The /stats reply: the statistics file's first five columns, header first, then one line per
+// device, all dated `date` (YYYY-MM-DD).
+std::string statsText(const char* date, const DeviceFigures* figures, std::size_t count);

@@ -1,7 +1,7 @@
 #include "settings/ini_document.h"
 
+#include "common/text.h"
 #include "settings/profile_store.h"
-#include "settings/text.h"
 
 namespace {
 

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// Settings files above this size are not read and never rewritten by us.
+constexpr std::size_t kMaxSettingsFileBytes = 64u * 1024u * 1024u;
+
 // One "key=value" line of a section, as written: spaces around both trimmed, quotes kept.
 struct ProfileEntry {
   std::wstring key, value;
@@ -43,14 +46,3 @@ class ProfileStore {
 // The platform's own store for the file at `path`: the profile functions on Windows, a
 // file-backed reader and writer elsewhere.
 std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path);
-
-// Brings the file at `path` to an encoding the store keeps Chinese names in, and tells whether
-// a save may write it:
-// - missing: created as UTF-16LE with a BOM;
-// - empty, ASCII or UTF-8: rewritten as UTF-16LE with a BOM, every line kept;
-// - other bytes: rewritten as UTF-16LE with a BOM from the ANSI code page, which is how the
-//   profile functions read them (left alone where there is no such code page);
-// - UTF-16LE without a BOM: the BOM is put in front;
-// - read-only, or not text at all (NUL bytes): left alone, and saves do not write it;
-// - anything else (a UTF-8 BOM before other bytes): left alone.
-bool prepareSettingsFile(const std::wstring& path);

@@ -1,6 +1,6 @@
 // The profile store off Windows: the file read and written whole, the way the profile functions
 // would change it.
-#include "settings/file_access.h"
+#include "common/file_access.h"
 #include "settings/ini_document.h"
 #include "settings/profile_store.h"
 

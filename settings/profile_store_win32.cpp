@@ -4,10 +4,9 @@
 
 #include <vector>
 
-#include "settings/file_access.h"
+#include "common/file_access.h"
 #include "settings/ini_document.h"
 #include "settings/profile_store.h"
-#include "settings/settings.h"
 
 namespace {
 
@@ -74,23 +73,4 @@ class Win32ProfileStore final : public ProfileStore {
 
 std::unique_ptr<ProfileStore> openProfileStore(const std::wstring& path) {
   return std::make_unique<Win32ProfileStore>(path);
-}
-
-// The module path may be longer than MAX_PATH (long-path folders); grow until it fits.
-std::wstring executablePath() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD got = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (got == 0) return {};
-    if (got < buffer.size()) {
-      buffer.resize(got);
-      return buffer;
-    }
-    if (buffer.size() >= 32768) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-std::wstring settingsFilePath() {
-  return settingsPathForExecutable(executablePath());
 }

@@ -3,9 +3,9 @@
 #include <cwchar>
 #include <mutex>
 
-#include "settings/file_access.h"
+#include "common/file_access.h"
+#include "common/text.h"
 #include "settings/profile_store.h"
-#include "settings/text.h"
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";

@@ -79,6 +79,17 @@ struct ModifierKeys {
 // The 快捷键 value mapped to the gesture and volume keys; anything outside 1..6 means Alt.
 ModifierKeys ModifierKeyChoice(std::uint32_t choice);
 
+// Brings the file at `path` to an encoding the store keeps Chinese names in, and tells whether
+// a save may write it:
+// - missing: created as UTF-16LE with a BOM;
+// - empty, ASCII or UTF-8: rewritten as UTF-16LE with a BOM, every line kept;
+// - other bytes: rewritten as UTF-16LE with a BOM from the ANSI code page, which is how the
+//   profile functions read them (left alone where there is no such code page);
+// - UTF-16LE without a BOM: the BOM is put in front;
+// - read-only, or not text at all (NUL bytes): left alone, and saves do not write it;
+// - anything else (a UTF-8 BOM before other bytes): left alone.
+bool prepareSettingsFile(const std::wstring& path);
+
 // Reads the sixteen keys from the settings file at `path` (defaults where absent).
 void loadSettings(Settings& settings, const std::wstring& path);
 // Writes the nine persisted flags; every other line of the file stays as it was.
@@ -98,8 +109,7 @@ void saveSettingsKeys(const Settings& settings, const std::wstring& path,
 // D:\Tools\x.exe -> D:\Tools\x.ini; a name without extension gets one.
 std::wstring settingsPathForExecutable(const std::wstring& executablePath);
 
-// The running program's full path, never cut short, and its settings file (Windows only).
-std::wstring executablePath();
+// The running program's settings file, beside it (settings_win32.cpp; Windows only).
 std::wstring settingsFilePath();
 
 // Section and key names shared with the menu and the gesture commands.

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "settings/text.h"
+#include "common/text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -9,7 +9,7 @@
 #include "common/texts.h"
 #include "common/version.h"
 #include "tray/about.h"
-#include "tray/actions_win32.h"
+#include "tray/about_win32.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "common/process_win32.h"
 #include "common/texts.h"
 #include "settings/settings.h"
-#include "tray/actions_win32.h"
 #include "tray/autostart.h"
+#include "tray/autostart_win32.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
 // Editing the settings file: the text editor started on it, and the file applied once it closes.
-#include <process.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -10,14 +9,14 @@
 #include "common/system_library_win32.h"
 #include "common/window_contract.h"
 #include "settings/settings.h"
-#include "tray/actions_win32.h"
 #include "tray/editor.h"
+#include "tray/editor_win32.h"
 
 namespace {
 
 // One per use of the menu item; several may wait at once. The main window re-reads the file also
 // when the editor could not be started, so the menu item always applies what the file says.
-void __cdecl configEditor(void* argument) {
+DWORD WINAPI configEditor(void* argument) {
   const HWND window = static_cast<HWND>(argument);
   std::wstring commandLine = editorCommandLine(systemFolder(), settingsFilePath());
   if (!commandLine.empty()) {
@@ -26,6 +25,7 @@ void __cdecl configEditor(void* argument) {
     }
   }
   PostMessageW(window, window_contract::kSettingsChangedMessage, 0, 0);
+  return 0;
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ void __cdecl configEditor(void* argument) {
 void editSettings(HWND window) {
   debugPrint("%d\n", static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(window)));
   // Without a thread there is no editor either; the file is still read again.
-  if (_beginthread(configEditor, 0, window) == static_cast<std::uintptr_t>(-1)) {
+  if (!startThread(configEditor, window)) {
     PostMessageW(window, window_contract::kSettingsChangedMessage, 0, 0);
   }
 }

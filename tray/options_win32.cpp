@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "common/dpi_win32.h"
+#include "common/file_access.h"
 #include "common/process_win32.h"
 #include "common/system_library_win32.h"
 #include "common/window_contract.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
 #include "input/program_rule.h"
-#include "settings/file_access.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tray/options.h"

@@ -11,7 +11,9 @@
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "health/window_win32.h"
-#include "tray/actions_win32.h"
+#include "tray/about_win32.h"
+#include "tray/autostart_win32.h"
+#include "tray/editor_win32.h"
 #include "tray/menu.h"
 #include "tray/options_win32.h"
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "settings/text.h"
+#include "common/text.h"
 
 namespace {
 

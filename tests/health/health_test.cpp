@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/text.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
 #include "health/stats_file.h"
@@ -10,7 +11,6 @@
 #include "input/click_record.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
-#include "settings/text.h"
 #include "tests/support/click_corpus.h"
 
 namespace {

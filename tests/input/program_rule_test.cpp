@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/file_access.h"
+#include "common/file_access.h"
 #include "settings/profile_store.h"
 #include "tests/test_files.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "common/text.h"
 #include "tray/editor.h"
 
 namespace {

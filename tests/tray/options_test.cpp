@@ -6,10 +6,10 @@
 
 #include <functional>
 
-#include "settings/file_access.h"
+#include "common/file_access.h"
+#include "common/text.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
-#include "settings/text.h"
 #include "tests/test_files.h"
 
 namespace {

@@ -32,15 +32,3 @@ const char* remoteCommandName(RemoteCommand command);
 // window_contract::kMaxCommandBytes (not read at all) or a name that is not a command's, exactly.
 std::optional<RemoteCommand> readRemoteCommand(std::uintptr_t identifier, const void* data,
                                                std::size_t size);
-
-// One device's figures for a day, in the columns of the statistics file.
-struct DeviceFigures {
-  const char* device;  // "left", "right", "wheel"
-  std::uint32_t events;
-  std::uint32_t chatter;
-  std::uint32_t repaired;
-};
-
-// The /stats reply: the statistics file's first five columns, header first, then one line per
-// device, all dated `date` (YYYY-MM-DD).
-std::string statsText(const char* date, const DeviceFigures* figures, std::size_t count);

@@ -1,6 +1,5 @@
-#include "tray/remote_command.h"
+#include "app/remote_command.h"
 
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -110,17 +109,4 @@ std::optional<RemoteCommand> readRemoteCommand(std::uintptr_t identifier, const 
     if (std::strlen(c.name) == size && std::memcmp(c.name, data, size) == 0) return c.command;
   }
   return std::nullopt;
-}
-
-std::string statsText(const char* date, const DeviceFigures* figures, std::size_t count) {
-  std::string text = "date,device,events,chatter,repaired\n";
-  for (std::size_t i = 0; i < count; ++i) {
-    char line[96];
-    std::snprintf(line, sizeof line, "%.10s,%.8s,%lu,%lu,%lu\n", date, figures[i].device,
-                  static_cast<unsigned long>(figures[i].events),
-                  static_cast<unsigned long>(figures[i].chatter),
-                  static_cast<unsigned long>(figures[i].repaired));
-    text += line;
-  }
-  return text;
 }

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "settings/file_access.h"
-#include "settings/text.h"
+#include "common/file_access.h"
+#include "common/text.h"
 
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit) {
   const std::string name = encodeUtf8(path);

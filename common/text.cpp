@@ -1,4 +1,4 @@
-#include "settings/text.h"
+#include "common/text.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "settings/file_access.h"
+#include "common/file_access.h"
 
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit) {
   WIN32_FILE_ATTRIBUTE_DATA info{};

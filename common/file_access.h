@@ -1,14 +1,11 @@
-// What the settings need from the platform's file system, by wide path: one implementation per
-// platform (file_access_win32.cpp, file_access_posix.cpp), chosen by the build.
+// Whole files read and written by wide path: one implementation per platform
+// (file_access_win32.cpp, file_access_posix.cpp), chosen by the build.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <optional>
 #include <string>
-
-// Settings files above this size are not read and never rewritten by us.
-constexpr std::size_t kMaxSettingsFileBytes = 64u * 1024u * 1024u;
 
 // Reads fail (nullopt) for a missing file or one above `limit` bytes.
 std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t limit);

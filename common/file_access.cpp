@@ -1,4 +1,4 @@
-#include "settings/file_access.h"
+#include "common/file_access.h"
 
 std::optional<std::string> readAndClose(std::FILE* file, std::size_t limit) {
   std::string bytes;

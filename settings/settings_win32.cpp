@@ -1,0 +1,6 @@
+#include "common/process_win32.h"
+#include "settings/settings.h"
+
+std::wstring settingsFilePath() {
+  return settingsPathForExecutable(executablePath());
+}
