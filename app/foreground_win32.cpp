@@ -1,11 +1,10 @@
 // Following the foreground window on the main thread, for the rule of the program that owns it.
 // The hook thread never looks up a process or a window: it reads the rule's Bypass per event.
-#include <windows.h>
-
 #include <memory>
 #include <string>
 
-#include "app/app_win32.h"
+#include "app/foreground_win32.h"
+#include "app/program_win32.h"
 #include "common/debug_console.h"
 #include "common/process_win32.h"
 #include "input/program_rule.h"
@@ -13,14 +12,8 @@
 
 namespace {
 
-HWINEVENTHOOK foregroundHook = nullptr;
-HWINEVENTHOOK locationHook = nullptr;  // the foreground process's windows only
-HWND followed = nullptr;
-ProgramList programs;  // read when the settings are applied
-DWORD sizeCheckTick = 0;
-std::wstring programName;
-Bypass listed = Bypass::none;
-Bypass current = Bypass::none;
+// The follower the system's win-event callbacks reach: they carry no context of their own.
+ForegroundFollower* following = nullptr;
 
 ScreenRect screenRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
@@ -49,80 +42,88 @@ ForegroundWindow describe(HWND window) {
   return foreground;
 }
 
-void apply() {
-  const Bypass rule =
-      followed ? foregroundRule(listed, describe(followed), programSettings().fullScreenPause != 0)
-               : Bypass::none;
-  if (rule == current) return;
-  current = rule;
-  setProgramRule(rule);
-  const std::wstring line = programName + L" " + std::to_wstring(static_cast<int>(rule));
-  debugPrintText("Program rule:\t%S\n", line.c_str());
-}
-
-void CALLBACK onLocationChange(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
-                               DWORD) {
-  if (window == followed && object == OBJID_WINDOW && child == CHILDID_SELF) apply();
-}
-
-void follow(HWND window) {
-  followed = window;
-  DWORD processId = 0;
-  if (window) GetWindowThreadProcessId(window, &processId);
-  programName = processId ? programFileName(programPathOf(processId)) : std::wstring();
-  listed = programs.rule(programName);
-  // A window that goes full screen (or leaves it) changes size, not foreground.
-  if (locationHook) UnhookWinEvent(locationHook);
-  locationHook = nullptr;
-  if (processId && programSettings().fullScreenPause) {
-    locationHook = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE,
-                                   nullptr, onLocationChange, processId, 0, WINEVENT_OUTOFCONTEXT);
+void CALLBACK locationChanged(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD,
+                              DWORD) {
+  if (following && object == OBJID_WINDOW && child == CHILDID_SELF) {
+    following->onLocationChange(window);
   }
-  apply();
 }
 
-void CALLBACK onForeground(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
-  follow(window);
+void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+  if (following) following->follow(window);
 }
 
 }  // namespace
 
-void followForeground() {
-  foregroundHook = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
-                                   onForeground, 0, 0, WINEVENT_OUTOFCONTEXT);
-  programs.read(*openProfileStore(settingsFilePath()));
+void ForegroundFollower::apply() {
+  const bool fullScreenPause = program_.settings.fullScreenPause != 0;
+  const Bypass rule =
+      followed_ ? foregroundRule(listed_, describe(followed_), fullScreenPause) : Bypass::none;
+  if (rule == current_) return;
+  current_ = rule;
+  program_.setProgramRule(rule);
+  const std::wstring line = programName_ + L" " + std::to_wstring(static_cast<int>(rule));
+  debugPrintText("Program rule:\t%S\n", line.c_str());
+}
+
+void ForegroundFollower::onLocationChange(HWND window) {
+  if (window == followed_) apply();
+}
+
+void ForegroundFollower::follow(HWND window) {
+  followed_ = window;
+  DWORD processId = 0;
+  if (window) GetWindowThreadProcessId(window, &processId);
+  programName_ = processId ? programFileName(programPathOf(processId)) : std::wstring();
+  listed_ = programs_.rule(programName_);
+  // A window that goes full screen (or leaves it) changes size, not foreground.
+  if (locationHook_) UnhookWinEvent(locationHook_);
+  locationHook_ = nullptr;
+  if (processId && program_.settings.fullScreenPause) {
+    locationHook_ = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE,
+                                    nullptr, locationChanged, processId, 0, WINEVENT_OUTOFCONTEXT);
+  }
+  apply();
+}
+
+void ForegroundFollower::start() {
+  following = this;
+  foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
+                                    foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
+  programs_.read(*openProfileStore(settingsFilePath()));
   follow(GetForegroundWindow());
 }
 
-bool foregroundIsFullScreen() {
+bool ForegroundFollower::fullScreen() const {
   const HWND window = GetForegroundWindow();
   return window && coversItsMonitor(describe(window));
 }
 
-void checkForeground() {
-  if (!foregroundHook) return;
+void ForegroundFollower::check() {
+  if (!foregroundHook_) return;
   const HWND now = GetForegroundWindow();
-  if (now != followed) {
+  if (now != followed_) {
     follow(now);
     return;
   }
   // Nor is the location event (Wine sends neither, remote desktops may not): a window that goes
   // full screen while in front is seen here too, its rectangle read at most every 250 ms.
   const DWORD tick = GetTickCount();
-  if (programSettings().fullScreenPause && tick - sizeCheckTick >= 250) {
-    sizeCheckTick = tick;
+  if (program_.settings.fullScreenPause && tick - sizeCheckTick_ >= 250) {
+    sizeCheckTick_ = tick;
     apply();
   }
 }
 
-void recheckForeground() {
-  if (!foregroundHook) return;
-  programs.read(*openProfileStore(settingsFilePath()));
+void ForegroundFollower::recheck() {
+  if (!foregroundHook_) return;
+  programs_.read(*openProfileStore(settingsFilePath()));
   follow(GetForegroundWindow());
 }
 
-void stopFollowingForeground() {
-  if (locationHook) UnhookWinEvent(locationHook);
-  if (foregroundHook) UnhookWinEvent(foregroundHook);
-  locationHook = foregroundHook = nullptr;
+void ForegroundFollower::stop() {
+  if (locationHook_) UnhookWinEvent(locationHook_);
+  if (foregroundHook_) UnhookWinEvent(foregroundHook_);
+  locationHook_ = foregroundHook_ = nullptr;
+  following = nullptr;
 }

@@ -4,10 +4,14 @@
 #include <shellapi.h>
 #include <wtsapi32.h>
 
-#include "app/app_win32.h"
+#include <memory>
+
+#include "app/program_win32.h"
+#include "app/remote_win32.h"
 #include "common/debug_console.h"
 #include "common/dpi_win32.h"
 #include "common/identity.h"
+#include "common/process_win32.h"
 #include "common/system_library_win32.h"
 #include "common/texts.h"
 #include "common/window_contract.h"
@@ -22,21 +26,31 @@ namespace {
 
 namespace contract = window_contract;
 
-GestureTracker gestureTracker;
-HookWatchdog hookWatchdog;
-// The latest clicks, for the switch health's fit: a quarter of a megabyte, kept off the stack.
-ClickRecord clickRecord;
-
 void noteHookInstalls(HWND window) {
   SetPropW(window, contract::kHookInstallsProperty,
            reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mouseHookInstalls())));
 }
 
+// wtsapi32 is not one of the DLLs Windows always takes from the system folder: imported, it
+// would be looked for beside the exe first.
+void watchSessionChanges(HWND window, bool watch) {
+  if (watch) {
+    if (const auto registerFor = systemLibraryFunction<decltype(&WTSRegisterSessionNotification)>(
+            L"wtsapi32.dll", "WTSRegisterSessionNotification")) {
+      registerFor(window, NOTIFY_FOR_THIS_SESSION);
+    }
+  } else if (const auto unregister =
+                 systemLibraryFunction<decltype(&WTSUnRegisterSessionNotification)>(
+                     L"wtsapi32.dll", "WTSUnRegisterSessionNotification")) {
+    unregister(window);
+  }
+}
+
 // The system drops a low-level hook silently (too slow a few times, sleep, a session change):
 // the hook thread puts a fresh one in its place.
-void reinstallHook(std::uint32_t silence) {
+void reinstallHook(HookWatchdog& watchdog, std::uint32_t silence) {
   requestHookReinstall();
-  hookWatchdog.onReinstalled(GetTickCount());
+  watchdog.onReinstalled(GetTickCount());
   debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
 }
 
@@ -53,32 +67,35 @@ void watchHook(HWND window) {
   noteHookInstalls(window);
 }
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Settings& settings = program.settings;
+  HookWatchdog& watchdog = program.hookWatchdog;
   switch (message) {
     case WM_CREATE:
-      applySettings(window);
+      program.applySettings(window);
       return 0;
     case WM_INPUT: {
-      static bool rawInputNoted = false;
-      if (!rawInputNoted) rawInputNoted = SetPropW(window, contract::kRawInputProperty, HANDLE(1));
+      if (!program.rawInputNoted) {
+        program.rawInputNoted = SetPropW(window, contract::kRawInputProperty, HANDLE(1));
+      }
       // The system's stamp of the event, not the time it is read here: the main thread may
       // take a batch of raw input late, long after the hook was called for it.
       const auto eventTime = static_cast<std::uint32_t>(GetMessageTime());
-      if (hookWatchdog.onRawInput(eventTime, mouseHookProgress())) {
-        reinstallHook(hookWatchdog.silence(eventTime));
+      if (watchdog.onRawInput(eventTime, mouseHookProgress())) {
+        reinstallHook(watchdog, watchdog.silence(eventTime));
       }
-      checkForeground();
+      program.foreground.check();
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     }
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        reinstallHook(0);
+        reinstallHook(watchdog, 0);
       }
       return TRUE;
     case WM_WTSSESSION_CHANGE:
       if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
           wParam == WTS_REMOTE_CONNECT) {
-        reinstallHook(0);
+        reinstallHook(watchdog, 0);
       }
       return 0;
     case WM_DESTROY:
@@ -93,23 +110,24 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      if (onMenuCommand(window, wParam, programSettings()) == TrayAction::togglePause) {
-        setPaused(window, !isPaused());
+      if (onMenuCommand(window, wParam, settings, program.health) == TrayAction::togglePause) {
+        program.setPaused(window, !program.paused());
       }
       requestHeldReleases();  // a repair may have been switched off
       return 0;
     case WM_COPYDATA:
-      return onRemoteCommand(window, wParam, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+      return onRemoteCommand(program, window, wParam,
+                             reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case contract::kTrayCallbackMessage:
       if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
-        showTrayMenu(window, programSettings(), isPaused());
+        showTrayMenu(window, settings, program.paused());
       } else if (lParam == NIN_BALLOONUSERCLICK) {
         const OwnWindowDpi perMonitor;
-        openSwitchHealthWindow(programSettings());
+        openSwitchHealthWindow(settings, program.health);
       }
       return 0;
     case contract::kSettingsChangedMessage:
-      applySettings(window);
+      program.applySettings(window);
       requestHeldReleases();
       return 0;
     case contract::kHookReinstalledMessage:
@@ -120,16 +138,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     case WM_TIMER:
       // A full-screen program is not interrupted: the balloon comes at a later tick instead.
-      if (onSwitchHealthTimer(wParam) && !foregroundIsFullScreen()) {
+      if (program.health.onTimer(wParam) && !program.foreground.fullScreen()) {
         std::wstring notice;
-        if (takeSwitchHealthNotice(programSettings(), &notice)) {
-          showTrayBalloon(window, textOf(TextName::healthTitle, programSettings().language),
-                          notice);
+        if (program.health.takeNotice(settings, &notice)) {
+          showTrayBalloon(window, textOf(TextName::healthTitle, settings.language), notice);
         }
       }
       return 0;
     case WM_ENDSESSION:
-      if (wParam) saveSwitchHealth();  // the process may end as soon as this returns
+      if (wParam) program.health.save();  // the process may end as soon as this returns
       return 0;
     case contract::kRunGestureCommandMessage: {
       // Drawn over the options window's 鼠标手势 page, a gesture is recorded there, not run.
@@ -140,28 +157,39 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       break;
   }
-  if (message == RegisterWindowMessageW(L"TaskbarCreated")) {
-    applySettings(window);  // the new taskbar has no icon of ours
+  if (message == program.taskbarCreatedMessage && message != 0) {
+    program.applySettings(window);  // the new taskbar has no icon of ours
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HANDLE instanceMutex = nullptr;
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  Program* program = programOf(window);
+  if (!program) return DefWindowProcW(window, message, wParam, lParam);
+  return onMessage(*program, window, message, wParam, lParam);
+}
 
 // The instance mutex is held until the hook is gone. Another instance holds it already, with
 // rights this one lacks (run as administrator) or not, or is just starting: this one is not the
 // first. The window check comes after it as ever, and decides alone when no mutex can be made.
-bool firstInstance() {
-  instanceMutex = CreateMutexW(nullptr, FALSE, contract::kInstanceMutexName);
+bool firstInstance(UniqueHandle* mutex) {
+  *mutex = UniqueHandle(CreateMutexW(nullptr, FALSE, contract::kInstanceMutexName));
   const DWORD error = GetLastError();
-  if (instanceMutex) return error != ERROR_ALREADY_EXISTS;
+  if (mutex->get()) return error != ERROR_ALREADY_EXISTS;
   return error != ERROR_ACCESS_DENIED;
 }
 
 int runClickmend(HINSTANCE instance) {
-  const bool first = firstInstance();
-  Settings& settings = programSettings();
+  UniqueHandle instanceMutex;
+  const bool first = firstInstance(&instanceMutex);
+  // Made once, here, and reached by the main window through its user data.
+  const auto program = std::make_unique<Program>();
+  Settings& settings = program->settings;
   // Before the single-instance check: starting the program again, even while it runs, brings the
   // settings file up to date (its encoding mended, the saved keys written) and then just exits.
   {
@@ -185,20 +213,20 @@ int runClickmend(HINSTANCE instance) {
 
   const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kAppName, kAppName, WS_POPUPWINDOW,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                      nullptr, nullptr, instance, nullptr);
+                                      nullptr, nullptr, instance, program.get());
   if (!window) return 0;
 
   readWheelRouting();
-  InputFilter filter(settings, programFilterState(), gestureTracker, desktopInputPlatform());
-  SwitchCounter switchCounter(settings);
-  if (!startMouseHook(instance, filter, window, &switchCounter, &clickRecord)) {
+  if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
+                      &program->clickRecord)) {
     const OwnWindowDpi perMonitor;
     MessageBoxW(nullptr, textOf(TextName::hookFailed, settings.language), kAppName, MB_OK);
+    DestroyWindow(window);
     return 0;
   }
   watchHook(window);
-  startSwitchHealth(window, switchCounter, clickRecord);
-  followForeground();
+  program->health.start(window);
+  program->foreground.start();
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -207,11 +235,14 @@ int runClickmend(HINSTANCE instance) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  stopFollowingForeground();
+  // The window may outlive the loop (the hot key ends it without destroying the window): it
+  // reaches the program no longer.
+  if (IsWindow(window)) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  program->foreground.stop();
   stopMouseHook();
   // The next instance may start now: the statistics file takes both instances' saves.
-  if (instanceMutex) CloseHandle(instanceMutex);
-  saveSwitchHealth();  // every way out (退出, WM_CLOSE, a gesture, the hot key) ends the loop
+  instanceMutex = UniqueHandle();
+  program->health.save();  // every way out (退出, WM_CLOSE, a gesture, the hot key) ends the loop
   setDebugConsoleOpen(false);  // the console's last lines printed, its writer thread joined
   return static_cast<int>(message.wParam);
 }

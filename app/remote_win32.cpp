@@ -1,11 +1,11 @@
 // The command line that drives the running program, both ends: `clickmend.exe /pause` sends a
 // WM_COPYDATA to the main window of the instance already running, which carries it out there.
-#include <windows.h>
+#include "app/remote_win32.h"
 
 #include <cstring>
 #include <string>
 
-#include "app/app_win32.h"
+#include "app/program_win32.h"
 #include "app/remote_command.h"
 #include "common/debug_console.h"
 #include "common/identity.h"
@@ -23,9 +23,9 @@ constexpr UINT kAnswerTimeoutMs = 2000;
 constexpr UINT kReplyTimeoutMs = 1000;
 
 // Today's figures per device, as counted up to now.
-std::string todayStats() {
+std::string todayStats(SwitchHealth& health) {
   std::string date;
-  const HealthCounts today = switchHealthToday(&date);
+  const HealthCounts today = health.today(&date);
   const DeviceCounts* d = today.devices;
   const DeviceFigures figures[] = {
       {"left", d[healthLeft].events, d[healthLeft].chatter, d[healthLeft].repaired},
@@ -167,7 +167,8 @@ int sendCommand(CallerOutput& io, RemoteCommand command) {
 
 }  // namespace
 
-LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* message) {
+LRESULT onRemoteCommand(Program& program, HWND window, WPARAM sender,
+                        const COPYDATASTRUCT* message) {
   const auto command =
       message ? readRemoteCommand(message->dwData, message->lpData, message->cbData) : std::nullopt;
   if (!command) {
@@ -175,16 +176,18 @@ LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* messag
                message ? static_cast<std::int32_t>(message->cbData) : 0);
     return 0;
   }
-  const auto state = [] { return isPaused() ? contract::kAnswerPaused : contract::kAnswerRunning; };
+  const auto state = [&program] {
+    return program.paused() ? contract::kAnswerPaused : contract::kAnswerRunning;
+  };
   switch (*command) {
     case RemoteCommand::pause:
-      setPaused(window, true);
+      program.setPaused(window, true);
       return state();
     case RemoteCommand::resume:
-      setPaused(window, false);
+      program.setPaused(window, false);
       return state();
     case RemoteCommand::toggle:
-      setPaused(window, !isPaused());
+      program.setPaused(window, !program.paused());
       return state();
     case RemoteCommand::reload:
       // As when the editor closes, and done before the answer: a script's next step sees it.
@@ -199,8 +202,9 @@ LRESULT onRemoteCommand(HWND window, WPARAM sender, const COPYDATASTRUCT* messag
       PostMessageW(window, WM_COMMAND, menu_command::options, 0);
       return contract::kAnswerDone;
     case RemoteCommand::stats:
-      return sendReply(window, reinterpret_cast<HWND>(sender), todayStats()) ? contract::kAnswerDone
-                                                                             : 0;
+      return sendReply(window, reinterpret_cast<HWND>(sender), todayStats(program.health))
+                 ? contract::kAnswerDone
+                 : 0;
   }
   return 0;
 }

@@ -20,24 +20,8 @@ constexpr unsigned kSaveEveryMinutes = 10;
 // Far more than 400 days of lines: anything larger is not this program's.
 constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
-const SwitchCounter* counter = nullptr;
-// The click record: what the file held after our last read or save, and how many events of the
-// ring had been added to it then. A file that is not a click record is left alone.
-const ClickRecord* record = nullptr;
-std::wstring recordPath;
-bool recordOurs = false;
-std::vector<ClickRun> savedRuns;
-std::uint32_t recordSaved = 0;
-std::uint64_t recordOwner = 0;
 // Far more than a full record: anything larger is not this program's.
 constexpr std::size_t kLargestRecord = 1024 * 1024;
-HealthLedger ledger;
-std::wstring path;
-bool ours = false;  // the file is this program's to write
-bool writeFailed = false;
-unsigned minutesSinceSave = 0;
-std::string noticeDate;  // the day the balloons below were shown on
-bool noticed[2] = {};
 
 std::string localDate() {
   SYSTEMTIME now;
@@ -47,11 +31,11 @@ std::string localDate() {
   return date;
 }
 
-enum class Read { missing, done, failed };
+}  // namespace
 
-Read readFile(std::string* text) {
-  if (!fileExists(path)) return Read::missing;
-  auto bytes = readFileBytes(path, kLargestFile);
+SwitchHealth::Read SwitchHealth::readStats(std::string* text) const {
+  if (!fileExists(path_)) return Read::missing;
+  auto bytes = readFileBytes(path_, kLargestFile);
   if (!bytes) return Read::failed;
   *text = std::move(*bytes);
   return Read::done;
@@ -59,10 +43,10 @@ Read readFile(std::string* text) {
 
 // The runs the file holds now; nullopt when it cannot be read now (another program holds it),
 // and `ours` false when it is no click record of ours.
-std::optional<std::vector<ClickRun>> readRecord(bool* ours) {
+std::optional<std::vector<ClickRun>> SwitchHealth::readRecord(bool* ours) const {
   *ours = true;
-  if (!fileExists(recordPath)) return std::vector<ClickRun>();
-  const auto bytes = readFileBytes(recordPath, kLargestRecord);
+  if (!fileExists(recordPath_)) return std::vector<ClickRun>();
+  const auto bytes = readFileBytes(recordPath_, kLargestRecord);
   if (!bytes) return std::nullopt;
   auto runs = parseClickRecord(*bytes);
   *ours = runs.has_value();
@@ -70,122 +54,115 @@ std::optional<std::vector<ClickRun>> readRecord(bool* ours) {
 }
 
 // Read again at each save, so that another instance's run (another user of the same exe) stays.
-void saveRecord() {
-  if (!recordOurs || record->appended() == recordSaved) return;
-  auto runs = readRecord(&recordOurs);
-  if (!recordOurs) debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
+void SwitchHealth::saveRecord() {
+  if (!recordOurs_ || record_.appended() == recordSaved_) return;
+  auto runs = readRecord(&recordOurs_);
+  if (!recordOurs_) {
+    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath_.c_str());
+  }
   if (!runs) return;  // tried again at the next save
   std::uint32_t end = 0;
-  addToClickRecord(*runs, recordOwner, record->copySince(recordSaved, &end));
-  if (writeFileBytes(recordPath, clickRecordBytes(*runs))) {
-    savedRuns = std::move(*runs);
-    recordSaved = end;
+  addToClickRecord(*runs, recordOwner_, record_.copySince(recordSaved_, &end));
+  if (writeFileBytes(recordPath_, clickRecordBytes(*runs))) {
+    savedRuns_ = std::move(*runs);
+    recordSaved_ = end;
   }
 }
 
-void save() {
+void SwitchHealth::write() {
   saveRecord();
-  if (!ours || !ledger.changed()) return;
+  if (!ours_ || !ledger_.changed()) return;
   // Another instance or the user may have changed the file since: the counts go on top of what
   // it holds now. One held open by another program is tried again at the next save.
   std::string text;
-  const Read read = readFile(&text);
+  const Read read = readStats(&text);
   if (read == Read::failed) return;
-  if (!ledger.reread(text)) {
-    ours = false;
-    debugPrintText("Stats kept in memory only, not ours:\t%S\n", path.c_str());
+  if (!ledger_.reread(text)) {
+    ours_ = false;
+    debugPrintText("Stats kept in memory only, not ours:\t%S\n", path_.c_str());
     return;
   }
   // Written beside the old file and moved over it: a failed write leaves every earlier day.
-  if (writeFileBytes(path, ledger.text())) {
-    ledger.markSaved();
-    minutesSinceSave = 0;
-    writeFailed = false;
-  } else if (!writeFailed) {
+  if (writeFileBytes(path_, ledger_.text())) {
+    ledger_.markSaved();
+    minutesSinceSave_ = 0;
+    writeFailed_ = false;
+  } else if (!writeFailed_) {
     // A read-only folder is no error to show: the counts go on in memory.
-    writeFailed = true;
+    writeFailed_ = true;
     debugPrint("Stats not written:\t%d\n", static_cast<std::int32_t>(GetLastError()));
   }
 }
 
-}  // namespace
-
-void startSwitchHealth(HWND window, const SwitchCounter& switchCounter, const ClickRecord& clicks) {
-  counter = &switchCounter;
-  path = statsPathForSettings(settingsFilePath());
-  record = &clicks;
-  recordPath = clickRecordPathForStats(path);
+void SwitchHealth::start(HWND window) {
+  path_ = statsPathForSettings(settingsFilePath());
+  recordPath_ = clickRecordPathForStats(path_);
   // Tells this instance's run from another's: the process and the moment it started.
   FILETIME created, unused;
   GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
-  recordOwner = static_cast<std::uint64_t>(GetCurrentProcessId()) << 32 ^ created.dwLowDateTime;
-  if (auto runs = readRecord(&recordOurs)) savedRuns = std::move(*runs);
-  if (!recordOurs) debugPrintText("Click record left alone, not ours:\t%S\n", recordPath.c_str());
+  recordOwner_ = static_cast<std::uint64_t>(GetCurrentProcessId()) << 32 ^ created.dwLowDateTime;
+  if (auto runs = readRecord(&recordOurs_)) savedRuns_ = std::move(*runs);
+  if (!recordOurs_) {
+    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath_.c_str());
+  }
   std::string text;
-  const Read read = readFile(&text);
-  ours = read != Read::failed && ledger.start(text, localDate(), counter->snapshot());
-  if (read == Read::failed) ledger.start("", localDate(), counter->snapshot());
-  if (!ours) debugPrintText("Stats kept in memory only, not ours:\t%S\n", path.c_str());
+  const Read read = readStats(&text);
+  ours_ = read != Read::failed && ledger_.start(text, localDate(), counter_.snapshot());
+  if (read == Read::failed) ledger_.start("", localDate(), counter_.snapshot());
+  if (!ours_) debugPrintText("Stats kept in memory only, not ours:\t%S\n", path_.c_str());
+  started_ = true;
   SetTimer(window, kTimerId, kTimerMs, nullptr);
 }
 
-bool onSwitchHealthTimer(WPARAM timerId) {
-  if (timerId != kTimerId || !counter) return false;
-  const bool newDay = ledger.update(counter->snapshot(), localDate());
-  if (newDay || ++minutesSinceSave >= kSaveEveryMinutes) save();
+bool SwitchHealth::onTimer(WPARAM timerId) {
+  if (timerId != kTimerId || !started_) return false;
+  const bool newDay = ledger_.update(counter_.snapshot(), localDate());
+  if (newDay || ++minutesSinceSave_ >= kSaveEveryMinutes) write();
   return true;
 }
 
-void refreshSwitchHealth() {
-  if (counter && ledger.update(counter->snapshot(), localDate())) save();
+void SwitchHealth::refresh() {
+  if (started_ && ledger_.update(counter_.snapshot(), localDate())) write();
 }
 
-std::vector<ClickRun> switchHealthClickRuns() {
-  std::vector<ClickRun> runs = savedRuns;
-  if (record) addToClickRecord(runs, recordOwner, record->copySince(recordSaved));
+std::vector<ClickRun> SwitchHealth::clickRuns() const {
+  std::vector<ClickRun> runs = savedRuns_;
+  addToClickRecord(runs, recordOwner_, record_.copySince(recordSaved_));
   return runs;
 }
 
-std::uint32_t switchHealthClicksRecorded() {
-  return record ? record->appended() : 0;
-}
-
-ClickFit fitSwitchHealth(const Settings& settings, const Calibration& calibration) {
+ClickFit SwitchHealth::fit(const Settings& settings, const Calibration& calibration) const {
   bool matters[2] = {};
   buttonsThatMatter(calibration, matters);
-  return fitClicks(switchHealthClickRuns(), repairChoiceOf(settings), matters);
+  return fitClicks(clickRuns(), repairChoiceOf(settings), matters);
 }
 
-bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text) {
-  if (!counter || !settings.showIcon) return false;
-  if (noticeDate != ledger.date()) {
-    noticeDate = ledger.date();
-    noticed[0] = noticed[1] = false;
+bool SwitchHealth::takeNotice(const Settings& settings, std::wstring* text) {
+  if (!started_ || !settings.showIcon) return false;
+  if (noticeDate_ != ledger_.date()) {
+    noticeDate_ = ledger_.date();
+    noticed_[0] = noticed_[1] = false;
   }
-  const Calibration today = calibrate(ledger.today());
+  const Calibration today = calibrate(ledger_.today());
   const bool chosen[2] = {settings.leftButton != 0, settings.rightButton != 0};
   for (int button = 0; button < 2; ++button) {
-    if (noticed[button] || chosen[button] || !today.buttons[button].choose) continue;
-    noticed[button] = true;
-    *text = chatterBalloon(button, ledger.today().devices[button], fitSwitchHealth(settings, today),
+    if (noticed_[button] || chosen[button] || !today.buttons[button].choose) continue;
+    noticed_[button] = true;
+    *text = chatterBalloon(button, ledger_.today().devices[button], fit(settings, today),
                            settings.language);
     return true;
   }
   return false;
 }
 
-void saveSwitchHealth() {
-  if (!counter) return;
-  ledger.update(counter->snapshot(), localDate());
-  save();
+void SwitchHealth::save() {
+  if (!started_) return;
+  ledger_.update(counter_.snapshot(), localDate());
+  write();
 }
 
-HealthCounts switchHealthToday(std::string* date) {
-  if (counter) ledger.update(counter->snapshot(), localDate());
-  *date = counter ? ledger.date() : localDate();
-  return ledger.today();
-}
-
-const HealthLedger& switchHealthLedger() {
-  return ledger;
+HealthCounts SwitchHealth::today(std::string* date) {
+  if (started_) ledger_.update(counter_.snapshot(), localDate());
+  *date = started_ ? ledger_.date() : localDate();
+  return ledger_.today();
 }

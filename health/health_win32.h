@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
-
 #include <vector>
 
 #include "health/calibration.h"
@@ -17,28 +17,61 @@
 
 struct Settings;
 
-// Main thread. Reads today's counts back from the file and starts the timer on `window` that
-// writes it every 10 minutes while something changed, and at a change of day; the click record
-// is kept in its own file beside it, written at the same times. A file that is not this
-// program's or cannot be read is left alone: the counts or clicks are then kept in memory only.
-void startSwitchHealth(HWND window, const SwitchCounter& counter, const ClickRecord& clicks);
-// A WM_TIMER of the window; other timers are left alone (false).
-bool onSwitchHealthTimer(WPARAM timerId);
-// Brings today up to date from the counter now (the health window, every second).
-void refreshSwitchHealth();
-// A balloon's text, once per button and day, for a button that is not chosen and whose chatter
-// today reaches the calibration's threshold. Nothing while the icon is hidden: the balloon comes
-// later instead.
-bool takeSwitchHealthNotice(const Settings& settings, std::wstring* text);
-// The clicks recorded, in the file and since: what the fit replays.
-std::vector<ClickRun> switchHealthClickRuns();
-// How many clicks were recorded since start, to tell when the record has grown.
-std::uint32_t switchHealthClicksRecorded();
-// The fit on the record for the buttons that matter under `settings`.
-ClickFit fitSwitchHealth(const Settings& settings, const Calibration& calibration);
-// Writes the file now if anything changed (at exit and at the end of the session).
-void saveSwitchHealth();
-// Today's counts as of now (brought up to date from the counter), and today's date.
-HealthCounts switchHealthToday(std::string* date);
-// Today and the days kept, as of the last timer or save.
-const HealthLedger& switchHealthLedger();
+// The statistics file and the click record's file of one running program, and what was said of
+// them today. Main thread.
+class SwitchHealth {
+ public:
+  SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
+      : counter_(counter), record_(clicks) {}
+
+  // Reads today's counts back from the file and starts the timer on `window` that writes it
+  // every 10 minutes while something changed, and at a change of day; the click record is kept
+  // in its own file beside it, written at the same times. A file that is not this program's or
+  // cannot be read is left alone: the counts or clicks are then kept in memory only.
+  void start(HWND window);
+  // A WM_TIMER of the window; other timers are left alone (false).
+  bool onTimer(WPARAM timerId);
+  // Brings today up to date from the counter now (the health window, every second).
+  void refresh();
+  // A balloon's text, once per button and day, for a button that is not chosen and whose
+  // chatter today reaches the calibration's threshold. Nothing while the icon is hidden: the
+  // balloon comes later instead.
+  bool takeNotice(const Settings& settings, std::wstring* text);
+  // The clicks recorded, in the file and since: what the fit replays.
+  std::vector<ClickRun> clickRuns() const;
+  // How many clicks were recorded since start, to tell when the record has grown.
+  std::uint32_t clicksRecorded() const { return record_.appended(); }
+  // The fit on the record for the buttons that matter under `settings`.
+  ClickFit fit(const Settings& settings, const Calibration& calibration) const;
+  // Writes the file now if anything changed (at exit and at the end of the session).
+  void save();
+  // Today's counts as of now (brought up to date from the counter), and today's date.
+  HealthCounts today(std::string* date);
+  // Today and the days kept, as of the last timer or save.
+  const HealthLedger& ledger() const { return ledger_; }
+
+ private:
+  enum class Read { missing, done, failed };
+  Read readStats(std::string* text) const;
+  std::optional<std::vector<ClickRun>> readRecord(bool* ours) const;
+  void saveRecord();
+  void write();
+
+  const SwitchCounter& counter_;
+  bool started_ = false;
+  HealthLedger ledger_;
+  std::wstring path_;
+  bool ours_ = false;  // the file is this program's to write
+  bool writeFailed_ = false;
+  unsigned minutesSinceSave_ = 0;
+  // The click record: what the file held after our last read or save, and how many events of
+  // the ring had been added to it then. A file that is not a click record is left alone.
+  const ClickRecord& record_;
+  std::wstring recordPath_;
+  bool recordOurs_ = false;
+  std::vector<ClickRun> savedRuns_;
+  std::uint32_t recordSaved_ = 0;
+  std::uint64_t recordOwner_ = 0;
+  std::string noticeDate_;  // the day the balloons below were shown on
+  bool noticed_[2] = {};
+};

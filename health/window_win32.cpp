@@ -27,6 +27,7 @@ constexpr DWORD kRefitMs = 10000;
 struct HealthWindow {
   HWND hwnd = nullptr;
   Settings* settings = nullptr;
+  SwitchHealth* health = nullptr;
   HFONT font = nullptr;
   int dpi = kBaseDpi;
   FontMetrics metrics{16, 7};
@@ -158,8 +159,8 @@ bool sameCharts(const HealthFigures& a, const HealthFigures& b) {
 }
 
 void refresh() {
-  refreshSwitchHealth();
-  const HealthLedger& ledger = switchHealthLedger();
+  self.health->refresh();
+  const HealthLedger& ledger = self.health->ledger();
   if (ledger.date() != self.pastDate) {
     self.pastDate = ledger.date();
     self.past = pastFigures(ledger);
@@ -173,11 +174,11 @@ void refresh() {
   bool matters[2] = {};
   buttonsThatMatter(calibration, matters);
   const RepairChoice inForce = repairChoiceOf(settings);
-  const std::uint32_t clicks = switchHealthClicksRecorded();
+  const std::uint32_t clicks = self.health->clicksRecorded();
   if (!self.fitted || !(inForce == self.fitFor) || matters[0] != self.fitMatters[0] ||
       matters[1] != self.fitMatters[1] ||
       (clicks != self.fitClicks && GetTickCount() - self.fitTick >= kRefitMs)) {
-    self.fit = fitSwitchHealth(settings, calibration);
+    self.fit = self.health->fit(settings, calibration);
     self.fitted = true;
     self.fitFor = inForce;
     self.fitMatters[0] = matters[0];
@@ -452,7 +453,7 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-void openSwitchHealthWindow(Settings& settings) {
+void openSwitchHealthWindow(Settings& settings, SwitchHealth& health) {
   if (self.hwnd) {
     ShowWindow(self.hwnd, SW_RESTORE);
     SetForegroundWindow(self.hwnd);
@@ -477,6 +478,7 @@ void openSwitchHealthWindow(Settings& settings) {
                               CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, nullptr);
   if (!self.hwnd) return;
   self.settings = &settings;
+  self.health = &health;
   takeFont();
   for (HWND& figures : self.figures) figures = child(L"STATIC", SS_LEFT | SS_NOPREFIX, -1);
   self.close = child(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);

@@ -6,8 +6,9 @@
 #include <windows.h>
 
 struct Settings;
+class SwitchHealth;
 
-// Opens the window, or brings the open one to the front.
-void openSwitchHealthWindow(Settings& settings);
+// Opens the window, or brings the open one to the front. Both records outlive the window.
+void openSwitchHealthWindow(Settings& settings, SwitchHealth& health);
 // The message loop's turn for the window's keys (Tab, Enter, Esc): true when it took `message`.
 bool switchHealthWindowMessage(MSG* message);

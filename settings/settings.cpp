@@ -49,8 +49,9 @@ const SettingsKey kSettingsKeys[] = {
 // Longer than any language's name: a longer value names none.
 constexpr std::size_t kLanguageValueChars = 16;
 
-// The menu and a settings editor thread may load and save at the same time; their file
-// operations take turns.
+// The program loads and saves on its main thread alone (the editor's thread only says when the
+// editor closed), but nothing here depends on it: loads and saves from several threads take
+// turns at the file.
 std::mutex& settingsFileMutex() {
   static std::mutex mutex;
   return mutex;

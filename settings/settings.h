@@ -11,9 +11,9 @@
 
 class ProfileStore;
 
-// A field that is always read and written whole. The hook reads the record while a settings
-// editor thread may be reloading it; no consistency across fields is needed, only that no
-// field is ever seen half-written. Relaxed atomics cost nothing on x86.
+// A field that is always read and written whole. The hook thread reads the record while the
+// main thread may be reloading it; no consistency across fields is needed, only that no field
+// is ever seen half-written. Relaxed atomics cost nothing on x86.
 template <typename T>
 class WholeField {
  public:

@@ -39,6 +39,7 @@ struct alignas(DWORD) EmptyTemplate {
 struct OptionsWindow {
   HWND hwnd = nullptr;
   HWND owner = nullptr;
+  SwitchHealth* health = nullptr;
   Language language = Language::chinese;
   HFONT font = nullptr;
   std::wstring path;
@@ -265,9 +266,10 @@ void findSuggestion() {
   Settings settings;
   loadSettings(settings, self.path);
   std::string date;
-  const HealthFigures now = addToday(pastFigures(switchHealthLedger()), switchHealthToday(&date));
+  SwitchHealth& health = *self.health;
+  const HealthFigures now = addToday(pastFigures(health.ledger()), health.today(&date));
   const Calibration calibration = calibrate(now.kept);
-  const ClickFit fit = fitSwitchHealth(settings, calibration);
+  const ClickFit fit = health.fit(settings, calibration);
   self.suggestion.reset();
   std::wstring why = text(TextName::optionsNoSuggestion);
   for (const HealthAdvice& advice : healthAdvice(calibration, now.kept, settings, fit)) {
@@ -598,13 +600,14 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void openOptionsWindow(HWND mainWindow, Language language) {
+void openOptionsWindow(HWND mainWindow, Language language, SwitchHealth& health) {
   if (self.hwnd) {
     ShowWindow(self.hwnd, SW_RESTORE);
     SetForegroundWindow(self.hwnd);
     return;
   }
   self.owner = mainWindow;
+  self.health = &health;
   self.language = language;
   self.path = settingsFilePath();
   EmptyTemplate form{};

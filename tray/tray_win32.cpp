@@ -117,7 +117,7 @@ void showTrayMenu(HWND window, const Settings& settings, bool paused) {
   PostMessageW(window, WM_NULL, 0, 0);
 }
 
-TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
+TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings, SwitchHealth& health) {
   const MenuCommandPlan plan = planMenuCommand(identifier);
   switch (plan.action) {
     case TrayAction::none:
@@ -139,11 +139,11 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings) {
       editSettings(window);
       break;
     case TrayAction::showOptions:
-      openOptionsWindow(window, settings.language);
+      openOptionsWindow(window, settings.language, health);
       break;
     case TrayAction::showSwitchHealth: {
       const OwnWindowDpi perMonitor;
-      openSwitchHealthWindow(settings);
+      openSwitchHealthWindow(settings, health);
       break;
     }
   }

@@ -5,12 +5,13 @@
 
 #include <string>
 
+class SwitchHealth;
+
 #include "settings/settings.h"
 #include "tray/menu.h"
 
-// Each hands the shell a record of its own, filled whole for that call: the icon may be added
-// from a settings editor thread while the main thread removes it. A paused program shows the
-// greyed icon and says so in the tip, in `language`.
+// Main thread. Each hands the shell a record of its own, filled whole for that call. A paused
+// program shows the greyed icon and says so in the tip, in `language`.
 void addTrayIcon(HWND window, bool paused, Language language);
 void showTrayIconPaused(HWND window, bool paused, Language language);
 void removeTrayIcon(HWND window);
@@ -23,4 +24,4 @@ void showTrayBalloon(HWND window, const wchar_t* title, const std::wstring& text
 void showTrayMenu(HWND window, const Settings& settings, bool paused);
 // Carries out the command and returns its action, for the caller to do what is its own
 // (TrayAction::togglePause).
-TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings);
+TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings, SwitchHealth& health);

@@ -1,0 +1,46 @@
+// Following the foreground window on the main thread, for the rule of the program that owns it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "input/input_filter.h"
+#include "input/program_rule.h"
+
+class Program;
+
+// Gives the hook the rule of the foreground window's program whenever the window, its size or
+// the settings change. One at a time.
+class ForegroundFollower {
+ public:
+  explicit ForegroundFollower(Program& program) : program_(program) {}
+
+  // Follows the foreground window from now on.
+  void start();
+  // The foreground event is not sent in every case (a window restored from the taskbar, Wine):
+  // called for each mouse input the main window sees, it follows a change the event missed.
+  void check();
+  // A window that covers its whole monitor has the foreground, as 全屏暂停 judges it.
+  bool fullScreen() const;
+  // The settings were applied: the list and 全屏暂停 are read again.
+  void recheck();
+  void stop();
+
+  // The system's events, through the callbacks.
+  void follow(HWND window);
+  void onLocationChange(HWND window);
+
+ private:
+  void apply();
+
+  Program& program_;
+  HWINEVENTHOOK foregroundHook_ = nullptr;
+  HWINEVENTHOOK locationHook_ = nullptr;  // the foreground process's windows only
+  HWND followed_ = nullptr;
+  ProgramList programs_;  // read when the settings are applied
+  DWORD sizeCheckTick_ = 0;
+  std::wstring programName_;
+  Bypass listed_ = Bypass::none;
+  Bypass current_ = Bypass::none;
+};

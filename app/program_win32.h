@@ -1,0 +1,57 @@
+// The running program: everything its main window and the hook share, made once by runClickmend
+// and reached by the main window through its user data. The hook thread keeps its own state
+// (input/hook_win32.h) and reads only `settings` and `filterState`.
+#pragma once
+
+#include <windows.h>
+
+#include "app/foreground_win32.h"
+#include "gesture/tracker.h"
+#include "health/health_win32.h"
+#include "input/click_record.h"
+#include "input/hook_watchdog.h"
+#include "input/input_filter.h"
+#include "input/switch_counter.h"
+#include "settings/settings.h"
+
+class Program {
+ public:
+  Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // Reloads the settings file (and writes the persisted keys back), opens or releases the debug
+  // console and adds the tray icon when it is to be shown. Main thread.
+  void applySettings(HWND window);
+  // Paused, the hook lets every event pass untouched (held releases go first), so gestures and
+  // volume control rest too, and the tray icon is greyed. Never saved: a start is never paused.
+  void setPaused(HWND window, bool paused);
+  bool paused() const { return paused_; }
+  // The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
+  void setProgramRule(Bypass rule);
+
+  // The record the hook, the menu and the windows share.
+  Settings settings;
+  // The hook's own record; only its `bypass` is written elsewhere, here on the main thread.
+  FilterState filterState;
+  GestureTracker gestureTracker;
+  InputFilter filter;
+  HookWatchdog hookWatchdog;
+  // The latest clicks, for the switch health's fit: a quarter of a megabyte.
+  ClickRecord clickRecord;
+  SwitchCounter switchCounter;
+  SwitchHealth health;
+  ForegroundFollower foreground;
+  // "TaskbarCreated": a new taskbar, which has no icon of ours.
+  const UINT taskbarCreatedMessage;
+  bool rawInputNoted = false;
+
+ private:
+  void publishBypass();
+
+  bool paused_ = false;  // main thread only, as the rule; the hook reads filterState.bypass
+  Bypass programRule_ = Bypass::none;
+};
+
+// The program of the main window, set when the window is created; nullptr before.
+Program* programOf(HWND window);
