@@ -35,7 +35,8 @@ void DebugRing::publish(Slot& slot, std::uint32_t position) {
   slot.sequence.store(position + 1 - position % kSlots, std::memory_order_release);
 }
 
-bool DebugRing::put(const char* format, std::int32_t value) {
+template <typename Value>
+bool DebugRing::putLine(const char* format, Value value) {
   std::uint32_t position;
   Slot* slot = claim(position);
   if (!slot) return false;
@@ -44,13 +45,12 @@ bool DebugRing::put(const char* format, std::int32_t value) {
   return true;
 }
 
+bool DebugRing::put(const char* format, std::int32_t value) {
+  return putLine(format, value);
+}
+
 bool DebugRing::put(const char* format, const wchar_t* text) {
-  std::uint32_t position;
-  Slot* slot = claim(position);
-  if (!slot) return false;
-  slot->length = formatDebugLine(slot->text, kLineCapacity, format, text);
-  publish(*slot, position);
-  return true;
+  return putLine(format, text);
 }
 
 bool DebugRing::take(Line& out) {

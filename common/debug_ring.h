@@ -57,6 +57,8 @@ class DebugRing {
 
   Slot* claim(std::uint32_t& position);
   void publish(Slot& slot, std::uint32_t position);
+  template <typename Value>
+  bool putLine(const char* format, Value value);
 
   static_assert((kSlots & (kSlots - 1)) == 0, "positions wrap around a power of two");
   Slot slots_[kSlots];

@@ -122,11 +122,21 @@ std::string IniDocument::serialize() const {
   return bytes;
 }
 
-std::size_t IniDocument::findKey(std::size_t sectionLine, const std::wstring& key) const {
+std::size_t IniDocument::findSection(const std::wstring& section, std::size_t from) const {
+  for (std::size_t i = from; i < lines_.size(); ++i) {
+    const auto name = sectionName(lines_[i].text);
+    if (name && sameName(*name, section)) return i;
+  }
+  return std::wstring::npos;
+}
+
+std::size_t IniDocument::findKey(const std::wstring& section, const std::wstring& key) const {
   std::wstring k, v;
-  for (std::size_t i = sectionLine + 1; i < lines_.size(); ++i) {
-    if (sectionName(lines_[i].text)) break;
-    if (splitKeyLine(lines_[i].text, k, v) && sameName(k, key)) return i;
+  for (std::size_t at = findSection(section, 0); at != std::wstring::npos;
+       at = findSection(section, at + 1)) {
+    for (std::size_t i = at + 1; i < lines_.size() && !sectionName(lines_[i].text); ++i) {
+      if (splitKeyLine(lines_[i].text, k, v) && sameName(k, key)) return i;
+    }
   }
   return std::wstring::npos;
 }
@@ -140,18 +150,11 @@ std::optional<std::wstring> IniDocument::value(const std::wstring& section,
 
 std::optional<std::wstring> IniDocument::valueAsWritten(const std::wstring& section,
                                                         const std::wstring& key) const {
-  const std::wstring wantedSection = trim(section);
-  const std::wstring wantedKey = trim(key);
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    auto name = sectionName(lines_[i].text);
-    if (!name || !sameName(*name, wantedSection)) continue;
-    const std::size_t at = findKey(i, wantedKey);
-    if (at == std::wstring::npos) continue;
-    std::wstring k, v;
-    splitKeyLine(lines_[at].text, k, v);
-    return v;
-  }
-  return std::nullopt;
+  const std::size_t at = findKey(trim(section), trim(key));
+  if (at == std::wstring::npos) return std::nullopt;
+  std::wstring k, v;
+  splitKeyLine(lines_[at].text, k, v);
+  return v;
 }
 
 std::vector<std::wstring> IniDocument::sectionLines(const std::wstring& section) const {
@@ -200,19 +203,12 @@ std::vector<std::pair<std::wstring, std::wstring>> keyValuesAsWritten(
 }
 
 bool IniDocument::removeKey(const std::wstring& section, const std::wstring& key) {
-  const std::wstring wantedSection = trim(section);
-  const std::wstring wantedKey = trim(key);
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    auto name = sectionName(lines_[i].text);
-    if (!name || !sameName(*name, wantedSection)) continue;
-    const std::size_t at = findKey(i, wantedKey);
-    if (at == std::wstring::npos) continue;
-    // The last line keeps the file's own ending: none when the file had none.
-    if (at + 1 == lines_.size() && at > 0) lines_[at - 1].ending = lines_[at].ending;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
-    return true;
-  }
-  return false;
+  const std::size_t at = findKey(trim(section), trim(key));
+  if (at == std::wstring::npos) return false;
+  // The last line keeps the file's own ending: none when the file had none.
+  if (at + 1 == lines_.size() && at > 0) lines_[at - 1].ending = lines_[at].ending;
+  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+  return true;
 }
 
 std::wstring IniDocument::newlineStyle() const {
@@ -228,17 +224,12 @@ void IniDocument::setValue(const std::wstring& section, const std::wstring& key,
   const std::wstring wantedKey = trim(key);
   const std::wstring newline = newlineStyle();
   const std::wstring keyLine = wantedKey + L"=" + value;
-  std::size_t firstSection = std::wstring::npos;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    auto name = sectionName(lines_[i].text);
-    if (!name || !sameName(*name, wantedSection)) continue;
-    if (firstSection == std::wstring::npos) firstSection = i;
-    const std::size_t at = findKey(i, wantedKey);
-    if (at != std::wstring::npos) {
-      lines_[at].text = keyLine;
-      return;
-    }
+  const std::size_t at = findKey(wantedSection, wantedKey);
+  if (at != std::wstring::npos) {
+    lines_[at].text = keyLine;
+    return;
   }
+  const std::size_t firstSection = findSection(wantedSection, 0);
   if (!lines_.empty() && lines_.back().ending.empty()) lines_.back().ending = newline;
   if (firstSection == std::wstring::npos) {
     lines_.push_back({L"[" + wantedSection + L"]", newline});
@@ -247,7 +238,6 @@ void IniDocument::setValue(const std::wstring& section, const std::wstring& key,
   }
   // New key after the last key line of the section, before any blank lines that close it.
   std::size_t insertAt = firstSection + 1;
-  std::wstring k, v;
   for (std::size_t i = firstSection + 1; i < lines_.size(); ++i) {
     if (sectionName(lines_[i].text)) break;
     if (!trim(lines_[i].text).empty()) insertAt = i + 1;

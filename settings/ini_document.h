@@ -35,8 +35,10 @@ class IniDocument {
     std::wstring text;
     std::wstring ending;  // "\r\n", "\n", "\r" or empty for the last line
   };
-  // Index of the key line in a section named `section`, or npos.
-  std::size_t findKey(std::size_t sectionLine, const std::wstring& key) const;
+  // The line of the first section named `section` at or after line `from`, or npos.
+  std::size_t findSection(const std::wstring& section, std::size_t from) const;
+  // The key's line in the first section named `section` that holds it, or npos.
+  std::size_t findKey(const std::wstring& section, const std::wstring& key) const;
   std::wstring newlineStyle() const;
 
   Encoding encoding_ = Encoding::utf8;
