@@ -67,35 +67,55 @@ void watchHook(HWND window) {
   noteHookInstalls(window);
 }
 
-LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Settings& settings = program.settings;
+void onRawInput(Program& program, HWND window) {
+  if (!program.rawInputNoted) {
+    program.rawInputNoted = SetPropW(window, contract::kRawInputProperty, HANDLE(1));
+  }
+  // The system's stamp of the event, not the time it is read here: the main thread may take a
+  // batch of raw input late, long after the hook was called for it.
+  const auto eventTime = static_cast<std::uint32_t>(GetMessageTime());
   HookWatchdog& watchdog = program.hookWatchdog;
+  if (watchdog.onRawInput(eventTime, mouseHookProgress())) {
+    reinstallHook(watchdog, watchdog.silence(eventTime));
+  }
+  program.foreground.check();
+}
+
+void onTrayCallback(Program& program, HWND window, LPARAM event) {
+  if (event == WM_LBUTTONUP || event == WM_RBUTTONUP) {
+    showTrayMenu(window, program.settings, program.paused());
+  } else if (event == NIN_BALLOONUSERCLICK) {
+    const OwnWindowDpi perMonitor;
+    openSwitchHealthWindow(program.settings, program.health);
+  }
+}
+
+void onTimer(Program& program, HWND window, WPARAM timerId) {
+  // A full-screen program is not interrupted: the balloon comes at a later tick instead.
+  if (!program.health.onTimer(timerId) || program.foreground.fullScreen()) return;
+  std::wstring notice;
+  if (program.health.takeNotice(program.settings, &notice)) {
+    showTrayBalloon(window, textOf(TextName::healthTitle, program.settings.language), notice);
+  }
+}
+
+LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
       program.applySettings(window);
       return 0;
-    case WM_INPUT: {
-      if (!program.rawInputNoted) {
-        program.rawInputNoted = SetPropW(window, contract::kRawInputProperty, HANDLE(1));
-      }
-      // The system's stamp of the event, not the time it is read here: the main thread may
-      // take a batch of raw input late, long after the hook was called for it.
-      const auto eventTime = static_cast<std::uint32_t>(GetMessageTime());
-      if (watchdog.onRawInput(eventTime, mouseHookProgress())) {
-        reinstallHook(watchdog, watchdog.silence(eventTime));
-      }
-      program.foreground.check();
+    case WM_INPUT:
+      onRawInput(program, window);
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
-    }
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        reinstallHook(watchdog, 0);
+        reinstallHook(program.hookWatchdog, 0);
       }
       return TRUE;
     case WM_WTSSESSION_CHANGE:
       if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
           wParam == WTS_REMOTE_CONNECT) {
-        reinstallHook(watchdog, 0);
+        reinstallHook(program.hookWatchdog, 0);
       }
       return 0;
     case WM_DESTROY:
@@ -110,7 +130,8 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      if (onMenuCommand(window, wParam, settings, program.health) == TrayAction::togglePause) {
+      if (onMenuCommand(window, wParam, program.settings, program.health) ==
+          TrayAction::togglePause) {
         program.setPaused(window, !program.paused());
       }
       requestHeldReleases();  // a repair may have been switched off
@@ -119,12 +140,7 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       return onRemoteCommand(program, window, wParam,
                              reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case contract::kTrayCallbackMessage:
-      if (lParam == WM_LBUTTONUP || lParam == WM_RBUTTONUP) {
-        showTrayMenu(window, settings, program.paused());
-      } else if (lParam == NIN_BALLOONUSERCLICK) {
-        const OwnWindowDpi perMonitor;
-        openSwitchHealthWindow(settings, program.health);
-      }
+      onTrayCallback(program, window, lParam);
       return 0;
     case contract::kSettingsChangedMessage:
       program.applySettings(window);
@@ -137,13 +153,7 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       readWheelRouting();
       break;
     case WM_TIMER:
-      // A full-screen program is not interrupted: the balloon comes at a later tick instead.
-      if (program.health.onTimer(wParam) && !program.foreground.fullScreen()) {
-        std::wstring notice;
-        if (program.health.takeNotice(settings, &notice)) {
-          showTrayBalloon(window, textOf(TextName::healthTitle, settings.language), notice);
-        }
-      }
+      onTimer(program, window, wParam);
       return 0;
     case WM_ENDSESSION:
       if (wParam) program.health.save();  // the process may end as soon as this returns
@@ -184,6 +194,25 @@ bool firstInstance(UniqueHandle* mutex) {
   return error != ERROR_ACCESS_DENIED;
 }
 
+// Hidden; the window contract's class and title, by which the command line and other
+// programs find it.
+HWND createMainWindow(HINSTANCE instance, Program& program) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = mainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kAppName;
+  RegisterClassExW(&windowClass);
+  return CreateWindowExW(WS_EX_TOOLWINDOW, kAppName, kAppName, WS_POPUPWINDOW, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                         &program);
+}
+
 int runClickmend(HINSTANCE instance) {
   UniqueHandle instanceMutex;
   const bool first = firstInstance(&instanceMutex);
@@ -199,21 +228,7 @@ int runClickmend(HINSTANCE instance) {
   }
   if (!first || FindWindowW(kAppName, kAppName)) return 0;
 
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = mainWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kAppName;
-  RegisterClassExW(&windowClass);
-
-  const HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kAppName, kAppName, WS_POPUPWINDOW,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                      nullptr, nullptr, instance, program.get());
+  const HWND window = createMainWindow(instance, *program);
   if (!window) return 0;
 
   readWheelRouting();
