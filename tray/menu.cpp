@@ -47,48 +47,47 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
   }};
 }
 
+namespace {
+
+struct PlannedCommand {
+  std::uint32_t identifier;
+  MenuCommandPlan plan;
+};
+
+// A check row flips its flag and saves; the others act and save nothing.
+constexpr MenuCommandPlan flips(Flag Settings::*flag) {
+  return {TrayAction::none, flag, true};
+}
+constexpr MenuCommandPlan acts(TrayAction action) {
+  return {action, nullptr, false};
+}
+
+const PlannedCommand kPlans[] = {
+    {menu_command::clickRepair, flips(&Settings::clickRepair)},
+    {menu_command::releaseRepair, flips(&Settings::releaseRepair)},
+    {menu_command::scrollRepair, flips(&Settings::scrollRepair)},
+    {menu_command::leftButton, flips(&Settings::leftButton)},
+    {menu_command::rightButton, flips(&Settings::rightButton)},
+    {menu_command::wheelPassThrough, flips(&Settings::wheelPassThrough)},
+    {menu_command::volumeControl, flips(&Settings::volumeControl)},
+    {menu_command::gestures, flips(&Settings::gestures)},
+    {menu_command::hideIcon, {TrayAction::removeIcon, &Settings::showIcon, true}},
+    {menu_command::exit, acts(TrayAction::destroyWindow)},
+    {menu_command::about, acts(TrayAction::showAbout)},
+    {menu_command::autostart, acts(TrayAction::toggleAutostart)},
+    {menu_command::editSettings, acts(TrayAction::editSettings)},
+    {menu_command::pause, acts(TrayAction::togglePause)},
+    {menu_command::switchHealth, acts(TrayAction::showSwitchHealth)},
+    {menu_command::options, acts(TrayAction::showOptions)},
+};
+
+}  // namespace
+
 MenuCommandPlan planMenuCommand(std::uintptr_t command) {
-  namespace id = menu_command;
-  const auto toggle = [](Flag Settings::*flag) {
-    return MenuCommandPlan{TrayAction::none, flag, true};
-  };
-  const auto act = [](TrayAction action) { return MenuCommandPlan{action, nullptr, false}; };
-  switch (command) {
-    case id::clickRepair:
-      return toggle(&Settings::clickRepair);
-    case id::releaseRepair:
-      return toggle(&Settings::releaseRepair);
-    case id::scrollRepair:
-      return toggle(&Settings::scrollRepair);
-    case id::leftButton:
-      return toggle(&Settings::leftButton);
-    case id::rightButton:
-      return toggle(&Settings::rightButton);
-    case id::wheelPassThrough:
-      return toggle(&Settings::wheelPassThrough);
-    case id::volumeControl:
-      return toggle(&Settings::volumeControl);
-    case id::gestures:
-      return toggle(&Settings::gestures);
-    case id::hideIcon:
-      return {TrayAction::removeIcon, &Settings::showIcon, true};
-    case id::exit:
-      return act(TrayAction::destroyWindow);
-    case id::about:
-      return act(TrayAction::showAbout);
-    case id::autostart:
-      return act(TrayAction::toggleAutostart);
-    case id::editSettings:
-      return act(TrayAction::editSettings);
-    case id::pause:
-      return act(TrayAction::togglePause);
-    case id::switchHealth:
-      return act(TrayAction::showSwitchHealth);
-    case id::options:
-      return act(TrayAction::showOptions);
-    default:
-      return {TrayAction::none, nullptr, true};
+  for (const PlannedCommand& c : kPlans) {
+    if (c.identifier == command) return c.plan;
   }
+  return {TrayAction::none, nullptr, true};
 }
 
 void flipMenuFlag(Settings& settings, const MenuCommandPlan& plan) {
