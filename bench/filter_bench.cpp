@@ -182,7 +182,7 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
     prepare(i);
-    const Verdict v = rig.filter.decide(event(i), tick(i));
+    const Verdict v = rig.filter.decide(event(i), tick(i)).verdict;
     benchmark::DoNotOptimize(v);
     wrong += v != expected;
     ++i;

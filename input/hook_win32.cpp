@@ -271,11 +271,9 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   }
   const DWORD now = GetTickCount();
   platform.windowUnderPointer.onEvent(event.message, now);
-  const Verdict verdict = hookFilter->decide(event, now);
-  if (code == HC_ACTION) {
-    countSwitchHealth(event, now, hookFilter->state().repairSwallowed);
-  }
-  if (verdict == Verdict::swallow) return 1;
+  const Decision decision = hookFilter->decide(event, now);
+  if (code == HC_ACTION) countSwitchHealth(event, now, decision.repaired);
+  if (decision.verdict == Verdict::swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 

@@ -1,4 +1,5 @@
-// The press and release filters walked as timelines of (tick, event) -> verdict.
+// The press and release filters walked as timelines of (tick, event) -> decision: the verdict, and
+// how many events the repairs swallowed with it.
 #include <gtest/gtest.h>
 
 #include "input/input_filter.h"
@@ -6,15 +7,13 @@
 
 namespace {
 
-constexpr auto P = Verdict::pass;
-constexpr auto S = Verdict::swallow;
 using namespace mouse_message;
 constexpr std::uint32_t hookInstalledAgain = 0;  // a step that calls forgetButtonStates
 
 struct Step {
   std::uint32_t tick;
   std::uint32_t message;
-  Verdict expected;
+  Decision expected;
   std::int32_t code = 0;
 };
 
@@ -88,19 +87,19 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
   settings.leftButton = 1;
   const Timeline timelines[] = {
       {"chattering click",
-       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S}, {1300, leftUp, P}},
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S2}, {1300, leftUp, P}},
        {"ReleaseTime:\t30\n", "ClickTime:\t40\n"}},
       {"worked sequence",
-       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S}, {1400, leftUp, P}},
+       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S2}, {1400, leftUp, P}},
        {"ReleaseTime:\t20\n", "ClickTime:\t35\n"}},
       {"press boundary 99/100",
-       {{1000, leftDown, P}, {1099, leftDown, S}, {1199, leftDown, P}},
+       {{1000, leftDown, P}, {1099, leftDown, S1}, {1199, leftDown, P}},
        {"ClickTime:\t99\n"}},
       {"a burst renews the stamp each time",
        {{1000, leftDown, P},
-        {1090, leftDown, S},
-        {1180, leftDown, S},
-        {1270, leftDown, S},
+        {1090, leftDown, S1},
+        {1180, leftDown, S1},
+        {1270, leftDown, S1},
         {1370, leftDown, P}},
        {"ClickTime:\t90\n", "ClickTime:\t90\n", "ClickTime:\t90\n"}},
       {"release 2 ms after the press is held like any bounce",
@@ -116,7 +115,7 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        {"ReleaseTime:\t30\n"},
        {{1050, leftUp}}},
       {"the real release soon after a bounce press is let go",
-       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S}, {1045, leftUp, S}},
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S2}, {1045, leftUp, S}},
        {"ReleaseTime:\t30\n", "ClickTime:\t40\n", "ReleaseTime:\t5\n"},
        {{1090, leftUp}}},
       {"a press after a late wake-up goes out behind the held release",
@@ -131,21 +130,25 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        0,
        1},
       {"the release of a swallowed press is swallowed too",
-       {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S}, {1200, leftUp, S}},
+       {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S1}, {1200, leftUp, S}},
        {"ClickTime:\t90\n"}},
+      {"two releases in a row: the held one stands for both",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1035, leftUp, S1}},
+       {"ReleaseTime:\t30\n"},
+       {{1050, leftUp}}},
       {"a release whose press the hook never saw passes",
        {{1000, leftDown, P}, {1060, leftUp, P}, {1300, leftUp, P}},
        {}},
       {"after the hook is installed again the release of a swallowed press passes",
        {{1000, leftDown, P},
         {1060, leftUp, P},
-        {1090, leftDown, S},
+        {1090, leftDown, S1},
         {1100, hookInstalledAgain, P},
         {1200, leftUp, P}},
        {"ClickTime:\t90\n"}},
       {"release 50 ms after the press passes", {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
       {"a bounce inside one tick keeps the button down",
-       {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S}, {1400, leftUp, P}},
+       {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S2}, {1400, leftUp, P}},
        {"ReleaseTime:\t0\n", "ClickTime:\t0\n"}},
       {"a quick click inside one tick arrives whole",
        {{1000, leftDown, P}, {1000, leftUp, S}},
@@ -182,7 +185,7 @@ TEST_F(ButtonFilter, BothButtonsShareOneStamp) {
   settings.rightButton = 1;
   // The right press was swallowed, so its release is too.
   run({"left then right within the interval",
-       {{1000, leftDown, P}, {1050, rightDown, S}, {1060, rightUp, S}, {1200, rightDown, P}},
+       {{1000, leftDown, P}, {1050, rightDown, S1}, {1060, rightUp, S}, {1200, rightDown, P}},
        {"ClickTime:\t50\n", "ReleaseTime:\t10\n"}});
   run({"a left release soon after a right press is held, not lost",
        {{1000, leftDown, P}, {1200, rightDown, P}, {1220, leftUp, S}, {1500, rightUp, P}},
@@ -223,7 +226,7 @@ TEST_F(ButtonFilter, TickWrapAroundIsASmallGap) {
        {{0xFFFFFF00u, leftDown, P},
         {0xFFFFFF20u, leftUp, S},
         {0x00000010u, leftDown, P},
-        {0x00000050u, leftDown, S}},
+        {0x00000050u, leftDown, S1}},
        {"ReleaseTime:\t32\n", "ClickTime:\t64\n"},
        {{0xFFFFFF34u, leftUp}}},
       0xFFFFF000u);
@@ -242,9 +245,9 @@ TEST_F(ButtonFilter, HoldGuard) {
       {"the drag ends", armedThen({{9000, leftUp, S}}), {armed}, {{9020, leftUp}}},
       {"later bounces are swallowed",
        armedThen({{6000, leftUp, S},
-                  {6004, leftDown, S},
+                  {6004, leftDown, S2},
                   {6500, leftUp, S},
-                  {6516, leftDown, S},
+                  {6516, leftDown, S2},
                   {9000, leftUp, S}}),
        {armed, "Hold guard:\t4\n", "Hold guard:\t16\n"},
        {{9020, leftUp}}},

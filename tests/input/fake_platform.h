@@ -1,6 +1,7 @@
 // A recording stand-in for the desktop under the input filter.
 #pragma once
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -73,4 +74,17 @@ inline Settings defaultSettings() {
 
 inline std::uint32_t wheelData(std::int16_t delta) {
   return static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16;
+}
+
+// The decisions the tables expect: P passed; S swallowed for no fault of the mouse (held back,
+// a gesture, volume, pass-through); S1 one event a repair swallowed; S2 a bounce pair, the held
+// release and this press.
+constexpr Decision P{Verdict::pass, 0};
+constexpr Decision S{Verdict::swallow, 0};
+constexpr Decision S1{Verdict::swallow, 1};
+constexpr Decision S2{Verdict::swallow, 2};
+
+inline void PrintTo(const Decision& d, std::ostream* os) {
+  *os << (d.verdict == Verdict::pass ? "pass" : "swallow") << ", repaired "
+      << static_cast<int>(d.repaired);
 }
