@@ -20,6 +20,21 @@ bool holdsRelease(const ButtonState& b) {
 }
 }  // namespace
 
+ButtonMessage readButtonMessage(std::uint32_t message) {
+  switch (message) {
+    case mouse_message::leftDown:
+      return {true, MouseButton::left, true};
+    case mouse_message::leftUp:
+      return {true, MouseButton::left, false};
+    case mouse_message::rightDown:
+      return {true, MouseButton::right, true};
+    case mouse_message::rightUp:
+      return {true, MouseButton::right, false};
+    default:
+      return {false, MouseButton::left, false};
+  }
+}
+
 Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
                               const MouseEvent& event, std::uint32_t now) {
   ButtonState& b = states_[button];

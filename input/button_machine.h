@@ -74,6 +74,14 @@ enum class ButtonPhase : std::uint8_t {
 
 enum class MouseButton : std::uint8_t { left, right };
 
+// What a message of the left or right button says; `known` is false for any other message.
+struct ButtonMessage {
+  bool known;
+  MouseButton button;
+  bool press;
+};
+ButtonMessage readButtonMessage(std::uint32_t message);
+
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw
   std::uint32_t deadline = 0;     // when the held release is let go

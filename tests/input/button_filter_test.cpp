@@ -28,13 +28,8 @@ struct Timeline {
   int refusals = 0;                // deliveries the system refuses first
 };
 
-class ButtonFilter : public ::testing::Test {
+class ButtonFilter : public FilterFixture {
  protected:
-  Settings settings = defaultSettings();
-  FilterState state;
-  GestureTracker gesture;
-  FakeInputPlatform platform;
-
   // Plays the desktop: each wake-up asked for runs onTimer when due (plus the lateness), and
   // the timeline ends with every wake-up still asked for.
   void run(const Timeline& t, std::uint32_t firstCall = 0) {
@@ -42,7 +37,6 @@ class ButtonFilter : public ::testing::Test {
     state = FilterState{};
     platform = FakeInputPlatform{};
     platform.refusals = t.refusals;
-    InputFilter filter(settings, state, gesture, platform);
     std::vector<Delivered> delivered;
     bool waking = false;
     std::uint32_t wakeAt = 0;
@@ -83,6 +77,21 @@ class ButtonFilter : public ::testing::Test {
   }
 };
 
+// A click whose release, `gap` ms after its press, is held and let go at press + interval.
+Timeline heldClick(const char* name, std::uint32_t gap) {
+  return {name,
+          {{1000, leftDown, P}, {1000 + gap, leftUp, S}},
+          {"ReleaseTime:\t" + std::to_string(gap) + "\n"},
+          {{1050, leftUp}}};
+}
+
+// A click, then a press 90 ms after the last that the press filter swallows; the hand holds it.
+std::vector<Step> swallowedPressThen(const std::vector<Step>& steps) {
+  std::vector<Step> all = {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S1}};
+  all.insert(all.end(), steps.begin(), steps.end());
+  return all;
+}
+
 TEST_F(ButtonFilter, LeftButtonChosen) {
   settings.leftButton = 1;
   const Timeline timelines[] = {
@@ -102,14 +111,8 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
         {1270, leftDown, S1},
         {1370, leftDown, P}},
        {"ClickTime:\t90\n", "ClickTime:\t90\n", "ClickTime:\t90\n"}},
-      {"release 2 ms after the press is held like any bounce",
-       {{1000, leftDown, P}, {1002, leftUp, S}},
-       {"ReleaseTime:\t2\n"},
-       {{1050, leftUp}}},
-      {"a bounce 3 ms after the press is let go at press + interval",
-       {{1000, leftDown, P}, {1003, leftUp, S}},
-       {"ReleaseTime:\t3\n"},
-       {{1050, leftUp}}},
+      heldClick("release 2 ms after the press is held like any bounce", 2),
+      heldClick("a bounce 3 ms after the press is let go at press + interval", 3),
       {"a 30 ms click without bounce is let go on the timer",
        {{1000, leftDown, P}, {1030, leftUp, S}, {1200, leftDown, P}},
        {"ReleaseTime:\t30\n"},
@@ -130,7 +133,7 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        0,
        1},
       {"the release of a swallowed press is swallowed too",
-       {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S1}, {1200, leftUp, S}},
+       swallowedPressThen({{1200, leftUp, S}}),
        {"ClickTime:\t90\n"}},
       {"two releases in a row: the held one stands for both",
        {{1000, leftDown, P}, {1030, leftUp, S}, {1035, leftUp, S1}},
@@ -140,20 +143,13 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        {{1000, leftDown, P}, {1060, leftUp, P}, {1300, leftUp, P}},
        {}},
       {"after the hook is installed again the release of a swallowed press passes",
-       {{1000, leftDown, P},
-        {1060, leftUp, P},
-        {1090, leftDown, S1},
-        {1100, hookInstalledAgain, P},
-        {1200, leftUp, P}},
+       swallowedPressThen({{1100, hookInstalledAgain, P}, {1200, leftUp, P}}),
        {"ClickTime:\t90\n"}},
       {"release 50 ms after the press passes", {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
       {"a bounce inside one tick keeps the button down",
        {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S2}, {1400, leftUp, P}},
        {"ReleaseTime:\t0\n", "ClickTime:\t0\n"}},
-      {"a quick click inside one tick arrives whole",
-       {{1000, leftDown, P}, {1000, leftUp, S}},
-       {"ReleaseTime:\t0\n"},
-       {{1050, leftUp}}},
+      heldClick("a quick click inside one tick arrives whole", 0),
       {"right button is not chosen",
        {{1000, rightDown, P}, {1010, rightDown, P}, {1012, rightUp, P}},
        {}},

@@ -1,5 +1,8 @@
-// A recording stand-in for the desktop under the input filter.
+// A recording stand-in for the desktop under the input filter, and the fixture the filter's
+// tests share.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 #include <set>
@@ -88,3 +91,18 @@ inline void PrintTo(const Decision& d, std::ostream* os) {
   *os << (d.verdict == Verdict::pass ? "pass" : "swallow") << ", repaired "
       << static_cast<int>(d.repaired);
 }
+
+// The filter on this desktop, every feature on and no button chosen.
+class FilterFixture : public ::testing::Test {
+ protected:
+  Settings settings = defaultSettings();
+  FilterState state;
+  GestureTracker gesture;
+  FakeInputPlatform platform;
+  InputFilter filter{settings, state, gesture, platform};
+
+  Decision at(std::uint32_t tick, std::uint32_t message, std::int32_t x = 100, std::int32_t y = 100,
+              std::uint32_t mouseData = 0) {
+    return filter.decide({0, message, x, y, mouseData}, tick);
+  }
+};

@@ -9,18 +9,8 @@ namespace {
 using namespace mouse_message;
 
 // Each swallow here is S: the gesture's, which the switch health must not count as a repair.
-class GestureRouting : public ::testing::Test {
+class GestureRouting : public FilterFixture {
  protected:
-  Settings settings = defaultSettings();
-  FilterState state;
-  GestureTracker gesture;
-  FakeInputPlatform platform;
-  InputFilter filter{settings, state, gesture, platform};
-
-  Decision at(std::uint32_t tick, std::uint32_t message, std::int32_t x = 100,
-              std::int32_t y = 100) {
-    return filter.decide({0, message, x, y, 0}, tick);
-  }
   void dragDownThenRight(std::uint32_t start) {
     for (int i = 1; i <= 9; ++i) EXPECT_EQ(at(start + i, move, 100, 100 + 10 * i), P);
     for (int i = 1; i <= 9; ++i) EXPECT_EQ(at(start + 10 + i, move, 100 + 10 * i, 190), P);

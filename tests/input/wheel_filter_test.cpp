@@ -12,17 +12,11 @@ struct Notch {
   Decision expected;
 };
 
-class WheelFilter : public ::testing::Test {
+class WheelFilter : public FilterFixture {
  protected:
-  Settings settings = defaultSettings();
-  FilterState state;
-  GestureTracker gesture;
-  FakeInputPlatform platform;
-  InputFilter filter{settings, state, gesture, platform};
-
   Decision wheel(std::uint32_t tick, std::int16_t delta, std::int32_t x = 300,
                  std::int32_t y = 200) {
-    return filter.decide({0, mouse_message::wheel, x, y, wheelData(delta)}, tick);
+    return at(tick, mouse_message::wheel, x, y, wheelData(delta));
   }
   void walk(const char* name, const std::vector<Notch>& notches) {
     SCOPED_TRACE(name);
