@@ -182,7 +182,7 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
     prepare(i);
-    const Verdict v = rig.filter.decide(event(i), tick(i));
+    const Verdict v = rig.filter.decide(event(i), tick(i)).verdict;
     benchmark::DoNotOptimize(v);
     wrong += v != expected;
     ++i;
@@ -232,40 +232,34 @@ void BM_PressSwallowed(benchmark::State& state) {
       [](std::uint32_t i) { return 1001 + i; });
 }
 
-// Releases 100 ms after the last press pass; 10 ms after it they are swallowed as bounces.
-// Each release is the first since its press: applications are shown the button down again
-// before each one.
-void BM_ReleasePassed(benchmark::State& state) {
-  Rig rig;
+// Left releases at `tick`, after a press at 1000. Each is the first since its press:
+// applications are shown the button down again before each one.
+void runRelease(benchmark::State& state, Rig& rig, Verdict expected, std::uint32_t tick) {
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
-      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t) { return 1100u; },
+      state, rig, expected, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      [tick](std::uint32_t) { return tick; },
       [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
+}
+
+// Releases 100 ms after the last press pass; 10 ms after it they are swallowed as bounces.
+void BM_ReleasePassed(benchmark::State& state) {
+  Rig rig;
+  runRelease(state, rig, Verdict::pass, 1100);
 }
 
 // The bounce is held back and a wake-up asked for; the hold is cleared before the next one.
 void BM_ReleaseSwallowed(benchmark::State& state) {
   Rig rig;
-  rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
-  const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
-  runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t) { return 1010u; },
-      [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
+  runRelease(state, rig, Verdict::swallow, 1010);
 }
 
 // The guard armed: a release long after its press is held for the guard's window.
 void BM_ReleaseHeldByGuard(benchmark::State& state) {
   Rig rig;
-  rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
   rig.state.buttons[MouseButton::left].guardArmed = true;
-  const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
-  runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t) { return 5000u; },
-      [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
+  runRelease(state, rig, Verdict::swallow, 5000);
 }
 
 // The press 5 ms after a release the guard holds: both swallowed, the drag goes on.
@@ -307,15 +301,20 @@ void BM_TimerLetsGo(benchmark::State& state) {
   finish(state, before, state.iterations() - rig.platform.delivered);
 }
 
+// +120 notches 20 ms apart, after one at 1000, under what `rig` was set to.
+void runNotches(benchmark::State& state, Rig& rig, Verdict expected) {
+  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
+  rig.filter.decide(notch, 1000);
+  runPath(
+      state, rig, expected, [&](std::uint32_t) -> const MouseEvent& { return notch; },
+      [](std::uint32_t i) { return 1020 + 20 * i; });
+}
+
 // Notches in one direction with pass-through and volume off: handed on as they are.
 void BM_WheelPassed(benchmark::State& state) {
   Rig rig;
   rig.settings.wheelPassThrough = 0;
-  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
-  rig.filter.decide(notch, 1000);
-  runPath(
-      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
-      [](std::uint32_t i) { return 1020 + 20 * i; });
+  runNotches(state, rig, Verdict::pass);
 }
 
 // A reversed notch 1 ms after the last one: swallowed as a bounce of the wheel.
@@ -331,33 +330,21 @@ void BM_WheelSwallowed(benchmark::State& state) {
 // Pass-through on: the notch is posted to the window under the cursor and swallowed.
 void BM_WheelPassThrough(benchmark::State& state) {
   Rig rig;
-  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
-  rig.filter.decide(notch, 1000);
-  runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
-      [](std::uint32_t i) { return 1020 + 20 * i; });
+  runNotches(state, rig, Verdict::swallow);
 }
 
 // The system sends the wheel to the window under the cursor itself: the notch passes.
 void BM_WheelRoutedBySystem(benchmark::State& state) {
   Rig rig;
   rig.platform.routesWheel = true;
-  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
-  rig.filter.decide(notch, 1000);
-  runPath(
-      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
-      [](std::uint32_t i) { return 1020 + 20 * i; });
+  runNotches(state, rig, Verdict::pass);
 }
 
 // The volume key held: the notch becomes a volume command and is swallowed.
 void BM_WheelVolume(benchmark::State& state) {
   Rig rig;
   rig.platform.heldKey = rig.settings.volumeKey;
-  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
-  rig.filter.decide(notch, 1000);
-  runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return notch; },
-      [](std::uint32_t i) { return 1020 + 20 * i; });
+  runNotches(state, rig, Verdict::swallow);
 }
 
 // A program's rule turns the features off (rule 1): with the volume key held the notch is a
@@ -366,11 +353,7 @@ void BM_WheelUnderProgramRule(benchmark::State& state) {
   Rig rig;
   rig.platform.heldKey = rig.settings.volumeKey;
   rig.state.bypass = Bypass::features;
-  const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
-  rig.filter.decide(notch, 1000);
-  runPath(
-      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return notch; },
-      [](std::uint32_t i) { return 1020 + 20 * i; });
+  runNotches(state, rig, Verdict::pass);
 }
 
 // 快捷键=5 and the right press held back: each move inside the drag rectangle is measured

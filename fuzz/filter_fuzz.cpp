@@ -36,6 +36,8 @@
 //   swallowed only when a held-back right press is delivered in its place (a drag begins).
 // - A wheel notch that was posted or turned into a volume command is swallowed, and one that
 //   was swallowed was either posted, taken for the volume, or dropped by scroll repair.
+// - The repairs count at most the two events of a bounce pair, and only in a swallowed event;
+//   one they count is neither posted, nor taken for the volume, nor a gesture's end.
 // - A gesture's press asks once for the gesture key to be masked, a wheel notch with a volume
 //   key on the keyboard held at most once, and nothing else does.
 // - The gesture text never exceeds 25 letters and is always terminated where its length says;
@@ -307,7 +309,8 @@ struct Stream {
     platform.tick = now();
     platform.clear();
 
-    const bool swallowed = filter.decide(e, now()) == Verdict::swallow;
+    const Decision decision = filter.decide(e, now());
+    const bool swallowed = decision.verdict == Verdict::swallow;
 
     if (which >= 0 && !swallowed) show(e.message);
     const int masks = platform.masks;
@@ -342,6 +345,12 @@ struct Stream {
              "a move was swallowed other than to deliver a held-back right press before it");
     } else if (which < 0) {
       expect(!swallowed, "an event the filter does not handle was swallowed");
+    }
+    expect(decision.repaired <= 2 && (swallowed || decision.repaired == 0),
+           "the repairs counted more events than they swallowed");
+    if (decision.repaired != 0) {
+      expect(!platform.posted && !platform.volumeSent && platform.commandsQueued == 0,
+             "an event the repairs swallowed also went somewhere");
     }
     if (platform.commandsQueued != 0) {
       expect(e.code == 0 && e.message == mouse_message::rightUp && gestureHeld,

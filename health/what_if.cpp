@@ -77,7 +77,9 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
     lastUs = e.us;
     lastTick = e.tick;
     const MouseEvent event{0, messageOf(e), 0, 0, 0};
-    if (filter.decide(event, e.tick) == Verdict::pass) shown.push_back({e.us, e.button, e.press});
+    if (filter.decide(event, e.tick).verdict == Verdict::pass) {
+      shown.push_back({e.us, e.button, e.press});
+    }
   }
   fireTimerBefore(nullptr);
   filter.releaseHeld();

@@ -127,26 +127,15 @@ class DesktopInputPlatform final : public InputPlatform {
   }
 
   bool deliverButton(std::uint32_t message) override {
-    DWORD flag = 0;
-    switch (message) {
-      case mouse_message::leftDown:
-        flag = MOUSEEVENTF_LEFTDOWN;
-        break;
-      case mouse_message::leftUp:
-        flag = MOUSEEVENTF_LEFTUP;
-        break;
-      case mouse_message::rightDown:
-        flag = MOUSEEVENTF_RIGHTDOWN;
-        break;
-      case mouse_message::rightUp:
-        flag = MOUSEEVENTF_RIGHTUP;
-        break;
-      default:
-        return false;
-    }
+    const ButtonMessage m = readButtonMessage(message);
+    if (!m.known) return false;
     INPUT input{};
     input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flag;
+    if (m.button == MouseButton::left) {
+      input.mi.dwFlags = m.press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    } else {
+      input.mi.dwFlags = m.press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+    }
     return sendOwnInput(&input, 1);
   }
 
@@ -223,34 +212,20 @@ std::uint64_t healthMicroseconds() {
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
 void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired) {
-  int button = -1;
-  bool press = false;
-  switch (event.message) {
-    case mouse_message::leftDown:
-      button = healthLeft, press = true;
-      break;
-    case mouse_message::rightDown:
-      button = healthRight, press = true;
-      break;
-    case mouse_message::leftUp:
-      button = healthLeft;
-      break;
-    case mouse_message::rightUp:
-      button = healthRight;
-      break;
-    case mouse_message::wheel:
-      if (hookHealth) {
-        hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
-                          repaired);
-      }
-      return;
-    default:
-      return;
+  if (event.message == mouse_message::wheel) {
+    if (hookHealth) {
+      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
+                        repaired);
+    }
+    return;
   }
+  const ButtonMessage m = readButtonMessage(event.message);
+  if (!m.known) return;
+  const int button = m.button == MouseButton::left ? healthLeft : healthRight;
   const std::uint64_t us = healthMicroseconds();
-  if (hookRecord) hookRecord->append(button, press, tick, us);
+  if (hookRecord) hookRecord->append(button, m.press, tick, us);
   if (!hookHealth) return;
-  if (!press) {
+  if (!m.press) {
     hookHealth->release(button, us, repaired);
     return;
   }
@@ -271,11 +246,9 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   }
   const DWORD now = GetTickCount();
   platform.windowUnderPointer.onEvent(event.message, now);
-  const Verdict verdict = hookFilter->decide(event, now);
-  if (code == HC_ACTION) {
-    countSwitchHealth(event, now, hookFilter->state().repairSwallowed);
-  }
-  if (verdict == Verdict::swallow) return 1;
+  const Decision decision = hookFilter->decide(event, now);
+  if (code == HC_ACTION) countSwitchHealth(event, now, decision.repaired);
+  if (decision.verdict == Verdict::swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 

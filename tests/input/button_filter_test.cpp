@@ -1,4 +1,5 @@
-// The press and release filters walked as timelines of (tick, event) -> verdict.
+// The press and release filters walked as timelines of (tick, event) -> decision: the verdict, and
+// how many events the repairs swallowed with it.
 #include <gtest/gtest.h>
 
 #include "input/input_filter.h"
@@ -6,15 +7,13 @@
 
 namespace {
 
-constexpr auto P = Verdict::pass;
-constexpr auto S = Verdict::swallow;
 using namespace mouse_message;
 constexpr std::uint32_t hookInstalledAgain = 0;  // a step that calls forgetButtonStates
 
 struct Step {
   std::uint32_t tick;
   std::uint32_t message;
-  Verdict expected;
+  Decision expected;
   std::int32_t code = 0;
 };
 
@@ -29,13 +28,8 @@ struct Timeline {
   int refusals = 0;                // deliveries the system refuses first
 };
 
-class ButtonFilter : public ::testing::Test {
+class ButtonFilter : public FilterFixture {
  protected:
-  Settings settings = defaultSettings();
-  FilterState state;
-  GestureTracker gesture;
-  FakeInputPlatform platform;
-
   // Plays the desktop: each wake-up asked for runs onTimer when due (plus the lateness), and
   // the timeline ends with every wake-up still asked for.
   void run(const Timeline& t, std::uint32_t firstCall = 0) {
@@ -43,7 +37,6 @@ class ButtonFilter : public ::testing::Test {
     state = FilterState{};
     platform = FakeInputPlatform{};
     platform.refusals = t.refusals;
-    InputFilter filter(settings, state, gesture, platform);
     std::vector<Delivered> delivered;
     bool waking = false;
     std::uint32_t wakeAt = 0;
@@ -84,39 +77,48 @@ class ButtonFilter : public ::testing::Test {
   }
 };
 
+// A click whose release, `gap` ms after its press, is held and let go at press + interval.
+Timeline heldClick(const char* name, std::uint32_t gap) {
+  return {name,
+          {{1000, leftDown, P}, {1000 + gap, leftUp, S}},
+          {"ReleaseTime:\t" + std::to_string(gap) + "\n"},
+          {{1050, leftUp}}};
+}
+
+// A click, then a press 90 ms after the last that the press filter swallows; the hand holds it.
+std::vector<Step> swallowedPressThen(const std::vector<Step>& steps) {
+  std::vector<Step> all = {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S1}};
+  all.insert(all.end(), steps.begin(), steps.end());
+  return all;
+}
+
 TEST_F(ButtonFilter, LeftButtonChosen) {
   settings.leftButton = 1;
   const Timeline timelines[] = {
       {"chattering click",
-       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S}, {1300, leftUp, P}},
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S2}, {1300, leftUp, P}},
        {"ReleaseTime:\t30\n", "ClickTime:\t40\n"}},
       {"worked sequence",
-       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S}, {1400, leftUp, P}},
+       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S2}, {1400, leftUp, P}},
        {"ReleaseTime:\t20\n", "ClickTime:\t35\n"}},
       {"press boundary 99/100",
-       {{1000, leftDown, P}, {1099, leftDown, S}, {1199, leftDown, P}},
+       {{1000, leftDown, P}, {1099, leftDown, S1}, {1199, leftDown, P}},
        {"ClickTime:\t99\n"}},
       {"a burst renews the stamp each time",
        {{1000, leftDown, P},
-        {1090, leftDown, S},
-        {1180, leftDown, S},
-        {1270, leftDown, S},
+        {1090, leftDown, S1},
+        {1180, leftDown, S1},
+        {1270, leftDown, S1},
         {1370, leftDown, P}},
        {"ClickTime:\t90\n", "ClickTime:\t90\n", "ClickTime:\t90\n"}},
-      {"release 2 ms after the press is held like any bounce",
-       {{1000, leftDown, P}, {1002, leftUp, S}},
-       {"ReleaseTime:\t2\n"},
-       {{1050, leftUp}}},
-      {"a bounce 3 ms after the press is let go at press + interval",
-       {{1000, leftDown, P}, {1003, leftUp, S}},
-       {"ReleaseTime:\t3\n"},
-       {{1050, leftUp}}},
+      heldClick("release 2 ms after the press is held like any bounce", 2),
+      heldClick("a bounce 3 ms after the press is let go at press + interval", 3),
       {"a 30 ms click without bounce is let go on the timer",
        {{1000, leftDown, P}, {1030, leftUp, S}, {1200, leftDown, P}},
        {"ReleaseTime:\t30\n"},
        {{1050, leftUp}}},
       {"the real release soon after a bounce press is let go",
-       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S}, {1045, leftUp, S}},
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S2}, {1045, leftUp, S}},
        {"ReleaseTime:\t30\n", "ClickTime:\t40\n", "ReleaseTime:\t5\n"},
        {{1090, leftUp}}},
       {"a press after a late wake-up goes out behind the held release",
@@ -131,26 +133,23 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        0,
        1},
       {"the release of a swallowed press is swallowed too",
-       {{1000, leftDown, P}, {1060, leftUp, P}, {1090, leftDown, S}, {1200, leftUp, S}},
+       swallowedPressThen({{1200, leftUp, S}}),
        {"ClickTime:\t90\n"}},
+      {"two releases in a row: the held one stands for both",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1035, leftUp, S1}},
+       {"ReleaseTime:\t30\n"},
+       {{1050, leftUp}}},
       {"a release whose press the hook never saw passes",
        {{1000, leftDown, P}, {1060, leftUp, P}, {1300, leftUp, P}},
        {}},
       {"after the hook is installed again the release of a swallowed press passes",
-       {{1000, leftDown, P},
-        {1060, leftUp, P},
-        {1090, leftDown, S},
-        {1100, hookInstalledAgain, P},
-        {1200, leftUp, P}},
+       swallowedPressThen({{1100, hookInstalledAgain, P}, {1200, leftUp, P}}),
        {"ClickTime:\t90\n"}},
       {"release 50 ms after the press passes", {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
       {"a bounce inside one tick keeps the button down",
-       {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S}, {1400, leftUp, P}},
+       {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S2}, {1400, leftUp, P}},
        {"ReleaseTime:\t0\n", "ClickTime:\t0\n"}},
-      {"a quick click inside one tick arrives whole",
-       {{1000, leftDown, P}, {1000, leftUp, S}},
-       {"ReleaseTime:\t0\n"},
-       {{1050, leftUp}}},
+      heldClick("a quick click inside one tick arrives whole", 0),
       {"right button is not chosen",
        {{1000, rightDown, P}, {1010, rightDown, P}, {1012, rightUp, P}},
        {}},
@@ -182,7 +181,7 @@ TEST_F(ButtonFilter, BothButtonsShareOneStamp) {
   settings.rightButton = 1;
   // The right press was swallowed, so its release is too.
   run({"left then right within the interval",
-       {{1000, leftDown, P}, {1050, rightDown, S}, {1060, rightUp, S}, {1200, rightDown, P}},
+       {{1000, leftDown, P}, {1050, rightDown, S1}, {1060, rightUp, S}, {1200, rightDown, P}},
        {"ClickTime:\t50\n", "ReleaseTime:\t10\n"}});
   run({"a left release soon after a right press is held, not lost",
        {{1000, leftDown, P}, {1200, rightDown, P}, {1220, leftUp, S}, {1500, rightUp, P}},
@@ -223,7 +222,7 @@ TEST_F(ButtonFilter, TickWrapAroundIsASmallGap) {
        {{0xFFFFFF00u, leftDown, P},
         {0xFFFFFF20u, leftUp, S},
         {0x00000010u, leftDown, P},
-        {0x00000050u, leftDown, S}},
+        {0x00000050u, leftDown, S1}},
        {"ReleaseTime:\t32\n", "ClickTime:\t64\n"},
        {{0xFFFFFF34u, leftUp}}},
       0xFFFFF000u);
@@ -242,9 +241,9 @@ TEST_F(ButtonFilter, HoldGuard) {
       {"the drag ends", armedThen({{9000, leftUp, S}}), {armed}, {{9020, leftUp}}},
       {"later bounces are swallowed",
        armedThen({{6000, leftUp, S},
-                  {6004, leftDown, S},
+                  {6004, leftDown, S2},
                   {6500, leftUp, S},
-                  {6516, leftDown, S},
+                  {6516, leftDown, S2},
                   {9000, leftUp, S}}),
        {armed, "Hold guard:\t4\n", "Hold guard:\t16\n"},
        {{9020, leftUp}}},

@@ -1,6 +1,10 @@
-// A recording stand-in for the desktop under the input filter.
+// A recording stand-in for the desktop under the input filter, and the fixture the filter's
+// tests share.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -74,3 +78,31 @@ inline Settings defaultSettings() {
 inline std::uint32_t wheelData(std::int16_t delta) {
   return static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16;
 }
+
+// The decisions the tables expect: P passed; S swallowed for no fault of the mouse (held back,
+// a gesture, volume, pass-through); S1 one event a repair swallowed; S2 a bounce pair, the held
+// release and this press.
+constexpr Decision P{Verdict::pass, 0};
+constexpr Decision S{Verdict::swallow, 0};
+constexpr Decision S1{Verdict::swallow, 1};
+constexpr Decision S2{Verdict::swallow, 2};
+
+inline void PrintTo(const Decision& d, std::ostream* os) {
+  *os << (d.verdict == Verdict::pass ? "pass" : "swallow") << ", repaired "
+      << static_cast<int>(d.repaired);
+}
+
+// The filter on this desktop, every feature on and no button chosen.
+class FilterFixture : public ::testing::Test {
+ protected:
+  Settings settings = defaultSettings();
+  FilterState state;
+  GestureTracker gesture;
+  FakeInputPlatform platform;
+  InputFilter filter{settings, state, gesture, platform};
+
+  Decision at(std::uint32_t tick, std::uint32_t message, std::int32_t x = 100, std::int32_t y = 100,
+              std::uint32_t mouseData = 0) {
+    return filter.decide({0, message, x, y, mouseData}, tick);
+  }
+};

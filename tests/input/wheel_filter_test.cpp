@@ -6,26 +6,17 @@
 
 namespace {
 
-constexpr auto P = Verdict::pass;
-constexpr auto S = Verdict::swallow;
-
 struct Notch {
   std::uint32_t tick;
   std::int16_t delta;
-  Verdict expected;
+  Decision expected;
 };
 
-class WheelFilter : public ::testing::Test {
+class WheelFilter : public FilterFixture {
  protected:
-  Settings settings = defaultSettings();
-  FilterState state;
-  GestureTracker gesture;
-  FakeInputPlatform platform;
-  InputFilter filter{settings, state, gesture, platform};
-
-  Verdict wheel(std::uint32_t tick, std::int16_t delta, std::int32_t x = 300,
-                std::int32_t y = 200) {
-    return filter.decide({0, mouse_message::wheel, x, y, wheelData(delta)}, tick);
+  Decision wheel(std::uint32_t tick, std::int16_t delta, std::int32_t x = 300,
+                 std::int32_t y = 200) {
+    return at(tick, mouse_message::wheel, x, y, wheelData(delta));
   }
   void walk(const char* name, const std::vector<Notch>& notches) {
     SCOPED_TRACE(name);
@@ -41,8 +32,8 @@ TEST_F(WheelFilter, ReversedNotchesWithinTheIntervalAreSwallowed) {
   settings.volumeControl = 0;
   filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
   walk("reversed notches within the interval",
-       {{1000, 120, P}, {1020, -120, S}, {1040, -120, S}, {1100, -120, P}});
-  EXPECT_EQ(state.lastWheelDelta, -120);
+       {{1000, 120, P}, {1020, -120, S1}, {1040, -120, S1}, {1100, -120, P}});
+  EXPECT_EQ(state.wheel.lastDelta, -120);
   EXPECT_EQ(platform.lines,
             (std::vector<std::string>{"Reverse Roller:\t1000\n", "Reverse Roller:\t20\n",
                                       "Reverse Roller:\t20\n", "Reverse Roller:\t60\n"}));
@@ -60,15 +51,15 @@ TEST_F(WheelFilter, OnlyAChangeOfDirectionCounts) {
   settings.wheelPassThrough = 0;
   filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
   walk("fine steps, then a reversal",
-       {{1000, 40, P}, {1010, 40, P}, {1020, 80, P}, {1030, 40, P}, {1040, -40, S}});
+       {{1000, 40, P}, {1010, 40, P}, {1020, 80, P}, {1030, 40, P}, {1040, -40, S1}});
   walk("+240 then +120", {{2000, 240, P}, {2010, 120, P}});
 }
 
 TEST_F(WheelFilter, FirstNotchAfterStartIsMeasuredFromTheFirstCall) {
   settings.wheelPassThrough = 0;
-  walk("first notch is the hook's first call", {{5000, 120, S}});
+  walk("first notch is the hook's first call", {{5000, 120, S1}});
   // The swallowed notch left the remembered delta at 0, so the next one still differs.
-  walk("next notches in the same direction", {{5010, 120, S}, {5070, 120, P}, {5080, 120, P}});
+  walk("next notches in the same direction", {{5010, 120, S1}, {5070, 120, P}, {5080, 120, P}});
 }
 
 TEST_F(WheelFilter, SwitchedOffTheFilterSwallowsNothingButKeepsTrack) {
@@ -77,10 +68,10 @@ TEST_F(WheelFilter, SwitchedOffTheFilterSwallowsNothingButKeepsTrack) {
   filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
   walk("reversals pass", {{1000, 120, P}, {1010, -120, P}, {1020, 120, P}});
   EXPECT_TRUE(platform.lines.empty());
-  EXPECT_EQ(state.lastWheelTick, 1020u);
-  EXPECT_EQ(state.lastWheelDelta, 120);
+  EXPECT_EQ(state.wheel.lastTick, 1020u);
+  EXPECT_EQ(state.wheel.lastDelta, 120);
   settings.scrollRepair = 1;
-  walk("switched back on", {{1030, -120, S}});
+  walk("switched back on", {{1030, -120, S1}});
 }
 
 TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
@@ -196,7 +187,7 @@ TEST_F(WheelFilter, PassThroughPacksPositionAndKeyState) {
     platform.posted.clear();
     platform.held = c.keys;
     for (const MouseEvent& e : c.buttons) filter.decide(e, tick);
-    state.lastWheelDelta = c.delta;
+    state.wheel.lastDelta = c.delta;
     tick += 100;
     EXPECT_EQ(wheel(tick, c.delta, c.x, c.y), S);
     ASSERT_EQ(platform.posted.size(), 1u);

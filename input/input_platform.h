@@ -1,0 +1,70 @@
+// What the hook's decisions are made of: the event, the verdict on it, and the desktop the
+// filters ask things of. Shared by the button machine, the wheel filter and the routing.
+#pragma once
+
+#include <cstdint>
+
+struct MouseEvent {
+  std::int32_t code;        // hook code; only 0 is examined
+  std::uint32_t message;    // the mouse message
+  std::int32_t x, y;        // screen position
+  std::uint32_t mouseData;  // high word: signed wheel delta
+};
+
+enum class Verdict { pass, swallow };
+
+// The verdict on one event, and how many events the repairs swallowed with it (a bounce pair,
+// the held release and this press, is two), for the switch health; gestures, volume and
+// pass-through swallow events that were no fault, and count none.
+struct Decision {
+  Verdict verdict;
+  std::uint8_t repaired;
+};
+
+inline bool operator==(const Decision& a, const Decision& b) {
+  return a.verdict == b.verdict && a.repaired == b.repaired;
+}
+inline bool operator!=(const Decision& a, const Decision& b) {
+  return !(a == b);
+}
+
+// A tick gap as the signed 32-bit difference, correct across the wrap at 2^32.
+inline std::int32_t tickGap(std::uint32_t now, std::uint32_t then) {
+  return static_cast<std::int32_t>(now - then);
+}
+
+// What the decisions need from the desktop. Everything here is called from inside the hook,
+// so an implementation must return at once.
+class InputPlatform {
+ public:
+  virtual ~InputPlatform() = default;
+  virtual bool isKeyHeld(std::uint32_t virtualKey) = 0;
+  // Debug console lines; print nowhere when the console is closed.
+  virtual void print(const char* format, std::int32_t value) = 0;
+  virtual void printText(const char* format, const wchar_t* text) = 0;
+  // Posts a wheel message to the window under (x, y), with the point as that window is given
+  // it; false when it could not be posted.
+  virtual bool postWheel(std::int32_t x, std::int32_t y, std::uint32_t wParam) = 0;
+  // Asks the window under (x, y) to change the volume (an app_command value).
+  virtual void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) = 0;
+  // Runs the command bound to a finished gesture once the hook has returned.
+  virtual void queueGestureCommand(const wchar_t* text) = 0;
+  // Sends a button message (leftDown, leftUp, rightDown, rightUp) as input of the program's
+  // own, which the hook lets pass unexamined: a held release let go, or the press behind it.
+  // False when the system refused it.
+  virtual bool deliverButton(std::uint32_t message) = 0;
+  // Asks for InputFilter::onTimer to be called about `delayMs` from now; a later request
+  // replaces an earlier one.
+  virtual void wakeAfter(std::uint32_t delayMs) = 0;
+  // Sends a neutral key, so that a gesture or volume key held through swallowed events is not
+  // taken for a lone tap when it is let go (Alt would open the menu bar, Win the Start menu).
+  virtual void maskGestureKey() = 0;
+  // How far the pointer may move from a press, either way, before the system takes it for a
+  // drag.
+  struct DragSize {
+    std::int32_t x, y;
+  };
+  virtual DragSize dragSize() = 0;
+  // True when the system itself sends the wheel to the window under the cursor.
+  virtual bool systemRoutesWheelToCursor() = 0;
+};
