@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cwchar>
+#include <utility>
 
 #include "common/debug_console.h"
+#include "common/process_win32.h"
 #include "common/window_contract.h"
 
 namespace {
@@ -192,8 +194,7 @@ std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
 std::atomic<bool> hookInstalled{false};
-HANDLE hookThread = nullptr;
-DWORD hookThreadId = 0;
+StartedThread hookThread{};  // no handle while there is no hook thread
 
 // The performance counter in microseconds.
 std::uint64_t healthMicroseconds() {
@@ -314,31 +315,31 @@ bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
   platform.commandWindow = commandWindow;
   const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!started) return false;
-  hookThread = CreateThread(nullptr, 0, hookThreadMain, started, 0, &hookThreadId);
-  if (hookThread) WaitForSingleObject(started, INFINITE);
-  CloseHandle(started);
-  if (hookThread && !hookInstalled) {
-    WaitForSingleObject(hookThread, INFINITE);
-    CloseHandle(hookThread);
-    hookThread = nullptr;
+  if (auto thread = startThread(hookThreadMain, started)) {
+    hookThread = std::move(*thread);
+    WaitForSingleObject(started, INFINITE);
   }
-  return hookThread != nullptr;
+  CloseHandle(started);
+  if (hookThread.handle.get() && !hookInstalled) {
+    WaitForSingleObject(hookThread.handle.get(), INFINITE);
+    hookThread = StartedThread{};
+  }
+  return hookThread.handle.get() != nullptr;
 }
 
 void requestHookReinstall() {
-  if (hookThread) PostThreadMessageW(hookThreadId, kReinstallHookMessage, 0, 0);
+  if (hookThread.handle.get()) PostThreadMessageW(hookThread.id, kReinstallHookMessage, 0, 0);
 }
 
 void requestHeldReleases() {
-  if (hookThread) PostThreadMessageW(hookThreadId, kReleaseHeldMessage, 0, 0);
+  if (hookThread.handle.get()) PostThreadMessageW(hookThread.id, kReleaseHeldMessage, 0, 0);
 }
 
 void stopMouseHook() {
-  if (!hookThread) return;
-  PostThreadMessageW(hookThreadId, WM_QUIT, 0, 0);
-  WaitForSingleObject(hookThread, INFINITE);
-  CloseHandle(hookThread);
-  hookThread = nullptr;
+  if (!hookThread.handle.get()) return;
+  PostThreadMessageW(hookThread.id, WM_QUIT, 0, 0);
+  WaitForSingleObject(hookThread.handle.get(), INFINITE);
+  hookThread = StartedThread{};
 }
 
 unsigned mouseHookInstalls() {
