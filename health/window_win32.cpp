@@ -10,6 +10,7 @@
 #include "common/identity.h"
 #include "common/texts.h"
 #include "health/calibration.h"
+#include "health/charts_win32.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
 #include "settings/settings.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr int kFirstAdviceId = 100;
-const int kShownBuckets = gapBucket(static_cast<std::uint64_t>(kLongestShownGapMs) * 1000);
 // While clicks come in, the fit is made again at most this often; at once when the settings
 // change.
 constexpr DWORD kRefitMs = 10000;
@@ -239,108 +239,6 @@ void act(const HealthAdvice& advice) {
   refresh();
 }
 
-void fill(HDC dc, RECT r, int colour) {
-  FillRect(dc, &r, GetSysColorBrush(colour));
-}
-
-Language language() {
-  return self.settings->language;
-}
-
-// One line of text cut to the rectangle, with an ellipsis where it does not fit.
-void label(HDC dc, RECT r, const std::wstring& text, UINT align = DT_LEFT) {
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-            align | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-}
-
-int textWidth(HDC dc, const std::wstring& text) {
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  return size.cx;
-}
-
-// A plot's background and its frame, the frame as thick as a line at this DPI.
-RECT plotArea(HDC dc, const RECT& plot) {
-  fill(dc, plot, COLOR_WINDOW);
-  const int t = self.layout.line;
-  fill(dc, {plot.left, plot.top, plot.right, plot.top + t}, COLOR_BTNSHADOW);
-  fill(dc, {plot.left, plot.bottom - t, plot.right, plot.bottom}, COLOR_BTNSHADOW);
-  fill(dc, {plot.left, plot.top, plot.left + t, plot.bottom}, COLOR_BTNSHADOW);
-  fill(dc, {plot.right - t, plot.top, plot.right, plot.bottom}, COLOR_BTNSHADOW);
-  return {plot.left + t, plot.top + t, plot.right - t, plot.bottom - t};
-}
-
-// Chatter per 1000 for each of the last 30 days, today on the right.
-void drawDays(HDC dc, const LayoutRect& area, const std::uint32_t* perMille) {
-  std::uint32_t scale = 10;
-  for (int day = 0; day < kChartDays; ++day) scale = std::max(scale, perMille[day]);
-  const int lineHeight = self.metrics.lineHeight;
-  label(dc, {area.left, area.top, area.right, area.top + lineHeight},
-        fillText(TextName::healthDaysChart, language(), {std::to_wstring(scale)}));
-  const RECT inner = plotArea(dc, {area.left, area.top + lineHeight, area.right, area.bottom});
-  const int width = (inner.right - inner.left) / kChartDays;
-  const int height = inner.bottom - inner.top;
-  const int gap = width > 2 ? self.layout.line : 0;
-  for (int day = 0; day < kChartDays; ++day) {
-    const int bar = static_cast<int>(static_cast<std::uint64_t>(perMille[day]) * height / scale);
-    if (bar == 0) continue;
-    const int x = inner.left + day * width;
-    fill(dc, {x + gap, inner.bottom - bar, x + width, inner.bottom}, COLOR_HIGHLIGHT);
-  }
-}
-
-// Press-to-press gaps of both buttons on a logarithmic count scale, with the intervals in force.
-void drawGaps(HDC dc, const LayoutRect& area) {
-  const int lineHeight = self.metrics.lineHeight;
-  label(dc, {area.left, area.top, area.right, area.top + lineHeight},
-        textOf(TextName::healthGapsChart, language()));
-  const RECT plot{area.left, area.top + lineHeight, area.right, area.bottom - 3 * lineHeight};
-  const RECT inner = plotArea(dc, plot);
-  const int width = inner.right - inner.left;
-  const int height = inner.bottom - inner.top;
-  const auto xOf = [&](double position) {
-    return inner.left + static_cast<int>(position * width / kShownBuckets);
-  };
-  std::uint64_t most = 1;
-  for (int b = 0; b < kShownBuckets; ++b) {
-    most = std::max(most, self.shown.chatterGaps[b] + self.shown.clickGaps[b]);
-  }
-  const double top = std::log1p(static_cast<double>(most));
-  const auto heightOf = [&](std::uint64_t count) {
-    return static_cast<int>(std::log1p(static_cast<double>(count)) / top * height);
-  };
-  for (int b = 0; b < kShownBuckets; ++b) {
-    const int left = xOf(b) + self.layout.line, right = xOf(b + 1);
-    const int all = heightOf(self.shown.chatterGaps[b] + self.shown.clickGaps[b]);
-    const int chatter = heightOf(self.shown.chatterGaps[b]);
-    fill(dc, {left, inner.bottom - all, right, inner.bottom}, COLOR_GRAYTEXT);
-    fill(dc, {left, inner.bottom - chatter, right, inner.bottom}, COLOR_HIGHLIGHT);
-  }
-  for (int ms : {0, 10, 20, 32, 64, 128, 512}) {
-    const int x = xOf(gapPosition(ms));
-    const std::wstring text = ms == 512
-                                  ? fillText(TextName::healthMilliseconds, language(), {L"512"})
-                                  : std::to_wstring(ms);
-    const int w = textWidth(dc, text);
-    const int left = ms == 512 ? x - w : x;
-    label(dc, {left, plot.bottom, left + w, plot.bottom + lineHeight}, text);
-  }
-  const TextName names[2] = {TextName::healthClickInterval, TextName::healthReleaseInterval};
-  for (int i = 0; i < 2; ++i) {
-    const int ms = self.shownIntervals[i];
-    const int x = xOf(gapPosition(std::min(std::max(ms, 0), kLongestShownGapMs)));
-    const int mark = 2 * self.layout.line;
-    fill(dc, {x, plot.top, x + mark, plot.bottom + (2 + i) * lineHeight}, COLOR_BTNTEXT);
-    const std::wstring text =
-        std::wstring(textOf(names[i], language())) + L" " +
-        fillText(TextName::healthMilliseconds, language(), {std::to_wstring(ms)});
-    const int w = textWidth(dc, text);
-    const int left = x + 2 * mark + w > area.right ? x - mark - w : x + 2 * mark;
-    const int y = plot.bottom + (1 + i) * lineHeight;
-    label(dc, {left, y, left + w, y + lineHeight}, text);
-  }
-}
-
 void paint() {
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(self.hwnd, &ps);
@@ -348,10 +246,11 @@ void paint() {
   const HGDIOBJ oldFont = SelectObject(dc, self.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  const ChartStyle style{self.metrics.lineHeight, self.layout.line, self.settings->language};
   for (int d = 0; d < healthDeviceCount; ++d) {
-    drawDays(dc, self.layout.charts[d], self.shown.perMilleByDay[d]);
+    drawDays(dc, self.layout.charts[d], self.shown.perMilleByDay[d], style);
   }
-  drawGaps(dc, self.layout.distribution);
+  drawGaps(dc, self.layout.distribution, self.shown, self.shownIntervals, style);
   SelectObject(dc, oldFont);
   EndPaint(self.hwnd, &ps);
 }
