@@ -2,8 +2,6 @@
 // out from its font and DPI, again on WM_DPICHANGED.
 #include "tray/options_win32.h"
 
-#include <commdlg.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -12,7 +10,6 @@
 #include "common/dpi_win32.h"
 #include "common/file_access.h"
 #include "common/process_win32.h"
-#include "common/system_library_win32.h"
 #include "common/window_contract.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
@@ -20,6 +17,7 @@
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tray/options.h"
+#include "tray/program_picker_win32.h"
 #include "tray/tray_win32.h"
 
 namespace {
@@ -405,57 +403,11 @@ void removeSelected(std::vector<OptionEntry>& entries, int list,
   fillList(list, entries, line);
 }
 
-// An exe chosen in the system's open dialog; comdlg32 from the system folder.
-std::optional<std::wstring> browseForProgram() {
-  using GetOpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
-  const auto open = systemLibraryFunction<GetOpenFileName>(L"comdlg32.dll", "GetOpenFileNameW");
-  if (!open) return std::nullopt;
-  std::wstring filter = text(TextName::optionsExeFiles);
-  filter += L'\0';
-  filter += L"*.exe";
-  filter += L'\0';
-  std::wstring file(32768, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = self.hwnd;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!open(&dialog)) return std::nullopt;
-  file.resize(file.find(L'\0'));
-  return file;
-}
-
-BOOL CALLBACK addProgramOf(HWND window, LPARAM found) {
-  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
-  DWORD processId = 0;
-  GetWindowThreadProcessId(window, &processId);
-  if (processId == GetCurrentProcessId()) return TRUE;
-  const std::wstring name = programFileName(programPathOf(processId));
-  auto& list = *reinterpret_cast<std::vector<std::wstring>*>(found);
-  if (!name.empty() && std::find(list.begin(), list.end(), name) == list.end()) {
-    list.push_back(name);
-  }
-  return TRUE;
-}
-
 // The programs with a visible window now, by file name, in a menu at the button.
 void pickOpenProgram() {
-  std::vector<std::wstring> names;
-  EnumWindows(addProgramOf, reinterpret_cast<LPARAM>(&names));
-  std::sort(names.begin(), names.end());
-  const HMENU menu = CreatePopupMenu();
-  if (!menu) return;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    AppendMenuW(menu, MF_STRING, i + 1, names[i].c_str());
-  }
   RECT at{};
   GetWindowRect(item(id::programOpen), &at);
-  const auto chosen = static_cast<std::size_t>(TrackPopupMenu(
-      menu, TPM_RETURNCMD | TPM_NONOTIFY, at.left, at.bottom, 0, self.hwnd, nullptr));
-  DestroyMenu(menu);
-  if (chosen >= 1 && chosen <= names.size()) setText(id::programName, names[chosen - 1]);
+  if (const auto name = pickProgramWithWindow(self.hwnd, at)) setText(id::programName, *name);
 }
 
 // ---- Layout ----
@@ -541,7 +493,7 @@ void onCommand(int control, int notification) {
       removeSelected(self.gestures, id::gestureList, gestureLine);
       break;
     case id::gestureBrowse:
-      if (const auto path = browseForProgram()) {
+      if (const auto path = browseForProgram(self.hwnd, text(TextName::optionsExeFiles))) {
         setText(id::gestureCommand,
                 path->find(L' ') == std::wstring::npos ? *path : L"\"" + *path + L"\"");
         select(id::gestureAction, kRunProgramRow);
@@ -557,7 +509,8 @@ void onCommand(int control, int notification) {
       removeSelected(self.programs, id::programList, programLine);
       break;
     case id::programBrowse:
-      if (const auto path = browseForProgram()) setText(id::programName, programFileName(*path));
+      if (const auto path = browseForProgram(self.hwnd, text(TextName::optionsExeFiles)))
+        setText(id::programName, programFileName(*path));
       break;
     case id::programOpen:
       pickOpenProgram();
