@@ -31,13 +31,27 @@ void leftBounce() {
   SendInput(2, bounce, sizeof(INPUT));
 }
 
+// The left button pressed on `target`, the cursor resting in it past the click interval first.
+void pressLeftIn(const Target& target) {
+  restIn(target, kClickInterval + 200);
+  mouseButton(MOUSEEVENTF_LEFTDOWN);
+}
+
+// A chattering click on a new target window arrives as `clicks` presses and as many releases.
+::testing::AssertionResult chatteringClickArrivesAs(int clicks) {
+  Target target(200, 200, 300, 200);
+  chatteringClick(target.center());
+  if (target.count(WM_LBUTTONDOWN) == clicks && target.count(WM_LBUTTONUP) == clicks) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "not " << clicks << " presses and releases; " << target.describe();
+}
+
 TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
   Clickmend program(settingsText(kLeftChosen));
   ASSERT_TRUE(program.started());
-  Target target(200, 200, 300, 200);
-  chatteringClick(target.center());
-  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
-  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+  EXPECT_TRUE(chatteringClickArrivesAs(1));
 }
 
 // A release that comes as soon after its press as a bounce would is held back, then delivered:
@@ -46,9 +60,7 @@ TEST(Program, QuickClickWithoutBounceArrivesWholeAndLeavesTheButtonUp) {
   Clickmend program(settingsText(kLeftChosen));
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(kClickInterval + 200);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pressLeftIn(target);
   pump(kReleaseInterval / 4);
   mouseButton(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(pumpUntil([&] { return target.count(WM_LBUTTONUP) > 0; }, 3000)) << target.describe();
@@ -64,9 +76,7 @@ TEST(Program, HoldGuardKeepsADragThroughBouncesAndLetsADoubleClickThrough) {
   Clickmend program(settingsText(kLeftChosen));
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(kClickInterval + 200);
-  mouseButton(MOUSEEVENTF_LEFTDOWN);
+  pressLeftIn(target);
   pump(kClickInterval + 100);
   for (int i = 0; i < 3; ++i) {
     leftBounce();
@@ -95,10 +105,7 @@ TEST(Program, HoldGuardKeepsADragThroughBouncesAndLetsADoubleClickThrough) {
 TEST(Program, LeftButtonNotChosenPassesEveryPress) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=0\r\n"));
   ASSERT_TRUE(program.started());
-  Target target(200, 200, 300, 200);
-  chatteringClick(target.center());
-  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 2) << target.describe();
-  EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << target.describe();
+  EXPECT_TRUE(chatteringClickArrivesAs(2));
 }
 
 TEST(Program, SecondInstanceExitsAndRewritesTheSettings) {
@@ -179,10 +186,25 @@ TEST(Program, DebugModeKeepsFiltering) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n[功能设置]\r\n调试模式=1\r\n"));
   ASSERT_TRUE(program.started());
   pump(2000);  // opening a console can keep Wine busy for a moment
-  Target target(200, 200, 300, 200);
-  chatteringClick(target.center());
-  EXPECT_EQ(target.count(WM_LBUTTONDOWN), 1) << target.describe();
-  EXPECT_EQ(target.count(WM_LBUTTONUP), 1) << target.describe();
+  EXPECT_TRUE(chatteringClickArrivesAs(1));
+}
+
+// Opens the 鼠标健康 window from the menu: the window once it shows, or null; `button` its
+// button `caption` once that shows within `ms`, or null.
+HWND openSwitchHealth(const Clickmend& program, const wchar_t* caption, DWORD ms, HWND& button) {
+  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
+  HWND window = nullptr;
+  button = nullptr;
+  if (!pumpUntil(
+          [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
+          5000)) {
+    return nullptr;
+  }
+  pumpUntil(
+      [&] { return IsWindowVisible(button = FindWindowExW(window, nullptr, L"Button", caption)); },
+      ms);
+  if (!IsWindowVisible(button)) button = nullptr;
+  return window;
 }
 
 // Clicks of the left button, the first `bouncing` of them bouncing once at the release.
@@ -220,8 +242,7 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
     return at == std::string::npos ? text : text.substr(at, text.find("\r\n", at) - at);
   };
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(200);
+  restIn(target, 200);
   leftClicks(10, 4);
   EXPECT_EQ(target.count(WM_LBUTTONDOWN), 14) << target.describe();
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
@@ -307,20 +328,12 @@ TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(200);
+  restIn(target, 200);
   leftClicks(4, 4);
-  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
-  HWND window = nullptr, choose = nullptr;
-  ASSERT_TRUE(pumpUntil(
-      [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
-      5000));
-  ASSERT_TRUE(pumpUntil(
-      [&] {
-        choose = FindWindowExW(window, nullptr, L"Button", L"为鼠标左键开启修复");
-        return IsWindowVisible(choose);
-      },
-      5000));
+  HWND choose = nullptr;
+  const HWND window = openSwitchHealth(program, L"为鼠标左键开启修复", 5000, choose);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(choose);
   // The pointer rests on the button itself (the rows may have moved since it was found).
   ASSERT_TRUE(pumpUntil(
       [&] {
@@ -416,29 +429,19 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
   Clickmend program(kLeftChosen);  // the intervals at their defaults
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(300);
+  restIn(target, 300);
   const corpus::Corpus planned = corpus::make();
   const corpus::Judged before = judgeWindow(inject(planned), target);
 
-  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
-  HWND window = nullptr, apply = nullptr;
-  ASSERT_TRUE(pumpUntil(
-      [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
-      5000));
-  ASSERT_TRUE(pumpUntil(
-      [&] {
-        apply = FindWindowExW(window, nullptr, L"Button", L"应用建议间隔");
-        return IsWindowVisible(apply);
-      },
-      10000))
-      << "before: " << before.clean << " clean, " << before.lost << " lost";
+  HWND apply = nullptr;
+  const HWND window = openSwitchHealth(program, L"应用建议间隔", 10000, apply);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(apply) << "before: " << before.clean << " clean, " << before.lost << " lost";
   const std::wstring file = program.settingsFileText();
   SendMessageW(apply, BM_CLICK, 0, 0);
   EXPECT_TRUE(pumpUntil([&] { return program.settingsFileText() != file; }, 2000));
   PostMessageW(window, WM_CLOSE, 0, 0);
-  moveTo(target.center());
-  pump(300);
+  restIn(target, 300);
   target.clear();
   const corpus::Judged after = judgeWindow(inject(planned), target);
   std::printf("episodes clean under the defaults %d (%d clicks lost), fitted %d (%d lost)\n%s%s",

@@ -56,6 +56,13 @@ int pressesOfChatteringClick() {
 constexpr int kFiltered = 1;    // the left button chosen: the bounce is swallowed
 constexpr int kUnfiltered = 2;  // the default: the left button is not chosen
 
+// The user's file was read (the left button is chosen) and still holds their own lines.
+void expectUserLinesReadAndKept(const Clickmend& program) {
+  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
+  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+}
+
 TEST(DamagedSettings, CutShortInTheMiddleOfACharacterKeepsWhatWasRead) {
   const std::string whole = bom() + utf16le(userText() + L"[功能设置]\r\n滚轮穿透=1\r\n");
   // Cut inside the last line, through the middle of a UTF-16 code unit.
@@ -65,9 +72,7 @@ TEST(DamagedSettings, CutShortInTheMiddleOfACharacterKeepsWhatWasRead) {
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
-  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+  expectUserLinesReadAndKept(program);
 }
 
 // Every byte value, NULs and lone high bytes included, in a fixed shuffled order.
@@ -111,9 +116,7 @@ TEST(DamagedSettings, Utf16WithoutByteOrderMarkIsReadAndKeepsTheUserLines) {
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
-  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+  expectUserLinesReadAndKept(program);
 }
 
 TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
@@ -130,9 +133,7 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
   ASSERT_TRUE(program.prepared());
   ASSERT_TRUE(program.start());
   EXPECT_EQ(program.hookInstalls(), 1u);
-  EXPECT_EQ(pressesOfChatteringClick(), kFiltered) << "左键=1 was read";
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kNote));
-  EXPECT_TRUE(fileHolds(program.settingsPath(), kOwnLine));
+  expectUserLinesReadAndKept(program);
   EXPECT_TRUE(fileHolds(program.settingsPath(), L"第50000行" + filler));
   EXPECT_TRUE(fileHolds(program.settingsPath(), last));
   EXPECT_GE(fileBytes(program.settingsPath()).size(), bytes.size());
@@ -140,8 +141,7 @@ TEST(DamagedSettings, TenMegabyteFileIsReadAndKeptWhole) {
   // Four menu toggles save the whole file four times on the main thread; a click made
   // meanwhile must not wait for them, or the system would drop a hook that slow.
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(kClickInterval + 100);
+  restIn(target, kClickInterval + 100);
   for (int i = 0; i < 4; ++i)
     PostMessageW(program.window(), WM_COMMAND, menu_command::volumeControl, 0);
   Sleep(30);

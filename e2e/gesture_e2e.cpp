@@ -107,8 +107,7 @@ TEST(Gesture, AltPressedInTheMiddleOfARightDragLeavesNoButtonHeld) {
   Clickmend program(gestureBindings(L"D=3\r\n"));
   ASSERT_TRUE(program.started());
   Target target(kLeft, kTop, kWidth, kHeight);
-  moveTo(target.center());
-  pump(kClickInterval + 200);
+  restIn(target, kClickInterval + 200);
   mouseButton(MOUSEEVENTF_RIGHTDOWN);
   pump(20);
   const POINT at = drag(target.center(), {{0, 1}});
@@ -184,13 +183,8 @@ TEST(Gesture, UpBoundToAQuotedProgramStartsItWithItsArgumentAndMakesItsWindowTop
   EXPECT_TRUE(pumpUntil([&] { return (notepad = visibleNotepad()) != nullptr; }, 20000))
       << "Notepad did not start";
   if (!notepad) return;
-  wchar_t title[512] = L"";
-  EXPECT_TRUE(pumpUntil(
-      [&] {
-        GetWindowTextW(notepad, title, 512);
-        return std::wstring(title).find(L"my notes.txt") != std::wstring::npos;
-      },
-      5000))
+  std::wstring title;
+  EXPECT_TRUE(titleHolds(notepad, L"my notes.txt", 5000, title))
       << "the argument did not reach it whole: " << narrow(title);
   EXPECT_TRUE(
       pumpUntil([&] { return (GetWindowLongW(notepad, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5000))
@@ -274,8 +268,7 @@ TEST(ExcludedProgram, AWindowThatGoesFullScreenInFrontGetsTheAltRightDrag) {
   Clickmend program(gestureBindings(L"DR=3\r\n[功能设置]\r\n全屏暂停=1\r\n"));
   ASSERT_TRUE(program.started());
   Target target(kLeft, kTop, kWidth, kHeight);
-  moveTo(target.center());
-  pump(500);
+  restIn(target, 500);
   SetWindowPos(target.hwnd(), HWND_TOP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                GetSystemMetrics(SM_CYSCREEN), 0);
   moveTo({300, 300});  // the first input since: the front window's rectangle is read again

@@ -51,21 +51,23 @@ std::wstring settingsText(const std::wstring& extra) {
          L"\r\n" + extra;
 }
 
+HWND createTopmostWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int x, int y,
+                         int width, int height, void* param) {
+  // Registering the class again fails and leaves the first registration as it was.
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = className;
+  RegisterClassExW(&wc);
+  return CreateWindowExW(WS_EX_TOPMOST, className, title, WS_POPUP | WS_VISIBLE | WS_BORDER, x, y,
+                         width, height, nullptr, nullptr, GetModuleHandleW(nullptr), param);
+}
+
 Target::Target(int x, int y, int width, int height, const wchar_t* title) {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kTargetClass;
-    RegisterClassExW(&wc);
-    registered = true;
-  }
-  hwnd_ = CreateWindowExW(WS_EX_TOPMOST, kTargetClass, title, WS_POPUP | WS_VISIBLE | WS_BORDER, x,
-                          y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  hwnd_ = createTopmostWindow(kTargetClass, proc, title, x, y, width, height, this);
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetForegroundWindow(hwnd_);
   pump(200);
@@ -168,6 +170,17 @@ void pump(DWORD ms) {
   } while (GetTickCount() - start < ms);
 }
 
+bool titleHolds(HWND window, const std::wstring& part, DWORD ms, std::wstring& title) {
+  return pumpUntil(
+      [&] {
+        wchar_t text[512] = L"";
+        GetWindowTextW(window, text, 512);
+        title = text;
+        return title.find(part) != std::wstring::npos;
+      },
+      ms);
+}
+
 void moveTo(POINT p) {
   INPUT in{};
   in.type = INPUT_MOUSE;
@@ -175,6 +188,11 @@ void moveTo(POINT p) {
   in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &in, sizeof in);
+}
+
+void restIn(const Target& target, DWORD ms) {
+  moveTo(target.center());
+  pump(ms);
 }
 
 void mouseButton(DWORD flag) {

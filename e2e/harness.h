@@ -26,6 +26,11 @@ struct Received {
   DWORD time;  // the message's time stamp (GetMessageTime)
 };
 
+// A visible topmost popup window with a border at `x`, `y`, of the class `className`, which is
+// registered with `proc` on first use; `param` goes to WM_CREATE.
+HWND createTopmostWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int x, int y,
+                         int width, int height, void* param = nullptr);
+
 // A visible top-level window of this process that records what it receives.
 class Target {
  public:
@@ -62,8 +67,14 @@ bool pumpUntil(Done done, DWORD ms) {
   return true;
 }
 
+// Pumps until the title of `window` holds `part` or `ms` pass; returns whether it does, with the
+// title last read in `title`.
+bool titleHolds(HWND window, const std::wstring& part, DWORD ms, std::wstring& title);
+
 // Injected input.
 void moveTo(POINT p);
+// Moves the cursor to the middle of `target` and pumps `ms` with it resting there.
+void restIn(const Target& target, DWORD ms);
 void mouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN, ...
 void wheel(int delta);
 void key(WORD virtualKey, bool down);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "common/texts.h"
 #include "common/window_contract.h"
@@ -64,6 +65,12 @@ HWND openOptions(const Clickmend& program) {
   return window;
 }
 
+// The settings file's text, then the options window opened (or null).
+std::pair<std::wstring, HWND> readAndOpenOptions(const Clickmend& program) {
+  std::wstring before = program.settingsFileText();
+  return {before, openOptions(program)};
+}
+
 void click(HWND window, int control) {
   SendMessageW(GetDlgItem(window, control), BM_CLICK, 0, 0);
 }
@@ -88,8 +95,7 @@ std::wstring replaced(std::wstring text, const std::wstring& from, const std::ws
 TEST(OptionsWindow, ApplyWritesTheUncheckedRepairAndNoOtherLine) {
   Clickmend program(kHandWritten);
   ASSERT_TRUE(program.started());
-  const std::wstring before = program.settingsFileText();
-  const HWND window = openOptions(program);
+  const auto [before, window] = readAndOpenOptions(program);
   ASSERT_TRUE(window) << "WM_COMMAND 0x806A opened no window";
   PostMessageW(program.window(), WM_COMMAND, menu_command::options, 0);
   pump(500);
@@ -105,8 +111,7 @@ TEST(OptionsWindow, ApplyWritesTheUncheckedRepairAndNoOtherLine) {
 TEST(OptionsWindow, CancelAfterChangesWritesNothing) {
   Clickmend program(kHandWritten);
   ASSERT_TRUE(program.started());
-  const std::wstring before = program.settingsFileText();
-  const HWND window = openOptions(program);
+  const auto [before, window] = readAndOpenOptions(program);
   ASSERT_TRUE(window);
   click(window, optionControlId(K::clickRepair));
   type(window, optionControlId(K::clickInterval), L"80");
@@ -121,8 +126,7 @@ TEST(OptionsWindow, CancelAfterChangesWritesNothing) {
 TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
   Clickmend program(kHandWritten);
   ASSERT_TRUE(program.started());
-  const std::wstring before = program.settingsFileText();
-  const HWND window = openOptions(program);
+  const auto [before, window] = readAndOpenOptions(program);
   ASSERT_TRUE(window);
   click(window, option_id::firstPage + static_cast<int>(OptionsPage::programs));
   type(window, option_id::programName, L"mstsc.exe");

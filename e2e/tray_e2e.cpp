@@ -330,8 +330,6 @@ const std::vector<std::string> kDefaultMenu = {
 };
 
 TEST(TrayMenu, OpensOnTheButtonReleaseWithItsBottomAtTheCursor) {
-  Clickmend program(settingsText(L""));
-  ASSERT_TRUE(program.started());
   const struct {
     const char* name;
     LPARAM message;
@@ -341,6 +339,8 @@ TEST(TrayMenu, OpensOnTheButtonReleaseWithItsBottomAtTheCursor) {
       {"right button down", WM_RBUTTONDOWN, false}, {"left button down", WM_LBUTTONDOWN, false},
       {"mouse move", WM_MOUSEMOVE, false},          {"double click", WM_LBUTTONDBLCLK, false},
   };
+  Clickmend program(settingsText(L""));
+  ASSERT_TRUE(program.started());
   const POINT cursor{500, 600};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -447,6 +447,16 @@ TEST(TrayMenu, TogglesWriteTheSettingsFileAtOnce) {
   }
 }
 
+// A right click on the icon opens the default menu but for row `row`, which reads `line`.
+void expectDefaultMenuBut(const Clickmend& program, std::size_t row, const char* line) {
+  const HWND popup = openMenuAt(program, WM_RBUTTONUP, {500, 600});
+  ASSERT_NE(popup, nullptr);
+  std::vector<std::string> expected = kDefaultMenu;
+  expected[row] = line;
+  EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
+  closeMenus(program);
+}
+
 TEST(TrayMenu, HidingTheIconRemovesItAndSavesTheChoice) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
@@ -455,12 +465,7 @@ TEST(TrayMenu, HidingTheIconRemovesItAndSavesTheChoice) {
   EXPECT_TRUE(settingsCome(program, L"显示图标=0"));
   EXPECT_TRUE(pumpUntil([] { return trayIcons().empty(); }, 5000));
   // Still reachable through the callback: the menu now shows the icon as hidden.
-  const HWND popup = openMenuAt(program, WM_RBUTTONUP, {500, 600});
-  ASSERT_NE(popup, nullptr);
-  std::vector<std::string> expected = kDefaultMenu;
-  expected[15] = "  隐藏图标 8009 checked";
-  EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
-  closeMenus(program);
+  ASSERT_NO_FATAL_FAILURE(expectDefaultMenuBut(program, 15, "  隐藏图标 8009 checked"));
 
   // The icon comes back once the file says so and the settings are applied again, here by a
   // restarted taskbar; a second restart leaves it single.
@@ -500,12 +505,7 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   const std::string quoted = "\"" + narrow(program.exePath()) + "\"";
   EXPECT_TRUE(pumpUntil([&] { return runValue() == quoted; }, 5000)) << runValue();
 
-  const HWND popup = openMenuAt(program, WM_RBUTTONUP, {500, 600});
-  ASSERT_NE(popup, nullptr);
-  std::vector<std::string> expected = kDefaultMenu;
-  expected[16] = "  开机启动 8066 checked";
-  EXPECT_EQ(joined(menuLines(program, popup)), joined(expected));
-  closeMenus(program);
+  ASSERT_NO_FATAL_FAILURE(expectDefaultMenuBut(program, 16, "  开机启动 8066 checked"));
 
   PostMessageW(program.window(), WM_COMMAND, menu_command::autostart, 0);
   EXPECT_TRUE(pumpUntil([&] { return runValue() == "<absent>"; }, 5000)) << runValue();
@@ -668,14 +668,8 @@ TEST(TrayMenu, EditingTheSettingsAppliesThemWhenTheEditorCloses) {
       },
       15000));
   // The editor names the file once it has read it.
-  wchar_t title[512] = L"";
-  EXPECT_TRUE(pumpUntil(
-      [&] {
-        GetWindowTextW(editor, title, 512);
-        return std::wstring(title).find(L"clickmend.ini") != std::wstring::npos;
-      },
-      5000))
-      << narrow(title);
+  std::wstring title;
+  EXPECT_TRUE(titleHolds(editor, L"clickmend.ini", 5000, title)) << narrow(title);
 
   program.writeSettingsFile(settingsText(L"[设备选择]\r\n左键 = 5\r\n"));
   pump(300);
@@ -720,6 +714,18 @@ void holdForScreenshot(const RECT& all) {
                         60000));
 }
 
+// Moves `window` to the top left, the cursor out of the way, and after `settleMs` holds its client
+// area for the picture: with no window manager on the display, nobody draws the frame.
+void holdClientAreaForScreenshot(HWND window, DWORD settleMs) {
+  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  moveTo({1000, 760});
+  pump(settleMs);
+  RECT all{};
+  GetClientRect(window, &all);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&all), 2);
+  holdForScreenshot(all);
+}
+
 // The pictures' settings: in English when scripts/screenshot-menu.sh is asked for it.
 std::wstring shotSettings(const wchar_t* lines) {
   const char* english = std::getenv("CLICKMEND_SHOT_ENGLISH");
@@ -731,9 +737,9 @@ std::wstring shotSettings(const wchar_t* lines) {
 TEST(TrayMenuScreenshot, DISABLED_HoldsTheMenuOpen) {
   Clickmend program(shotSettings(L"[设备选择]\r\n左键=1\r\n"));
   ASSERT_TRUE(program.started());
+  MenuReader reader(program.process());
   const HWND popup = openMenuAt(program, WM_RBUTTONUP, {400, 420});
   ASSERT_NE(popup, nullptr);
-  MenuReader reader(program.process());
   const std::vector<ItemSnapshot> top = reader.read(menuOf(popup));
   ASSERT_GE(top.size(), 10u);
   const ItemSnapshot* settings = &top[9];  // 设置, in either language
@@ -803,14 +809,7 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheHealthWindowOpen) {
   HWND window = nullptr;
   ASSERT_TRUE(pumpUntil(
       [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, nullptr)); }, 5000));
-  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  moveTo({1000, 760});
-  pump(1500);
-  // The client area: with no window manager on the display, nobody draws the frame.
-  RECT all{};
-  GetClientRect(window, &all);
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&all), 2);
-  holdForScreenshot(all);
+  holdClientAreaForScreenshot(window, 1500);
 }
 
 // Not a test: `scripts/screenshot-menu.sh --about` photographs the About box, frame and all.
@@ -847,13 +846,6 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheOptionsWindowOpen) {
   SendMessageW(GetDlgItem(window, option_id::gestureList), LB_SETCURSEL, 0, 0);
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(option_id::gestureList, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(GetDlgItem(window, option_id::gestureList)));
-  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  moveTo({1000, 760});
-  pump(1000);
-  RECT all{};
-  // The client area: with no window manager on the display, nobody draws the frame.
-  GetClientRect(window, &all);
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&all), 2);
-  holdForScreenshot(all);
+  holdClientAreaForScreenshot(window, 1000);
   PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
 }

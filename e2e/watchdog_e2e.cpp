@@ -36,8 +36,7 @@ TEST(Watchdog, ResumeAndUnlockReinstallTheHookKeepingItsState) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n"));
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
-  moveTo(target.center());
-  pump(kClickInterval + 200);
+  restIn(target, kClickInterval + 200);
 
   mouseButton(MOUSEEVENTF_LEFTDOWN);
   pump(20);

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Measures what Clickmend costs and writes the figures to docs/benchmarks.md.
+# Measures what Clickmend costs and writes the figures to build/benchmarks.md; with --docs to
+# docs/benchmarks.md instead, the figures the repository keeps (a test run leaves it alone).
 # Host part: builds the bench preset (optimised) and runs filter_bench, the cost of one input
 # filter decision on each path and of addPoint, with the heap allocations they make.
 # Wine part: builds the win32 preset and, under Wine on a virtual display, measures the latency
 # the hook adds (bench/wine/wine_latency), the exe's size and imports, its memory, handles and
 # threads around 200 gestures that start programs (bench/wine/wine_footprint), and runs the soak
 # case of the end-to-end tests with 100,000 events.
-# Usage: scripts/bench.sh [host|wine]   (default: both)
+# Usage: scripts/bench.sh [--docs] [host|wine]   (default: both)
 #   LATENCY_SAMPLES=N (moves and wheel notches per configuration, default 2000), GESTURES=N
 #   (default 200), SOAK_EVENTS=N (default 100000); CLICKMEND_WIN32_BUILD=DIR builds the Windows
 #   programs in DIR instead of the win32 preset's folder.
@@ -18,16 +19,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The figures go to a copy of docs/benchmarks.md under build/ unless --docs asks for the file
+# itself; each part rewrites its own section of it.
+doc=build/benchmarks.md
+if [ "${1:-}" = --docs ]; then
+  doc=docs/benchmarks.md
+  shift
+fi
 part=${1:-all}
 case $part in
   host | wine | all) ;;
   *)
-    echo "usage: scripts/bench.sh [host|wine]" >&2
+    echo "usage: scripts/bench.sh [--docs] [host|wine]" >&2
     exit 2
     ;;
 esac
 
-doc=docs/benchmarks.md
 repetitions=5
 work=$(mktemp -d)
 stop_wine=0
@@ -37,7 +44,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# ---- docs/benchmarks.md is made of marked sections, each rewritten by its own part ----------
+# ---- The figures file is made of marked sections, each rewritten by its own part -----------
 
 # Replaces the lines between "<!-- NAME begin -->" and "<!-- NAME end -->" in $doc by the
 # contents of FILE.
@@ -51,13 +58,17 @@ replace_section() {
   mv "$doc.new" "$doc"
 }
 
-if [ ! -f "$doc" ]; then
-  mkdir -p docs
+if [ ! -f "$doc" ] && [ -f docs/benchmarks.md ]; then
+  mkdir -p "$(dirname "$doc")"
+  cp docs/benchmarks.md "$doc"
+elif [ ! -f "$doc" ]; then
+  mkdir -p "$(dirname "$doc")"
   cat >"$doc" <<'EOF'
 # Benchmarks
 
-The latest figures, written by `scripts/bench.sh`. Each section is rewritten by its own part of
-the script; rerun it to measure your machine.
+The latest figures, written by `scripts/bench.sh --docs`. Each section is rewritten by its own
+part of the script; run `scripts/bench.sh` to measure your machine (the figures then go to
+`build/benchmarks.md`).
 
 <!-- host begin -->
 <!-- host end -->
@@ -192,6 +203,22 @@ call_cost() { awk -v f="$1" '$1 == "call" && $2 == f { printf "%.1f", $3 }' "$wo
 footprint() { awk -v when="$1" -v field="$2" '$1 == "footprint" && $2 == when { print $field }' \
   "$work/footprint.txt"; }
 
+# Runs bench/wine/wine_NAME.exe with the arguments under Wine, its output going to
+# $work/NAME.txt and NAME.err (Wine's output always goes to files: a Wine server kept up holds
+# pipes open). On failure shows both and returns 1.
+run_wine_program() {
+  local program=$1 name=${1#wine_}
+  shift
+  if ! wine "$build_win32/bench/wine/$program.exe" "$@" >"$work/$name.txt" 2>"$work/$name.err" \
+    </dev/null; then
+    cat "$work/$name.txt" "$work/$name.err" >&2
+    echo "bench: $program failed" >&2
+    return 1
+  fi
+  # Windows programs end their lines with CR LF.
+  sed -i 's/\r$//' "$work/$name.txt"
+}
+
 wine_part() {
   local began=$SECONDS
   local samples=${LATENCY_SAMPLES:-2000} gestures=${GESTURES:-200} events=${SOAK_EVENTS:-100000}
@@ -223,29 +250,15 @@ wine_part() {
   wine_version=$(wine --version)
   setup_seconds=$((SECONDS - began))
 
-  # Wine's output always goes to files: a Wine server kept up holds pipes open.
   local t=$SECONDS latency_seconds footprint_seconds soak_seconds
   echo "bench: latency under Wine ($samples moves per configuration)"
-  if ! wine "$build_win32/bench/wine/wine_latency.exe" "$samples" >"$work/latency.txt" \
-    2>"$work/latency.err" </dev/null; then
-    cat "$work/latency.err" >&2
-    echo "bench: wine_latency failed" >&2
-    return 1
-  fi
+  run_wine_program wine_latency "$samples" || return 1
   latency_seconds=$((SECONDS - t))
-  # Windows programs end their lines with CR LF.
-  sed -i 's/\r$//' "$work/latency.txt"
 
   t=$SECONDS
   echo "bench: footprint under Wine ($gestures gestures)"
-  if ! wine "$build_win32/bench/wine/wine_footprint.exe" "$gestures" >"$work/footprint.txt" \
-    2>"$work/footprint.err" </dev/null; then
-    cat "$work/footprint.txt" "$work/footprint.err" >&2
-    echo "bench: wine_footprint failed" >&2
-    return 1
-  fi
+  run_wine_program wine_footprint "$gestures" || return 1
   footprint_seconds=$((SECONDS - t))
-  sed -i 's/\r$//' "$work/footprint.txt"
 
   t=$SECONDS
   echo "bench: soak under Wine ($events events)"

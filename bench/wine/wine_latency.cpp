@@ -86,17 +86,8 @@ LRESULT CALLBACK targetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND createTarget() {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = targetProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"ClickmendLatencyTarget";
-  RegisterClassExW(&windowClass);
-  const HWND window = CreateWindowExW(WS_EX_TOPMOST, windowClass.lpszClassName, L"latency target",
-                                      WS_POPUP | WS_VISIBLE | WS_BORDER, 200, 200, 400, 300,
-                                      nullptr, nullptr, windowClass.hInstance, nullptr);
+  const HWND window = e2e::createTopmostWindow(L"ClickmendLatencyTarget", targetProc,
+                                               L"latency target", 200, 200, 400, 300);
   SetForegroundWindow(window);
   SetFocus(window);
   e2e::pump(300);

@@ -2,19 +2,18 @@
 // the benchmarks measure each path under them; the unit tests start from them.
 #pragma once
 
+#include <initializer_list>
+
 #include "settings/settings.h"
 
 inline Settings everyFeatureOn() {
   Settings s;
-  s.clickRepair = 1;
-  s.releaseRepair = 1;
-  s.scrollRepair = 1;
-  s.leftButton = 1;
-  s.rightButton = 1;
-  s.wheelPassThrough = 1;
-  s.volumeControl = 1;
-  s.gestures = 1;
-  s.showIcon = 1;
+  for (Flag Settings::*on :
+       {&Settings::clickRepair, &Settings::releaseRepair, &Settings::scrollRepair,
+        &Settings::leftButton, &Settings::rightButton, &Settings::wheelPassThrough,
+        &Settings::volumeControl, &Settings::gestures, &Settings::showIcon}) {
+    s.*on = 1;
+  }
   s.clickInterval = 100;
   s.releaseInterval = 50;
   s.scrollInterval = 50;
