@@ -19,6 +19,7 @@
 #include "common/text.h"
 #include "input/input_filter.h"
 #include "input/null_platform.h"
+#include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tests/test_files.h"
 
