@@ -15,16 +15,17 @@ std::atomic<int> allocations{0};
 }  // namespace
 
 // Every allocation of this test program counts; the ring's writers may make none.
-void* operator new(std::size_t size) {
+// All three stay out of line: inlined, malloc and free would look mismatched with new and
+// delete to the compiler.
+[[gnu::noinline]] void* operator new(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
-// Out of line: inlined next to a new, free would look mismatched to the compiler.
 [[gnu::noinline]] void operator delete(void* p) noexcept {
   std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept {
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
   ::operator delete(p);
 }
 
