@@ -12,7 +12,7 @@ const wchar_t* const kExcludedProgramsSection = L"排除程序";
 
 namespace {
 
-enum class Kind { flag, interval, guard, modifier, language };
+enum class Kind { flag, interval, guard, blip, modifier, language };
 
 struct SettingsKey {
   const wchar_t* section;
@@ -34,6 +34,7 @@ const SettingsKey kSettingsKeys[] = {
     {L"修复参数", L"滚动间隔", Kind::interval, nullptr, &Settings::scrollInterval, 50, false},
     {L"修复参数", L"保护间隔", Kind::guard, nullptr, &Settings::holdGuardInterval, kHoldGuardMs,
      false},
+    {L"修复参数", L"抖动时长", Kind::blip, nullptr, &Settings::blipLength, kBlipMs, false},
     {L"设备选择", L"左键", Kind::flag, &Settings::leftButton, nullptr, 0, true},
     {L"设备选择", L"右键", Kind::flag, &Settings::rightButton, nullptr, 0, true},
     {L"功能设置", L"滚轮穿透", Kind::flag, &Settings::wheelPassThrough, nullptr, 1, true},
@@ -94,6 +95,10 @@ void loadSettings(Settings& settings, ProfileStore& store) {
       case Kind::guard:
         (settings.*entry.interval) =
             raw >= 1 && raw <= kLongestHoldGuardMs ? static_cast<std::int32_t>(raw) : kHoldGuardMs;
+        break;
+      case Kind::blip:
+        (settings.*entry.interval) =
+            raw <= kLongestBlipMs ? static_cast<std::int32_t>(raw) : kBlipMs;
         break;
       case Kind::modifier:
         settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;

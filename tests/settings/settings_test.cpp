@@ -73,7 +73,7 @@ TEST_F(SettingsFile, FirstStartWritesTheNineKeysWithDefaults) {
     SCOPED_TRACE(utf8(e.key));
     EXPECT_EQ(readInt(path, e.section, e.key, 77), e.value);
   }
-  for (const wchar_t* key : {L"单击间隔", L"释放间隔", L"滚动间隔", L"保护间隔"}) {
+  for (const wchar_t* key : {L"单击间隔", L"释放间隔", L"滚动间隔", L"保护间隔", L"抖动时长"}) {
     EXPECT_EQ(readInt(path, L"修复参数", key, 77), 77u) << utf8(key) << " must not be written";
   }
   EXPECT_EQ(readInt(path, L"功能设置", L"调试模式", 77), 77u);
@@ -133,6 +133,14 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
     writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
     loadSettings(settings, path);
     EXPECT_EQ(settings.holdGuardInterval, c.interval);
+  }
+  // A press of a blip's length is held back: 0 turns the rule off; out of 0..30, the default.
+  for (const Case& c : {Case{L"抖动时长=6", 6}, Case{L"抖动时长=0", 0}, Case{L"抖动时长=31", 10},
+                        Case{L"抖动时长=-1", 10}}) {
+    SCOPED_TRACE(utf8(c.line));
+    writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.blipLength, c.interval);
   }
 }
 
