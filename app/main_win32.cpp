@@ -16,6 +16,7 @@
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "gesture/commands_win32.h"
+#include "health/calibration.h"
 #include "health/health_win32.h"
 #include "health/window_win32.h"
 #include "input/hook_win32.h"
@@ -231,6 +232,13 @@ int runClickmend(HINSTANCE instance) {
   const HWND window = createMainWindow(instance, *program);
   if (!window) return 0;
 
+  // The statistics are read before the hook starts: a switch that opened in the middle of a
+  // hold lately starts with its hold guard armed, set while the hook thread does not run yet.
+  program->health.start(window);
+  bool opened[2] = {};
+  openedInAHoldLately(program->health.ledger(), opened);
+  program->filterState.buttons[MouseButton::left].guardArmed = opened[healthLeft];
+  program->filterState.buttons[MouseButton::right].guardArmed = opened[healthRight];
   readWheelRouting();
   if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
                       &program->clickRecord)) {
@@ -240,7 +248,6 @@ int runClickmend(HINSTANCE instance) {
     return 0;
   }
   watchHook(window);
-  program->health.start(window);
   program->foreground.start();
 
   MSG message;
