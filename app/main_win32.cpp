@@ -237,8 +237,11 @@ int runClickmend(HINSTANCE instance) {
   program->health.start(window);
   bool opened[2] = {};
   openedInAHoldLately(program->health.ledger(), opened);
-  program->filterState.buttons[MouseButton::left].guardArmed = opened[healthLeft];
-  program->filterState.buttons[MouseButton::right].guardArmed = opened[healthRight];
+  for (MouseButton button : {MouseButton::left, MouseButton::right}) {
+    const int device = button == MouseButton::left ? healthLeft : healthRight;
+    program->filterState.buttons[button].guardArmed = opened[device];
+    if (opened[device]) debugPrint("Hold guard armed by its history:\t%d\n", device);
+  }
   readWheelRouting();
   if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
                       &program->clickRecord)) {
