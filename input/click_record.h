@@ -67,9 +67,9 @@ struct ClickRun {
 // The runs of the file, oldest first; nullopt for a file that is not a click record or is
 // damaged. An empty text is an empty record.
 std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes);
-// Damaged: a record cut short (in its magic or in an event), or zeros where the magic or an
-// event should be (what a power loss leaves; no event of ours is all zeros). Not ours: anything
-// else that does not read.
+// Damaged: the magic, or the start of it, followed by what does not read (a record cut short,
+// zeros where an event should be: no event of ours is all zeros), or zeros where the magic
+// should be (what a power loss leaves). Not ours: anything else that does not read.
 FileVerdict judgeClickRecord(const std::string& bytes);
 // `events` of `owner` added to the runs: to its run when that is the last, else as a new run;
 // then empty runs dropped (a record of nothing but runs would outgrow its bound) and the oldest
