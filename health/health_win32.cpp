@@ -44,8 +44,11 @@ void SwitchHealth::movedAside(const SharedFileWin32& file, const std::wstring& s
 // Read again at each save, so that another instance's run (another user of the same exe) stays.
 void SwitchHealth::saveRecord() {
   if (!recordOurs_ || (recordRead_ && record_.appended() == recordSaved_)) return;
-  std::uint32_t end = 0;
-  const std::vector<ClickEvent> added = record_.copySince(recordSaved_, &end);
+  // The first save only reads what the file holds (a folder that cannot be written keeps it for
+  // the fit all the same); the clicks since go in at the next.
+  std::uint32_t end = recordSaved_;
+  const std::vector<ClickEvent> added =
+      recordRead_ ? record_.copySince(recordSaved_, &end) : std::vector<ClickEvent>();
   std::vector<ClickRun> runs;
   const SharedSave save = saveClickRecord(*recordFile_, ledger_.date(), recordOwner_, added, &runs);
   if (!save.movedAside.empty()) movedAside(*recordFile_, save.movedAside);
@@ -85,8 +88,9 @@ void SwitchHealth::saveStats() {
     case SharedSave::Outcome::notWritten:
       read_ = true;
       // A read-only folder is no error to show: the counts go on in memory.
-      if (!writeFailed_)
+      if (!writeFailed_) {
         debugPrint("Stats not written:\t%d\n", static_cast<std::int32_t>(GetLastError()));
+      }
       writeFailed_ = true;
       break;
     case SharedSave::Outcome::notOurs:
@@ -123,8 +127,10 @@ void SwitchHealth::start(HWND window) {
 bool SwitchHealth::onTimer(WPARAM timerId) {
   if (timerId != kTimerId || !started_) return false;
   const bool newDay = ledger_.update(counter_.snapshot(), localDate());
+  const bool due = newDay || ++minutesSinceSave_ >= kSaveEveryMinutes;
   // A file that could not be read yet (another program held it) is tried every minute.
-  if (newDay || ++minutesSinceSave_ >= kSaveEveryMinutes || !read_ || !recordRead_) write();
+  if (due || !recordRead_) saveRecord();
+  if (due || !read_) saveStats();
   return true;
 }
 
