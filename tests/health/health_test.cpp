@@ -204,7 +204,9 @@ ClickRun recorded(const corpus::Corpus& c, bool windowsClock) {
 
 corpus::Judged judged(const corpus::Corpus& c, const ClickRun& run, const RepairChoice& choice) {
   std::vector<corpus::Event> shown;
-  for (const ShownClick& s : replayShown(run, choice)) shown.push_back({s.us, s.press});
+  for (const ShownClick& s : replayShown(run, choice)) {
+    if (s.button == 0) shown.push_back({s.us, s.press});
+  }
   return corpus::judge(c, shown);
 }
 
@@ -357,8 +359,8 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
   better.best.clickRepair = false;
   EXPECT_EQ(text(chatterBalloon(healthLeft, today.devices[healthLeft], better, Language::english)),
             "Left button seems to chatter: 26 in 1000 clicks today. Your last 3214 clicks: now 41 "
-            "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms: 0 "
-            "doubled, 0 lost. Click to see Mouse health.");
+            "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms, blip "
+            "length 10 ms: 0 doubled, 0 lost. Click to see Mouse health.");
 }
 
 TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
@@ -366,18 +368,20 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
   Settings none, left;
   left.leftButton = 1;
   ClickFit tooFew, better, nothing, tradeOff;
-  tooFew.now.presses = 120;
+  tooFew.presses = 120;
   better.outcome = ClickFit::better;
   better.now = {3214, 0, 41, 7, 0};
   better.best.clickMs = 40;
   better.best.releaseMs = 40;
   better.best.guardMs = 30;
+  better.best.blipMs = 8;
   better.bestScore = {3214, 0, 0, 0, 0};
   nothing.outcome = ClickFit::nothing;
   nothing.now = {500, 0, 1, 0, 0};
   tradeOff = nothing;
   tradeOff.tradeOff = true;
   tradeOff.fewestDoubled.releaseRepair = false;
+  tradeOff.fewestDoubled.blipMs = 0;
   tradeOff.fewestDoubledScore = {500, 0, 0, 60, 0};
   const struct {
     const char* name;
@@ -397,7 +401,7 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
        left,
        better,
        {L"最近 3214 次点击：现在 41 次连击、7 次丢失；改用单击间隔 40 毫秒、释放间隔 40 毫秒、保护"
-        L"间隔 30 毫秒：0 次连击、0 次丢失 | 应用建议间隔"}},
+        L"间隔 30 毫秒、抖动时长 8 毫秒：0 次连击、0 次丢失 | 应用建议间隔"}},
       {"nothing better",
        bouncing,
        left,
@@ -408,7 +412,8 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
        left,
        tradeOff,
        {L"最近 500 次点击：现在 1 次连击、0 次丢失，没有更好的设置 | ",
-        L"你的双击和抖动一样快：改用单击间隔 100 毫秒、关闭释放修复会是 0 次连击、60 次丢失。"
+        L"你的双击和抖动一样快：改用单击间隔 100 毫秒、关闭释放修复、不按时长判断抖动会是 0 次连击、"
+        L"60 次丢失。"
         L"把双击放慢一点，或者考虑更换微动开关 | "}},
       {"clean", DeviceCounts{}, left, better, {}},
   };
