@@ -73,7 +73,7 @@ enum class TextName : int {
   healthChoiceReleaseOff,
   healthChoiceBlip,  // {1} ms
   healthChoiceBlipOff,
-  healthChoiceBoth,  // {1} the click repair's part, {2} the release repair's, {3} the blip rule's
+  healthChoiceBoth,   // {1} the click repair's part, {2} the release repair's, {3} the blip rule's
   healthFitTooFew,    // {1} clicks recorded, {2} more needed
   healthFitNothing,   // {1} clicks, {2} outcome now
   healthFitBetter,    // {1} clicks, {2} outcome now, {3} the choice, {4} its outcome

@@ -4,7 +4,7 @@ std::vector<HandClick> handClicks(const std::vector<ClickEvent>& events, int but
                                   std::uint64_t blipUs, std::uint32_t& bounces) {
   std::vector<HandClick> out;
   HandClick click;
-  bool open = false;     // `click` gathers closures
+  bool open = false;      // `click` gathers closures
   bool handLong = false;  // one of them is long enough to be the hand's
   std::uint32_t closures = 0;
   bool down = false;

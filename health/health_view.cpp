@@ -148,10 +148,9 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
   HealthAdvice line;
   switch (fit.outcome) {
     case ClickFit::tooFew:
-      line.why =
-          fillText(TextName::healthFitTooFew, language,
-                   {count(fit.presses),
-                    count(kFitMinimumPresses - std::min(fit.presses, kFitMinimumPresses))});
+      line.why = fillText(TextName::healthFitTooFew, language,
+                          {count(fit.presses),
+                           count(kFitMinimumPresses - std::min(fit.presses, kFitMinimumPresses))});
       break;
     case ClickFit::nothing:
       line.why = fillText(TextName::healthFitNothing, language,
