@@ -195,7 +195,7 @@ namespace {
 // In average characters: a Chinese character is about two.
 constexpr int kFigureChars = 66;  // the longest line of a device's figures
 constexpr int kLeastFigureChars = 34;
-constexpr int kAdviceChars = 215;  // the longest advice, the fit's before and after
+constexpr int kAdviceChars = 190;  // the longest advice, the fit's before and after
 constexpr int kButtonChars = 28;   // 为鼠标左键开启修复, Apply suggested intervals
 
 int linesFor(int chars, int width, const FontMetrics& font) {
