@@ -3,56 +3,63 @@
 std::vector<HandClick> handClicks(const std::vector<ClickEvent>& events, int button,
                                   std::uint64_t blipUs, std::uint32_t& bounces) {
   std::vector<HandClick> out;
+  // The click being read: pending while its closures are all short, a hand's once one is long.
+  enum class Reading { nothing, pending, hand } reading = Reading::nothing;
   HandClick click;
-  bool open = false;      // `click` gathers closures
-  bool handLong = false;  // one of them is long enough to be the hand's
-  std::uint32_t closures = 0;
+  std::uint32_t pendingClosures = 0;
+  // The next press's gap is measured from `anchor`: the hand's release, or within a click's
+  // leading bounces the latest of them. A bounce after the hand's release moves neither.
+  std::uint64_t anchor = kNever, handRelease = kNever;
   bool down = false;
-  std::uint64_t downUs = 0, releaseUs = 0;
-  bool released = false;
-  const auto close = [&] {
-    if (!open) return;
-    if (handLong) {
-      out.push_back(click);
-      bounces += closures - 1;
-    } else {
-      bounces += closures;
+  std::uint64_t downUs = 0;
+  const auto since = [](std::uint64_t us, std::uint64_t then) {
+    return then == kNever || us < then ? kNever : us - then;
+  };
+  const auto start = [&](std::uint64_t pressUs) {
+    if (reading == Reading::hand) out.push_back(click);
+    if (reading == Reading::pending) bounces += pendingClosures;
+    click = {pressUs, kNever, since(pressUs, handRelease)};
+    reading = Reading::pending;
+    pendingClosures = 0;
+  };
+  // One closure, [pressUs, releaseUs], kNever where the record ends with it down.
+  const auto closure = [&](std::uint64_t pressUs, std::uint64_t releaseUs) {
+    const bool hand = releaseUs == kNever || releaseUs - pressUs >= blipUs;
+    const bool continues = reading != Reading::nothing && since(pressUs, anchor) < kDoubtUs;
+    if (!continues) {
+      // Short, and soon after the hand let go: the switch closing again behind the release.
+      if (!hand && reading == Reading::hand && since(pressUs, handRelease) < kBounceUs) {
+        ++bounces;
+        return;
+      }
+      start(pressUs);
     }
-    open = false;
+    if (hand) {
+      if (reading == Reading::pending) bounces += pendingClosures;
+      reading = Reading::hand;
+      pendingClosures = 0;
+      click.releaseUs = handRelease = anchor = releaseUs;
+    } else if (reading == Reading::pending) {
+      ++pendingClosures;
+      anchor = releaseUs;
+    } else {
+      ++bounces;  // an opening in a hold, or a bounce right after the release
+    }
   };
   for (const ClickEvent& e : events) {
     if (e.button != button) continue;
     if (e.press) {
-      // A press while down: the record missed a release, and the closure before it was long.
-      if (open && down) handLong = true;
-      const std::uint64_t gap = released && e.us >= releaseUs ? e.us - releaseUs : kNever;
-      if (!open || gap >= kDoubtUs) {
-        close();
-        click = {e.us, kNever, gap};
-        open = true;
-        handLong = false;
-        closures = 0;
-      }
-      ++closures;
+      if (!down) downUs = e.us;  // a second press: the record missed a release; one closure
       down = true;
-      downUs = e.us;
-      continue;
+    } else if (down) {
+      closure(downUs, e.us >= downUs ? e.us : downUs);
+      down = false;
+    } else {
+      anchor = handRelease = e.us;  // its press came before the record began
     }
-    // A release whose press came before the record began ends no closure of it.
-    if (open && down && e.us >= downUs && e.us - downUs >= blipUs) {
-      click.releaseUs = e.us;
-      handLong = true;
-    }
-    down = false;
-    released = true;
-    releaseUs = e.us;
   }
-  // Still down where the record ends: how long is not known, so it is taken for the hand's.
-  if (open && down) {
-    click.releaseUs = kNever;
-    handLong = true;
-  }
-  close();
+  if (down) closure(downUs, kNever);
+  start(kNever);
   return out;
 }
 

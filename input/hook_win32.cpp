@@ -197,7 +197,7 @@ std::atomic<bool> hookInstalled{false};
 StartedThread hookThread{};  // no handle while there is no hook thread
 
 // The performance counter in microseconds.
-std::uint64_t healthMicroseconds() {
+std::uint64_t counterMicroseconds() {
   static const std::uint64_t frequency = [] {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
@@ -210,21 +210,26 @@ std::uint64_t healthMicroseconds() {
   return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
 }
 
+// Both clocks at once, for an event or a wake-up.
+ClockReading readClocks() {
+  const DWORD tick = GetTickCount();
+  return {tick, counterMicroseconds()};
+}
+
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
-void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired) {
+void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) {
   if (event.message == mouse_message::wheel) {
     if (hookHealth) {
-      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
-                        repaired);
+      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), now.us, repaired);
     }
     return;
   }
   const ButtonMessage m = readButtonMessage(event.message);
   if (!m.known) return;
   const int button = m.button == MouseButton::left ? healthLeft : healthRight;
-  const std::uint64_t us = healthMicroseconds();
-  if (hookRecord) hookRecord->append(button, m.press, tick, us);
+  const std::uint64_t us = now.us;
+  if (hookRecord) hookRecord->append(button, m.press, now.tick, us);
   if (!hookHealth) return;
   if (!m.press) {
     hookHealth->release(button, us, repaired);
@@ -244,9 +249,10 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     event.x = info->pt.x;
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
+    event.time = info->time;
   }
-  const DWORD now = GetTickCount();
-  platform.windowUnderPointer.onEvent(event.message, now);
+  const ClockReading now = readClocks();
+  platform.windowUnderPointer.onEvent(event.message, now.tick);
   const Decision decision = hookFilter->decide(event, now);
   if (code == HC_ACTION) countSwitchHealth(event, now, decision.repaired);
   if (decision.verdict == Verdict::swallow) return 1;
@@ -277,7 +283,7 @@ DWORD WINAPI hookThreadMain(void* started) {
       case WM_TIMER:
         KillTimer(nullptr, platform.timer);
         platform.timer = 0;
-        hookFilter->onTimer(GetTickCount());
+        hookFilter->onTimer(readClocks());
         break;
       case kReleaseHeldMessage:
         hookFilter->releaseHeld();
