@@ -11,16 +11,19 @@
 //   shown  (nothing)                            lost
 //
 // Where only the switch's own record is known, the hand's clicks are read from it by two
-// measures. Gaps: a contact that closes again less than kDoubtUs after the button's release is
-// the same click (a bounce at a press or at a release, an opening in a drag); kDoubtUs to
-// kBounceUs after it, either (see health/what_if.h). Lengths: a closure shorter than the blip
-// length is a bounce wherever it falls (contact bounce lasts 0.5 to 6 ms; a hand holds a click
-// far longer), so a click's release is that of its last closure long enough to be a hand's, and
-// a click whose closures are all that short is no click at all:
-//   P(0)R(2) P(4)----R(90)           one click, let go at 90
-//   P(0)-----R(90) P(94)R(96)        one click, let go at 90
-//   P(0)-R(500) P(510)----R(1000)    one drag, let go at 1000
-//   P(0)R(3)                         a bounce, far from any click
+// measures. Length: a closure shorter than the blip length is a bounce wherever it falls (contact
+// bounce lasts 0.5 to 6 ms; a hand holds a click far longer); a click's release is that of its
+// last closure long enough to be the hand's, and closures all that short make no click. Gap: a
+// closure less than kDoubtUs after the click's release is the same click (an opening in a drag,
+// a bounce at the release), as is one after the click's own leading bounces (a bounce at the
+// press); a short one less than kBounceUs after the hand let go is a bounce too. A long one
+// kDoubtUs to kBounceUs after it may be either (see health/what_if.h). A bounce's release never
+// stands for the hand's, nor does the next press's gap count from it:
+//   P(0)R(2) P(4)----R(90)                one click, let go at 90
+//   P(0)-----R(90) P(94)R(96)             one click, let go at 90
+//   P(0)-R(500) P(510)----R(1000)         one drag, let go at 1000
+//   P(0)--R(48) P(83)R(85) P(89)--R(144)  two clicks, the second pressed at 89, 41 ms after 48
+//   P(0)R(3)                              a bounce, far from any click
 #pragma once
 
 #include <cstddef>

@@ -127,7 +127,7 @@ JudgedRecord judgeRecord(const std::vector<ClickRun>& runs, int blipMs) {
     for (const ClickEvent& e : run.events) {
       const int b = e.button;
       if (b > 1) continue;
-      if (!e.press && down[b] && e.us - pressUs[b] < kLongestBlipUs) {
+      if (!e.press && down[b] && e.us >= pressUs[b] && e.us - pressUs[b] < kLongestBlipUs) {
         out.shortClosuresUs[b].push_back(e.us - pressUs[b]);
       }
       down[b] = e.press;
@@ -228,13 +228,13 @@ std::vector<int> blipLengths(const JudgedRecord& record, const bool fitted[2], i
     }
     return false;
   };
-  int shortest = kBlipLengths[1];  // of the run so far
+  int runStart = kBlipLengths[1];  // the shortest of the lengths alike so far
   for (std::size_t i = 2; i < std::size(kBlipLengths); ++i) {
     const int length = kBlipLengths[i];
     if (between(kBlipLengths[i - 1], length)) {
-      shortest = length;
+      runStart = length;
       out.push_back(length);
-    } else if (length == now && shortest != now) {
+    } else if (length == now && runStart != now) {
       out.push_back(length);
     }
   }

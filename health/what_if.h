@@ -21,8 +21,9 @@
 // fewest lost, the least delay, the fewest keys changed. It is offered only when it is better on
 // the record than the settings in force: within the loss budget where they are not, or fewer
 // unclean, or as few and less delay. A change that would only add delay is never offered.
-//   worn switch, defaults             4 doubled, 32 lost  ->  32/32/20: 3 doubled, 0 lost
-//   bounces after releases, defaults  every click clean   ->  nothing to offer
+//   worn switch, defaults             3 doubled, 4 lost   ->  click repair off: 4 doubled, 0 lost
+//   bounces after releases, defaults  every click clean   ->  nothing to offer: no change is
+//                                                             cleaner, none adds less delay
 //   clean switch                      nothing to offer
 //   double clicks as fast as bounces  the best within budget, and what fewer doubled would cost
 #pragma once
