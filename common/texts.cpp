@@ -135,6 +135,9 @@ const NamedText kChinese[] = {
     {N::optionsOpenPrograms, L"已打开的程序"},
     {N::optionsWrongProgram, L"只写程序文件名，例如 cs2.exe"},
     {N::optionsExeFiles, L"程序 (*.exe)"},
+    {N::optionsNotSaved,
+     L"设置没有保存：无法写入配置文件\n{1}\n它可能是只读文件、所在磁盘已满，或正被另一个程序占用。"
+     L"你的改动仍在窗口里，稍后可以再按 确定 或 应用。"},
     {N::optionsFileChanged,
      L"配置文件在这个窗口打开后被改动过：已重新读取，你的改动写在它的新内容上。"},
 };
@@ -280,6 +283,10 @@ const NamedText kEnglish[] = {
     {N::optionsOpenPrograms, L"Open programs"},
     {N::optionsWrongProgram, L"the program file's name only, such as cs2.exe"},
     {N::optionsExeFiles, L"Programs (*.exe)"},
+    {N::optionsNotSaved,
+     L"The settings were not saved: the settings file\n{1}\ncould not be written. It may be "
+     L"read-only, its disk may be full, or another program may hold it open. Your changes are "
+     L"still in this window: press OK or Apply again later."},
     {N::optionsFileChanged,
      L"The settings file changed while this window was open: it was read again and your changes "
      L"were written over its new content."},

@@ -133,6 +133,7 @@ enum class TextName : int {
   optionsOpenPrograms,
   optionsWrongProgram,
   optionsExeFiles,
+  optionsNotSaved,  // {1} the settings file's path
   optionsFileChanged,
   count
 };

@@ -30,6 +30,7 @@ bool InputFilter::holdsRightPress() {
 
 Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
   wheel_.noteCall(now);
+  judged_ = false;
   if (event.code != 0) return kPass;
   // A gesture begun before the rule changed finishes as it began.
   const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
@@ -49,17 +50,21 @@ Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
     case mouse_message::rightDown:
       state_.gesturePress = features_ && gestureKeyHeld();
       if (state_.gesturePress) return startGesture(event, now);
+      judged_ = true;
       return buttons_.press(MouseButton::right, settings_.rightButton != 0, holdsRightPress(),
                             event, now);
 
     case mouse_message::leftDown:
+      judged_ = true;
       return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, now);
 
     case mouse_message::rightUp:
       if (state_.gesturePress) return endGesture(now);
+      judged_ = true;
       return buttons_.release(MouseButton::right, settings_.rightButton != 0, now);
 
     case mouse_message::leftUp:
+      judged_ = true;
       return buttons_.release(MouseButton::left, settings_.leftButton != 0, now);
 
     case mouse_message::wheel:

@@ -27,6 +27,12 @@ struct ForegroundWindow {
   bool maximised = false;  // a maximised window may cover a monitor whose taskbar hides itself
 };
 
+// The rule a program's value in [排除程序] sets, for the program and the options window alike:
+// its leading number, read as every other setting's ("02", "+2" and "2 ; remote desktop" are
+// 2), 2 every event passes, any other number 1; an empty value is no line at all. Quotes
+// around the value are the profile functions' and do not count.
+Bypass listedRule(const std::wstring& value);
+
 // "C:\Games\cs2.exe" -> "cs2.exe".
 std::wstring programFileName(const std::wstring& path);
 

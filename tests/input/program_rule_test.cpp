@@ -15,11 +15,19 @@ TEST(ProgramRule, ListedNames) {
   ASSERT_TRUE(
       writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(L"[排除程序]\r\ncs2.exe=1\r\nMSTSC.EXE=2\r\n"
                                                       L"paint.exe=0\r\nnone.exe=\r\n"
-                                                      L"C:\\Tools\\x.exe=2\r\n")));
+                                                      L"C:\\Tools\\x.exe=2\r\nzero.exe=02\r\n"
+                                                      L"plus.exe=+2\r\n"
+                                                      L"rdp.exe=2 ; remote desktop\r\n")));
   const std::pair<const wchar_t*, Bypass> cases[] = {
-      {L"C:\\Games\\cs2.exe", Bypass::features}, {L"C:\\Windows\\mstsc.exe", Bypass::all},
-      {L"paint.exe", Bypass::features},          {L"none.exe", Bypass::none},
-      {L"C:\\Tools\\x.exe", Bypass::none},       {L"C:\\cs2.exe.bak", Bypass::none},
+      {L"C:\\Games\\cs2.exe", Bypass::features},
+      {L"C:\\Windows\\mstsc.exe", Bypass::all},
+      {L"paint.exe", Bypass::features},
+      {L"none.exe", Bypass::none},
+      {L"C:\\Tools\\x.exe", Bypass::none},
+      {L"C:\\cs2.exe.bak", Bypass::none},
+      {L"zero.exe", Bypass::all},
+      {L"plus.exe", Bypass::all},
+      {L"rdp.exe", Bypass::all},
   };
   ProgramList list;
   list.read(*openProfileStore(path));

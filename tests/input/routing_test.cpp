@@ -1,6 +1,7 @@
 // Right-button and move events while the gesture key is held belong to the gesture.
 #include <gtest/gtest.h>
 
+#include "input/click_record_keeper.h"
 #include "input/input_filter.h"
 #include "tests/input/fake_platform.h"
 
@@ -95,6 +96,56 @@ TEST_F(GestureRouting, MovesReadTheKeyStateOnlyWhileAGestureCanGrow) {
   EXPECT_EQ(platform.keyReads - readsAtStart, 18) << "none once the gesture's second is over";
   EXPECT_EQ(at(2100, rightUp), S);
   EXPECT_TRUE(platform.commands.empty()) << "read after its second: empty";
+}
+
+// The click record keeps what the repairs judged, so that the replay never takes a gesture, a
+// volume hold or a pause for clicks; each case ends with a right click, the one thing kept.
+TEST_F(GestureRouting, TheClickRecordKeepsWhatTheRepairsJudged) {
+  struct Step {
+    std::uint32_t tick, message;
+    bool alt = false;
+    Bypass bypass = Bypass::none;
+  };
+  struct Case {
+    const char* name;
+    std::uint32_t volumeKey;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {"a gesture", vk::alt, {{1000, rightDown, true}, {1100, move, true}, {1500, rightUp, true}}},
+      {"held back, then the volume",
+       vk::rightButton,
+       {{1000, rightDown}, {1100, wheel}, {1200, rightUp}}},
+      {"held back, then a click: kept with its own times", vk::rightButton, {}},
+      {"a pause and a program's rule 2",
+       vk::alt,
+       {{1000, leftDown, false, Bypass::paused},
+        {1100, leftUp, false, Bypass::paused},
+        {2000, rightDown, false, Bypass::all},
+        {2100, rightUp, false, Bypass::all}}},
+  };
+  static ClickRecord record;  // a quarter of a megabyte
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    state = FilterState{};
+    settings.volumeKey = c.volumeKey;
+    ClickRecordKeeper keeper;
+    const std::uint32_t before = record.appended();
+    std::vector<Step> steps = c.steps;
+    steps.insert(steps.end(), {{5000, rightDown}, {5100, rightUp}});
+    for (const Step& step : steps) {
+      platform.held = step.alt ? std::set<std::uint32_t>{vk::alt} : std::set<std::uint32_t>{};
+      state.bypass = step.bypass;
+      at(step.tick, step.message, 100, 100, step.message == wheel ? wheelData(120) : 0);
+      const ButtonMessage m = readButtonMessage(step.message);
+      keeper.note(record, m.known ? static_cast<int>(m.button) : -1, m.press,
+                  filter.repairsJudged(), state.buttons[MouseButton::right].phase, step.tick,
+                  step.tick * 1000ull);
+    }
+    std::vector<std::uint32_t> kept;
+    for (const ClickEvent& e : record.copySince(before)) kept.push_back(e.tick);
+    EXPECT_EQ(kept, (std::vector<std::uint32_t>{5000, 5100}));
+  }
 }
 
 }  // namespace
