@@ -23,6 +23,7 @@ const NamedText kChinese[] = {
     {N::menuEditSettings, L"编辑配置文件"},
     {N::menuHideIcon, L"隐藏图标"},
     {N::menuAutostart, L"开机启动"},
+    {N::menuRestartElevated, L"以管理员身份重新启动"},
     {N::menuPause, L"暂停"},
     {N::menuSwitchHealth, L"鼠标健康"},
     {N::menuAbout, L"帮助"},
@@ -35,6 +36,10 @@ const NamedText kChinese[] = {
     {N::autostartNotRegistered, L"无法写入开机启动项，开机启动未能启用。"},
     {N::autostartNotRemoved,
      L"无法删除开机启动项：它是为所有用户设置的，请以管理员身份运行本软件后再试。"},
+    {N::outOfReachBalloon,
+     L"前台的窗口属于以管理员身份运行的程序。Clickmend "
+     L"没有管理员权限，在这样的窗口里的点击不会被修复。"
+     L"需要时，请在菜单的 设置 中选择 以管理员身份重新启动。"},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -158,6 +163,7 @@ const NamedText kEnglish[] = {
     {N::menuEditSettings, L"Edit settings file"},
     {N::menuHideIcon, L"Hide icon"},
     {N::menuAutostart, L"Start at logon"},
+    {N::menuRestartElevated, L"Restart as administrator"},
     {N::menuPause, L"Pause"},
     {N::menuSwitchHealth, L"Mouse health"},
     {N::menuAbout, L"About"},
@@ -171,6 +177,10 @@ const NamedText kEnglish[] = {
     {N::autostartNotRemoved,
      L"The logon entry cannot be removed: it was set for all users. Run this program as "
      L"administrator and try again."},
+    {N::outOfReachBalloon,
+     L"The window in front belongs to a program that runs as administrator. Clickmend runs "
+     L"without administrator rights, so clicks in such windows are not repaired. If you need "
+     L"them repaired, choose Settings > Restart as administrator in the menu."},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"

@@ -214,7 +214,7 @@ std::uint64_t healthMicroseconds() {
 
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
-void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired) {
+void countSwitchHealth(const MouseEvent& event, int repaired) {
   if (event.message == mouse_message::wheel) {
     if (hookHealth) {
       hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
@@ -260,7 +260,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   platform.windowUnderPointer.onEvent(event.message, now);
   const Decision decision = hookFilter->decide(event, now);
   if (code == HC_ACTION) {
-    countSwitchHealth(event, now, decision.repaired);
+    countSwitchHealth(event, decision.repaired);
     recordClick(event, now);
   }
   if (decision.verdict == Verdict::swallow) return 1;

@@ -62,4 +62,27 @@ TEST(ProgramRule, FullScreen) {
   EXPECT_EQ(foregroundRule(Bypass::none, cases[0].window, false), Bypass::none) << "全屏暂停=0";
 }
 
+// Out of reach: the windows of a program run as administrator, while we are not.
+TEST(ProgramRule, ProgramsOutOfOurReach) {
+  const ProcessRights medium{true, false, false, 0x2000}, high{true, false, true, 0x3000};
+  const ProcessRights denied{false, true}, unreadable{false, false};
+  const ProcessRights system{true, false, false, 0x4000}, low{true, false, false, 0x1000};
+  const struct {
+    const char* name;
+    ProcessRights program, ours;
+    bool out;
+  } cases[] = {
+      {"an ordinary program", medium, medium, false},
+      {"Task Manager run as administrator", high, medium, true},
+      {"its token refused us", denied, medium, true},
+      {"unreadable for another reason", unreadable, medium, false},
+      {"a system process", system, medium, true},
+      {"a low-integrity browser tab", low, medium, false},
+      {"we run as administrator too", high, high, false},
+      {"refused to us as administrator", denied, high, false},
+      {"a system process while we run as administrator", system, high, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(outOfOurReach(c.program, c.ours), c.out) << c.name;
+}
+
 }  // namespace
