@@ -497,6 +497,36 @@ TEST(TrayMenu, UnknownCommandRewritesTheFileAndChangesNothingElse) {
   EXPECT_EQ(findClickmendWindow(), program.window());
 }
 
+// The main windows of every instance running now.
+std::vector<HWND> runningInstances() {
+  std::vector<HWND> found;
+  for (HWND w = FindWindowExW(nullptr, nullptr, kAppName, kAppName); w;
+       w = FindWindowExW(nullptr, w, kAppName, kAppName)) {
+    found.push_back(w);
+  }
+  return found;
+}
+
+// 以管理员身份重新启动: the new instance (Wine starts it without elevation) asks this one to end
+// and runs in its place, alone.
+TEST(TrayMenu, RestartAsAdministratorLeavesTheNewInstanceAlone) {
+  Clickmend program(settingsText(L""));
+  ASSERT_TRUE(program.started());
+  PostMessageW(program.window(), WM_COMMAND, menu_command::restartElevated, 0);
+  EXPECT_EQ(program.waitForExit(30000), 0u) << "the old instance runs on";
+  std::vector<HWND> running;
+  pumpUntil([&] { return (running = runningInstances()).size() == 1; }, 30000);
+  ASSERT_EQ(running.size(), 1u);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(running[0], &processId);
+  EXPECT_NE(processId, program.processId());
+  const UniqueHandle restarted(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  pump(2000);
+  EXPECT_EQ(runningInstances(), running) << "one instance, the new one, stays";
+  PostMessageW(running[0], WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(restarted.get(), 30000), WAIT_OBJECT_0);
+}
+
 TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   deleteRunValue();
   Clickmend program(settingsText(L""));
