@@ -101,46 +101,33 @@ TEST_F(GestureRouting, MovesReadTheKeyStateOnlyWhileAGestureCanGrow) {
 // The click record keeps what the repairs judged, so that the replay never takes a gesture, a
 // volume hold or a pause for clicks; each case ends with a right click, the one thing kept.
 TEST_F(GestureRouting, TheClickRecordKeepsWhatTheRepairsJudged) {
+  settings.volumeKey = vk::rightButton;  // 快捷键=5: a right press is held back
   struct Step {
     std::uint32_t tick, message;
     bool alt = false;
     Bypass bypass = Bypass::none;
   };
-  struct Case {
-    const char* name;
-    std::uint32_t volumeKey;
-    std::vector<Step> steps;
-  };
-  const Case cases[] = {
-      {"a gesture", vk::alt, {{1000, rightDown, true}, {1100, move, true}, {1500, rightUp, true}}},
-      {"held back, then the volume",
-       vk::rightButton,
-       {{1000, rightDown}, {1100, wheel}, {1200, rightUp}}},
-      {"held back, then a click: kept with its own times", vk::rightButton, {}},
-      {"a pause and a program's rule 2",
-       vk::alt,
-       {{1000, leftDown, false, Bypass::paused},
-        {1100, leftUp, false, Bypass::paused},
-        {2000, rightDown, false, Bypass::all},
-        {2100, rightUp, false, Bypass::all}}},
+  const std::pair<const char*, std::vector<Step>> cases[] = {
+      {"a gesture", {{1000, rightDown, true}, {1100, move, true}, {1500, rightUp, true}}},
+      {"held back, then the volume", {{1000, rightDown}, {1100, wheel}, {1200, rightUp}}},
+      {"held back, then a click: kept with its own times", {}},
+      {"a pause, a rule 2",
+       {{1000, leftDown, false, Bypass::paused}, {1100, leftUp, false, Bypass::all}}},
   };
   static ClickRecord record;  // a quarter of a megabyte
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (auto [name, steps] : cases) {
+    SCOPED_TRACE(name);
     state = FilterState{};
-    settings.volumeKey = c.volumeKey;
     ClickRecordKeeper keeper;
     const std::uint32_t before = record.appended();
-    std::vector<Step> steps = c.steps;
     steps.insert(steps.end(), {{5000, rightDown}, {5100, rightUp}});
-    for (const Step& step : steps) {
-      platform.held = step.alt ? std::set<std::uint32_t>{vk::alt} : std::set<std::uint32_t>{};
-      state.bypass = step.bypass;
-      at(step.tick, step.message, 100, 100, step.message == wheel ? wheelData(120) : 0);
-      const ButtonMessage m = readButtonMessage(step.message);
+    for (const Step& s : steps) {
+      platform.held = s.alt ? std::set<std::uint32_t>{vk::alt} : std::set<std::uint32_t>{};
+      state.bypass = s.bypass;
+      at(s.tick, s.message, 100, 100, s.message == wheel ? wheelData(120) : 0);
+      const ButtonMessage m = readButtonMessage(s.message);
       keeper.note(record, m.known ? static_cast<int>(m.button) : -1, m.press,
-                  filter.repairsJudged(), state.buttons[MouseButton::right].phase, step.tick,
-                  step.tick * 1000ull);
+                  filter.repairsJudged(), state.buttons[MouseButton::right].phase, s.tick, s.tick);
     }
     std::vector<std::uint32_t> kept;
     for (const ClickEvent& e : record.copySince(before)) kept.push_back(e.tick);
