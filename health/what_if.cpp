@@ -67,7 +67,7 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
       const std::int32_t after = tickGap(desktop.timerTick, lastTick);
       desktop.nowUs = lastUs + static_cast<std::uint64_t>(after > 0 ? after : 0) * 1000;
       if (next && next->us < desktop.nowUs) desktop.nowUs = std::max(lastUs, next->us);
-      filter.onTimer(desktop.timerTick);
+      filter.onTimer({desktop.timerTick, desktop.nowUs});
     }
   };
   for (const ClickEvent& e : run.events) {
@@ -76,8 +76,8 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
     desktop.nowUs = e.us;
     lastUs = e.us;
     lastTick = e.tick;
-    const MouseEvent event{0, messageOf(e), 0, 0, 0};
-    if (filter.decide(event, e.tick).verdict == Verdict::pass) {
+    const MouseEvent event{0, messageOf(e), 0, 0, 0, e.tick};
+    if (filter.decide(event, {e.tick, e.us}).verdict == Verdict::pass) {
       shown.push_back({e.us, e.button, e.press});
     }
   }

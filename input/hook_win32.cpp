@@ -199,7 +199,7 @@ std::atomic<bool> hookInstalled{false};
 StartedThread hookThread{};  // no handle while there is no hook thread
 
 // The performance counter in microseconds.
-std::uint64_t healthMicroseconds() {
+std::uint64_t counterMicroseconds() {
   static const std::uint64_t frequency = [] {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
@@ -212,20 +212,25 @@ std::uint64_t healthMicroseconds() {
   return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
 }
 
+// Both clocks at once, for an event or a wake-up.
+ClockReading readClocks() {
+  const DWORD tick = GetTickCount();
+  return {tick, counterMicroseconds()};
+}
+
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
-void countSwitchHealth(const MouseEvent& event, int repaired) {
+void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) {
   if (event.message == mouse_message::wheel) {
     if (hookHealth) {
-      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
-                        repaired);
+      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), now.us, repaired);
     }
     return;
   }
   const ButtonMessage m = readButtonMessage(event.message);
   if (!m.known) return;
   const int button = m.button == MouseButton::left ? healthLeft : healthRight;
-  const std::uint64_t us = healthMicroseconds();
+  const std::uint64_t us = now.us;
   if (!hookHealth) return;
   if (!m.press) {
     hookHealth->release(button, us, repaired);
@@ -236,13 +241,12 @@ void countSwitchHealth(const MouseEvent& event, int repaired) {
 }
 
 // Only what the repairs judged goes into the record (input/click_record_keeper.h).
-void recordClick(const MouseEvent& event, std::uint32_t tick) {
+void recordClick(const MouseEvent& event, ClockReading now) {
   if (!hookRecord) return;
   const ButtonMessage m = readButtonMessage(event.message);
   const int button = !m.known ? -1 : m.button == MouseButton::left ? healthLeft : healthRight;
   hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
-                        hookFilter->state().buttons[MouseButton::right].phase, tick,
-                        m.known ? healthMicroseconds() : 0);
+                        hookFilter->state().buttons[MouseButton::right].phase, now.tick, now.us);
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -255,12 +259,13 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     event.x = info->pt.x;
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
+    event.time = info->time;
   }
-  const DWORD now = GetTickCount();
-  platform.windowUnderPointer.onEvent(event.message, now);
+  const ClockReading now = readClocks();
+  platform.windowUnderPointer.onEvent(event.message, now.tick);
   const Decision decision = hookFilter->decide(event, now);
   if (code == HC_ACTION) {
-    countSwitchHealth(event, decision.repaired);
+    countSwitchHealth(event, now, decision.repaired);
     recordClick(event, now);
   }
   if (decision.verdict == Verdict::swallow) return 1;
@@ -291,7 +296,7 @@ DWORD WINAPI hookThreadMain(void* started) {
       case WM_TIMER:
         KillTimer(nullptr, platform.timer);
         platform.timer = 0;
-        hookFilter->onTimer(GetTickCount());
+        hookFilter->onTimer(readClocks());
         break;
       case kReleaseHeldMessage:
         hookFilter->releaseHeld();

@@ -28,7 +28,8 @@ bool InputFilter::holdsRightPress() {
   return features_ && settings_.volumeControl && settings_.volumeKey == vk::rightButton;
 }
 
-Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
+Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
+  const std::uint32_t now = clocks.tick;
   wheel_.noteCall(now);
   judged_ = false;
   if (event.code != 0) return kPass;
@@ -52,20 +53,20 @@ Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       if (state_.gesturePress) return startGesture(event, now);
       judged_ = true;
       return buttons_.press(MouseButton::right, settings_.rightButton != 0, holdsRightPress(),
-                            event, now);
+                            event, clocks);
 
     case mouse_message::leftDown:
       judged_ = true;
-      return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, now);
+      return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, clocks);
 
     case mouse_message::rightUp:
       if (state_.gesturePress) return endGesture(now);
       judged_ = true;
-      return buttons_.release(MouseButton::right, settings_.rightButton != 0, now);
+      return buttons_.release(MouseButton::right, settings_.rightButton != 0, event, clocks);
 
     case mouse_message::leftUp:
       judged_ = true;
-      return buttons_.release(MouseButton::left, settings_.leftButton != 0, now);
+      return buttons_.release(MouseButton::left, settings_.leftButton != 0, event, clocks);
 
     case mouse_message::wheel:
       return routeWheel(event, now);

@@ -228,7 +228,9 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
       {"worn switch, the defaults, Windows' clock", worn, true, true, ClickFit::better, false},
       {"worn switch not chosen yet", worn, true, false, ClickFit::better, false},
       {"clean switch", clean, true, false, ClickFit::tooFew, false},
-      {"double clicks as fast as the bounces", fast, false, true, ClickFit::better, true},
+      // The bounces are contacts of a few milliseconds: the blip rule tells them from the
+      // double clicks by their length, and no interval does better.
+      {"double clicks as fast as the bounces", fast, false, true, ClickFit::nothing, false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
