@@ -30,6 +30,7 @@ enum class TextName : int {
   menuEditSettings,
   menuHideIcon,
   menuAutostart,
+  menuRestartElevated,
   menuPause,
   menuSwitchHealth,
   menuAbout,
@@ -41,6 +42,8 @@ enum class TextName : int {
   autostartTemporaryFolder,
   autostartNotRegistered,
   autostartNotRemoved,
+  // The balloon when a window of a program run as administrator comes to the front.
+  outOfReachBalloon,
   // The About box: {1} is the version.
   aboutText,
   aboutOk,
@@ -136,6 +139,7 @@ enum class TextName : int {
   optionsOpenPrograms,
   optionsWrongProgram,
   optionsExeFiles,
+  optionsNotSaved,  // {1} the settings file's path
   optionsFileChanged,
   count
 };
