@@ -7,6 +7,7 @@
 #include "common/debug_console.h"
 #include "common/process_win32.h"
 #include "common/window_contract.h"
+#include "input/click_record_keeper.h"
 
 namespace {
 
@@ -190,6 +191,7 @@ HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
 SwitchCounter* hookHealth = nullptr;
 ClickRecord* hookRecord = nullptr;
+ClickRecordKeeper hookRecordKeeper;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
@@ -229,7 +231,6 @@ void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) 
   if (!m.known) return;
   const int button = m.button == MouseButton::left ? healthLeft : healthRight;
   const std::uint64_t us = now.us;
-  if (hookRecord) hookRecord->append(button, m.press, now.tick, us);
   if (!hookHealth) return;
   if (!m.press) {
     hookHealth->release(button, us, repaired);
@@ -237,6 +238,15 @@ void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) 
   }
   const std::int32_t chatter = hookHealth->press(button, us, repaired);
   if (chatter >= 0) platform.print("Chatter:\t%d\n", chatter);
+}
+
+// Only what the repairs judged goes into the record (input/click_record_keeper.h).
+void recordClick(const MouseEvent& event, ClockReading now) {
+  if (!hookRecord) return;
+  const ButtonMessage m = readButtonMessage(event.message);
+  const int button = !m.known ? -1 : m.button == MouseButton::left ? healthLeft : healthRight;
+  hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
+                        hookFilter->state().buttons[MouseButton::right].phase, now.tick, now.us);
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -254,7 +264,10 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   const ClockReading now = readClocks();
   platform.windowUnderPointer.onEvent(event.message, now.tick);
   const Decision decision = hookFilter->decide(event, now);
-  if (code == HC_ACTION) countSwitchHealth(event, now, decision.repaired);
+  if (code == HC_ACTION) {
+    countSwitchHealth(event, now, decision.repaired);
+    recordClick(event, now);
+  }
   if (decision.verdict == Verdict::swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }
