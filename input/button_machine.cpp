@@ -313,17 +313,25 @@ void ButtonMachine::heldPressTaken(ButtonPhase next) {
 // Delivers what the machine holds back of the button: a held release (false, and still held,
 // when the system refused it), or a held-back press, which the hand still holds, so that its
 // release completes the click or it begins a drag.
+//
+// The button's phase changes before the delivery: while the system passes our input on, it may
+// ask the hook about the events that came meanwhile, and they are judged on what applications
+// will have seen. A wake-up that comes a step late finds the hand's next press waiting:
+//   P(0)--R(78)P(78)R(78)......wake(109): R delivered; the press of 109 judged inside it
+//                                         finds the button up, as it is for applications
 bool ButtonMachine::letGo(MouseButton button) {
   ButtonState& b = states_[button];
-  switch (b.phase) {
+  const ButtonPhase held = b.phase;
+  switch (held) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
-      if (!platform_.deliverButton(upMessage(button))) return false;
       b.phase = ButtonPhase::up;
-      return true;
+      if (platform_.deliverButton(upMessage(button))) return true;
+      b.phase = held;
+      return false;
     case ButtonPhase::pressHeld:
-      platform_.deliverButton(downMessage(button));
       b.phase = ButtonPhase::down;
+      platform_.deliverButton(downMessage(button));
       return true;
     case ButtonPhase::unknown:
     case ButtonPhase::down:
@@ -381,14 +389,18 @@ void ButtonMachine::letGoDue(ClockReading now) {
     const ButtonState& b = states_[button];
     if (b.phase == ButtonPhase::pressTimed && now.us - b.pressUs >= blip) settle(button);
   }
-  const ButtonState& left = states_[MouseButton::left];
-  const ButtonState& right = states_[MouseButton::right];
-  const bool leftDue = holdsRelease(left) && now.us >= left.deadlineUs;
-  const bool rightDue = holdsRelease(right) && now.us >= right.deadlineUs;
-  const bool rightFirst = leftDue && rightDue && right.releaseUs < left.releaseUs;
-  if (rightFirst) letGo(MouseButton::right);
-  if (leftDue) letGo(MouseButton::left);
-  if (rightDue && !rightFirst) letGo(MouseButton::right);
+  // Asked again before each: an event judged while the other went out may have changed it.
+  const auto due = [&](MouseButton button) {
+    const ButtonState& b = states_[button];
+    return holdsRelease(b) && now.us >= b.deadlineUs;
+  };
+  const bool rightFirst =
+      due(MouseButton::left) && due(MouseButton::right) &&
+      states_[MouseButton::right].releaseUs < states_[MouseButton::left].releaseUs;
+  for (MouseButton button : {rightFirst ? MouseButton::right : MouseButton::left,
+                             rightFirst ? MouseButton::left : MouseButton::right}) {
+    if (due(button)) letGo(button);
+  }
 
   std::uint64_t wait = milliseconds(kMaxHoldMs);
   bool holding = false;
@@ -429,13 +441,9 @@ void ButtonMachine::forget() {
   ButtonState& right = states_[MouseButton::right];
   if (right.phase == ButtonPhase::pressHeld) {
     letGo(MouseButton::right);
-    if (platform_.deliverButton(upMessage(MouseButton::right))) {
-      right.phase = ButtonPhase::up;
-    } else {
-      right.phase = ButtonPhase::releaseHeld;
-      right.deadlineUs = 0;  // due at the next wake-up
-      platform_.wakeAfter(1);
-    }
+    right.phase = ButtonPhase::releaseHeld;
+    right.deadlineUs = 0;  // due now, or at the next wake-up if the system refuses it
+    if (!letGo(MouseButton::right)) platform_.wakeAfter(1);
   }
   for (ButtonState& b : states_.at) {
     if (!holdsRelease(b) && b.phase != ButtonPhase::pressTimed) b.phase = ButtonPhase::unknown;

@@ -139,7 +139,25 @@ class DesktopInputPlatform final : public InputPlatform {
     } else {
       input.mi.dwFlags = m.press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
     }
-    return sendOwnInput(&input, 1);
+    // Counted before it is sent: Wine asks the hook about it, and about what came before it,
+    // before SendInput returns.
+    ++ownButtonsOnTheWay;
+    ownButtonSentAt = GetTickCount();
+    if (sendOwnInput(&input, 1)) return true;
+    --ownButtonsOnTheWay;
+    return false;
+  }
+
+  // Our button input that the hook has not seen pass yet. A button event the system took
+  // before it reaches the hook first, and passed it would reach applications ahead of it:
+  //   release held to 103   wake-up(109): R sent   hook asked about P(109), then about our R
+  // Such an event goes out behind ours, as input of our own. Input another hook swallowed never
+  // comes by: after a second nothing is on the way.
+  bool overtakes() const {
+    return ownButtonsOnTheWay > 0 && GetTickCount() - ownButtonSentAt < 1000;
+  }
+  void ownButtonPassed() {
+    if (ownButtonsOnTheWay > 0) --ownButtonsOnTheWay;
   }
 
   // A thread timer: its WM_TIMER arrives in the hook thread's loop.
@@ -181,6 +199,8 @@ class DesktopInputPlatform final : public InputPlatform {
   wchar_t slots[kSlots][kMaxGestureLetters + 1] = {};
   std::atomic<unsigned> tickets[kSlots] = {};
   unsigned nextTicket = 0;
+  unsigned ownButtonsOnTheWay = 0;
+  DWORD ownButtonSentAt = 0;
 };
 
 DesktopInputPlatform platform;
@@ -255,7 +275,10 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     hookLatestEventTime.store(info->time, std::memory_order_relaxed);
-    if (info->dwExtraInfo == kOwnInputMarker) return CallNextHookEx(hook, code, wParam, lParam);
+    if (info->dwExtraInfo == kOwnInputMarker) {
+      if (readButtonMessage(event.message).known) platform.ownButtonPassed();
+      return CallNextHookEx(hook, code, wParam, lParam);
+    }
     event.x = info->pt.x;
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
@@ -269,6 +292,12 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     recordClick(event, now);
   }
   if (decision.verdict == Verdict::swallow) return 1;
+  // A press or release the system refuses to send behind ours passes all the same: late order
+  // is better than a lost click.
+  if (code == HC_ACTION && platform.overtakes() && readButtonMessage(event.message).known &&
+      platform.deliverButton(event.message)) {
+    return 1;
+  }
   return CallNextHookEx(hook, code, wParam, lParam);
 }
 

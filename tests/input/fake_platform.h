@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -49,6 +50,7 @@ struct FakeInputPlatform : NullInputPlatform {
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
   std::vector<std::uint32_t> delivered;
+  std::function<void()> whileDelivering;
   int refusals = 0;            // deliveries the system refuses before it takes one again
   std::uint32_t refusing = 0;  // the one message refused, or 0 for any
   bool deliverButton(std::uint32_t message) override {
@@ -56,6 +58,8 @@ struct FakeInputPlatform : NullInputPlatform {
       --refusals;
       return false;
     }
+    // Wine asks the hook about an event that came meanwhile before it takes ours.
+    if (whileDelivering) std::exchange(whileDelivering, nullptr)();
     delivered.push_back(message);
     return true;
   }
