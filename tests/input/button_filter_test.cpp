@@ -386,8 +386,7 @@ TEST_F(ButtonFilter, ContactBlipsAtBothClocks) {
         {200.1, leftUp, S, 190}},
        {"Hold guard armed:", "ReleaseTime:"},
        {{200.1, leftDown}, {250.05, leftUp}}},
-      // The wake-up lets go of the release as the hand presses again (Wine asks the hook about
-      // the press before SendInput returns): the press is timed, not the release sent twice.
+      // The press judged while the wake-up sends the release is timed; the release goes once.
       {"a hand's press the hook is asked about while the held release goes out",
        {{0, leftDown, P},
         {200, leftUp, P},

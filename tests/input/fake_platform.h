@@ -49,8 +49,8 @@ struct FakeInputPlatform : NullInputPlatform {
     volume.push_back(command);
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
+  std::function<void()> whileDelivering;  // Wine asks the hook about it before ours goes in
   std::vector<std::uint32_t> delivered;
-  std::function<void()> whileDelivering;
   int refusals = 0;            // deliveries the system refuses before it takes one again
   std::uint32_t refusing = 0;  // the one message refused, or 0 for any
   bool deliverButton(std::uint32_t message) override {
@@ -58,7 +58,6 @@ struct FakeInputPlatform : NullInputPlatform {
       --refusals;
       return false;
     }
-    // Wine asks the hook about an event that came meanwhile before it takes ours.
     if (whileDelivering) std::exchange(whileDelivering, nullptr)();
     delivered.push_back(message);
     return true;
