@@ -131,7 +131,7 @@ class QuietPlatform final : public NullInputPlatform {
   bool isKeyHeld(std::uint32_t virtualKey) override {
     return heldKey != 0 && virtualKey == heldKey;
   }
-  bool deliverButton(std::uint32_t) override {
+  bool deliverButton(MouseButton, bool) override {
     ++delivered;
     return true;
   }

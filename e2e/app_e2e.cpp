@@ -102,6 +102,74 @@ TEST(Program, HoldGuardKeepsADragThroughBouncesAndLetsADoubleClickThrough) {
   EXPECT_EQ(target.count(WM_LBUTTONUP), 2) << "the double click; " << target.describe();
 }
 
+// A click of a button whose release bounces: up, then at once down and up again, a few
+// milliseconds after the hand let go. `data` names the side button.
+void clickWithBouncedRelease(DWORD down, DWORD up, DWORD data) {
+  mouseButton(down, data);
+  pump(kReleaseInterval / 2);
+  INPUT bounce[3] = {};
+  for (INPUT& input : bounce) {
+    input.type = INPUT_MOUSE;
+    input.mi.mouseData = data;
+  }
+  bounce[0].mi.dwFlags = bounce[2].mi.dwFlags = up;
+  bounce[1].mi.dwFlags = down;
+  SendInput(3, bounce, sizeof(INPUT));
+  pump(kClickInterval + 200);
+}
+
+struct OtherButton {
+  const char* name;
+  DWORD down, up, data;
+  UINT downMessage, upMessage;
+  int vk;
+};
+const OtherButton kMiddle{"middle",  MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP,
+                          0,         WM_MBUTTONDOWN,         WM_MBUTTONUP,
+                          VK_MBUTTON};
+const OtherButton kBack{"back",         MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, XBUTTON1,
+                        WM_XBUTTONDOWN, WM_XBUTTONUP,      VK_XBUTTON1};
+const OtherButton kForward{"forward",      MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, XBUTTON2,
+                           WM_XBUTTONDOWN, WM_XBUTTONUP,      VK_XBUTTON2};
+
+// `button`'s click with a bounced release reaches the target as `clicks` presses and releases,
+// and leaves the button up.
+::testing::AssertionResult bouncedClickArrivesAs(const OtherButton& button, int clicks) {
+  Target target(200, 200, 300, 200);
+  restIn(target, kClickInterval + 200);
+  clickWithBouncedRelease(button.down, button.up, button.data);
+  if (target.count(button.downMessage) == clicks && target.count(button.upMessage) == clicks &&
+      GetAsyncKeyState(button.vk) >= 0) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << button.name << ": not " << clicks << " presses and releases, or left down; "
+         << target.describe();
+}
+
+TEST(Program, MiddleAndBackClicksWhoseReleasesBounceArriveAsOneClickEach) {
+  Clickmend program(settingsText(L"[设备选择]\r\n中键=1\r\n后退键=1\r\n前进键=0\r\n"));
+  ASSERT_TRUE(program.started());
+  EXPECT_TRUE(bouncedClickArrivesAs(kMiddle, 1));
+  EXPECT_TRUE(bouncedClickArrivesAs(kBack, 1));
+  EXPECT_TRUE(bouncedClickArrivesAs(kForward, 2)) << "前进键=0 lets its bounce through";
+}
+
+// A settings file that names none of the new buttons: they pass untouched, the left is repaired
+// as before, and none of their keys is written.
+TEST(Program, WithoutTheNewKeysNothingChangesForAnyButton) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  EXPECT_TRUE(chatteringClickArrivesAs(1));
+  for (const OtherButton* button : {&kMiddle, &kBack, &kForward}) {
+    EXPECT_TRUE(bouncedClickArrivesAs(*button, 2));
+  }
+  const std::wstring text = program.settingsFileText();
+  for (const wchar_t* key : {L"中键", L"后退键", L"前进键"}) {
+    EXPECT_EQ(text.find(key), std::wstring::npos) << narrow(text);
+  }
+}
+
 TEST(Program, LeftButtonNotChosenPassesEveryPress) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=0\r\n"));
   ASSERT_TRUE(program.started());

@@ -18,10 +18,8 @@ struct ReplayDesktop : NullInputPlatform {
   bool timerPending = false;
   std::uint32_t timerTick = 0;
 
-  bool deliverButton(std::uint32_t message) override {
-    const bool right = message == mouse_message::rightDown || message == mouse_message::rightUp;
-    const bool press = message == mouse_message::leftDown || message == mouse_message::rightDown;
-    shown->push_back({nowUs, right ? 1 : 0, press});
+  bool deliverButton(MouseButton button, bool press) override {
+    shown->push_back({nowUs, static_cast<int>(button), press});
     return true;
   }
   void wakeAfter(std::uint32_t delayMs) override {

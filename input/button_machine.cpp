@@ -6,21 +6,12 @@
 #include "common/win32_values.h"
 
 namespace {
-constexpr MouseButton kButtons[] = {MouseButton::left, MouseButton::right};
-
-std::uint32_t downMessage(MouseButton b) {
-  return b == MouseButton::left ? mouse_message::leftDown : mouse_message::rightDown;
-}
-std::uint32_t upMessage(MouseButton b) {
-  return b == MouseButton::left ? mouse_message::leftUp : mouse_message::rightUp;
-}
-
 bool holdsRelease(const ButtonState& b) {
   return b.phase == ButtonPhase::releaseHeld || b.phase == ButtonPhase::releaseGuarded;
 }
 }  // namespace
 
-ButtonMessage readButtonMessage(std::uint32_t message) {
+ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData) {
   switch (message) {
     case mouse_message::leftDown:
       return {true, MouseButton::left, true};
@@ -30,15 +21,27 @@ ButtonMessage readButtonMessage(std::uint32_t message) {
       return {true, MouseButton::right, true};
     case mouse_message::rightUp:
       return {true, MouseButton::right, false};
+    case mouse_message::middleDown:
+      return {true, MouseButton::middle, true};
+    case mouse_message::middleUp:
+      return {true, MouseButton::middle, false};
+    case mouse_message::xButtonDown:
+    case mouse_message::xButtonUp: {
+      const std::uint32_t which = mouseData >> 16;
+      if (which != mouse_message::xButton1Data && which != mouse_message::xButton2Data) break;
+      return {true, which == mouse_message::xButton1Data ? MouseButton::x1 : MouseButton::x2,
+              message == mouse_message::xButtonDown};
+    }
     default:
-      return {false, MouseButton::left, false};
+      break;
   }
+  return {false, MouseButton::left, false};
 }
 
 Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
                               const MouseEvent& event, std::uint32_t now) {
   ButtonState& b = states_[button];
-  const Verdict verdict = chosen ? pressFilter(now) : Verdict::pass;
+  const Verdict verdict = chosen ? pressFilter(button, now) : Verdict::pass;
   bool late = false;
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
@@ -82,7 +85,7 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
   }
   b.phase = ButtonPhase::down;
   if (!late) return {Verdict::pass, 0};
-  platform_.deliverButton(downMessage(button));
+  platform_.deliverButton(button, true);
   return {Verdict::swallow, 0};
 }
 
@@ -131,8 +134,8 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, std::uint32_t n
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
   bool bounce = false;
-  if (repair && states_.pressStamped) {
-    const std::int32_t gap = tickGap(now, states_.lastPressTick);
+  if (repair && stamped(button)) {
+    const std::int32_t gap = tickGap(now, stampTick(button));
     bounce = gap >= 0 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
@@ -156,8 +159,7 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, std::uint32_t n
   }
   std::uint32_t deadline = now + static_cast<std::uint32_t>(settings_.holdGuardInterval.load());
   if (bounce) {
-    const std::uint32_t filterDeadline =
-        states_.lastPressTick + static_cast<std::uint32_t>(interval);
+    const std::uint32_t filterDeadline = stampTick(button) + static_cast<std::uint32_t>(interval);
     if (tickGap(filterDeadline, deadline) > 0) deadline = filterDeadline;
   }
   if (tickGap(deadline, now) > kMaxHoldMs) deadline = now + static_cast<std::uint32_t>(kMaxHoldMs);
@@ -207,11 +209,11 @@ bool ButtonMachine::letGo(MouseButton button) {
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
-      if (!platform_.deliverButton(upMessage(button))) return false;
+      if (!platform_.deliverButton(button, false)) return false;
       b.phase = ButtonPhase::up;
       return true;
     case ButtonPhase::pressHeld:
-      platform_.deliverButton(downMessage(button));
+      platform_.deliverButton(button, true);
       b.phase = ButtonPhase::down;
       return true;
     case ButtonPhase::unknown:
@@ -230,9 +232,11 @@ void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
   static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
                                            L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
                                            L"pressHeld"};
+  static const wchar_t* const kButtonNames[kButtonCount] = {L"left ", L"right ", L"middle ", L"x1 ",
+                                                            L"x2 "};
   wchar_t line[64];
   std::size_t length = 0;
-  for (const wchar_t* part : {button == MouseButton::left ? L"left " : L"right ", event, L" in ",
+  for (const wchar_t* part : {kButtonNames[static_cast<int>(button)], event, L" in ",
                               kPhases[static_cast<int>(states_[button].phase)]}) {
     while (*part != L'\0' && length + 1 < sizeof line / sizeof line[0]) line[length++] = *part++;
   }
@@ -240,14 +244,27 @@ void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
   platform_.printText("Button state bug:\t%S\n", line);
 }
 
+// The left and right buttons share one stamp. A middle or side button's press is no bounce of
+// another switch, and with a shared stamp a back click soon after a left click would be lost:
+// each of them keeps its own.
+std::uint32_t& ButtonMachine::stampTick(MouseButton button) {
+  if (button == MouseButton::left || button == MouseButton::right) return states_.lastPressTick;
+  return states_[button].pressTick;
+}
+bool& ButtonMachine::stamped(MouseButton button) {
+  if (button == MouseButton::left || button == MouseButton::right) return states_.pressStamped;
+  return states_[button].pressStamped;
+}
+
 // The release filter measures from the stamp whether or not the press repair is on. The first
 // press has nothing to bounce from; a gap of more than 24.9 days reads as negative and is long
 // ago all the same.
-Verdict ButtonMachine::pressFilter(std::uint32_t now) {
-  const std::int32_t gap = tickGap(now, states_.lastPressTick);
-  const bool first = !states_.pressStamped;
-  states_.lastPressTick = now;
-  states_.pressStamped = true;
+Verdict ButtonMachine::pressFilter(MouseButton button, std::uint32_t now) {
+  std::uint32_t& stamp = stampTick(button);
+  const std::int32_t gap = tickGap(now, stamp);
+  const bool first = !stamped(button);
+  stamp = now;
+  stamped(button) = true;
   if (!settings_.clickRepair || first) return Verdict::pass;
   if (gap >= 0 && gap < settings_.clickInterval) {
     platform_.print("ClickTime:\t%d\n", gap);
@@ -256,19 +273,24 @@ Verdict ButtonMachine::pressFilter(std::uint32_t now) {
   return Verdict::pass;
 }
 
-// Lets go of the held releases whose time has come, the earlier release first, and asks for
-// one wake-up, at the next deadline, for both buttons. A late timer's overdue release goes out
+// Lets go of the held releases whose time has come, the earliest release first, and asks for
+// one wake-up, at the next deadline, for every button. A late timer's overdue release goes out
 // at the next hold instead of waiting behind the wake-up that hold asks for; one the system
 // refused stays due and is tried again at the next wake-up.
 void ButtonMachine::letGoDue(std::uint32_t now) {
-  const ButtonState& left = states_[MouseButton::left];
-  const ButtonState& right = states_[MouseButton::right];
-  const bool leftDue = holdsRelease(left) && tickGap(now, left.deadline) >= 0;
-  const bool rightDue = holdsRelease(right) && tickGap(now, right.deadline) >= 0;
-  const bool rightFirst = leftDue && rightDue && tickGap(right.releaseTick, left.releaseTick) < 0;
-  if (rightFirst) letGo(MouseButton::right);
-  if (leftDue) letGo(MouseButton::left);
-  if (rightDue && !rightFirst) letGo(MouseButton::right);
+  // The due buttons in the order their releases came; a tie keeps the order of kMouseButtons.
+  MouseButton due[kButtonCount];
+  int count = 0;
+  for (MouseButton button : kMouseButtons) {
+    const ButtonState& b = states_[button];
+    if (!holdsRelease(b) || tickGap(now, b.deadline) < 0) continue;
+    int at = count++;
+    for (; at > 0 && tickGap(b.releaseTick, states_[due[at - 1]].releaseTick) < 0; --at) {
+      due[at] = due[at - 1];
+    }
+    due[at] = button;
+  }
+  for (int i = 0; i < count; ++i) letGo(due[i]);
 
   std::int32_t delay = kMaxHoldMs;
   bool holding = false;
@@ -282,7 +304,7 @@ void ButtonMachine::letGoDue(std::uint32_t now) {
 }
 
 void ButtonMachine::letGoAll() {
-  for (MouseButton button : kButtons) {
+  for (MouseButton button : kMouseButtons) {
     const ButtonState& b = states_[button];
     if (holdsRelease(b) || b.phase == ButtonPhase::pressHeld) letGo(button);
   }
@@ -298,7 +320,7 @@ void ButtonMachine::forget() {
 
 // Down for applications until they see its release; unknown since the hook was installed again
 // until its next press, when the system is asked.
-bool ButtonMachine::shownDown(MouseButton button) {
+bool ButtonMachine::shownDown(MouseButton button, bool askSystem) {
   switch (states_[button].phase) {
     case ButtonPhase::down:
     case ButtonPhase::releaseHeld:
@@ -311,5 +333,7 @@ bool ButtonMachine::shownDown(MouseButton button) {
     case ButtonPhase::unknown:
       break;
   }
-  return platform_.isKeyHeld(button == MouseButton::left ? vk::leftButton : vk::rightButton);
+  static const std::uint32_t kKeys[kButtonCount] = {vk::leftButton, vk::rightButton,
+                                                    vk::middleButton, vk::xButton1, vk::xButton2};
+  return askSystem && platform_.isKeyHeld(kKeys[static_cast<int>(button)]);
 }

@@ -128,15 +128,25 @@ class DesktopInputPlatform final : public InputPlatform {
     PostMessageW(commandWindow, kRunGestureCommandMessage, ticket, 0);
   }
 
-  bool deliverButton(std::uint32_t message) override {
-    const ButtonMessage m = readButtonMessage(message);
-    if (!m.known) return false;
+  bool deliverButton(MouseButton button, bool press) override {
     INPUT input{};
     input.type = INPUT_MOUSE;
-    if (m.button == MouseButton::left) {
-      input.mi.dwFlags = m.press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    } else {
-      input.mi.dwFlags = m.press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+    switch (button) {
+      case MouseButton::left:
+        input.mi.dwFlags = press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+        break;
+      case MouseButton::right:
+        input.mi.dwFlags = press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+        break;
+      case MouseButton::middle:
+        input.mi.dwFlags = press ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+        break;
+      case MouseButton::x1:
+      case MouseButton::x2:
+        // The side button is named in mouseData, as the hook reads it from an X button's event.
+        input.mi.dwFlags = press ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP;
+        input.mi.mouseData = button == MouseButton::x1 ? XBUTTON1 : XBUTTON2;
+        break;
     }
     return sendOwnInput(&input, 1);
   }
@@ -220,8 +230,8 @@ void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired
     }
     return;
   }
-  const ButtonMessage m = readButtonMessage(event.message);
-  if (!m.known) return;
+  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  if (!m.known || (m.button != MouseButton::left && m.button != MouseButton::right)) return;
   const int button = m.button == MouseButton::left ? healthLeft : healthRight;
   const std::uint64_t us = healthMicroseconds();
   if (hookRecord) hookRecord->append(button, m.press, tick, us);

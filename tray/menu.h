@@ -23,7 +23,7 @@ struct MenuRow {
   MenuPlace opens;  // for a submenu row: the place its own rows name; else `place`
 };
 
-constexpr std::size_t kTrayMenuRowCount = 21;
+constexpr std::size_t kTrayMenuRowCount = 24;
 
 // Every row of the menu, top to bottom, each submenu's rows right after the row that opens it,
 // in the language of `settings`.

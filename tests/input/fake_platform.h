@@ -13,6 +13,33 @@
 #include "input/null_platform.h"
 #include "tests/support/every_feature_on.h"
 
+// A side button's messages as the tables write them: which one in the high word, as the hook's
+// mouse data carries it.
+namespace side_button {
+constexpr std::uint32_t x1Down = mouse_message::xButtonDown | mouse_message::xButton1Data << 16;
+constexpr std::uint32_t x1Up = mouse_message::xButtonUp | mouse_message::xButton1Data << 16;
+constexpr std::uint32_t x2Down = mouse_message::xButtonDown | mouse_message::xButton2Data << 16;
+constexpr std::uint32_t x2Up = mouse_message::xButtonUp | mouse_message::xButton2Data << 16;
+}  // namespace side_button
+
+inline std::uint32_t buttonMessage(MouseButton button, bool press) {
+  using namespace mouse_message;
+  using namespace side_button;
+  switch (button) {
+    case MouseButton::left:
+      return press ? leftDown : leftUp;
+    case MouseButton::right:
+      return press ? rightDown : rightUp;
+    case MouseButton::middle:
+      return press ? middleDown : middleUp;
+    case MouseButton::x1:
+      return press ? x1Down : x1Up;
+    case MouseButton::x2:
+      break;
+  }
+  return press ? x2Down : x2Up;
+}
+
 struct FakeInputPlatform : NullInputPlatform {
   std::set<std::uint32_t> held;
   bool postSucceeds = true;
@@ -48,10 +75,11 @@ struct FakeInputPlatform : NullInputPlatform {
     volume.push_back(command);
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
-  std::vector<std::uint32_t> delivered;
-  int refusals = 0;            // deliveries the system refuses before it takes one again
-  std::uint32_t refusing = 0;  // the one message refused, or 0 for any
-  bool deliverButton(std::uint32_t message) override {
+  std::vector<std::uint32_t> delivered;  // as buttonMessage writes them
+  int refusals = 0;                      // deliveries the system refuses before it takes one again
+  std::uint32_t refusing = 0;            // the one message refused, or 0 for any
+  bool deliverButton(MouseButton button, bool press) override {
+    const std::uint32_t message = buttonMessage(button, press);
     if (refusals > 0 && (refusing == 0 || refusing == message)) {
       --refusals;
       return false;
