@@ -534,7 +534,7 @@ void BM_FitFullRecord(benchmark::State& state) {
   }
   RepairChoice now;
   now.buttons[0] = true;
-  const bool matters[2] = {true, false};
+  const bool matters[kHealthButtons] = {true};
   std::uint64_t wrong = 0;
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) wrong += fitClicks({run}, now, matters).outcome != ClickFit::better;

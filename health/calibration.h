@@ -19,7 +19,7 @@ struct ButtonAdvice {
 };
 
 struct Calibration {
-  ButtonAdvice buttons[2];  // left, right
+  ButtonAdvice buttons[kHealthButtons];  // by device: left, right, middle, back, forward
 };
 
 Calibration calibrate(const HealthCounts& kept);

@@ -73,5 +73,5 @@ class SwitchHealth {
   std::uint32_t recordSaved_ = 0;
   std::uint64_t recordOwner_ = 0;
   std::string noticeDate_;  // the day the balloons below were shown on
-  bool noticed_[2] = {};
+  bool noticed_[kHealthButtons] = {};
 };

@@ -10,7 +10,22 @@ const char kStatsHeader[] =
 
 namespace {
 
-const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "wheel"};
+const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "middle",
+                                                     "x1",   "x2",    "wheel"};
+// A day's lines in this order. The middle and side buttons came later: their lines are written
+// only once they counted something, so that a day without them reads as it always did.
+const int kLineOrder[healthDeviceCount] = {healthLeft,   healthRight, healthWheel,
+                                           healthMiddle, healthX1,    healthX2};
+
+bool counted(const DeviceCounts& counts) {
+  if (counts.events || counts.chatter || counts.repaired) return true;
+  for (const auto& kind : counts.gaps) {
+    for (std::uint32_t count : kind) {
+      if (count) return true;
+    }
+  }
+  return false;
+}
 
 bool readNumber(const std::string& text, std::uint32_t* value) {
   if (text.empty() || text.size() > 10) return false;
@@ -66,8 +81,11 @@ void addLines(const std::string& lines, HealthCounts* into) {
 
 std::string linesOf(const std::string& date, const HealthCounts& counts) {
   std::string lines;
-  for (int device = 0; device < healthDeviceCount; ++device) {
-    lines += formatStatsLine(date, device, counts.devices[device]);
+  for (int device : kLineOrder) {
+    const bool always = device == healthLeft || device == healthRight || device == healthWheel;
+    if (always || counted(counts.devices[device])) {
+      lines += formatStatsLine(date, device, counts.devices[device]);
+    }
   }
   return lines;
 }

@@ -8,6 +8,9 @@
 #include "input/null_platform.h"
 #include "settings/settings.h"
 
+// A choice's buttons are the settings' [设备选择] flags, by device.
+static_assert(kHealthButtons == kButtonCount);
+
 namespace {
 
 // What applications were shown, as the replay goes: the desktop under the filter.
@@ -28,17 +31,23 @@ struct ReplayDesktop : NullInputPlatform {
   }
 };
 
-std::uint32_t messageOf(const ClickEvent& e) {
-  if (e.button == 0) return e.press ? mouse_message::leftDown : mouse_message::leftUp;
-  return e.press ? mouse_message::rightDown : mouse_message::rightUp;
+// The hook's event for a recorded one: the message, and for a side button which one.
+MouseEvent eventOf(const ClickEvent& e) {
+  using namespace mouse_message;
+  static const std::uint32_t kDown[kHealthButtons] = {leftDown, rightDown, middleDown, xButtonDown,
+                                                      xButtonDown};
+  static const std::uint32_t kData[kHealthButtons] = {0, 0, 0, xButton1Data << 16,
+                                                      xButton2Data << 16};
+  const int b = e.button;  // the record holds buttons 0..kHealthButtons - 1 alone
+  // Each button's up message follows its down message.
+  return {0, kDown[b] + (e.press ? 0u : 1u), 0, 0, kData[b]};
 }
 
 void settingsOf(const RepairChoice& choice, Settings& s) {
   s.clickRepair = choice.clickRepair;
   s.releaseRepair = choice.releaseRepair;
   s.scrollRepair = 0;
-  s.leftButton = choice.buttons[0];
-  s.rightButton = choice.buttons[1];
+  for (int b = 0; b < kHealthButtons; ++b) s.*kButtonChosen[b] = choice.buttons[b];
   s.wheelPassThrough = 0;
   s.volumeControl = 0;
   s.gestures = 0;
@@ -74,8 +83,7 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
     desktop.nowUs = e.us;
     lastUs = e.us;
     lastTick = e.tick;
-    const MouseEvent event{0, messageOf(e), 0, 0, 0};
-    if (filter.decide(event, e.tick).verdict == Verdict::pass) {
+    if (filter.decide(eventOf(e), e.tick).verdict == Verdict::pass) {
       shown.push_back({e.us, e.button, e.press});
     }
   }
@@ -93,7 +101,10 @@ bool isDoubtful(std::uint64_t us, std::uint64_t releaseUs, bool released) {
 // Scores what one run showed against what the hand did, click by click: each hand press owns
 // what was shown of its button from it up to the next hand press.
 void score(const ClickRun& run, const std::vector<ShownClick>& shown, ReplayScore& out) {
-  for (int b = 0; b < 2; ++b) {
+  bool present[kHealthButtons] = {};
+  for (const ClickEvent& e : run.events) present[e.button] = true;
+  for (int b = 0; b < kHealthButtons; ++b) {
+    if (!present[b]) continue;
     struct Hand {
       std::uint64_t pressUs, releaseUs;
       bool doubtful;
@@ -169,7 +180,8 @@ int shortestInterval(const std::vector<ClickRun>& runs) {
   return step == 0 || step >= 8 ? kShortestSuggestedMs : 2 * step;
 }
 
-std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now, int shortest) {
+std::vector<RepairChoice> grid(const bool (&matters)[kHealthButtons], const RepairChoice& now,
+                               int shortest) {
   static const int kClick[] = {0, 16, 24, 32, 40, 48, 64, 80, 100};
   static const int kRelease[] = {0, 16, 24, 32, 40, 50, 64, 80, 100};
   // A guard's window reaching the line between a bounce and a hand would swallow the fastest
@@ -182,8 +194,7 @@ std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now, i
         if (release == 0 && guard != kGuard[0]) continue;  // the guard is the release repair's
         if ((click != 0 && click < shortest) || (release != 0 && release < shortest)) continue;
         RepairChoice c;
-        c.buttons[0] = matters[0] || now.buttons[0];
-        c.buttons[1] = matters[1] || now.buttons[1];
+        for (int b = 0; b < kHealthButtons; ++b) c.buttons[b] = matters[b] || now.buttons[b];
         c.clickRepair = click != 0;
         c.clickMs = click != 0 ? click : now.clickMs;
         c.releaseRepair = release != 0;
@@ -199,15 +210,14 @@ std::vector<RepairChoice> grid(const bool matters[2], const RepairChoice& now, i
 }  // namespace
 
 bool operator==(const RepairChoice& a, const RepairChoice& b) {
-  return a.buttons[0] == b.buttons[0] && a.buttons[1] == b.buttons[1] &&
+  return std::equal(a.buttons, a.buttons + kHealthButtons, b.buttons) &&
          a.clickRepair == b.clickRepair && a.releaseRepair == b.releaseRepair &&
          a.clickMs == b.clickMs && a.releaseMs == b.releaseMs && a.guardMs == b.guardMs;
 }
 
 RepairChoice repairChoiceOf(const Settings& settings) {
   RepairChoice c;
-  c.buttons[0] = settings.leftButton != 0;
-  c.buttons[1] = settings.rightButton != 0;
+  for (int b = 0; b < kHealthButtons; ++b) c.buttons[b] = (settings.*kButtonChosen[b]) != 0;
   c.clickRepair = settings.clickRepair != 0;
   c.releaseRepair = settings.releaseRepair != 0;
   c.clickMs = settings.clickInterval;
@@ -238,14 +248,14 @@ ReplayScore replayClicks(const std::vector<ClickRun>& runs, const RepairChoice& 
 }
 
 ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
-                   const bool matters[2]) {
+                   const bool (&matters)[kHealthButtons]) {
   ClickFit fit;
   fit.now = replayClicks(runs, now);
   // Only the buttons that matter count towards enough.
   std::uint32_t presses = 0;
   for (const ClickRun& run : runs) {
-    std::uint64_t releaseUs[2] = {};
-    bool released[2] = {};
+    std::uint64_t releaseUs[kHealthButtons] = {};
+    bool released[kHealthButtons] = {};
     for (const ClickEvent& e : run.events) {
       if (!e.press) {
         releaseUs[e.button] = e.us;

@@ -220,6 +220,9 @@ std::uint64_t healthMicroseconds() {
   return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
 }
 
+static_assert(static_cast<int>(MouseButton::middle) == healthMiddle &&
+              static_cast<int>(MouseButton::x2) == healthX2 && kHealthButtons == kButtonCount);
+
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
 void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired) {
@@ -231,8 +234,8 @@ void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired
     return;
   }
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-  if (!m.known || (m.button != MouseButton::left && m.button != MouseButton::right)) return;
-  const int button = m.button == MouseButton::left ? healthLeft : healthRight;
+  if (!m.known) return;
+  const int button = static_cast<int>(m.button);  // a button's device has its number
   const std::uint64_t us = healthMicroseconds();
   if (hookRecord) hookRecord->append(button, m.press, tick, us);
   if (!hookHealth) return;

@@ -21,6 +21,10 @@ struct Step {
   double ms;
 };
 
+std::string text(const std::wstring& wide) {
+  return encodeUtf8(wide);
+}
+
 HealthCounts feed(const std::vector<Step>& steps, int button = healthLeft, int repaired = 0) {
   Settings settings;
   settings.scrollInterval = 50;
@@ -91,19 +95,27 @@ TEST(HealthLedger, ContinuesTodayKeepsOtherDaysAndDropsThoseOver400DaysOld) {
   }
   const std::string file = std::string(kStatsHeader) + "\r\n" + line("2023-01-01", "left,9,9,9") +
                            between + line("2024-02-29", "left,5,1,0,0 0 1") +
-                           line("2025-03-14", "left,14,4,0") + line("2025-03-14", "wheel,7,1,0") +
-                           "garbage\r\n";
+                           line("2025-03-14", "left,14,4,0") + line("2025-03-14", "x1,6,2,1") +
+                           line("2025-03-14", "wheel,7,1,0") + "garbage\r\n";
   HealthLedger ledger;
   HealthCounts live;
   ASSERT_TRUE(ledger.start(file, "2025-03-14", live));
   EXPECT_FALSE(ledger.changed());
   live.devices[healthLeft].events = 2;
   live.devices[healthLeft].chatter = 1;
+  live.devices[healthMiddle].events = 1;
   ledger.update(live, "2025-03-14");
   EXPECT_TRUE(ledger.changed());
   EXPECT_EQ(ledger.today().devices[healthLeft].events, 16u);
   EXPECT_EQ(ledger.today().devices[healthWheel].events, 7u);
+  EXPECT_EQ(ledger.today().devices[healthX1].chatter, 2u);
   const std::string text = ledger.text();
+  // The middle and side buttons' lines follow the wheel's, on the days they counted anything.
+  EXPECT_LT(text.find(line("2025-03-14", "wheel,7,1,0,,,,,")),
+            text.find(line("2025-03-14", "middle,1,0,0,,,,,")))
+      << text;
+  EXPECT_NE(text.find(line("2025-03-14", "x1,6,2,1,,,,,")), std::string::npos) << text;
+  EXPECT_EQ(text.find(",x2,"), std::string::npos) << text;
   EXPECT_EQ(text.find("2023-01-01"), std::string::npos) << text;
   EXPECT_NE(text.find(line("2024-02-29", "left,5,1,0,0 0 1")), std::string::npos) << text;
   EXPECT_NE(text.find(line("2025-03-14", "left,16,5,0,,,,,")), std::string::npos) << text;
@@ -194,10 +206,11 @@ TEST(Calibration, ChoosesTheButtonsThatChatter) {
   EXPECT_FALSE(calibrate(clean).buttons[0].choose);
 }
 
-ClickRun recorded(const corpus::Corpus& c, bool windowsClock) {
+ClickRun recorded(const corpus::Corpus& c, bool windowsClock, int button = healthLeft) {
   ClickRun run;
   for (const corpus::Event& e : c.events) {
-    run.events.push_back({e.us, corpus::tickAt(e.us, windowsClock), 0, e.press});
+    run.events.push_back(
+        {e.us, corpus::tickAt(e.us, windowsClock), static_cast<std::uint8_t>(button), e.press});
   }
   return run;
 }
@@ -223,17 +236,19 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     bool windowsClock, leftChosen;
     ClickFit::Outcome outcome;
     bool tradeOff;
+    int button = healthLeft;  // the worn switch's
   } rows[] = {
       {"worn switch, the defaults, Wine's clock", worn, false, true, ClickFit::better, false},
       {"worn switch, the defaults, Windows' clock", worn, true, true, ClickFit::better, false},
       {"worn switch not chosen yet", worn, true, false, ClickFit::better, false},
       {"clean switch", clean, true, false, ClickFit::tooFew, false},
       {"double clicks as fast as the bounces", fast, false, true, ClickFit::better, true},
+      {"a worn back button not chosen yet", worn, true, false, ClickFit::better, false, healthX1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     const corpus::Corpus c = corpus::make(28, row.mix);
-    const ClickRun run = recorded(c, row.windowsClock);
+    const ClickRun run = recorded(c, row.windowsClock, row.button);
     Settings settings;
     settings.clickRepair = settings.releaseRepair = 1;
     settings.clickInterval = 100;
@@ -241,27 +256,34 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     settings.leftButton = row.leftChosen;
     SwitchCounter counter(settings);
     for (const corpus::Event& e : c.events) {
-      if (e.press) counter.press(healthLeft, e.us, 0);
-      if (!e.press) counter.release(healthLeft, e.us, 0);
+      if (e.press) counter.press(row.button, e.us, 0);
+      if (!e.press) counter.release(row.button, e.us, 0);
     }
     const HealthCounts kept = counter.snapshot();
     const Calibration calibration = calibrate(kept);
-    bool matters[2] = {};
+    bool matters[kHealthButtons] = {};
     buttonsThatMatter(calibration, matters);
     const ClickFit fit = fitClicks({run}, repairChoiceOf(settings), matters);
     EXPECT_EQ(fit.outcome, row.outcome);
     EXPECT_EQ(fit.tradeOff, row.tradeOff);
-    bool offered = false;
+    bool offered = false, chooses = false;
     for (const HealthAdvice& a : healthAdvice(calibration, kept, settings, fit)) {
       offered = offered || a.action == HealthAction::applyIntervals;
+      if (a.action == HealthAction::chooseButton) {
+        chooses = a.device == row.button;
+        if (row.button == healthX1) {
+          EXPECT_EQ(text(a.button), "为后退键开启修复");
+        }
+      }
     }
     EXPECT_EQ(offered, row.outcome == ClickFit::better);
+    EXPECT_EQ(chooses, row.outcome == ClickFit::better && !row.leftChosen) << "为…开启修复";
     if (row.outcome != ClickFit::better || row.tradeOff) continue;
     const corpus::Judged before = judged(c, run, repairChoiceOf(settings));
     const corpus::Judged after = judged(c, run, fit.best);
     EXPECT_GE(after.clean, 238) << "99 % of 240; before: " << before.clean << "\n" << after.unclean;
     EXPECT_EQ(after.lost, 0) << "before: " << before.lost << "\n" << after.unclean;
-    EXPECT_TRUE(fit.best.buttons[healthLeft]);
+    EXPECT_TRUE(fit.best.buttons[row.button]);
     // Two steps of the clock at least: 32 ms at Windows' (16 is the grid's least elsewhere).
     const int shortest = row.windowsClock ? 32 : 16;
     EXPECT_TRUE(!fit.best.clickRepair || fit.best.clickMs >= shortest);
@@ -307,10 +329,6 @@ TEST(ClickRecord, KeepsTheLatestEventsAndTheRunsOfEachInstance) {
   EXPECT_TRUE(parseClickRecord("")->empty());
   EXPECT_EQ(clickRecordPathForStats(L"D:\\Tools\\clickmend-stats.csv"),
             L"D:\\Tools\\clickmend-clicks.dat");
-}
-
-std::string text(const std::wstring& wide) {
-  return encodeUtf8(wide);
 }
 
 TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
@@ -429,14 +447,18 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
 // the client area inside the room the work area leaves; on the small screen at 192 dpi the
 // charts shrink and, with two advice rows, the content scrolls rather than leave the screen.
 TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
+  constexpr unsigned kEvery = (1u << healthDeviceCount) - 1;  // the middle and sides shown too
   const struct {
     int dpi, screenWidth, screenHeight;
     std::size_t advice;
     bool scroll;
+    unsigned devices = kAlwaysShownDevices;
   } rows[] = {
-      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false}, {144, 1024, 768, 2, false},
-      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false}, {144, 1920, 1080, 2, false},
-      {192, 1920, 1080, 2, false},
+      {96, 1024, 768, 2, false},         {144, 1024, 768, 0, false},
+      {144, 1024, 768, 2, false},        {192, 1024, 768, 2, true},
+      {96, 1920, 1080, 3, false},        {144, 1920, 1080, 2, false},
+      {192, 1920, 1080, 2, false},       {96, 1024, 768, 2, false, kEvery},
+      {144, 1024, 768, 2, true, kEvery}, {144, 1920, 1080, 2, false, kEvery},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.dpi) + " dpi, " + std::to_string(row.screenWidth) + "x" +
@@ -445,12 +467,16 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     const FontMetrics font{scaleForDpi(12, row.dpi), scaleForDpi(6, row.dpi)};
     const LayoutRect room{0, 0, row.screenWidth - scaleForDpi(6, row.dpi),
                           row.screenHeight - scaleForDpi(40 + 29, row.dpi)};
-    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room);
+    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room, row.devices);
     EXPECT_TRUE(inside({0, 0, l.width, l.height}, room));
     EXPECT_EQ(l.contentHeight > l.height, row.scroll) << l.contentHeight << " " << l.height;
     const LayoutRect content{0, 0, l.width, l.contentHeight};
-    std::vector<LayoutRect> parts(l.figures, l.figures + healthDeviceCount);
-    parts.insert(parts.end(), l.charts, l.charts + healthDeviceCount);
+    std::vector<LayoutRect> parts;
+    for (int d = 0; d < healthDeviceCount; ++d) {
+      if (!((row.devices >> d) & 1)) continue;
+      parts.push_back(l.figures[d]);
+      parts.push_back(l.charts[d]);
+    }
     parts.insert(parts.end(), l.adviceText.begin(), l.adviceText.end());
     parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
     parts.push_back(l.distribution);
