@@ -147,12 +147,45 @@ const OtherButton kForward{"forward",      MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, X
          << target.describe();
 }
 
+// How today's line of `device` in the statistics file begins: "2025-03-14,left,".
+std::string todayIs(const char* device) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char today[32];
+  std::snprintf(today, sizeof today, "%04u-%02u-%02u,%s,", now.wYear, now.wMonth, now.wDay, device);
+  return today;
+}
+
+// Today's line of `device` in the program's statistics file ("2025-03-14,left,14,4,0,..."), or
+// the whole file when there is none.
+std::string todaysLine(const Clickmend& program, const char* device) {
+  const std::wstring settings = program.settingsPath();
+  const std::wstring stats = settings.substr(0, settings.size() - 4) + L"-stats.csv";
+  const std::string today = todayIs(device);
+  std::string text(16384, '\0');
+  FILE* file = _wfopen(stats.c_str(), L"rb");
+  text.resize(file ? std::fread(&text[0], 1, text.size(), file) : 0);
+  if (file) std::fclose(file);
+  const std::size_t at = text.find(today);
+  return at == std::string::npos ? text : text.substr(at, text.find("\r\n", at) - at);
+}
+
+// Each click is two presses, the second chatter; the chosen buttons' repairs swallowed the
+// bounce pair and counted it.
 TEST(Program, MiddleAndBackClicksWhoseReleasesBounceArriveAsOneClickEach) {
   Clickmend program(settingsText(L"[设备选择]\r\n中键=1\r\n后退键=1\r\n前进键=0\r\n"));
   ASSERT_TRUE(program.started());
   EXPECT_TRUE(bouncedClickArrivesAs(kMiddle, 1));
   EXPECT_TRUE(bouncedClickArrivesAs(kBack, 1));
   EXPECT_TRUE(bouncedClickArrivesAs(kForward, 2)) << "前进键=0 lets its bounce through";
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  for (const char* device : {"middle", "x1"}) {
+    const std::string line = todaysLine(program, device);
+    EXPECT_EQ(line.rfind(todayIs(device) + "2,1,2,", 0), 0u) << line;
+  }
+  EXPECT_EQ(todaysLine(program, "x2").rfind(todayIs("x2") + "2,1,0,", 0), 0u)
+      << todaysLine(program, "x2");
 }
 
 // A settings file that names none of the new buttons: they pass untouched, the left is repaired
@@ -295,20 +328,8 @@ void leftClicks(int clicks, int bouncing) {
 TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
-  const std::wstring settings = program.settingsPath();
-  const std::wstring stats = settings.substr(0, settings.size() - 4) + L"-stats.csv";
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char today[32];
-  std::snprintf(today, sizeof today, "%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
-  const auto leftLine = [&] {
-    std::string text(4096, '\0');
-    FILE* file = _wfopen(stats.c_str(), L"rb");
-    text.resize(file ? std::fread(&text[0], 1, text.size(), file) : 0);
-    if (file) std::fclose(file);
-    const std::size_t at = text.find(today);
-    return at == std::string::npos ? text : text.substr(at, text.find("\r\n", at) - at);
-  };
+  const auto leftLine = [&] { return todaysLine(program, "left"); };
+  const std::string today = todayIs("left");
   Target target(200, 200, 300, 200);
   restIn(target, 200);
   leftClicks(10, 4);
