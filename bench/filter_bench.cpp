@@ -255,6 +255,20 @@ void BM_ReleaseSwallowed(benchmark::State& state) {
   runRelease(state, rig, Verdict::swallow, 1010);
 }
 
+// The back button's bounce 10 ms after its press: its message names the side button in the
+// mouse data, and its own stamp judges it.
+void BM_SideReleaseSwallowed(benchmark::State& state) {
+  Rig rig;
+  rig.settings.xButton1 = 1;
+  const std::uint32_t back = mouse_message::xButton1Data << 16;
+  rig.filter.decide({0, mouse_message::xButtonDown, 300, 400, back}, 1000);
+  const MouseEvent release{0, mouse_message::xButtonUp, 300, 400, back};
+  runPath(
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      [](std::uint32_t) { return 1010; },
+      [&](std::uint32_t) { rig.state.buttons[MouseButton::x1].phase = ButtonPhase::down; });
+}
+
 // The guard armed: a release long after its press is held for the guard's window.
 void BM_ReleaseHeldByGuard(benchmark::State& state) {
   Rig rig;
@@ -420,6 +434,7 @@ BENCHMARK(BM_PressSwallowed)->Name("decide/press_swallowed");
 BENCHMARK(BM_ReleasePassed)->Name("decide/release_passed");
 BENCHMARK(BM_ReleaseSwallowed)->Name("decide/release_swallowed");
 BENCHMARK(BM_ReleaseHeldByGuard)->Name("decide/release_held_by_guard");
+BENCHMARK(BM_SideReleaseSwallowed)->Name("decide/side_release_swallowed");
 BENCHMARK(BM_PressGuardBounce)->Name("decide/press_guard_bounce");
 BENCHMARK(BM_PressAfterLateWakeUp)->Name("decide/press_after_late_wake_up");
 BENCHMARK(BM_TimerLetsGo)->Name("onTimer/lets_go");

@@ -18,7 +18,7 @@ struct Step {
   std::int32_t code = 0;
 };
 
-using Delivered = std::pair<std::uint32_t, std::uint32_t>;  // tick, message (as buttonMessage)
+using Delivered = std::pair<std::uint32_t, std::uint32_t>;  // tick, message
 
 struct Timeline {
   const char* name;
@@ -285,18 +285,11 @@ TEST_F(ButtonFilter, MiddleAndSideButtons) {
        {{1000, middleDown, P}, {1030, middleUp, S}, {1040, middleDown, S2}, {1045, middleUp, S}},
        {"ReleaseTime:\t30\n", "ClickTime:\t40\n", "ReleaseTime:\t5\n"},
        {{1090, middleUp}}},
-      {"a back button bounce 3 ms after the press is let go at press + interval",
-       {{1000, x1Down, P}, {1003, x1Up, S}},
-       {"ReleaseTime:\t3\n"},
-       {{1050, x1Up}}},
       {"a back press after a late wake-up goes out behind the held release",
        {{1000, x1Down, P}, {1030, x1Up, S}, {1100, x1Down, S}, {1300, x1Up, P}},
        {"ReleaseTime:\t30\n"},
        {{1100, x1Up}, {1100, x1Down}},
        70},
-      {"a back bounce across a 15.625 ms tick step",
-       {{1000, x1Down, P}, {1016, x1Up, S}, {1016, x1Down, S2}, {1109, x1Up, P}},
-       {"ReleaseTime:\t16\n", "ClickTime:\t16\n"}},
       {"the forward button not chosen lets its bounce through",
        {{1000, x2Down, P}, {1004, x2Up, P}, {1008, x2Down, P}, {1100, x2Up, P}},
        {}},

@@ -13,8 +13,8 @@
 #include "input/null_platform.h"
 #include "tests/support/every_feature_on.h"
 
-// A side button's messages as the tables write them: which one in the high word, as the hook's
-// mouse data carries it.
+// A side button's messages as the tables and `delivered` write them: which one in the high word,
+// as the hook's mouse data carries it.
 namespace side_button {
 constexpr std::uint32_t x1Down = mouse_message::xButtonDown | mouse_message::xButton1Data << 16;
 constexpr std::uint32_t x1Up = mouse_message::xButtonUp | mouse_message::xButton1Data << 16;
@@ -22,22 +22,12 @@ constexpr std::uint32_t x2Down = mouse_message::xButtonDown | mouse_message::xBu
 constexpr std::uint32_t x2Up = mouse_message::xButtonUp | mouse_message::xButton2Data << 16;
 }  // namespace side_button
 
+// An up message is its down message plus one, for every button.
 inline std::uint32_t buttonMessage(MouseButton button, bool press) {
-  using namespace mouse_message;
-  using namespace side_button;
-  switch (button) {
-    case MouseButton::left:
-      return press ? leftDown : leftUp;
-    case MouseButton::right:
-      return press ? rightDown : rightUp;
-    case MouseButton::middle:
-      return press ? middleDown : middleUp;
-    case MouseButton::x1:
-      return press ? x1Down : x1Up;
-    case MouseButton::x2:
-      break;
-  }
-  return press ? x2Down : x2Up;
+  const std::uint32_t down[] = {mouse_message::leftDown, mouse_message::rightDown,
+                                mouse_message::middleDown, side_button::x1Down,
+                                side_button::x2Down};
+  return down[static_cast<int>(button)] + (press ? 0u : 1u);
 }
 
 struct FakeInputPlatform : NullInputPlatform {
@@ -75,9 +65,9 @@ struct FakeInputPlatform : NullInputPlatform {
     volume.push_back(command);
   }
   void queueGestureCommand(const wchar_t* text) override { commands.push_back(text); }
-  std::vector<std::uint32_t> delivered;  // as buttonMessage writes them
-  int refusals = 0;                      // deliveries the system refuses before it takes one again
-  std::uint32_t refusing = 0;            // the one message refused, or 0 for any
+  std::vector<std::uint32_t> delivered;
+  int refusals = 0;            // deliveries the system refuses before it takes one again
+  std::uint32_t refusing = 0;  // the one message refused, or 0 for any
   bool deliverButton(MouseButton button, bool press) override {
     const std::uint32_t message = buttonMessage(button, press);
     if (refusals > 0 && (refusing == 0 || refusing == message)) {
