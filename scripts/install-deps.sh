@@ -17,6 +17,11 @@ if [ "$what" != host ]; then
   # binutils-mingw-w64-*: the objdump that checks the exe's imports (scripts/test.sh).
   want g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
   want locales
+  # The end-to-end case at Windows' clock preloads a library into the Wine server, built with the
+  # host gcc for the server's word size (scripts/windows-clock.sh). Debian's server is 32-bit
+  # (wineserver32) unless wine64 is installed, and gcc builds 32-bit code only with the i386 C
+  # library and libgcc of gcc-multilib; with wine64 (the win64 machines) the server is 64-bit.
+  want gcc gcc-multilib
 fi
 if [ "$what" = all ] || [ "$what" = package ]; then
   want zip

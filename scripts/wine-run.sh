@@ -17,6 +17,11 @@ if [ "${1:-}" = --preset ]; then
   exit 0
 fi
 : "${WINEPREFIX:?set WINEPREFIX to a prefix inside the build tree}"
+# At Windows' clock the programs run in a prefix of its own, whose server steps its clock
+# (scripts/virtual-display.sh starts it).
+if [ "${CLICKMEND_WINDOWS_CLOCK:-0}" = 1 ] && [ "${WINEPREFIX%-windows-clock}" = "$WINEPREFIX" ]; then
+  WINEPREFIX=$WINEPREFIX-windows-clock
+fi
 export WINEPREFIX WINEARCH=${WINEARCH:-$arch} WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ -z "${DISPLAY:-}" ]; then
