@@ -249,11 +249,11 @@ void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
 // each of them keeps its own.
 std::uint32_t& ButtonMachine::stampTick(MouseButton button) {
   if (button == MouseButton::left || button == MouseButton::right) return states_.lastPressTick;
-  return states_[button].pressTick;
+  return states_[button].ownPressTick;
 }
 bool& ButtonMachine::stamped(MouseButton button) {
   if (button == MouseButton::left || button == MouseButton::right) return states_.pressStamped;
-  return states_[button].pressStamped;
+  return states_[button].ownPressStamped;
 }
 
 // The release filter measures from the stamp whether or not the press repair is on. The first

@@ -97,12 +97,13 @@ inline bool buttonChosen(const Settings& settings, MouseButton button) {
 
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw
-  std::uint32_t pressTick = 0;    // the middle and side buttons' own press stamp
-  bool pressStamped = false;
-  std::uint32_t deadline = 0;  // when the held release is let go
+  std::uint32_t deadline = 0;     // when the held release is let go
   ButtonPhase phase = ButtonPhase::unknown;
   // The switch bounced in a drag: what the button is, for the session, not a phase of it.
   bool guardArmed = false;
+  // The middle and side buttons' own press stamp (the left and right share ButtonStates').
+  bool ownPressStamped = false;
+  std::uint32_t ownPressTick = 0;
 };
 
 // What the machine keeps: each button's state, and the press stamp the left and right buttons

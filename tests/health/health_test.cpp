@@ -21,10 +21,6 @@ struct Step {
   double ms;
 };
 
-std::string text(const std::wstring& wide) {
-  return encodeUtf8(wide);
-}
-
 HealthCounts feed(const std::vector<Step>& steps, int button = healthLeft, int repaired = 0) {
   Settings settings;
   settings.scrollInterval = 50;
@@ -271,9 +267,7 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
       offered = offered || a.action == HealthAction::applyIntervals;
       if (a.action == HealthAction::chooseButton) {
         chooses = a.device == row.button;
-        if (row.button == healthX1) {
-          EXPECT_EQ(text(a.button), "为后退键开启修复");
-        }
+        EXPECT_EQ(a.button, row.button == healthX1 ? L"为后退键开启修复" : L"为鼠标左键开启修复");
       }
     }
     EXPECT_EQ(offered, row.outcome == ClickFit::better);
@@ -329,6 +323,10 @@ TEST(ClickRecord, KeepsTheLatestEventsAndTheRunsOfEachInstance) {
   EXPECT_TRUE(parseClickRecord("")->empty());
   EXPECT_EQ(clickRecordPathForStats(L"D:\\Tools\\clickmend-stats.csv"),
             L"D:\\Tools\\clickmend-clicks.dat");
+}
+
+std::string text(const std::wstring& wide) {
+  return encodeUtf8(wide);
 }
 
 TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
@@ -447,18 +445,16 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
 // the client area inside the room the work area leaves; on the small screen at 192 dpi the
 // charts shrink and, with two advice rows, the content scrolls rather than leave the screen.
 TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
-  constexpr unsigned kEvery = (1u << healthDeviceCount) - 1;  // the middle and sides shown too
+  constexpr unsigned kEvery = (1u << healthDeviceCount) - 1;  // the middle and sides too
   const struct {
     int dpi, screenWidth, screenHeight;
     std::size_t advice;
     bool scroll;
     unsigned devices = kAlwaysShownDevices;
   } rows[] = {
-      {96, 1024, 768, 2, false},         {144, 1024, 768, 0, false},
-      {144, 1024, 768, 2, false},        {192, 1024, 768, 2, true},
-      {96, 1920, 1080, 3, false},        {144, 1920, 1080, 2, false},
-      {192, 1920, 1080, 2, false},       {96, 1024, 768, 2, false, kEvery},
-      {144, 1024, 768, 2, true, kEvery}, {144, 1920, 1080, 2, false, kEvery},
+      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false},        {144, 1024, 768, 2, false},
+      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false},        {144, 1920, 1080, 2, false},
+      {192, 1920, 1080, 2, false}, {96, 1024, 768, 2, false, kEvery},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.dpi) + " dpi, " + std::to_string(row.screenWidth) + "x" +

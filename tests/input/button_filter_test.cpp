@@ -306,9 +306,6 @@ TEST_F(ButtonFilter, MiddleAndSideButtons) {
        {"ReleaseTime:\t20\n", "ReleaseTime:\t25\n"},
        {{1120, x1Up}, {1120, middleUp}},
        70},
-      {"an X button message that names neither side button passes",
-       {{1000, xButtonDown, P}, {1001, xButtonDown, P}, {1002, xButtonUp, P}},
-       {}},
   };
   for (const Timeline& t : timelines) run(t);
   settings.xButton2 = 1;

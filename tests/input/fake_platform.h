@@ -14,15 +14,12 @@
 #include "tests/support/every_feature_on.h"
 
 // A side button's messages as the tables and `delivered` write them: which one in the high word,
-// as the hook's mouse data carries it.
+// as the hook's mouse data carries it. An up message is its down message plus one.
 namespace side_button {
-constexpr std::uint32_t x1Down = mouse_message::xButtonDown | mouse_message::xButton1Data << 16;
-constexpr std::uint32_t x1Up = mouse_message::xButtonUp | mouse_message::xButton1Data << 16;
-constexpr std::uint32_t x2Down = mouse_message::xButtonDown | mouse_message::xButton2Data << 16;
-constexpr std::uint32_t x2Up = mouse_message::xButtonUp | mouse_message::xButton2Data << 16;
+constexpr std::uint32_t x1Down = mouse_message::xButtonDown | 1u << 16, x1Up = x1Down + 1;
+constexpr std::uint32_t x2Down = mouse_message::xButtonDown | 2u << 16, x2Up = x2Down + 1;
 }  // namespace side_button
 
-// An up message is its down message plus one, for every button.
 inline std::uint32_t buttonMessage(MouseButton button, bool press) {
   const std::uint32_t down[] = {mouse_message::leftDown, mouse_message::rightDown,
                                 mouse_message::middleDown, side_button::x1Down,
