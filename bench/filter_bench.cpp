@@ -127,7 +127,9 @@ class QuietPlatform final : public NullInputPlatform {
   std::uint32_t heldKey = 0;  // the one key held, 0 for none
   bool routesWheel = false;
   std::uint32_t delivered = 0;
+  std::int64_t wakes = 0;
 
+  void wakeAfter(std::uint32_t) override { ++wakes; }
   bool isKeyHeld(std::uint32_t virtualKey) override {
     return heldKey != 0 && virtualKey == heldKey;
   }
@@ -161,6 +163,16 @@ struct SquarePath {
   }
 };
 
+// The performance counter going with the millisecond tick, which wraps in a long run where the
+// counter does not: ticks are read in the order they come.
+ClockReading at(std::uint32_t tick) {
+  static std::uint64_t wraps = 0;
+  static std::uint32_t last = 0;
+  if (tickGap(tick, last) >= 0 && tick < last) wraps += std::uint64_t{1} << 32;
+  last = tick;
+  return {tick, (wraps + tick) * 1000};
+}
+
 struct Rig {
   Settings settings = everyFeatureOn();
   FilterState state;
@@ -168,7 +180,7 @@ struct Rig {
   QuietPlatform platform;
   InputFilter filter{settings, state, gesture, platform};
   Rig() {
-    filter.decide({0, mouse_message::move, 0, 0, 0}, 0);  // stamps the ticks
+    filter.decide({0, mouse_message::move, 0, 0, 0}, at(0));  // stamps the ticks
   }
 };
 
@@ -182,7 +194,7 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
     prepare(i);
-    const Verdict v = rig.filter.decide(event(i), tick(i)).verdict;
+    const Verdict v = rig.filter.decide(event(i), at(tick(i))).verdict;
     benchmark::DoNotOptimize(v);
     wrong += v != expected;
     ++i;
@@ -200,7 +212,9 @@ void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool 
   ButtonState& b = rig.state.buttons[MouseButton::left];
   b.phase = byGuard ? ButtonPhase::releaseGuarded : ButtonPhase::releaseHeld;
   b.releaseTick = releaseTick;
-  b.deadline = deadline;
+  b.releaseUs = at(releaseTick).us;
+  b.released = true;
+  b.deadlineUs = at(deadline).us;
 }
 
 // ---- The paths ------------------------------------------------------------------------------
@@ -226,7 +240,7 @@ void BM_PressPassed(benchmark::State& state) {
 void BM_PressSwallowed(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
-  rig.filter.decide(press, 1000);
+  rig.filter.decide(press, at(1000));
   runPath(
       state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
       [](std::uint32_t i) { return 1001 + i; });
@@ -235,7 +249,7 @@ void BM_PressSwallowed(benchmark::State& state) {
 // Left releases at `tick`, after a press at 1000. Each is the first since its press:
 // applications are shown the button down again before each one.
 void runRelease(benchmark::State& state, Rig& rig, Verdict expected, std::uint32_t tick) {
-  rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, 1000);
+  rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, at(1000));
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
       state, rig, expected, [&](std::uint32_t) -> const MouseEvent& { return release; },
@@ -261,7 +275,7 @@ void BM_SideReleaseSwallowed(benchmark::State& state) {
   Rig rig;
   rig.settings.xButton1 = 1;
   const std::uint32_t back = mouse_message::xButton1Data << 16;
-  rig.filter.decide({0, mouse_message::xButtonDown, 300, 400, back}, 1000);
+  rig.filter.decide({0, mouse_message::xButtonDown, 300, 400, back}, at(1000));
   const MouseEvent release{0, mouse_message::xButtonUp, 300, 400, back};
   runPath(
       state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
@@ -276,9 +290,11 @@ void BM_ReleaseHeldByGuard(benchmark::State& state) {
   runRelease(state, rig, Verdict::swallow, 5000);
 }
 
-// The press 5 ms after a release the guard holds: both swallowed, the drag goes on.
+// The press 5 ms after a release the guard holds: both swallowed, the drag goes on (judged at
+// once, with the contact-blip rule off).
 void BM_PressGuardBounce(benchmark::State& state) {
   Rig rig;
+  rig.settings.blipLength = 0;
   rig.state.buttons[MouseButton::left].guardArmed = true;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
@@ -308,7 +324,65 @@ void BM_TimerLetsGo(benchmark::State& state) {
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
     holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false);
-    rig.filter.onTimer(5080 + 1000 * i);
+    rig.filter.onTimer(at(5080 + 1000 * i));
+    benchmark::ClobberMemory();
+    ++i;
+  }
+  finish(state, before, state.iterations() - rig.platform.delivered);
+}
+
+// A left press `afterUs` after a release at `releaseTick` that applications saw, held back while
+// its length is measured.
+void timeLeft(Rig& rig, std::uint32_t releaseTick, std::uint64_t afterUs) {
+  ButtonState& b = rig.state.buttons[MouseButton::left];
+  b.phase = ButtonPhase::pressTimed;
+  b.beneath = ButtonPhase::up;
+  b.releaseTick = releaseTick;
+  b.releaseUs = at(releaseTick).us;
+  b.pressTick = releaseTick + static_cast<std::uint32_t>(afterUs / 1000);
+  b.pressTime = 0;  // the events here carry no tick of their own
+  b.pressUs = b.releaseUs + afterUs;
+  b.released = true;
+}
+
+// A press 4 ms after its button's release: held back, and a wake-up asked for.
+void BM_PressTimed(benchmark::State& state) {
+  Rig rig;
+  const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
+  runPath(
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      [](std::uint32_t i) { return 5004 + 1000 * i; },
+      [&](std::uint32_t i) {
+        ButtonState& b = rig.state.buttons[MouseButton::left];
+        b.phase = ButtonPhase::up;
+        b.releaseTick = 5000 + 1000 * i;
+        b.releaseUs = at(b.releaseTick).us;
+        b.released = true;
+      });
+  if (rig.platform.wakes != state.iterations()) fail(state, "the press was not timed");
+}
+
+// The release 2 ms after a timed press: a contact blip, swallowed with its press.
+void BM_BlipReleased(benchmark::State& state) {
+  Rig rig;
+  const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
+  runPath(
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
+      [](std::uint32_t i) { return 5006 + 1000 * i; },
+      [&](std::uint32_t i) { timeLeft(rig, 5000 + 1000 * i, 4000); });
+  if (rig.state.buttons[MouseButton::left].phase != ButtonPhase::up) {
+    fail(state, "the release was not taken for a blip's");
+  }
+}
+
+// The timer finds a timed press still down after 抖动时长: the hand's, judged and delivered.
+void BM_TimerSettlesHand(benchmark::State& state) {
+  Rig rig;
+  std::uint32_t i = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    timeLeft(rig, 5000 + 1000 * i, 30000);
+    rig.filter.onTimer(at(5040 + 1000 * i));
     benchmark::ClobberMemory();
     ++i;
   }
@@ -318,7 +392,7 @@ void BM_TimerLetsGo(benchmark::State& state) {
 // +120 notches 20 ms apart, after one at 1000, under what `rig` was set to.
 void runNotches(benchmark::State& state, Rig& rig, Verdict expected) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
-  rig.filter.decide(notch, 1000);
+  rig.filter.decide(notch, at(1000));
   runPath(
       state, rig, expected, [&](std::uint32_t) -> const MouseEvent& { return notch; },
       [](std::uint32_t i) { return 1020 + 20 * i; });
@@ -334,7 +408,7 @@ void BM_WheelPassed(benchmark::State& state) {
 // A reversed notch 1 ms after the last one: swallowed as a bounce of the wheel.
 void BM_WheelSwallowed(benchmark::State& state) {
   Rig rig;
-  rig.filter.decide({0, mouse_message::wheel, 300, 400, wheelData(120)}, 1000);
+  rig.filter.decide({0, mouse_message::wheel, 300, 400, wheelData(120)}, at(1000));
   const MouseEvent reversed{0, mouse_message::wheel, 300, 400, wheelData(-120)};
   runPath(
       state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return reversed; },
@@ -375,7 +449,7 @@ void BM_WheelUnderProgramRule(benchmark::State& state) {
 void BM_MoveDuringHeldPress(benchmark::State& state) {
   Rig rig;
   rig.settings.volumeKey = vk::rightButton;
-  rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, 1000);
+  rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, at(1000));
   if (rig.state.buttons[MouseButton::right].phase != ButtonPhase::pressHeld)
     fail(state, "the press was not held");
   const MouseEvent moves[2] = {{0, mouse_message::move, 503, 498, 0},
@@ -391,7 +465,7 @@ void BM_MoveDuringGesture(benchmark::State& state) {
   Rig rig;
   static const SquarePath path;
   rig.platform.heldKey = rig.settings.gestureKey;
-  rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, 1000);
+  rig.filter.decide({0, mouse_message::rightDown, 500, 500, 0}, at(1000));
   static const auto moves = [] {
     std::array<MouseEvent, SquarePath::kSteps> events{};
     for (int i = 0; i < SquarePath::kSteps; ++i) {
@@ -438,6 +512,9 @@ BENCHMARK(BM_SideReleaseSwallowed)->Name("decide/side_release_swallowed");
 BENCHMARK(BM_PressGuardBounce)->Name("decide/press_guard_bounce");
 BENCHMARK(BM_PressAfterLateWakeUp)->Name("decide/press_after_late_wake_up");
 BENCHMARK(BM_TimerLetsGo)->Name("onTimer/lets_go");
+BENCHMARK(BM_PressTimed)->Name("decide/press_timed");
+BENCHMARK(BM_BlipReleased)->Name("decide/blip_released");
+BENCHMARK(BM_TimerSettlesHand)->Name("onTimer/settles_hand");
 BENCHMARK(BM_WheelPassed)->Name("decide/wheel_passed");
 BENCHMARK(BM_WheelSwallowed)->Name("decide/wheel_swallowed");
 BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");

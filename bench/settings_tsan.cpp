@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
     std::uint32_t tick = 0;
     while (!stop.load()) {
       for (std::uint32_t message : messages) {
-        filter.decide({0, message, 100, 100, 120u << 16}, tick += 7);
+        tick += 7;
+        filter.decide({0, message, 100, 100, 120u << 16}, {tick, std::uint64_t{tick} * 1000});
       }
     }
   };

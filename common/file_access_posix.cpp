@@ -17,12 +17,13 @@ std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t l
   return readAndClose(file, limit);
 }
 
-// Written beside the file and renamed over it, so a failed write never leaves half a file.
+// Written beside the file and renamed over it, so a failed write never leaves half a file; the
+// name beside it is this process's own, as another instance may be writing the same file.
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   const std::string name = encodeUtf8(path);
   // A read-only file stays as it is, as it would on Windows (even for root).
   if (isReadOnlyFile(path)) return false;
-  const std::string temp = name + ".clickmend-new";
+  const std::string temp = name + ".clickmend-new-" + std::to_string(::getpid());
   std::FILE* file = std::fopen(temp.c_str(), "wb");
   if (!file) return false;
   if (!writeAndClose(file, bytes) || std::rename(temp.c_str(), name.c_str()) != 0) {

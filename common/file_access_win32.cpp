@@ -19,10 +19,11 @@ std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t l
   return readAndClose(file, limit);
 }
 
-// Written beside the file and moved over it, so a failed write never leaves half a file.
+// Written beside the file and moved over it, so a failed write never leaves half a file; the
+// name beside it is this process's own, as another user's instance may be writing the same file.
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   if (isReadOnlyFile(path)) return false;
-  const std::wstring temp = path + L".clickmend-new";
+  const std::wstring temp = path + L".clickmend-new-" + std::to_wstring(GetCurrentProcessId());
   std::FILE* file = _wfopen(temp.c_str(), L"wb");
   if (!file) return false;
   if (!writeAndClose(file, bytes) ||

@@ -87,6 +87,8 @@ const NamedText kChinese[] = {
      L"你的双击和抖动一样快：改用{1}会是 {2}。把双击放慢一点，或者考虑更换微动开关"},
     {N::healthBalloon, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。点这里查看鼠标健康。"},
     {N::healthBalloonFit, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。{3}。点这里查看鼠标健康。"},
+    {N::fileMovedAside,
+     L"{1} 已损坏，无法读取：已改名为 {2} 留在同一文件夹，并重新开始一个新文件。"},
     {N::optionsTitle, L"Clickmend 选项"},
     {N::optionsPageRepairs, L"修复"},
     {N::optionsPageFeatures, L"功能"},
@@ -237,6 +239,9 @@ const NamedText kEnglish[] = {
      L"health."},
     {N::healthBalloonFit,
      L"{1} seems to chatter: {2} in 1000 clicks today. {3}. Click to see Mouse health."},
+    {N::fileMovedAside,
+     L"{1} was damaged and could not be read: it is kept as {2} in the same folder, and a new "
+     L"one is started."},
     {N::optionsTitle, L"Clickmend Options"},
     {N::optionsPageRepairs, L"Repairs"},
     {N::optionsPageFeatures, L"Features"},

@@ -84,6 +84,7 @@ enum class TextName : int {
   healthFitTradeOff,  // {1} the choice with fewest doubled, {2} its outcome
   healthBalloon,      // {1} device, {2} chatter in 1000 clicks today
   healthBalloonFit,   // {1} device, {2} chatter in 1000 clicks today, {3} what the fit found
+  fileMovedAside,     // {1} a damaged file's name, {2} the name it was moved aside to
   // The options window: its pages, its rows, its buttons and what it says of a wrong value.
   optionsTitle,
   optionsPageRepairs,

@@ -272,7 +272,8 @@ void leftClicks(int clicks, int bouncing) {
 
 // With no button chosen every press still counts: ten clicks, four of them bouncing at the
 // release (up and down again at once), are 14 presses and 4 chatter in today's left line
-// once the program has ended, and a restart goes on from there.
+// once the program has ended, and a restart goes on from there, also after a spreadsheet saved
+// the file with a byte-order mark and the dates written year first (2026/12/8).
 TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
@@ -282,11 +283,15 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   GetLocalTime(&now);
   char today[32];
   std::snprintf(today, sizeof today, "%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
-  const auto leftLine = [&] {
+  const auto statsText = [&] {
     std::string text(4096, '\0');
     FILE* file = _wfopen(stats.c_str(), L"rb");
     text.resize(file ? std::fread(&text[0], 1, text.size(), file) : 0);
     if (file) std::fclose(file);
+    return text;
+  };
+  const auto leftLine = [&] {
+    const std::string text = statsText();
     const std::size_t at = text.find(today);
     return at == std::string::npos ? text : text.substr(at, text.find("\r\n", at) - at);
   };
@@ -298,6 +303,17 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   ASSERT_EQ(program.waitForExit(10000), 0u);
   EXPECT_EQ(leftLine().rfind(std::string(today) + "14,4,0,", 0), 0u) << leftLine();
 
+  const std::string mark = "\xEF\xBB\xBF";
+  std::string saved = statsText();
+  char date[32];
+  std::snprintf(date, sizeof date, "%u/%u/%u,", now.wYear, now.wMonth, now.wDay);
+  for (std::size_t at; (at = saved.find(std::string(today, 11))) != std::string::npos;) {
+    saved.replace(at, 11, date);
+  }
+  FILE* file = _wfopen(stats.c_str(), L"wb");
+  ASSERT_TRUE(file);
+  std::fputs((mark + saved).c_str(), file);
+  std::fclose(file);
   ASSERT_TRUE(program.start());
   mouseButton(MOUSEEVENTF_LEFTDOWN);
   pump(50);
@@ -306,6 +322,7 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   PostMessageW(program.window(), WM_CLOSE, 0, 0);
   ASSERT_EQ(program.waitForExit(10000), 0u);
   EXPECT_EQ(leftLine().rfind(std::string(today) + "15,4,0,", 0), 0u) << leftLine();
+  EXPECT_EQ(statsText().rfind(mark + "date,", 0), 0u) << "the mark kept";
 }
 
 // ---- The command line, asking the running program ----

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/debug_console.h"
-#include "common/file_access.h"
+#include "common/texts.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
 #include "settings/settings.h"
@@ -20,9 +20,6 @@ constexpr unsigned kSaveEveryMinutes = 10;
 // Far more than 400 days of lines: anything larger is not this program's.
 constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
-// Far more than a full record: anything larger is not this program's.
-constexpr std::size_t kLargestRecord = 1024 * 1024;
-
 std::string localDate() {
   SYSTEMTIME now;
   GetLocalTime(&now);
@@ -31,85 +28,98 @@ std::string localDate() {
   return date;
 }
 
-}  // namespace
-
-SwitchHealth::Read SwitchHealth::readStats(std::string* text) const {
-  if (!fileExists(path_)) return Read::missing;
-  auto bytes = readFileBytes(path_, kLargestFile);
-  if (!bytes) return Read::failed;
-  *text = std::move(*bytes);
-  return Read::done;
+std::wstring fileName(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-// The runs the file holds now; nullopt when it cannot be read now (another program holds it),
-// and `ours` false when it is no click record of ours.
-std::optional<std::vector<ClickRun>> SwitchHealth::readRecord(bool* ours) const {
-  *ours = true;
-  if (!fileExists(recordPath_)) return std::vector<ClickRun>();
-  const auto bytes = readFileBytes(recordPath_, kLargestRecord);
-  if (!bytes) return std::nullopt;
-  auto runs = parseClickRecord(*bytes);
-  *ours = runs.has_value();
-  return runs;
+}  // namespace
+
+void SwitchHealth::movedAside(const SharedFileWin32& file, const std::wstring& suffix) {
+  const std::wstring moved = file.path() + suffix;
+  debugPrintText("Damaged file moved aside, a new one started:\t%S\n", moved.c_str());
+  movedNotices_.emplace_back(fileName(file.path()), fileName(moved));
 }
 
 // Read again at each save, so that another instance's run (another user of the same exe) stays.
 void SwitchHealth::saveRecord() {
-  if (!recordOurs_ || record_.appended() == recordSaved_) return;
-  auto runs = readRecord(&recordOurs_);
-  if (!recordOurs_) {
-    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath_.c_str());
+  if (!recordOurs_ || (recordRead_ && record_.appended() == recordSaved_)) return;
+  // The first save only reads what the file holds (a folder that cannot be written keeps it for
+  // the fit all the same); the clicks since go in at the next.
+  std::uint32_t end = recordSaved_;
+  const std::vector<ClickEvent> added =
+      recordRead_ ? record_.copySince(recordSaved_, &end) : std::vector<ClickEvent>();
+  std::vector<ClickRun> runs;
+  const SharedSave save = saveClickRecord(*recordFile_, ledger_.date(), recordOwner_, added, &runs);
+  if (!save.movedAside.empty()) movedAside(*recordFile_, save.movedAside);
+  switch (save.outcome) {
+    case SharedSave::Outcome::written:
+      recordSaved_ = end;
+      [[fallthrough]];
+    case SharedSave::Outcome::unchanged:
+      savedRuns_ = std::move(runs);
+      recordRead_ = true;
+      break;
+    case SharedSave::Outcome::notOurs:
+      recordOurs_ = false;
+      debugPrintText("Click record left alone, not ours:\t%S\n", recordFile_->path().c_str());
+      break;
+    case SharedSave::Outcome::notWritten:
+    case SharedSave::Outcome::held:  // tried again at the next save
+      break;
   }
-  if (!runs) return;  // tried again at the next save
-  std::uint32_t end = 0;
-  addToClickRecord(*runs, recordOwner_, record_.copySince(recordSaved_, &end));
-  if (writeFileBytes(recordPath_, clickRecordBytes(*runs))) {
-    savedRuns_ = std::move(*runs);
-    recordSaved_ = end;
+}
+
+// Another instance or the user may have changed the file since: the counts go on top of what it
+// holds now.
+void SwitchHealth::saveStats() {
+  if (!ours_ || (read_ && !ledger_.changed())) return;
+  const SharedSave save = saveLedger(ledger_, *stats_);
+  if (!save.movedAside.empty()) movedAside(*stats_, save.movedAside);
+  switch (save.outcome) {
+    case SharedSave::Outcome::written:
+      minutesSinceSave_ = 0;
+      writeFailed_ = false;
+      read_ = true;
+      break;
+    case SharedSave::Outcome::unchanged:
+      read_ = true;
+      break;
+    case SharedSave::Outcome::notWritten:
+      read_ = true;
+      // A read-only folder is no error to show: the counts go on in memory.
+      if (!writeFailed_) {
+        debugPrint("Stats not written:\t%d\n", static_cast<std::int32_t>(GetLastError()));
+      }
+      writeFailed_ = true;
+      break;
+    case SharedSave::Outcome::notOurs:
+      ours_ = false;
+      debugPrintText("Stats kept in memory only, not ours:\t%S\n", stats_->path().c_str());
+      break;
+    case SharedSave::Outcome::held:  // tried again at the next save
+      break;
   }
 }
 
 void SwitchHealth::write() {
   saveRecord();
-  if (!ours_ || !ledger_.changed()) return;
-  // Another instance or the user may have changed the file since: the counts go on top of what
-  // it holds now. One held open by another program is tried again at the next save.
-  std::string text;
-  const Read read = readStats(&text);
-  if (read == Read::failed) return;
-  if (!ledger_.reread(text)) {
-    ours_ = false;
-    debugPrintText("Stats kept in memory only, not ours:\t%S\n", path_.c_str());
-    return;
-  }
-  // Written beside the old file and moved over it: a failed write leaves every earlier day.
-  if (writeFileBytes(path_, ledger_.text())) {
-    ledger_.markSaved();
-    minutesSinceSave_ = 0;
-    writeFailed_ = false;
-  } else if (!writeFailed_) {
-    // A read-only folder is no error to show: the counts go on in memory.
-    writeFailed_ = true;
-    debugPrint("Stats not written:\t%d\n", static_cast<std::int32_t>(GetLastError()));
-  }
+  saveStats();
 }
 
 void SwitchHealth::start(HWND window) {
-  path_ = statsPathForSettings(settingsFilePath());
-  recordPath_ = clickRecordPathForStats(path_);
+  const std::wstring path = statsPathForSettings(settingsFilePath());
+  stats_ = std::make_unique<SharedFileWin32>(path, kLargestFile);
+  recordFile_ =
+      std::make_unique<SharedFileWin32>(clickRecordPathForStats(path), kClickRecordLargestBytes);
   // Tells this instance's run from another's: the process and the moment it started.
   FILETIME created, unused;
   GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
   recordOwner_ = static_cast<std::uint64_t>(GetCurrentProcessId()) << 32 ^ created.dwLowDateTime;
-  if (auto runs = readRecord(&recordOurs_)) savedRuns_ = std::move(*runs);
-  if (!recordOurs_) {
-    debugPrintText("Click record left alone, not ours:\t%S\n", recordPath_.c_str());
-  }
-  std::string text;
-  const Read read = readStats(&text);
-  ours_ = read != Read::failed && ledger_.start(text, localDate(), counter_.snapshot());
-  if (read == Read::failed) ledger_.start("", localDate(), counter_.snapshot());
-  if (!ours_) debugPrintText("Stats kept in memory only, not ours:\t%S\n", path_.c_str());
+  // Nothing counted yet: the first save only reads, and writes no more than a fresh file.
+  ledger_.start("", localDate(), counter_.snapshot());
+  ours_ = recordOurs_ = true;
+  write();
   started_ = true;
   SetTimer(window, kTimerId, kTimerMs, nullptr);
 }
@@ -117,7 +127,10 @@ void SwitchHealth::start(HWND window) {
 bool SwitchHealth::onTimer(WPARAM timerId) {
   if (timerId != kTimerId || !started_) return false;
   const bool newDay = ledger_.update(counter_.snapshot(), localDate());
-  if (newDay || ++minutesSinceSave_ >= kSaveEveryMinutes) write();
+  const bool due = newDay || ++minutesSinceSave_ >= kSaveEveryMinutes;
+  // A file that could not be read yet (another program held it) is tried every minute.
+  if (due || !recordRead_) saveRecord();
+  if (due || !read_) saveStats();
   return true;
 }
 
@@ -139,6 +152,12 @@ ClickFit SwitchHealth::fit(const Settings& settings, const Calibration& calibrat
 
 bool SwitchHealth::takeNotice(const Settings& settings, std::wstring* text) {
   if (!started_ || !settings.showIcon) return false;
+  if (!movedNotices_.empty()) {
+    const auto& [name, moved] = movedNotices_.front();
+    *text = fillText(TextName::fileMovedAside, settings.language, {name, moved});
+    movedNotices_.erase(movedNotices_.begin());
+    return true;
+  }
   if (noticeDate_ != ledger_.date()) {
     noticeDate_ = ledger_.date();
     for (bool& noticed : noticed_) noticed = false;

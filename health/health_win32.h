@@ -5,10 +5,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/shared_file_win32.h"
 #include "health/calibration.h"
 #include "health/stats_file.h"
 #include "health/what_if.h"
@@ -26,16 +28,18 @@ class SwitchHealth {
 
   // Reads today's counts back from the file and starts the timer on `window` that writes it
   // every 10 minutes while something changed, and at a change of day; the click record is kept
-  // in its own file beside it, written at the same times. A file that is not this program's or
-  // cannot be read is left alone: the counts or clicks are then kept in memory only.
+  // in its own file beside it, written at the same times. A file another program holds is read
+  // again every minute until it can be; a damaged one is moved aside and started anew
+  // (saveShared); one that is not this program's is left alone, the counts or clicks then
+  // kept in memory only.
   void start(HWND window);
   // A WM_TIMER of the window; other timers are left alone (false).
   bool onTimer(WPARAM timerId);
   // Brings today up to date from the counter now (the health window, every second).
   void refresh();
-  // A balloon's text, once per button and day, for a button that is not chosen and whose
-  // chatter today reaches the calibration's threshold. Nothing while the icon is hidden: the
-  // balloon comes later instead.
+  // A balloon's text: once for each damaged file moved aside, and once per button and day for a
+  // button that is not chosen and whose chatter today reaches the calibration's threshold.
+  // Nothing while the icon is hidden: the balloon comes later instead.
   bool takeNotice(const Settings& settings, std::wstring* text);
   // The clicks recorded, in the file and since: what the fit replays.
   std::vector<ClickRun> clickRuns() const;
@@ -51,27 +55,31 @@ class SwitchHealth {
   const HealthLedger& ledger() const { return ledger_; }
 
  private:
-  enum class Read { missing, done, failed };
-  Read readStats(std::string* text) const;
-  std::optional<std::vector<ClickRun>> readRecord(bool* ours) const;
+  void saveStats();
   void saveRecord();
   void write();
+  // Says what became of a damaged file: in the console now, in a balloon at the next timer.
+  void movedAside(const SharedFileWin32& file, const std::wstring& suffix);
 
   const SwitchCounter& counter_;
   bool started_ = false;
   HealthLedger ledger_;
-  std::wstring path_;
+  std::unique_ptr<SharedFileWin32> stats_;
   bool ours_ = false;  // the file is this program's to write
+  bool read_ = false;  // it was read since the start
   bool writeFailed_ = false;
   unsigned minutesSinceSave_ = 0;
   // The click record: what the file held after our last read or save, and how many events of
   // the ring had been added to it then. A file that is not a click record is left alone.
   const ClickRecord& record_;
-  std::wstring recordPath_;
+  std::unique_ptr<SharedFileWin32> recordFile_;
   bool recordOurs_ = false;
+  bool recordRead_ = false;
   std::vector<ClickRun> savedRuns_;
   std::uint32_t recordSaved_ = 0;
   std::uint64_t recordOwner_ = 0;
+  // Damaged files moved aside, not told in a balloon yet: the file's name and its new name.
+  std::vector<std::pair<std::wstring, std::wstring>> movedNotices_;
   std::string noticeDate_;  // the day the balloons below were shown on
   bool noticed_[kHealthButtons] = {};
 };

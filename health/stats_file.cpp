@@ -10,6 +10,14 @@ const char kStatsHeader[] =
 
 namespace {
 
+// What a spreadsheet puts before the header when it saves as UTF-8.
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kByteOrderMarkSize = 3;
+
+bool startsWith(const std::string& text, const char* prefix, std::size_t size) {
+  return text.compare(0, size, prefix, size) == 0;
+}
+
 const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "middle",
                                                      "x1",   "x2",    "wheel"};
 // A day's lines in this order. The middle and side buttons came later: their lines are written
@@ -79,6 +87,23 @@ void addLines(const std::string& lines, HealthCounts* into) {
   });
 }
 
+// YYYY-MM-DD from a year-first date with '/' or '-' and a month and day of one or two digits,
+// as a spreadsheet writes 2025-03-14 back (2025/3/14); false when it is none or no real date.
+bool readDate(const std::string& text, std::string* date) {
+  if (text.size() < 8 || (text[4] != '/' && text[4] != '-')) return false;
+  const std::vector<std::string> parts = split(text, text[4]);
+  if (parts.size() != 3 || parts[0].size() != 4) return false;
+  std::string read = parts[0];
+  for (std::size_t i = 1; i < 3; ++i) {
+    if (parts[i].empty() || parts[i].size() > 2) return false;
+    read += '-' + std::string(2 - parts[i].size(), '0') + parts[i];
+  }
+  long day = 0;
+  if (!dayNumber(read, &day)) return false;
+  *date = read;
+  return true;
+}
+
 std::string linesOf(const std::string& date, const HealthCounts& counts) {
   std::string lines;
   for (int device : kLineOrder) {
@@ -140,9 +165,10 @@ std::string formatStatsLine(const std::string& date, int device, const DeviceCou
 
 bool parseStatsLine(const std::string& line, std::string* date, int* device, DeviceCounts* counts) {
   const std::vector<std::string> fields = split(line, ',');
-  if (fields.size() < 5 || fields.size() > 5 + gapKindCount) return false;
-  long day = 0;
-  if (!dayNumber(fields[0], &day)) return false;
+  std::string day;
+  if (fields.size() < 5 || fields.size() > 5 + gapKindCount || !readDate(fields[0], &day)) {
+    return false;
+  }
   int found = -1;
   for (int i = 0; i < healthDeviceCount; ++i) {
     if (fields[1] == kDeviceNames[i]) found = i;
@@ -160,7 +186,7 @@ bool parseStatsLine(const std::string& line, std::string* date, int* device, Dev
       if (!readNumber(buckets[bucket], &read.gaps[kind][bucket])) return false;
     }
   }
-  *date = fields[0];
+  *date = day;
   *device = found;
   *counts = read;
   return true;
@@ -178,13 +204,26 @@ bool HealthLedger::start(const std::string& text, const std::string& today,
   return ours;
 }
 
-bool HealthLedger::reread(const std::string& text) {
+FileVerdict judgeStatsFile(const std::string& text) {
+  const bool marked = startsWith(text, kByteOrderMark, kByteOrderMarkSize);
+  const std::string body = marked ? text.substr(kByteOrderMarkSize) : text;
   bool ours = true;
-  forEachLine(text, [&](const std::string& line) {
+  forEachLine(body, [&](const std::string& line) {
     ours = line == kStatsHeader;
     return false;
   });
-  if (!ours) return false;
+  if (ours) return FileVerdict::ours;
+  // Our file is ASCII: zeros are what a power loss leaves of it, or a save cut short in its
+  // header. UTF-16 (a spreadsheet's "Unicode text") holds zeros too, and is the user's.
+  const std::string header = std::string(kStatsHeader) + "\r\n";
+  const bool utf16 = startsWith(text, "\xFF\xFE", 2) || startsWith(text, "\xFE\xFF", 2);
+  const bool cutShort = body.size() < header.size() && startsWith(header, body.data(), body.size());
+  if (!utf16 && (body.find('\0') != std::string::npos || cutShort)) return FileVerdict::damaged;
+  return FileVerdict::notOurs;
+}
+
+bool HealthLedger::reread(const std::string& text) {
+  if (judgeStatsFile(text) != FileVerdict::ours) return false;
   read(text);
   current_ = countsOn(today_);
   return true;
@@ -193,15 +232,16 @@ bool HealthLedger::reread(const std::string& text) {
 void HealthLedger::read(const std::string& text) {
   days_.clear();
   unread_.clear();
+  marked_ = startsWith(text, kByteOrderMark, kByteOrderMarkSize);
   bool header = true;
-  forEachLine(text, [&](const std::string& line) {
+  forEachLine(marked_ ? text.substr(kByteOrderMarkSize) : text, [&](const std::string& line) {
     std::string date;
     int device = 0;
     DeviceCounts counts;
     if (header) {
       header = false;
     } else if (parseStatsLine(line, &date, &device, &counts)) {
-      days_[date] += line + "\r\n";
+      days_[date] += date + line.substr(line.find(',')) + "\r\n";
     } else if (!line.empty()) {
       unread_ += line + "\r\n";
     }
@@ -267,7 +307,7 @@ std::vector<std::string> HealthLedger::datesKept() const {
 }
 
 std::string HealthLedger::text() const {
-  std::string text = std::string(kStatsHeader) + "\r\n" + unread_;
+  std::string text = (marked_ ? kByteOrderMark : "") + std::string(kStatsHeader) + "\r\n" + unread_;
   for (const std::string& date : datesKept()) {
     const auto lines = days_.find(date);
     if (unsaved_.count(date) || lines == days_.end()) {
@@ -288,6 +328,17 @@ HealthCounts HealthLedger::kept() const {
   HealthCounts sum;
   forEachDay([&](const std::string&, const HealthCounts& day) { sum += day; });
   return sum;
+}
+
+SharedSave saveLedger(HealthLedger& ledger, SharedFileAccess& file) {
+  const SharedSave save = saveShared(file, ledger.date(), judgeStatsFile,
+                                     [&](const std::string& now, std::string* out) {
+                                       ledger.reread(now);
+                                       *out = ledger.text();
+                                       return ledger.changed();
+                                     });
+  if (save.outcome == SharedSave::Outcome::written) ledger.markSaved();
+  return save;
 }
 
 std::string statsText(const char* date, const DeviceFigures* figures, std::size_t count) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/shared_file.h"
 #include "input/switch_counter.h"
 
 extern const char kStatsHeader[];
@@ -23,12 +24,19 @@ constexpr long kDaysKept = 400;
 // clickmend.ini -> clickmend-stats.csv
 std::wstring statsPathForSettings(const std::wstring& settingsPath);
 
+// What a file's text is to the ledger. Ours: no text, or a first line of kStatsHeader, after the
+// byte-order mark a spreadsheet's "CSV UTF-8" puts before it. Damaged: zero bytes in it, or
+// only the start of the header. Anything else is the user's.
+FileVerdict judgeStatsFile(const std::string& text);
+
 // Days since 1970-01-01 of a YYYY-MM-DD date; false when it is not a real date.
 bool dayNumber(const std::string& date, long* day);
 
 // One line of the file, CRLF included.
 std::string formatStatsLine(const std::string& date, int device, const DeviceCounts& counts);
-// False when the line does not read whole (the distributions may be absent).
+// False when the line does not read whole (the distributions may be absent). A date a
+// spreadsheet rewrote year first (2025/3/14, 2025-3-14) reads as that day, in `date` as
+// 2025-03-14.
 bool parseStatsLine(const std::string& line, std::string* date, int* device, DeviceCounts* counts);
 
 // The days of the file and today's entry, kept current from the hook's counter.
@@ -38,8 +46,9 @@ bool parseStatsLine(const std::string& line, std::string* date, int* device, Dev
 // days as last read and, beside them, what this program counted since its last save; a save
 // reads the file again (reread), adds those counts to what it holds now and writes the sum.
 // Counts that come between midnight and the next update go to the day before. Days are kept as
-// the text of their lines until counts are added to them; a line that does not read (a date a
-// spreadsheet rewrote, an extra column) is kept as written, right after the header.
+// the text of their lines until counts are added to them, dates a spreadsheet rewrote written
+// back as the program writes them; a line that does not read (a month-first date, an extra
+// column) is kept as written, right after the header, and so is a byte-order mark before it.
 //
 // A day is dropped once it is more than kDaysKept days before the newest day held before today
 // and more than kDaysKept later days are held. The dates alone cannot tell a year away from a
@@ -48,7 +57,7 @@ bool parseStatsLine(const std::string& line, std::string* date, int* device, Dev
 class HealthLedger {
  public:
   // `text`: the file's contents (empty for no file). False, and nothing taken, when the text is
-  // not this program's: its first line is not kStatsHeader.
+  // not this program's, or damaged (judgeStatsFile).
   bool start(const std::string& text, const std::string& today, const HealthCounts& live);
   // The file as it is just before a save (empty for none): its days replace those read before.
   // False, and nothing taken, when it is no longer this program's.
@@ -75,11 +84,16 @@ class HealthLedger {
   std::vector<std::string> datesKept() const;
   std::map<std::string, std::string> days_;  // date -> that day's lines, as last read or written
   std::string unread_;                       // lines that do not read, as written
+  bool marked_ = false;                      // a byte-order mark before the header
   std::map<std::string, HealthCounts> unsaved_;  // date -> counted here since the last save
   std::string today_;
   HealthCounts live_, current_;
   std::string savedDate_;
 };
+
+// One save of `ledger` to the statistics file under its lock: the file as it is now reread, the
+// counts since the last save added, and the sum written if anything changed (saveShared).
+SharedSave saveLedger(HealthLedger& ledger, SharedFileAccess& file);
 
 // One device's figures for a day, in the columns of the statistics file.
 struct DeviceFigures {

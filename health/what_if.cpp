@@ -40,7 +40,7 @@ MouseEvent eventOf(const ClickEvent& e) {
                                                       xButton2Data << 16};
   const int b = e.button;  // the record holds buttons 0..kHealthButtons - 1 alone
   // Each button's up message follows its down message.
-  return {0, kDown[b] + (e.press ? 0u : 1u), 0, 0, kData[b]};
+  return {0, kDown[b] + (e.press ? 0u : 1u), 0, 0, kData[b], e.tick};
 }
 
 void settingsOf(const RepairChoice& choice, Settings& s) {
@@ -74,7 +74,7 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
       const std::int32_t after = tickGap(desktop.timerTick, lastTick);
       desktop.nowUs = lastUs + static_cast<std::uint64_t>(after > 0 ? after : 0) * 1000;
       if (next && next->us < desktop.nowUs) desktop.nowUs = std::max(lastUs, next->us);
-      filter.onTimer(desktop.timerTick);
+      filter.onTimer({desktop.timerTick, desktop.nowUs});
     }
   };
   for (const ClickEvent& e : run.events) {
@@ -83,7 +83,7 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
     desktop.nowUs = e.us;
     lastUs = e.us;
     lastTick = e.tick;
-    if (filter.decide(eventOf(e), e.tick).verdict == Verdict::pass) {
+    if (filter.decide(eventOf(e), {e.tick, e.us}).verdict == Verdict::pass) {
       shown.push_back({e.us, e.button, e.press});
     }
   }

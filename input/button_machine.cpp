@@ -6,8 +6,15 @@
 #include "common/win32_values.h"
 
 namespace {
+bool holdsRelease(ButtonPhase phase) {
+  return phase == ButtonPhase::releaseHeld || phase == ButtonPhase::releaseGuarded;
+}
 bool holdsRelease(const ButtonState& b) {
-  return b.phase == ButtonPhase::releaseHeld || b.phase == ButtonPhase::releaseGuarded;
+  return holdsRelease(b.phase);
+}
+
+std::uint64_t milliseconds(std::int32_t ms) {
+  return ms > 0 ? static_cast<std::uint64_t>(ms) * 1000 : 0;
 }
 }  // namespace
 
@@ -38,19 +45,97 @@ ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData) 
   return {false, MouseButton::left, false};
 }
 
+// A press soon after its button's release may be the contact closing again for a few
+// milliseconds: it is timed before it is judged (see timesPress), and judged as at its own time
+// once it has stayed down long enough to be a hand's (settle).
 Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
-                              const MouseEvent& event, std::uint32_t now) {
+                              const MouseEvent& event, ClockReading now) {
   ButtonState& b = states_[button];
-  const Verdict verdict = chosen ? pressFilter(button, now) : Verdict::pass;
+  // The hook missed the timed press's release: it was a hand's, and this press comes behind it.
+  const bool late = b.phase == ButtonPhase::pressTimed && settle(button);
+  if (timesPress(b, chosen, now)) {
+    // The wake-up is late: the held release goes out before the press is timed. A release the
+    // system refuses now is dropped: the press stands in for its button held.
+    if (holdsRelease(b) && now.us >= b.deadlineUs && !letGo(button)) {
+      b.phase = ButtonPhase::down;
+      return counted(b, {Verdict::swallow, 0});
+    }
+    b.beneath = b.phase;
+    b.phase = ButtonPhase::pressTimed;
+    b.pressTick = now.tick;
+    b.pressTime = event.time;
+    b.pressUs = now.us;
+    b.holdBack = holdBack;
+    if (button == MouseButton::right) {
+      states_.heldPressX = event.x;
+      states_.heldPressY = event.y;
+    }
+    letGoDue(now);
+    return {Verdict::swallow, 0};
+  }
+  Decision decision = judgePress(button, chosen, holdBack, event.x, event.y, now);
+  if (late && decision.verdict == Verdict::pass) {
+    platform_.deliverButton(button, true);
+    decision.verdict = Verdict::swallow;
+  }
+  return counted(b, decision);
+}
+
+// Inside a held release, or within kBlipWindowUs of the release (the guard's window is inside
+// the release it holds). A press the hook sees first, or long after, passes at once.
+bool ButtonMachine::timesPress(const ButtonState& b, bool chosen, ClockReading now) const {
+  if (!chosen || settings_.blipLength <= 0 || !b.released) return false;
+  switch (b.phase) {
+    case ButtonPhase::releaseHeld:
+    case ButtonPhase::releaseGuarded:
+      if (now.us < b.deadlineUs) return true;
+      break;
+    case ButtonPhase::up:
+      break;
+    case ButtonPhase::unknown:
+    case ButtonPhase::down:
+    case ButtonPhase::pressSwallowed:
+    case ButtonPhase::pressHeld:
+    case ButtonPhase::pressTimed:
+      return false;
+  }
+  return now.us - b.releaseUs < kBlipWindowUs;
+}
+
+// The timed press has stayed down for 抖动时长 (or something else showed it a hand's): it is
+// judged at its own time, on what it came in, and what it swallowed is counted with its
+// button's next decision. True when its press was delivered now.
+bool ButtonMachine::settle(MouseButton button) {
+  ButtonState& b = states_[button];
+  b.phase = b.beneath;
+  const Decision decision = judgePress(button, true, b.holdBack, states_.heldPressX,
+                                       states_.heldPressY, {b.pressTick, b.pressUs});
+  b.owed = static_cast<std::uint8_t>(b.owed + decision.repaired);
+  if (decision.verdict == Verdict::swallow) return false;
+  platform_.deliverButton(button, true);
+  return true;
+}
+
+Decision ButtonMachine::counted(ButtonState& b, Decision decision) {
+  decision.repaired = static_cast<std::uint8_t>(decision.repaired + b.owed);
+  b.owed = 0;
+  return decision;
+}
+
+// The press as the repairs judge it at `at`, in the button's phase.
+Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBack, std::int32_t x,
+                                   std::int32_t y, ClockReading at) {
+  ButtonState& b = states_[button];
+  const Verdict verdict = chosen ? pressFilter(button, at) : Verdict::pass;
   bool late = false;
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
       // The bounce's press: it and the held release stay swallowed, and applications go on
       // seeing the button down. A bounce pair the release filter holds prints no guard line.
-      if (chosen && tickGap(now, b.deadline) < 0) {
+      if (chosen && at.us < b.deadlineUs) {
         if (b.phase == ButtonPhase::releaseGuarded) {
-          platform_.print("Hold guard:\t%d\n", tickGap(now, b.releaseTick));
+          platform_.print("Hold guard:\t%d\n", tickGap(at.tick, b.releaseTick));
         }
         b.phase = ButtonPhase::down;
         return {Verdict::swallow, 2};
@@ -65,12 +150,13 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
       late = true;
       break;
     case ButtonPhase::up:
-      if (chosen) armHoldGuard(b, now);
+      if (chosen) armHoldGuard(b, at.tick);
       break;
     case ButtonPhase::unknown:
     case ButtonPhase::down:            // the hook missed its release (a program with higher
     case ButtonPhase::pressSwallowed:  // rights took it): this press is judged as any other
     case ButtonPhase::pressHeld:
+    case ButtonPhase::pressTimed:
       break;
   }
   if (verdict == Verdict::swallow) {
@@ -79,8 +165,8 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
   }
   if (button == MouseButton::right && holdBack) {
     b.phase = ButtonPhase::pressHeld;
-    states_.heldPressX = event.x;
-    states_.heldPressY = event.y;
+    states_.heldPressX = x;
+    states_.heldPressY = y;
     return {Verdict::swallow, 0};
   }
   b.phase = ButtonPhase::down;
@@ -110,15 +196,34 @@ void ButtonMachine::armHoldGuard(ButtonState& b, std::uint32_t now) {
 // window, unless a press of the same button comes first. A bounce's press follows its release
 // within a few milliseconds, inside that window; a deliberate second click comes later, so holds
 // end as early as that allows and double clicks stay two clicks.
-Decision ButtonMachine::release(MouseButton button, bool chosen, std::uint32_t now) {
+Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEvent& event,
+                                ClockReading now) {
   ButtonState& b = states_[button];
-  b.releaseTick = now;
   bool heldPress = false;
+  if (b.phase == ButtonPhase::pressTimed) {
+    // Let go before 抖动时长: the contact closed for a moment, and the hand never pressed. It and
+    // its release reach no one and leave the button as they found it.
+    const std::uint64_t length = now.us - b.pressUs;
+    const std::int32_t blip = settings_.blipLength;
+    if (length < static_cast<std::uint64_t>(blip > 0 ? blip : 0) * 1000 &&
+        tickGap(event.time, b.pressTime) < kStalledClickTicks) {
+      platform_.print("Contact blip:\t%d\n", static_cast<std::int32_t>(length));
+      b.phase = b.beneath;
+      letGoDue(now);
+      return counted(b, {Verdict::swallow, 2});
+    }
+    // A hand's click the timer has not settled yet: its press goes out first, and then this
+    // release behind it, as the release of a held-back press.
+    heldPress = settle(button);
+  }
+  b.releaseTick = now.tick;
+  b.releaseUs = now.us;
+  b.released = true;
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
       // Only a missed press makes two releases in a row; the held one stands for both.
-      return {Verdict::swallow, 1};
+      return counted(b, {Verdict::swallow, 1});
     case ButtonPhase::pressHeld:
       // A held-back right press ends as a click: the press goes first, then the release as the
       // filter judges it, delivered by us too so that it cannot overtake the press.
@@ -129,44 +234,48 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, std::uint32_t n
     case ButtonPhase::down:     // is left held
     case ButtonPhase::up:
     case ButtonPhase::pressSwallowed:
+    case ButtonPhase::pressTimed:
       break;
   }
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
   bool bounce = false;
-  if (repair && stamped(button)) {
-    const std::int32_t gap = tickGap(now, stampTick(button));
+  const Stamp stamp = stampOf(button);
+  if (repair && stamp.set) {
+    const std::int32_t gap = tickGap(now.tick, stamp.tick);
     bounce = gap >= 0 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
   // Applications never saw the press (the press filter, a gesture or volume took it).
   if (b.phase == ButtonPhase::pressSwallowed) {
     b.phase = ButtonPhase::up;
-    return {Verdict::swallow, 0};
+    return counted(b, {Verdict::swallow, 0});
   }
   const bool guard = repair && b.guardArmed;
   if (!bounce && !guard && !heldPress) {
     b.phase = ButtonPhase::up;
-    return {Verdict::pass, 0};
+    return counted(b, {Verdict::pass, 0});
   }
   // The release of a held-back press goes out at once, as a held release that is due: one the
   // system refuses is tried again, never dropped with the button left down.
   if (!bounce && !guard) {
     b.phase = ButtonPhase::releaseHeld;
-    b.deadline = now;
+    b.deadlineUs = now.us;
     letGoDue(now);
-    return {Verdict::swallow, 0};
+    return counted(b, {Verdict::swallow, 0});
   }
-  std::uint32_t deadline = now + static_cast<std::uint32_t>(settings_.holdGuardInterval.load());
+  // The windows are counted from the events they start at by the performance counter: a
+  // window counted in ticks would start and end up to a tick step off.
+  std::uint64_t deadline = now.us + milliseconds(settings_.holdGuardInterval);
   if (bounce) {
-    const std::uint32_t filterDeadline = stampTick(button) + static_cast<std::uint32_t>(interval);
-    if (tickGap(filterDeadline, deadline) > 0) deadline = filterDeadline;
+    const std::uint64_t filterDeadline = stamp.us + milliseconds(interval);
+    if (filterDeadline > deadline) deadline = filterDeadline;
   }
-  if (tickGap(deadline, now) > kMaxHoldMs) deadline = now + static_cast<std::uint32_t>(kMaxHoldMs);
+  if (deadline - now.us > milliseconds(kMaxHoldMs)) deadline = now.us + milliseconds(kMaxHoldMs);
   b.phase = bounce ? ButtonPhase::releaseHeld : ButtonPhase::releaseGuarded;
-  b.deadline = deadline;
+  b.deadlineUs = deadline;
   letGoDue(now);
-  return {Verdict::swallow, 0};
+  return counted(b, {Verdict::swallow, 0});
 }
 
 // Inside the drag rectangle the held-back press may still become a click or volume. The move
@@ -187,6 +296,9 @@ Verdict ButtonMachine::move(const MouseEvent& event) {
 // press applications saw stays down for them, and a swallowed press's release is swallowed.
 void ButtonMachine::heldPressTaken(ButtonPhase next) {
   ButtonState& right = states_[MouseButton::right];
+  // A timed press that turns the volume or begins a gesture is the hand's: judged first, it
+  // may turn out a held-back press, which is taken then.
+  if (right.phase == ButtonPhase::pressTimed) settle(MouseButton::right);
   switch (right.phase) {
     case ButtonPhase::pressHeld:
       right.phase = next;
@@ -197,6 +309,7 @@ void ButtonMachine::heldPressTaken(ButtonPhase next) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
     case ButtonPhase::pressSwallowed:
+    case ButtonPhase::pressTimed:
       break;
   }
 }
@@ -220,6 +333,7 @@ bool ButtonMachine::letGo(MouseButton button) {
     case ButtonPhase::down:
     case ButtonPhase::up:
     case ButtonPhase::pressSwallowed:
+    case ButtonPhase::pressTimed:
       break;
   }
   impossible(button, L"let go");
@@ -231,7 +345,7 @@ bool ButtonMachine::letGo(MouseButton button) {
 void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
   static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
                                            L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
-                                           L"pressHeld"};
+                                           L"pressHeld",   L"pressTimed"};
   static const wchar_t* const kButtonNames[kButtonCount] = {L"left ", L"right ", L"middle ", L"x1 ",
                                                             L"x2 "};
   wchar_t line[64];
@@ -247,24 +361,24 @@ void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
 // The left and right buttons share one stamp. A middle or side button's press is no bounce of
 // another switch, and with a shared stamp a back click soon after a left click would be lost:
 // each of them keeps its own.
-std::uint32_t& ButtonMachine::stampTick(MouseButton button) {
-  if (button == MouseButton::left || button == MouseButton::right) return states_.lastPressTick;
-  return states_[button].ownPressTick;
-}
-bool& ButtonMachine::stamped(MouseButton button) {
-  if (button == MouseButton::left || button == MouseButton::right) return states_.pressStamped;
-  return states_[button].ownPressStamped;
+ButtonMachine::Stamp ButtonMachine::stampOf(MouseButton button) {
+  if (button == MouseButton::left || button == MouseButton::right) {
+    return {states_.lastPressTick, states_.lastPressUs, states_.pressStamped};
+  }
+  ButtonState& b = states_[button];
+  return {b.ownPressTick, b.ownPressUs, b.ownPressStamped};
 }
 
 // The release filter measures from the stamp whether or not the press repair is on. The first
 // press has nothing to bounce from; a gap of more than 24.9 days reads as negative and is long
 // ago all the same.
-Verdict ButtonMachine::pressFilter(MouseButton button, std::uint32_t now) {
-  std::uint32_t& stamp = stampTick(button);
-  const std::int32_t gap = tickGap(now, stamp);
-  const bool first = !stamped(button);
-  stamp = now;
-  stamped(button) = true;
+Verdict ButtonMachine::pressFilter(MouseButton button, ClockReading at) {
+  const Stamp stamp = stampOf(button);
+  const std::int32_t gap = tickGap(at.tick, stamp.tick);
+  const bool first = !stamp.set;
+  stamp.tick = at.tick;
+  stamp.us = at.us;
+  stamp.set = true;
   if (!settings_.clickRepair || first) return Verdict::pass;
   if (gap >= 0 && gap < settings_.clickInterval) {
     platform_.print("ClickTime:\t%d\n", gap);
@@ -273,48 +387,63 @@ Verdict ButtonMachine::pressFilter(MouseButton button, std::uint32_t now) {
   return Verdict::pass;
 }
 
-// Lets go of the held releases whose time has come, the earliest release first, and asks for
-// one wake-up, at the next deadline, for every button. A late timer's overdue release goes out
-// at the next hold instead of waiting behind the wake-up that hold asks for; one the system
-// refused stays due and is tried again at the next wake-up.
-void ButtonMachine::letGoDue(std::uint32_t now) {
+// Settles the timed presses that have been down for 抖动时長, lets go of the held releases whose
+// time has come, the earliest release first, and asks for one wake-up, at the next deadline, for
+// every button. A late timer's overdue release goes out at the next hold instead of waiting
+// behind the wake-up that hold asks for; one the system refused stays due and is tried again at
+// the next wake-up. A wake-up the timer brings early (a coarse timer rounds to its steps) lets
+// nothing go before its time: it asks again for the rest.
+void ButtonMachine::letGoDue(ClockReading now) {
+  const std::uint64_t blip = milliseconds(settings_.blipLength);
+  for (MouseButton button : kMouseButtons) {
+    const ButtonState& b = states_[button];
+    if (b.phase == ButtonPhase::pressTimed && now.us - b.pressUs >= blip) settle(button);
+  }
   // The due buttons in the order their releases came; a tie keeps the order of kMouseButtons.
   MouseButton due[kButtonCount];
   int count = 0;
   for (MouseButton button : kMouseButtons) {
     const ButtonState& b = states_[button];
-    if (!holdsRelease(b) || tickGap(now, b.deadline) < 0) continue;
+    if (!holdsRelease(b) || now.us < b.deadlineUs) continue;
     int at = count++;
-    for (; at > 0 && tickGap(b.releaseTick, states_[due[at - 1]].releaseTick) < 0; --at) {
-      due[at] = due[at - 1];
-    }
+    for (; at > 0 && b.releaseUs < states_[due[at - 1]].releaseUs; --at) due[at] = due[at - 1];
     due[at] = button;
   }
   for (int i = 0; i < count; ++i) letGo(due[i]);
 
-  std::int32_t delay = kMaxHoldMs;
+  std::uint64_t wait = milliseconds(kMaxHoldMs);
   bool holding = false;
   for (const ButtonState& b : states_.at) {
-    if (!holdsRelease(b)) continue;
-    const std::int32_t wait = tickGap(b.deadline, now);
-    if (wait < delay) delay = wait;
+    std::uint64_t due = 0;
+    if (holdsRelease(b)) {
+      due = b.deadlineUs;
+    } else if (b.phase == ButtonPhase::pressTimed) {
+      due = b.pressUs + blip;
+    } else {
+      continue;
+    }
     holding = true;
+    if (due > now.us && due - now.us < wait) wait = due - now.us;
+    if (due <= now.us) wait = 0;
   }
-  if (holding) platform_.wakeAfter(delay > 0 ? static_cast<std::uint32_t>(delay) : 1u);
+  // Rounded up: the wake-up comes no sooner than asked, by the timer's own clock.
+  if (holding)
+    platform_.wakeAfter(wait > 1000 ? static_cast<std::uint32_t>((wait + 999) / 1000) : 1u);
 }
 
 void ButtonMachine::letGoAll() {
   for (MouseButton button : kMouseButtons) {
     const ButtonState& b = states_[button];
+    if (b.phase == ButtonPhase::pressTimed) settle(button);
     if (holdsRelease(b) || b.phase == ButtonPhase::pressHeld) letGo(button);
   }
 }
 
 // Whatever the hook missed meanwhile, applications may have seen; a release already held is
-// still let go.
+// still let go, and a timed press still judged.
 void ButtonMachine::forget() {
   for (ButtonState& b : states_.at) {
-    if (!holdsRelease(b)) b.phase = ButtonPhase::unknown;
+    if (!holdsRelease(b) && b.phase != ButtonPhase::pressTimed) b.phase = ButtonPhase::unknown;
   }
 }
 
@@ -330,6 +459,8 @@ bool ButtonMachine::shownDown(MouseButton button, bool askSystem) {
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressHeld:
       return false;
+    case ButtonPhase::pressTimed:
+      return holdsRelease(states_[button].beneath);
     case ButtonPhase::unknown:
       break;
   }

@@ -45,16 +45,38 @@
 //   "later bounces are swallowed"
 //     P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
 //     passes    passes passes,armed held   swallowed    held
+// Contact blips (the tables above run with the rule off): a press of a chosen button inside a
+// held release or less than kBlipWindowUs after its release is held back (::::) until it is let
+// go or has been down 抖动时长 (10 ms); times here by the performance counter:
+//   "a blip inside one tick"
+//     P(0)---R(90)P(94.2)R(95.1)                94.2 held, then swallowed with 95.1: a blip
+//   "a hand's press 30 ms after a blip"
+//     P(0)---R(90)P(94)R(96)---P(126):::::|136  the stamp stays at 0: 126 is judged at its own
+//                                               time, passes, and goes out at 136
+//   "a bounce that stays down inside a held release"
+//     P(0)--R(30)......P(40):::::|50--R(300)    at 50 it is judged as at 40: a bounce pair, both
+//                                               swallowed; applications see P(0) and R(300)
+//   "a hand's 80 ms click delivered in one batch after a stall"
+//     own ticks   R(100)  P(120)  R(200)         all three reach the hook at 230, 0.1 ms apart:
+//     hook        R,P,R(230)                     the own ticks put the press 80 ms before its
+//                                               release, so it is a hand's, never a blip
+//   "a held release woken a step early"
+//     P(0)--R(30).....wake(49.4) ..|50          an early wake-up waits again
 //
 // One line per feature:
 // - Applications see each button's presses and releases alternate.
 // - A move while a release is held passes, and neither ends nor lengthens the hold.
 // - A held release the system refuses is tried again at the next wake-up; so is the release of
 //   a held-back right press that ends as a click.
-// - No release is held longer than kMaxHoldMs; one wake-up (wakeAfter) serves every button.
+// - No release is held longer than kMaxHoldMs, no press longer than 抖动时长 and one timer step;
+//   one wake-up (wakeAfter) serves every button. Every hold is measured by the performance
+//   counter from the event it started at: never let go before its window has passed, however
+//   early the timer wakes.
+// - A blip neither renews the press stamp nor arms the guard, and its release is no release of
+//   the hand's: the next press is measured from the release before it.
 // - Debug lines: "ClickTime:\t%d", "ReleaseTime:\t%d", "Hold guard armed:\t%d",
-//   "Hold guard:\t%d", and "Button state bug:\t%S" for an event in a state the machine has no
-//   transition for.
+//   "Hold guard:\t%d", "Contact blip:\t%d" (its length in µs), and "Button state bug:\t%S" for
+//   an event in a state the machine has no transition for.
 #pragma once
 
 #include <cstdint>
@@ -64,6 +86,13 @@
 
 // However long the release interval is set, a release is never held longer than this.
 constexpr std::int32_t kMaxHoldMs = 1000;
+// A press this soon after its button's release may be the contact closing again: a finger needs
+// 40 ms or more to let go of a button and press it again on purpose.
+constexpr std::uint64_t kBlipWindowUs = 40000;
+// A press whose own tick is two of Windows' tick steps (15.625 ms) or more before its release's
+// was down longer than any bounce, whatever the performance counter says: the hook may be called
+// for both at once after the system stalled.
+constexpr std::int32_t kStalledClickTicks = 31;
 
 // One button's state: what applications have been shown of it, and what the machine holds back
 // of it. Only ButtonMachine's events change it.
@@ -75,6 +104,8 @@ enum class ButtonPhase : std::uint8_t {
   releaseGuarded,  // they saw its press; the hold guard alone holds its release
   pressSwallowed,  // the hand holds a press this filter swallowed; its release is swallowed too
   pressHeld,       // the right press is held back until it is a click, a drag or volume
+  pressTimed,      // a press soon after a release, held back until it is let go (a contact
+                   // blip) or has been down for 抖动时长 (a hand's, then judged as at its time)
 };
 
 // In the order of the switch health's devices too.
@@ -96,14 +127,26 @@ inline bool buttonChosen(const Settings& settings, MouseButton button) {
 }
 
 struct ButtonState {
-  std::uint32_t releaseTick = 0;  // the last release the hook saw
-  std::uint32_t deadline = 0;     // when the held release is let go
+  std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
+  std::uint64_t releaseUs = 0;
+  std::uint64_t deadlineUs = 0;  // when the held release is let go
+  // The timed press: when the hook saw it, and its own tick.
+  std::uint32_t pressTick = 0;
+  std::uint32_t pressTime = 0;
+  std::uint64_t pressUs = 0;
   ButtonPhase phase = ButtonPhase::unknown;
+  // What the timed press came in, and what a blip leaves: up, or a release still held.
+  ButtonPhase beneath = ButtonPhase::up;
   // The switch bounced in a drag: what the button is, for the session, not a phase of it.
   bool guardArmed = false;
+  bool released = false;  // releaseTick and releaseUs are set
+  bool holdBack = false;  // the timed press, once a hand's, is held back as `press` was asked
+  // Events a press judged late swallowed, counted with the button's next decision.
+  std::uint8_t owed = 0;
   // The middle and side buttons' own press stamp (the left and right share ButtonStates').
   bool ownPressStamped = false;
   std::uint32_t ownPressTick = 0;
+  std::uint64_t ownPressUs = 0;
 };
 
 // What the machine keeps: each button's state, and the press stamp the left and right buttons
@@ -113,6 +156,7 @@ struct ButtonStates {
   const ButtonState& operator[](MouseButton b) const { return at[static_cast<int>(b)]; }
   ButtonState at[kButtonCount];
   std::uint32_t lastPressTick = 0;
+  std::uint64_t lastPressUs = 0;
   bool pressStamped = false;    // a left or right press of a chosen button has set lastPressTick
   std::int32_t heldPressX = 0;  // where the held-back right press was made
   std::int32_t heldPressY = 0;
@@ -129,8 +173,8 @@ class ButtonMachine {
   // A press of a button the repairs apply to (`chosen`) or not. `holdBack`: a right press that
   // passes is held back until it is a click, a drag or volume.
   Decision press(MouseButton button, bool chosen, bool holdBack, const MouseEvent& event,
-                 std::uint32_t now);
-  Decision release(MouseButton button, bool chosen, std::uint32_t now);
+                 ClockReading now);
+  Decision release(MouseButton button, bool chosen, const MouseEvent& event, ClockReading now);
   // The pointer moved: a held-back right press that leaves the drag rectangle goes out.
   Verdict move(const MouseEvent& event);
   // The right press began a gesture: a held-back press whose release the hook missed is not
@@ -140,7 +184,7 @@ class ButtonMachine {
   // release reach no one.
   void takenForVolume() { heldPressTaken(ButtonPhase::pressSwallowed); }
   // A wake-up asked for with wakeAfter is due.
-  void timer(std::uint32_t now) { letGoDue(now); }
+  void timer(ClockReading now) { letGoDue(now); }
   // Lets go of every held release, and of a held-back press, at once.
   void letGoAll();
   // The hook was installed again: each button's state is unknown, but for a release still held.
@@ -152,19 +196,29 @@ class ButtonMachine {
   // The hand holds a press that never reached the system, so the system's key state says up.
   bool pressKeptFromTheSystem(MouseButton button) const {
     const ButtonPhase phase = states_[button].phase;
-    return phase == ButtonPhase::pressHeld || phase == ButtonPhase::pressSwallowed;
+    return phase == ButtonPhase::pressHeld || phase == ButtonPhase::pressSwallowed ||
+           phase == ButtonPhase::pressTimed;
   }
 
  private:
   bool letGo(MouseButton button);
   void heldPressTaken(ButtonPhase next);
   void impossible(MouseButton button, const wchar_t* event);
-  Verdict pressFilter(MouseButton button, std::uint32_t now);
+  Decision judgePress(MouseButton button, bool chosen, bool holdBack, std::int32_t x,
+                      std::int32_t y, ClockReading at);
+  bool timesPress(const ButtonState& b, bool chosen, ClockReading now) const;
+  bool settle(MouseButton button);
+  static Decision counted(ButtonState& b, Decision decision);
+  Verdict pressFilter(MouseButton button, ClockReading at);
   // The stamp the button's presses are judged from and its releases measured from.
-  std::uint32_t& stampTick(MouseButton button);
-  bool& stamped(MouseButton button);
+  struct Stamp {
+    std::uint32_t& tick;
+    std::uint64_t& us;
+    bool& set;
+  };
+  Stamp stampOf(MouseButton button);
   void armHoldGuard(ButtonState& b, std::uint32_t now);
-  void letGoDue(std::uint32_t now);
+  void letGoDue(ClockReading now);
 
   const Settings& settings_;
   ButtonStates& states_;

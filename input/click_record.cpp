@@ -92,7 +92,10 @@ std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes) 
       runs.push_back({us, {}});
       continue;
     }
-    if (kind > kLastKind || runs.empty() || ++events > kClickRecordSize) return std::nullopt;
+    if (kind > kLastKind || runs.empty() || ++events > kClickRecordSize ||
+        (us == 0 && tick == 0 && kind == 0)) {
+      return std::nullopt;
+    }
     ClickEvent e;
     e.us = us;
     e.tick = tick;
@@ -103,12 +106,25 @@ std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes) 
   return runs;
 }
 
+FileVerdict judgeClickRecord(const std::string& bytes) {
+  if (parseClickRecord(bytes)) return FileVerdict::ours;
+  const std::size_t magic = std::min(bytes.size(), sizeof kMagic);
+  if (bytes[0] == '\0' || bytes.compare(0, magic, kMagic, magic) == 0) return FileVerdict::damaged;
+  return FileVerdict::notOurs;
+}
+
 void addToClickRecord(std::vector<ClickRun>& runs, std::uint64_t owner,
                       const std::vector<ClickEvent>& events) {
-  if (events.empty()) return;
-  if (runs.empty() || runs.back().owner != owner) runs.push_back({owner, {}});
-  std::vector<ClickEvent>& last = runs.back().events;
-  last.insert(last.end(), events.begin(), events.end());
+  if (!events.empty() && (runs.empty() || runs.back().owner != owner)) {
+    runs.push_back({owner, {}});
+  }
+  if (!runs.empty()) {
+    std::vector<ClickEvent>& last = runs.back().events;
+    last.insert(last.end(), events.begin(), events.end());
+  }
+  runs.erase(std::remove_if(runs.begin(), runs.end(),
+                            [](const ClickRun& run) { return run.events.empty(); }),
+             runs.end());
   std::size_t excess = clickRecordEvents(runs);
   excess = excess > kClickRecordSize ? excess - kClickRecordSize : 0;
   while (excess > 0) {
@@ -127,6 +143,16 @@ std::string clickRecordBytes(const std::vector<ClickRun>& runs) {
     for (const ClickEvent& e : run.events) putRecord(out, e.us, e.tick, kindOf(e.button, e.press));
   }
   return out;
+}
+
+SharedSave saveClickRecord(SharedFileAccess& file, const std::string& date, std::uint64_t owner,
+                           const std::vector<ClickEvent>& added, std::vector<ClickRun>* runs) {
+  return saveShared(file, date, judgeClickRecord, [&](const std::string& now, std::string* out) {
+    *runs = parseClickRecord(now).value_or(std::vector<ClickRun>());
+    addToClickRecord(*runs, owner, added);
+    *out = clickRecordBytes(*runs);
+    return !added.empty();
+  });
 }
 
 std::size_t clickRecordEvents(const std::vector<ClickRun>& runs) {

@@ -17,7 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "common/shared_file.h"
+
 constexpr std::uint32_t kClickRecordSize = 16384;
+// The largest record read, and so the most ever written: a full record whose every event is a
+// run of its own, with room to spare. Larger is no record of this program's.
+constexpr std::size_t kClickRecordLargestBytes = 1024 * 1024;
+static_assert(8 + 2 * 16 * std::size_t{kClickRecordSize} <= kClickRecordLargestBytes,
+              "a record trimmed by addToClickRecord fits");
 
 struct ClickEvent {
   std::uint64_t us = 0;     // performance counter time of the event
@@ -58,13 +65,23 @@ struct ClickRun {
 };
 
 // The runs of the file, oldest first; nullopt for a file that is not a click record or is
-// damaged (left alone). An empty text is an empty record.
+// damaged. An empty text is an empty record.
 std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes);
+// Damaged: the magic, or the start of it, followed by what does not read (a record cut short,
+// zeros where an event should be: no event of ours is all zeros), or zeros where the magic
+// should be (what a power loss leaves). Not ours: anything else that does not read.
+FileVerdict judgeClickRecord(const std::string& bytes);
 // `events` of `owner` added to the runs: to its run when that is the last, else as a new run;
-// then the oldest events dropped until kClickRecordSize are left.
+// then empty runs dropped (a record of nothing but runs would outgrow its bound) and the oldest
+// events dropped until kClickRecordSize are left.
 void addToClickRecord(std::vector<ClickRun>& runs, std::uint64_t owner,
                       const std::vector<ClickEvent>& events);
 std::string clickRecordBytes(const std::vector<ClickRun>& runs);
+// One save under the file's lock: `added`, this instance's events since its last save, go on
+// top of the runs the file holds now; `runs` is then what was written (or, when nothing was
+// added, what the file holds).
+SharedSave saveClickRecord(SharedFileAccess& file, const std::string& date, std::uint64_t owner,
+                           const std::vector<ClickEvent>& added, std::vector<ClickRun>* runs);
 std::size_t clickRecordEvents(const std::vector<ClickRun>& runs);
 
 // D:\Tools\clickmend-stats.csv -> D:\Tools\clickmend-clicks.dat

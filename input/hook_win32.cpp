@@ -207,7 +207,7 @@ std::atomic<bool> hookInstalled{false};
 StartedThread hookThread{};  // no handle while there is no hook thread
 
 // The performance counter in microseconds.
-std::uint64_t healthMicroseconds() {
+std::uint64_t counterMicroseconds() {
   static const std::uint64_t frequency = [] {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
@@ -220,24 +220,29 @@ std::uint64_t healthMicroseconds() {
   return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
 }
 
+// Both clocks at once, for an event or a wake-up.
+ClockReading readClocks() {
+  const DWORD tick = GetTickCount();
+  return {tick, counterMicroseconds()};
+}
+
 static_assert(static_cast<int>(MouseButton::middle) == healthMiddle &&
               static_cast<int>(MouseButton::x2) == healthX2 && kHealthButtons == kButtonCount);
 
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
-void countSwitchHealth(const MouseEvent& event, std::uint32_t tick, int repaired) {
+void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) {
   if (event.message == mouse_message::wheel) {
     if (hookHealth) {
-      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), healthMicroseconds(),
-                        repaired);
+      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), now.us, repaired);
     }
     return;
   }
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
   if (!m.known) return;
   const int button = static_cast<int>(m.button);  // a button's device has its number
-  const std::uint64_t us = healthMicroseconds();
-  if (hookRecord) hookRecord->append(button, m.press, tick, us);
+  const std::uint64_t us = now.us;
+  if (hookRecord) hookRecord->append(button, m.press, now.tick, us);
   if (!hookHealth) return;
   if (!m.press) {
     hookHealth->release(button, us, repaired);
@@ -257,9 +262,10 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     event.x = info->pt.x;
     event.y = info->pt.y;
     event.mouseData = info->mouseData;
+    event.time = info->time;
   }
-  const DWORD now = GetTickCount();
-  platform.windowUnderPointer.onEvent(event.message, now);
+  const ClockReading now = readClocks();
+  platform.windowUnderPointer.onEvent(event.message, now.tick);
   const Decision decision = hookFilter->decide(event, now);
   if (code == HC_ACTION) countSwitchHealth(event, now, decision.repaired);
   if (decision.verdict == Verdict::swallow) return 1;
@@ -290,7 +296,7 @@ DWORD WINAPI hookThreadMain(void* started) {
       case WM_TIMER:
         KillTimer(nullptr, platform.timer);
         platform.timer = 0;
-        hookFilter->onTimer(GetTickCount());
+        hookFilter->onTimer(readClocks());
         break;
       case kReleaseHeldMessage:
         hookFilter->releaseHeld();

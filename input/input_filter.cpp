@@ -28,7 +28,8 @@ bool InputFilter::holdsRightPress() {
   return features_ && settings_.volumeControl && settings_.volumeKey == vk::rightButton;
 }
 
-Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
+Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
+  const std::uint32_t now = clocks.tick;
   wheel_.noteCall(now);
   if (event.code != 0) return kPass;
   // A gesture begun before the rule changed finishes as it began.
@@ -50,17 +51,17 @@ Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       state_.gesturePress = features_ && gestureKeyHeld();
       if (state_.gesturePress) return startGesture(event, now);
       return buttons_.press(MouseButton::right, settings_.rightButton != 0, holdsRightPress(),
-                            event, now);
+                            event, clocks);
 
     case mouse_message::leftDown:
-      return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, now);
+      return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, clocks);
 
     case mouse_message::rightUp:
       if (state_.gesturePress) return endGesture(now);
-      return buttons_.release(MouseButton::right, settings_.rightButton != 0, now);
+      return buttons_.release(MouseButton::right, settings_.rightButton != 0, event, clocks);
 
     case mouse_message::leftUp:
-      return buttons_.release(MouseButton::left, settings_.leftButton != 0, now);
+      return buttons_.release(MouseButton::left, settings_.leftButton != 0, event, clocks);
 
     case mouse_message::wheel:
       return routeWheel(event, now);
@@ -73,8 +74,8 @@ Decision InputFilter::decide(const MouseEvent& event, std::uint32_t now) {
       const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
       if (!m.known) return kPass;
       const bool chosen = buttonChosen(settings_, m.button);
-      return m.press ? buttons_.press(m.button, chosen, false, event, now)
-                     : buttons_.release(m.button, chosen, now);
+      return m.press ? buttons_.press(m.button, chosen, false, event, clocks)
+                     : buttons_.release(m.button, chosen, event, clocks);
     }
 
     default:

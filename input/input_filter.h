@@ -66,10 +66,10 @@ class InputFilter {
         buttons_(settings, state.buttons, platform),
         wheel_(settings, state.wheel, platform) {}
 
-  // One event at tick `now`. Allocates nothing and takes no lock.
-  Decision decide(const MouseEvent& event, std::uint32_t now);
+  // One event at `now`. Allocates nothing and takes no lock.
+  Decision decide(const MouseEvent& event, ClockReading now);
   // A wake-up asked for with wakeAfter is due: lets go of the held releases whose time has come.
-  void onTimer(std::uint32_t now) { buttons_.timer(now); }
+  void onTimer(ClockReading now) { buttons_.timer(now); }
   // Lets go of every held release, and of a held-back press, at once (the filter switched off,
   // the program ending).
   void releaseHeld() { buttons_.letGoAll(); }

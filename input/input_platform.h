@@ -12,6 +12,15 @@ struct MouseEvent {
   std::uint32_t message;    // the mouse message
   std::int32_t x, y;        // screen position
   std::uint32_t mouseData;  // high word: signed wheel delta
+  std::uint32_t time = 0;   // the event's own tick, as the system stamped it when it happened
+};
+
+// Now, by both clocks, read once per event or wake-up: the tick counter the repairs' intervals
+// are counted in, and the performance counter in microseconds, which measures how long something
+// is held (the tick counter steps every 15.625 ms on Windows: it cannot see a 3 ms contact).
+struct ClockReading {
+  std::uint32_t tick;
+  std::uint64_t us;
 };
 
 enum class Verdict { pass, swallow };

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdio>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "common/text.h"
@@ -160,6 +164,149 @@ TEST(HealthLedger, NothingInTheFileIsLost) {
   EXPECT_NE(file.find(line("2025-03-10", "left,100,0,0")), std::string::npos) << file;
 }
 
+// A shared file in memory: held for its first `heldReads` reads; `beside` the names next to it.
+struct FileDouble : SharedFileAccess {
+  std::optional<std::string> bytes;
+  int heldReads = 0;
+  std::map<std::wstring, std::string> beside;  // suffix -> bytes
+  std::function<bool()> takeLock = [] { return false; };
+  std::function<void()> giveLock, afterRead = [] {};
+  bool lock() override { return takeLock(); }
+  void unlock() override { giveLock(); }
+  FileRead read(std::string* out) override {
+    if (heldReads > 0 && heldReads--) return FileRead::held;
+    if (bytes) *out = *bytes;
+    const FileRead read = bytes ? FileRead::done : FileRead::missing;
+    afterRead();
+    return read;
+  }
+  bool write(const std::string& b) override { return bytes = b, true; }
+  bool moveAside(const std::wstring& suffix) override {
+    if (!bytes || beside.count(suffix)) return false;
+    beside[suffix] = *bytes;
+    return bytes.reset(), true;
+  }
+};
+
+// Five presses today, saved on top of what the statistics file or the click record holds, with
+// no lock to be had.
+TEST(HealthLedger, SavesOnTopOfTheFileOrMovesADamagedOneAside) {
+  const std::string header = std::string(kStatsHeader) + "\r\n", bom = "\xEF\xBB\xBF";
+  const std::string month = "12/5/2026,left,3,0,0\r\n",
+                    today = line("2026-12-08", "left,5,0,0,,,,,");
+  const std::string record = clickRecordBytes({{7, {{9, 9, 0, true}}}});
+  using O = SharedSave::Outcome;
+  const struct {
+    const char* name;
+    bool stats;
+    std::string file;
+    int heldReads;
+    O first;
+    const wchar_t* movedTo;
+    std::string written;  // how the statistics start
+  } rows[] = {
+      {"a spreadsheet's save: a byte-order mark, dates year first", true,
+       bom + header + month + "2026/12/7,left,100,1,0\r\n2026-12-8,left,10,0,0\r\n", 0, O::written,
+       L"", bom + header + month + "2026-12-07,left,100,1,0\r\n2026-12-08,left,15,0,0,"},
+      {"held by another program at start", true, header + line("2026-12-08", "left,10,0,0"), 1,
+       O::held, L"", header + line("2026-12-08", "left,15,0,0,,,,,")},
+      {"zero-filled, beside one moved aside before", true, std::string(4096, '\0'), 0, O::written,
+       L".damaged-20261208-2", header + today},
+      {"cut short in its header", true, header.substr(0, 20), 0, O::written, L".damaged-20261208-2",
+       header + today},
+      {"the user's own", true, "Date;Device\r\n", 0, O::notOurs, L"", "Date;Device\r\n"},
+      {"a record zero-filled", false, std::string(4096, '\0'), 0, O::written, L".damaged-20261208",
+       ""},
+      {"a record zero-filled after its first event", false, record + std::string(32, '\0'), 0,
+       O::written, L".damaged-20261208", ""},
+      {"a record cut short", false, record.substr(0, 30), 0, O::written, L".damaged-20261208", ""},
+      {"a record of empty runs up to its bound", false,
+       clickRecordBytes(std::vector<ClickRun>((kClickRecordLargestBytes - 8) / 16)), 0, O::written,
+       L"", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    FileDouble file;
+    file.bytes = row.file;
+    file.heldReads = row.heldReads;
+    if (row.stats) file.beside[L".damaged-20261208"] = "moved aside this morning";
+    HealthLedger ledger;
+    HealthCounts live;
+    live.devices[healthLeft].events = 5;
+    ledger.start("", "2026-12-08", {});
+    ledger.update(live, "2026-12-08");
+    std::vector<ClickRun> runs;
+    const auto save = [&] {
+      return row.stats ? saveLedger(ledger, file)
+                       : saveClickRecord(file, "2026-12-08", 2,
+                                         std::vector<ClickEvent>(5, {1000, 1, 0, true}), &runs);
+    };
+    const SharedSave first = save();
+    EXPECT_EQ(first.outcome, row.first);
+    EXPECT_EQ(first.movedAside, row.movedTo);
+    EXPECT_EQ(file.beside[row.movedTo], *row.movedTo ? row.file : "") << "kept whole";
+    EXPECT_EQ(row.first != O::held || save().outcome == O::written, true) << "tried again";
+    if (row.stats) {
+      EXPECT_EQ(file.bytes->find(row.written), 0u) << *file.bytes;
+      continue;
+    }
+    EXPECT_LE(file.bytes->size(), kClickRecordLargestBytes);
+    const auto written = parseClickRecord(*file.bytes);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(clickRecordEvents(*written), 5u);
+    EXPECT_EQ(written->back().owner, 2u);
+  }
+}
+
+// Two instances save at the same instant: the first has read the file when the second comes;
+// the second waits for the lock, then adds to what the first wrote.
+TEST(HealthLedger, TwoInstancesSavingAtOnceThroughTheLockBothCount) {
+  std::mutex m;
+  std::condition_variable changed;
+  bool held = false, secondDone = false;
+  int waiting = 0;
+  FileDouble file;  // the one file, and its one lock
+  file.takeLock = [&] {
+    std::unique_lock<std::mutex> lock(m);
+    ++waiting;
+    changed.notify_all();
+    changed.wait(lock, [&] { return !held; });
+    --waiting;
+    return held = true;
+  };
+  file.giveLock = [&] {
+    std::lock_guard<std::mutex> lock(m);
+    held = false;
+    changed.notify_all();
+  };
+  HealthLedger first, second;
+  for (HealthLedger* ledger : {&first, &second}) {
+    HealthCounts live;
+    live.devices[healthLeft].events = ledger == &first ? 10 : 11;
+    ledger->start("", "2026-12-08", {});
+    ledger->update(live, "2026-12-08");
+  }
+  std::thread other;
+  bool raced = false;
+  file.afterRead = [&] {
+    if (raced) return;
+    raced = true;
+    other = std::thread([&] {
+      saveLedger(second, file);
+      std::lock_guard<std::mutex> lock(m);
+      secondDone = true;
+      changed.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(m);
+    changed.wait(lock, [&] { return secondDone || waiting > 0; });
+  };
+  saveLedger(first, file);
+  other.join();
+  HealthLedger read;
+  ASSERT_TRUE(read.start(*file.bytes, "2026-12-08", {}));
+  EXPECT_EQ(read.today().devices[healthLeft].events, 21u) << *file.bytes;
+}
+
 // Recorded timelines, `count` clicks each.
 std::vector<Step> timeline(int count, double every, const std::vector<Step>& (*click)(int)) {
   std::vector<Step> steps;
@@ -238,7 +385,9 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
       {"worn switch, the defaults, Windows' clock", worn, true, true, ClickFit::better, false},
       {"worn switch not chosen yet", worn, true, false, ClickFit::better, false},
       {"clean switch", clean, true, false, ClickFit::tooFew, false},
-      {"double clicks as fast as the bounces", fast, false, true, ClickFit::better, true},
+      // The bounces are contacts of a few milliseconds: the blip rule tells them from the
+      // double clicks by their length, and no interval does better.
+      {"double clicks as fast as the bounces", fast, false, true, ClickFit::nothing, false},
       {"a worn back button not chosen yet", worn, true, false, ClickFit::better, false, healthX1},
   };
   for (const auto& row : rows) {

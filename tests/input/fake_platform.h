@@ -90,6 +90,11 @@ inline Settings defaultSettings() {
   return s;
 }
 
+// A desktop whose performance counter goes with its tick counter, which steps every millisecond.
+inline ClockReading atTick(std::uint32_t tick) {
+  return {tick, std::uint64_t{tick} * 1000};
+}
+
 inline std::uint32_t wheelData(std::int16_t delta) {
   return static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16;
 }
@@ -118,6 +123,6 @@ class FilterFixture : public ::testing::Test {
 
   Decision at(std::uint32_t tick, std::uint32_t message, std::int32_t x = 100, std::int32_t y = 100,
               std::uint32_t mouseData = 0) {
-    return filter.decide({0, message, x, y, mouseData}, tick);
+    return filter.decide({0, message, x, y, mouseData}, atTick(tick));
   }
 };

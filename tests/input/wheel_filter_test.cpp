@@ -30,7 +30,7 @@ class WheelFilter : public FilterFixture {
 TEST_F(WheelFilter, ReversedNotchesWithinTheIntervalAreSwallowed) {
   settings.wheelPassThrough = 0;
   settings.volumeControl = 0;
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   walk("reversed notches within the interval",
        {{1000, 120, P}, {1020, -120, S1}, {1040, -120, S1}, {1100, -120, P}});
   EXPECT_EQ(state.wheel.lastDelta, -120);
@@ -41,7 +41,7 @@ TEST_F(WheelFilter, ReversedNotchesWithinTheIntervalAreSwallowed) {
 
 TEST_F(WheelFilter, AlternatingNotchesFarApartAllPass) {
   settings.wheelPassThrough = 0;
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   walk("alternating 60 ms apart",
        {{1000, 120, P}, {1060, -120, P}, {1120, 120, P}, {1180, -120, P}, {1240, 120, P}});
   EXPECT_EQ(platform.lines.size(), 5u);
@@ -49,7 +49,7 @@ TEST_F(WheelFilter, AlternatingNotchesFarApartAllPass) {
 
 TEST_F(WheelFilter, OnlyAChangeOfDirectionCounts) {
   settings.wheelPassThrough = 0;
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   walk("fine steps, then a reversal",
        {{1000, 40, P}, {1010, 40, P}, {1020, 80, P}, {1030, 40, P}, {1040, -40, S1}});
   walk("+240 then +120", {{2000, 240, P}, {2010, 120, P}});
@@ -65,7 +65,7 @@ TEST_F(WheelFilter, FirstNotchAfterStartIsMeasuredFromTheFirstCall) {
 TEST_F(WheelFilter, SwitchedOffTheFilterSwallowsNothingButKeepsTrack) {
   settings.wheelPassThrough = 0;
   settings.scrollRepair = 0;
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   walk("reversals pass", {{1000, 120, P}, {1010, -120, P}, {1020, 120, P}});
   EXPECT_TRUE(platform.lines.empty());
   EXPECT_EQ(state.wheel.lastTick, 1020u);
@@ -75,7 +75,7 @@ TEST_F(WheelFilter, SwitchedOffTheFilterSwallowsNothingButKeepsTrack) {
 }
 
 TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   struct Case {
     std::uint32_t choice;
     std::uint32_t heldKey;
@@ -104,7 +104,7 @@ TEST_F(WheelFilter, VolumeFollowsTheSignOfTheDelta) {
 
 // Alt or Win let go after volume notches would open the menu bar or the Start menu.
 TEST_F(WheelFilter, AKeyboardVolumeKeyIsMaskedOncePerHold) {
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   platform.held = {vk::alt};
   walk("one hold", {{1000, 120, S}, {1100, 120, S}, {1250, 120, S}});
   EXPECT_EQ(platform.masks, 1);
@@ -122,7 +122,7 @@ TEST_F(WheelFilter, RightButtonForVolumeHoldsItsPressBack) {
   settings.volumeKey = vk::rightButton;
   using namespace mouse_message;
   const auto at = [&](std::uint32_t tick, std::uint32_t message, std::int32_t x = 300) {
-    return filter.decide({0, message, x, 200, 0}, tick);
+    return filter.decide({0, message, x, 200, 0}, atTick(tick));
   };
   at(0, move);
   // "a held right press ends as volume"
@@ -147,14 +147,14 @@ TEST_F(WheelFilter, RightButtonForVolumeHoldsItsPressBack) {
   EXPECT_EQ(at(4000, rightDown), S);
   EXPECT_EQ(at(4100, rightUp), S);
   ASSERT_EQ(platform.wakeRequests, std::vector<std::uint32_t>{1});
-  filter.onTimer(4101);
+  filter.onTimer(atTick(4101));
   EXPECT_EQ(platform.delivered, (std::vector<std::uint32_t>{rightDown, rightUp}));
 }
 
 TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor) {
   settings.volumeControl = 0;
   platform.held = {vk::alt};
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   EXPECT_EQ(wheel(1000, 120), S);
   EXPECT_TRUE(platform.volume.empty());
   EXPECT_EQ(platform.posted.size(), 1u);
@@ -162,7 +162,7 @@ TEST_F(WheelFilter, VolumeKeyWithVolumeControlOffScrollsTheWindowUnderTheCursor)
 
 // The keys are asked of the system; the buttons are known from the events the hook has seen.
 TEST_F(WheelFilter, PassThroughPacksPositionAndKeyState) {
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   using namespace mouse_message;
   struct Case {
     std::int32_t x, y;
@@ -186,7 +186,7 @@ TEST_F(WheelFilter, PassThroughPacksPositionAndKeyState) {
   for (const Case& c : cases) {
     platform.posted.clear();
     platform.held = c.keys;
-    for (const MouseEvent& e : c.buttons) filter.decide(e, tick);
+    for (const MouseEvent& e : c.buttons) filter.decide(e, atTick(tick));
     state.wheel.lastDelta = c.delta;
     tick += 100;
     EXPECT_EQ(wheel(tick, c.delta, c.x, c.y), S);
@@ -198,7 +198,7 @@ TEST_F(WheelFilter, PassThroughPacksPositionAndKeyState) {
 }
 
 TEST_F(WheelFilter, SystemRoutingToTheCursorLetsTheNotchPass) {
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   platform.routesWheel = true;
   EXPECT_EQ(wheel(1000, 120), P);
   EXPECT_TRUE(platform.posted.empty());
@@ -208,7 +208,7 @@ TEST_F(WheelFilter, SystemRoutingToTheCursorLetsTheNotchPass) {
 }
 
 TEST_F(WheelFilter, RefusedPostPassesTheOriginalEvent) {
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   platform.postSucceeds = false;
   EXPECT_EQ(wheel(1000, 120), P);
   EXPECT_EQ(platform.posted.size(), 1u);
@@ -218,7 +218,7 @@ TEST_F(WheelFilter, BothRedirectionsOffPassTheWheel) {
   settings.volumeControl = 0;
   settings.wheelPassThrough = 0;
   platform.held = {vk::alt};
-  filter.decide({0, mouse_message::move, 0, 0, 0}, 0);
+  filter.decide({0, mouse_message::move, 0, 0, 0}, atTick(0));
   EXPECT_EQ(wheel(1000, 120), P);
   EXPECT_TRUE(platform.posted.empty());
   EXPECT_TRUE(platform.volume.empty());
