@@ -6,9 +6,13 @@
 #include "app/foreground_win32.h"
 #include "app/program_win32.h"
 #include "common/debug_console.h"
+#include "common/identity.h"
 #include "common/process_win32.h"
+#include "common/texts.h"
 #include "input/program_rule.h"
 #include "settings/profile_store.h"
+#include "tray/elevation_win32.h"
+#include "tray/tray_win32.h"
 
 namespace {
 
@@ -76,6 +80,15 @@ void ForegroundFollower::follow(HWND window) {
   if (window) GetWindowThreadProcessId(window, &processId);
   programName_ = processId ? programFileName(programPathOf(processId)) : std::wstring();
   listed_ = programs_.rule(programName_);
+  // The hook never sees the clicks of a program run as administrator while we run without:
+  // said once a session, when a button is chosen for repair.
+  const Settings& settings = program_.settings;
+  if (processId && !toldOutOfReach_ && (settings.leftButton || settings.rightButton) &&
+      outOfOurReach(processRightsOf(processId), ours_)) {
+    toldOutOfReach_ = true;
+    debugPrintText("Out of reach:\t%S\n", programName_.c_str());
+    showTrayBalloon(window_, kAppName, textOf(TextName::outOfReachBalloon, settings.language));
+  }
   // A window that goes full screen (or leaves it) changes size, not foreground.
   if (locationHook_) UnhookWinEvent(locationHook_);
   locationHook_ = nullptr;
@@ -86,8 +99,10 @@ void ForegroundFollower::follow(HWND window) {
   apply();
 }
 
-void ForegroundFollower::start() {
+void ForegroundFollower::start(HWND window) {
   following = this;
+  window_ = window;
+  ours_ = ourRights();
   foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr,
                                     foregroundChanged, 0, 0, WINEVENT_OUTOFCONTEXT);
   programs_.read(*openProfileStore(settingsFilePath()));

@@ -16,8 +16,8 @@ class ForegroundFollower {
  public:
   explicit ForegroundFollower(Program& program) : program_(program) {}
 
-  // Follows the foreground window from now on.
-  void start();
+  // Follows the foreground window from now on; `window` shows the balloons.
+  void start(HWND window);
   // The foreground event is not sent in every case (a window restored from the taskbar, Wine):
   // called for each mouse input the main window sees, it follows a change the event missed.
   void check();
@@ -43,4 +43,7 @@ class ForegroundFollower {
   std::wstring programName_;
   Bypass listed_ = Bypass::none;
   Bypass current_ = Bypass::none;
+  HWND window_ = nullptr;
+  ProcessRights ours_;
+  bool toldOutOfReach_ = false;  // once a session
 };

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/program_win32.h"
+#include "app/remote_command.h"
 #include "app/remote_win32.h"
 #include "common/debug_console.h"
 #include "common/dpi_win32.h"
@@ -187,6 +188,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The instance mutex is held until the hook is gone. Another instance holds it already, with
 // rights this one lacks (run as administrator) or not, or is just starting: this one is not the
 // first. The window check comes after it as ever, and decides alone when no mutex can be made.
+// How long a new instance waits for the one it replaces to end: the old one's hook thread is
+// joined and its windows closed first, seconds on a busy machine.
+constexpr DWORD kTakeOverMs = 15000;
+
 bool firstInstance(UniqueHandle* mutex) {
   *mutex = UniqueHandle(CreateMutexW(nullptr, FALSE, contract::kInstanceMutexName));
   const DWORD error = GetLastError();
@@ -213,9 +218,25 @@ HWND createMainWindow(HINSTANCE instance, Program& program) {
                          &program);
 }
 
-int runClickmend(HINSTANCE instance) {
+// Started by 以管理员身份重新启动 (/takeover): the instance that started this one is asked to
+// end, and this one waits for its mutex and window to go, then runs in its place. Without an
+// answer in time, the rule stays as ever: this one ends and the other runs on.
+bool takeOver(UniqueHandle* mutex) {
+  *mutex = UniqueHandle();
+  askRunningToQuit();
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kTakeOverMs) {
+    if (firstInstance(mutex) && !FindWindowW(kAppName, kAppName)) return true;
+    *mutex = UniqueHandle();
+    Sleep(50);
+  }
+  return false;
+}
+
+int runClickmend(HINSTANCE instance, bool takingOver) {
   UniqueHandle instanceMutex;
-  const bool first = firstInstance(&instanceMutex);
+  bool first = firstInstance(&instanceMutex);
+  if (takingOver && (!first || FindWindowW(kAppName, kAppName))) first = takeOver(&instanceMutex);
   // Made once, here, and reached by the main window through its user data.
   const auto program = std::make_unique<Program>();
   Settings& settings = program->settings;
@@ -241,7 +262,7 @@ int runClickmend(HINSTANCE instance) {
   }
   watchHook(window);
   program->health.start(window);
-  program->foreground.start();
+  program->foreground.start(window);
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -267,5 +288,5 @@ int runClickmend(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   restrictLibrarySearch();
   if (const auto exitCode = runCommandLine(GetCommandLineW())) return *exitCode;
-  return runClickmend(instance);
+  return runClickmend(instance, parseCommandLine(GetCommandLineW()).kind == StartKind::takeOver);
 }

@@ -78,6 +78,8 @@ const char kCommandLineHelp[] =
     "  /quit     end the running Clickmend\n"
     "  /stats    print today's figures of each device (CSV)\n"
     "  /options  open the options window\n"
+    "  /takeover start in place of the running Clickmend, which is asked to end (the menu's\n"
+    "            Restart as administrator starts the program so)\n"
     "  /help /?  this list\n"
     "--pause and so on work too, in any case.\n"
     "Exit codes: 0 done, 1 no Clickmend running, 2 unknown switch or extra arguments,\n"
@@ -88,6 +90,7 @@ StartRequest parseCommandLine(const std::wstring& commandLine) {
   if (given.empty()) return {StartKind::run, RemoteCommand::pause};
   const std::string name = given.size() == 1 ? switchName(given[0]) : std::string();
   if (name == "help" || name == "?") return {StartKind::help, RemoteCommand::pause};
+  if (name == "takeover") return {StartKind::takeOver, RemoteCommand::pause};
   for (const NamedCommand& c : kCommands) {
     if (name == c.name) return {StartKind::send, c.command};
   }

@@ -9,8 +9,10 @@
 
 enum class RemoteCommand : std::uint8_t { pause, resume, toggle, reload, quit, stats, options };
 
-// What a start does: run as ever, print the switch list, send a command, or refuse.
-enum class StartKind { run, help, send, invalid };
+// What a start does: run as ever, run in place of the instance running now (/takeover, how the
+// menu's 以管理员身份重新启动 starts the program again), print the switch list, send a command,
+// or refuse.
+enum class StartKind { run, takeOver, help, send, invalid };
 
 struct StartRequest {
   StartKind kind = StartKind::run;
@@ -19,7 +21,8 @@ struct StartRequest {
 
 // Reads the whole command line as the system gives it, program name first (quoted or not). No
 // argument: run. Exactly one switch, "/name" or "--name" in any case: help for /help and /?,
-// send for a command. Anything else (an unknown switch, a second argument, an empty one): invalid.
+// send for a command, takeOver for /takeover. Anything else (an unknown switch, a second argument,
+// an empty one): invalid.
 StartRequest parseCommandLine(const std::wstring& commandLine);
 
 // The switch list: /help prints it, and a refused command line after its error.

@@ -220,12 +220,24 @@ LRESULT onRemoteCommand(Program& program, HWND window, WPARAM sender,
   return 0;
 }
 
+bool askRunningToQuit() {
+  const HWND running = FindWindowW(kAppName, kAppName);
+  if (!running) return false;
+  const char* name = remoteCommandName(RemoteCommand::quit);
+  COPYDATASTRUCT data{contract::kCommandCopyData, static_cast<DWORD>(std::strlen(name)),
+                      const_cast<char*>(name)};
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                             SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) != 0;
+}
+
 std::optional<int> runCommandLine(const wchar_t* commandLine) {
   const StartRequest request = parseCommandLine(commandLine ? commandLine : L"");
-  if (request.kind == StartKind::run) return std::nullopt;
+  if (request.kind == StartKind::run || request.kind == StartKind::takeOver) return std::nullopt;
   CallerOutput io;
   switch (request.kind) {
     case StartKind::run:
+    case StartKind::takeOver:
     case StartKind::help:
       io.out(kCommandLineHelp);
       return 0;

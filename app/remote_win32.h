@@ -14,5 +14,10 @@ LRESULT onRemoteCommand(Program& program, HWND window, WPARAM sender,
                         const COPYDATASTRUCT* message);
 
 // The command line's own side: with arguments, asks the running program (or prints the switches)
-// and returns the process's exit code; nullopt without any, when the program runs as ever.
+// and returns the process's exit code; nullopt without any, or with /takeover, when the program
+// runs as ever.
 std::optional<int> runCommandLine(const wchar_t* commandLine);
+
+// /takeover: asks the running instance, if any, to end, as /quit does, and tells whether one
+// was asked.
+bool askRunningToQuit();

@@ -26,6 +26,7 @@ const NamedText kChinese[] = {
     {N::menuEditSettings, L"编辑配置文件"},
     {N::menuHideIcon, L"隐藏图标"},
     {N::menuAutostart, L"开机启动"},
+    {N::menuRestartElevated, L"以管理员身份重新启动"},
     {N::menuPause, L"暂停"},
     {N::menuSwitchHealth, L"鼠标健康"},
     {N::menuAbout, L"帮助"},
@@ -38,6 +39,10 @@ const NamedText kChinese[] = {
     {N::autostartNotRegistered, L"无法写入开机启动项，开机启动未能启用。"},
     {N::autostartNotRemoved,
      L"无法删除开机启动项：它是为所有用户设置的，请以管理员身份运行本软件后再试。"},
+    {N::outOfReachBalloon,
+     L"前台的窗口属于以管理员身份运行的程序。Clickmend "
+     L"没有管理员权限，在这样的窗口里的点击不会被修复。"
+     L"需要时，请在菜单的 设置 中选择 以管理员身份重新启动。"},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -79,7 +84,9 @@ const NamedText kChinese[] = {
     {N::healthChoiceClickOff, L"关闭单击修复"},
     {N::healthChoiceRelease, L"释放间隔 {1} 毫秒、保护间隔 {2} 毫秒"},
     {N::healthChoiceReleaseOff, L"关闭释放修复"},
-    {N::healthChoiceBoth, L"{1}、{2}"},
+    {N::healthChoiceBlip, L"抖动时长 {1} 毫秒"},
+    {N::healthChoiceBlipOff, L"不按时长判断抖动"},
+    {N::healthChoiceBoth, L"{1}、{2}、{3}"},
     {N::healthFitTooFew, L"已记录 {1} 次点击；再点击 {2} 次后，这里会按你的点击给出建议间隔"},
     {N::healthFitNothing, L"最近 {1} 次点击：现在 {2}，没有更好的设置"},
     {N::healthFitBetter, L"最近 {1} 次点击：现在 {2}；改用{3}：{4}"},
@@ -143,6 +150,9 @@ const NamedText kChinese[] = {
     {N::optionsOpenPrograms, L"已打开的程序"},
     {N::optionsWrongProgram, L"只写程序文件名，例如 cs2.exe"},
     {N::optionsExeFiles, L"程序 (*.exe)"},
+    {N::optionsNotSaved,
+     L"设置没有保存：无法写入配置文件\n{1}\n它可能是只读文件、所在磁盘已满，或正被另一个程序占用。"
+     L"你的改动仍在窗口里，稍后可以再按 确定 或 应用。"},
     {N::optionsFileChanged,
      L"配置文件在这个窗口打开后被改动过：已重新读取，你的改动写在它的新内容上。"},
 };
@@ -166,6 +176,7 @@ const NamedText kEnglish[] = {
     {N::menuEditSettings, L"Edit settings file"},
     {N::menuHideIcon, L"Hide icon"},
     {N::menuAutostart, L"Start at logon"},
+    {N::menuRestartElevated, L"Restart as administrator"},
     {N::menuPause, L"Pause"},
     {N::menuSwitchHealth, L"Mouse health"},
     {N::menuAbout, L"About"},
@@ -179,6 +190,10 @@ const NamedText kEnglish[] = {
     {N::autostartNotRemoved,
      L"The logon entry cannot be removed: it was set for all users. Run this program as "
      L"administrator and try again."},
+    {N::outOfReachBalloon,
+     L"The window in front belongs to a program that runs as administrator. Clickmend runs "
+     L"without administrator rights, so clicks in such windows are not repaired. If you need "
+     L"them repaired, choose Settings > Restart as administrator in the menu."},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -226,7 +241,9 @@ const NamedText kEnglish[] = {
     {N::healthChoiceClickOff, L"click repair off"},
     {N::healthChoiceRelease, L"release interval {1} ms, hold guard {2} ms"},
     {N::healthChoiceReleaseOff, L"release repair off"},
-    {N::healthChoiceBoth, L"{1}, {2}"},
+    {N::healthChoiceBlip, L"blip length {1} ms"},
+    {N::healthChoiceBlipOff, L"blips not told by length"},
+    {N::healthChoiceBoth, L"{1}, {2}, {3}"},
     {N::healthFitTooFew,
      L"{1} clicks recorded; after {2} more, a suggestion fitted to your clicks appears here"},
     {N::healthFitNothing, L"Your last {1} clicks: now {2}; nothing does better"},
@@ -297,6 +314,10 @@ const NamedText kEnglish[] = {
     {N::optionsOpenPrograms, L"Open programs"},
     {N::optionsWrongProgram, L"the program file's name only, such as cs2.exe"},
     {N::optionsExeFiles, L"Programs (*.exe)"},
+    {N::optionsNotSaved,
+     L"The settings were not saved: the settings file\n{1}\ncould not be written. It may be "
+     L"read-only, its disk may be full, or another program may hold it open. Your changes are "
+     L"still in this window: press OK or Apply again later."},
     {N::optionsFileChanged,
      L"The settings file changed while this window was open: it was read again and your changes "
      L"were written over its new content."},

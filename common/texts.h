@@ -33,6 +33,7 @@ enum class TextName : int {
   menuEditSettings,
   menuHideIcon,
   menuAutostart,
+  menuRestartElevated,
   menuPause,
   menuSwitchHealth,
   menuAbout,
@@ -44,6 +45,8 @@ enum class TextName : int {
   autostartTemporaryFolder,
   autostartNotRegistered,
   autostartNotRemoved,
+  // The balloon when a window of a program run as administrator comes to the front.
+  outOfReachBalloon,
   // The About box: {1} is the version.
   aboutText,
   aboutOk,
@@ -77,7 +80,9 @@ enum class TextName : int {
   healthChoiceClickOff,
   healthChoiceRelease,  // {1} ms, {2} the hold guard's ms
   healthChoiceReleaseOff,
-  healthChoiceBoth,   // {1} the click repair's part, {2} the release repair's
+  healthChoiceBlip,  // {1} ms
+  healthChoiceBlipOff,
+  healthChoiceBoth,   // {1} the click repair's part, {2} the release repair's, {3} the blip rule's
   healthFitTooFew,    // {1} clicks recorded, {2} more needed
   healthFitNothing,   // {1} clicks, {2} outcome now
   healthFitBetter,    // {1} clicks, {2} outcome now, {3} the choice, {4} its outcome
@@ -140,6 +145,7 @@ enum class TextName : int {
   optionsOpenPrograms,
   optionsWrongProgram,
   optionsExeFiles,
+  optionsNotSaved,  // {1} the settings file's path
   optionsFileChanged,
   count
 };

@@ -78,4 +78,5 @@ constexpr std::uint32_t editSettings = 0x8067;
 constexpr std::uint32_t switchHealth = 0x8068;
 constexpr std::uint32_t pause = 0x8069;
 constexpr std::uint32_t options = 0x806A;
+constexpr std::uint32_t restartElevated = 0x806B;
 }  // namespace menu_command

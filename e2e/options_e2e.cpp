@@ -168,6 +168,33 @@ TEST(OptionsWindow, AFileChangedMeanwhileIsToldAndKept) {
   EXPECT_TRUE(closes(program));
 }
 
+// Held open by another program (a sync client, an editor), the file cannot be written: 确定 says
+// so, and not that the file changed, and the window stays open with the edit for the next try.
+TEST(OptionsWindow, ASaveThatFailsIsToldAndTheEditKept) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  const auto [before, window] = readAndOpenOptions(program);
+  ASSERT_TRUE(window);
+  click(window, optionControlId(K::clickRepair));
+  const HANDLE held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  PostMessageW(GetDlgItem(window, option_id::ok), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  pumpUntil([&] { return (box = optionsWindows(program).first) != window; }, kOpenMs);
+  wchar_t said[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, said, 512);  // a message box's text
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  pump(500);
+  CloseHandle(held);
+  EXPECT_EQ(narrow(said), narrow(fillText(TextName::optionsNotSaved, Language::chinese,
+                                          {program.settingsPath()})));
+  EXPECT_EQ(optionsWindows(program).found, 1) << "the window closed as if it had saved";
+  EXPECT_EQ(IsDlgButtonChecked(window, optionControlId(K::clickRepair)), BST_UNCHECKED);
+  click(window, option_id::ok);
+  EXPECT_TRUE(closes(program));
+  EXPECT_EQ(narrow(program.settingsFileText()), narrow(replaced(before, L"单击=1", L"单击=0")));
+}
+
 // Alt held, the right button dragged up from `at`: the gesture U.
 void drawUp(POINT at) {
   moveTo(at);

@@ -502,6 +502,24 @@ TEST(TrayMenu, UnknownCommandRewritesTheFileAndChangesNothingElse) {
   EXPECT_EQ(findClickmendWindow(), program.window());
 }
 
+// 以管理员身份重新启动: the new instance (Wine starts it without elevation) asks this one to end
+// and runs in its place, alone.
+TEST(TrayMenu, RestartAsAdministratorLeavesTheNewInstanceAlone) {
+  Clickmend program(settingsText(L""));
+  ASSERT_TRUE(program.started());
+  PostMessageW(program.window(), WM_COMMAND, menu_command::restartElevated, 0);
+  EXPECT_EQ(program.waitForExit(30000), 0u) << "the old instance runs on";
+  HWND restarted = nullptr;
+  ASSERT_TRUE(pumpUntil([&] { return (restarted = findClickmendWindow()) != nullptr; }, 30000));
+  pump(2000);
+  EXPECT_EQ(FindWindowExW(nullptr, restarted, kAppName, kAppName), nullptr) << "a second one";
+  DWORD processId = 0;
+  GetWindowThreadProcessId(restarted, &processId);
+  const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  PostMessageW(restarted, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+}
+
 TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   deleteRunValue();
   Clickmend program(settingsText(L""));

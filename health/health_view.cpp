@@ -53,7 +53,8 @@ std::wstring count(std::uint32_t n) {
   return std::to_wstring(n);
 }
 
-// "单击间隔 40 毫秒、释放间隔 40 毫秒、保护间隔 30 毫秒", a repair that is off named as such.
+// "单击间隔 40 毫秒、释放间隔 40 毫秒、保护间隔 30 毫秒、抖动时长 10 毫秒", a repair that is off
+// named as such.
 std::wstring describe(const RepairChoice& c, Language language) {
   const std::wstring click =
       c.clickRepair ? fillText(TextName::healthChoiceClick, language, {count(c.clickMs)})
@@ -61,7 +62,10 @@ std::wstring describe(const RepairChoice& c, Language language) {
   const std::wstring release = c.releaseRepair ? fillText(TextName::healthChoiceRelease, language,
                                                           {count(c.releaseMs), count(c.guardMs)})
                                                : textOf(TextName::healthChoiceReleaseOff, language);
-  return fillText(TextName::healthChoiceBoth, language, {click, release});
+  const std::wstring blip = c.blipMs > 0
+                                ? fillText(TextName::healthChoiceBlip, language, {count(c.blipMs)})
+                                : textOf(TextName::healthChoiceBlipOff, language);
+  return fillText(TextName::healthChoiceBoth, language, {click, release, blip});
 }
 
 // "41 次连击、7 次丢失"
@@ -150,10 +154,9 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
   HealthAdvice line;
   switch (fit.outcome) {
     case ClickFit::tooFew:
-      line.why =
-          fillText(TextName::healthFitTooFew, language,
-                   {count(fit.now.presses),
-                    count(kFitMinimumPresses - std::min(fit.now.presses, kFitMinimumPresses))});
+      line.why = fillText(TextName::healthFitTooFew, language,
+                          {count(fit.presses),
+                           count(kFitMinimumPresses - std::min(fit.presses, kFitMinimumPresses))});
       break;
     case ClickFit::nothing:
       line.why = fillText(TextName::healthFitNothing, language,

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <tuple>
+#include <utility>
 
 #include "input/input_filter.h"
 #include "input/null_platform.h"
@@ -54,6 +56,7 @@ void settingsOf(const RepairChoice& choice, Settings& s) {
   s.clickInterval = choice.clickMs;
   s.releaseInterval = choice.releaseMs;
   s.holdGuardInterval = choice.guardMs;
+  s.blipLength = choice.blipMs;
 }
 
 // One run through a fresh filter.
@@ -91,65 +94,85 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
   filter.releaseHeld();
 }
 
-bool isBounce(std::uint64_t us, std::uint64_t releaseUs, bool released) {
-  return released && us >= releaseUs && us - releaseUs < kBounceUs;
-}
-bool isDoubtful(std::uint64_t us, std::uint64_t releaseUs, bool released) {
-  return released && us >= releaseUs && us - releaseUs >= kDoubtUs && us - releaseUs < kBounceUs;
-}
+// The record's hand clicks, read once for every candidate.
+struct JudgedRun {
+  const ClickRun* run;
+  std::vector<HandClick> hands[kHealthButtons];
+};
 
-// Scores what one run showed against what the hand did, click by click: each hand press owns
-// what was shown of its button from it up to the next hand press.
-void score(const ClickRun& run, const std::vector<ShownClick>& shown, ReplayScore& out) {
-  bool present[kHealthButtons] = {};
-  for (const ClickEvent& e : run.events) present[e.button] = true;
-  for (int b = 0; b < kHealthButtons; ++b) {
-    if (!present[b]) continue;
-    struct Hand {
-      std::uint64_t pressUs, releaseUs;
-      bool doubtful;
-    };
-    std::vector<Hand> hands;
-    std::vector<std::uint64_t> releases;  // every release of the button, for the delay
-    std::uint64_t releaseUs = 0;
-    bool released = false;
-    for (const ClickEvent& e : run.events) {
-      if (e.button != b) continue;
-      if (!e.press) {
-        releaseUs = e.us;
-        released = true;
-        releases.push_back(e.us);
-        if (!hands.empty()) hands.back().releaseUs = e.us;
-      } else if (isDoubtful(e.us, releaseUs, released)) {
-        hands.push_back({e.us, UINT64_MAX, true});
-      } else if (isBounce(e.us, releaseUs, released)) {
-        ++out.bounces;
-      } else {
-        hands.push_back({e.us, UINT64_MAX, false});
+struct JudgedRecord {
+  std::vector<JudgedRun> runs;
+  std::uint32_t presses[kHealthButtons] = {};
+  std::uint32_t bounces = 0;
+  // Each button's shortest gap from a release to a hand press (kNever: none).
+  std::uint64_t shortestGapUs[kHealthButtons] = {kNever, kNever, kNever, kNever, kNever};
+  // How long each button's contact stayed closed, where that was less than the grid's longest
+  // blip length.
+  std::vector<std::uint64_t> shortClosuresUs[kHealthButtons];
+};
+
+// 抖动时长 as the grid offers it, off first, then shortest first.
+constexpr int kBlipLengths[] = {0, 6, 8, 10, 12};
+constexpr std::uint64_t kLongestBlipUs = 12000;
+
+JudgedRecord judgeRecord(const std::vector<ClickRun>& runs, int blipMs) {
+  const std::uint64_t blipUs = static_cast<std::uint64_t>(blipMs > 0 ? blipMs : kBlipMs) * 1000;
+  JudgedRecord out;
+  for (const ClickRun& run : runs) {
+    JudgedRun judged{&run, {}};
+    for (int b = 0; b < kHealthButtons; ++b) {
+      judged.hands[b] = handClicks(run.events, b, blipUs, out.bounces);
+      out.presses[b] += static_cast<std::uint32_t>(judged.hands[b].size());
+      for (const HandClick& h : judged.hands[b]) {
+        out.shortestGapUs[b] = std::min(out.shortestGapUs[b], h.gapUs);
       }
     }
-    out.presses += static_cast<std::uint32_t>(hands.size());
-    std::size_t at = 0, release = 0;
-    for (std::size_t k = 0; k < hands.size(); ++k) {
-      const std::uint64_t until = k + 1 < hands.size() ? hands[k + 1].pressUs : UINT64_MAX;
-      int presses = 0;
-      bool early = false;
-      for (; at < shown.size() && shown[at].us < until; ++at) {
-        const ShownClick& s = shown[at];
-        if (s.button != b) continue;
-        if (s.press) {
-          if (s.us >= hands[k].pressUs) ++presses;
-          continue;
-        }
-        if (presses > 0 && s.us < hands[k].releaseUs) early = true;
-        // Held back: shown later than the switch let go.
-        while (release < releases.size() && releases[release] <= s.us) ++release;
-        if (release > 0) out.delayUs += s.us - releases[release - 1];
+    out.runs.push_back(std::move(judged));
+    std::uint64_t pressUs[kHealthButtons] = {};
+    bool down[kHealthButtons] = {};
+    for (const ClickEvent& e : run.events) {
+      const int b = e.button;
+      if (!e.press && down[b] && e.us >= pressUs[b] && e.us - pressUs[b] < kLongestBlipUs) {
+        out.shortClosuresUs[b].push_back(e.us - pressUs[b]);
       }
-      if (presses == 0) ++out.lost;
-      if (presses > 1 || early || (presses > 0 && hands[k].doubtful)) ++out.doubled;
+      down[b] = e.press;
+      pressUs[b] = e.us;
     }
   }
+  return out;
+}
+
+// Scores what one run showed against what the hand did, click by click.
+void score(const JudgedRun& run, const std::vector<ShownClick>& shown, ReplayScore& out) {
+  for (int b = 0; b < kHealthButtons; ++b) {
+    const std::vector<HandClick>& hands = run.hands[b];
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < hands.size(); ++k) {
+      const std::uint64_t until = k + 1 < hands.size() ? hands[k + 1].pressUs : kNever;
+      const ClickJudgement j = judgeClick(hands[k], until, shown, b, at);
+      out.delayUs += j.delayUs;
+      if (j.presses == 0) {
+        ++out.lost;
+      } else if (!j.clean() || hands[k].doubtful()) {
+        ++out.doubled;
+      }
+    }
+  }
+}
+
+ReplayScore replayRecord(const JudgedRecord& record, const RepairChoice& choice) {
+  Settings settings;
+  settingsOf(choice, settings);
+  ReplayScore out;
+  for (std::uint32_t presses : record.presses) out.presses += presses;
+  out.bounces = record.bounces;
+  std::vector<ShownClick> shown;
+  for (const JudgedRun& run : record.runs) {
+    shown.clear();
+    replayRun(*run.run, settings, shown);
+    score(run, shown, out);
+  }
+  return out;
 }
 
 // How many keys a candidate changes.
@@ -157,13 +180,14 @@ int changes(const RepairChoice& a, const RepairChoice& b) {
   return (a.clickRepair != b.clickRepair) + (a.releaseRepair != b.releaseRepair) +
          (a.clickRepair && a.clickMs != b.clickMs) +
          (a.releaseRepair && a.releaseMs != b.releaseMs) +
-         (a.releaseRepair && a.guardMs != b.guardMs);
+         (a.releaseRepair && a.guardMs != b.guardMs) + (a.blipMs != b.blipMs);
 }
 
-// The order of choice: within the budget, then the fewest doubled, then the fewest lost, then
-// the least delay, then the fewest keys changed.
+// The order of choice: within the budget, then the fewest unclean, the fewest lost, the least
+// delay, the fewest keys changed.
 auto rank(const ReplayScore& s, const RepairChoice& candidate, const RepairChoice& now) {
-  return std::make_tuple(!s.withinBudget(), s.doubled, s.lost, s.delayUs, changes(candidate, now));
+  return std::make_tuple(!s.withinBudget(), s.unclean(), s.lost, s.delayUs,
+                         changes(candidate, now));
 }
 
 // Two steps of the clock the record's ticks advance by: 32 ms for Windows' 15.6 ms steps, less
@@ -180,27 +204,71 @@ int shortestInterval(const std::vector<ClickRun>& runs) {
   return step == 0 || step >= 8 ? kShortestSuggestedMs : 2 * step;
 }
 
-std::vector<RepairChoice> grid(const bool (&matters)[kHealthButtons], const RepairChoice& now,
-                               int shortest) {
+// A guard's window as long as the gap before a hand's press swallows that press with the
+// bounces: the windows up to 30 ms stay under the line between a bounce and a hand, the longer
+// ones are offered only where the user's own record holds no hand press that soon after a
+// release.
+std::vector<int> guardWindows(const JudgedRecord& record, const bool (&fitted)[kHealthButtons]) {
+  std::vector<int> out = {20, 25, 30};
+  for (int guard : {35, 40}) {
+    bool room = true;
+    for (int b = 0; b < kHealthButtons; ++b) {
+      room = room && (!fitted[b] || record.shortestGapUs[b] > guard * 1000ull);
+    }
+    if (room) out.push_back(guard);
+  }
+  return out;
+}
+
+// Two blip lengths with no closure of the record between them tell every closure apart alike:
+// they differ only in how long a hand's press soon after a release is held back, so of each such
+// run the shortest is tried, and the length in force where it is one of them.
+std::vector<int> blipLengths(const JudgedRecord& record, const bool (&fitted)[kHealthButtons],
+                             int now) {
+  std::vector<int> out = {kBlipLengths[0], kBlipLengths[1]};
+  const auto between = [&](int low, int high) {
+    for (int b = 0; b < kHealthButtons; ++b) {
+      for (std::uint64_t us : record.shortClosuresUs[b]) {
+        if (fitted[b] && us >= low * 1000ull && us < high * 1000ull) return true;
+      }
+    }
+    return false;
+  };
+  int runStart = kBlipLengths[1];  // the shortest of the lengths alike so far
+  for (std::size_t i = 2; i < std::size(kBlipLengths); ++i) {
+    const int length = kBlipLengths[i];
+    if (between(kBlipLengths[i - 1], length)) {
+      runStart = length;
+      out.push_back(length);
+    } else if (length == now && runStart != now) {
+      out.push_back(length);
+    }
+  }
+  return out;
+}
+
+std::vector<RepairChoice> grid(const bool (&fitted)[kHealthButtons], const RepairChoice& now,
+                               int shortest, const std::vector<int>& guards,
+                               const std::vector<int>& blips) {
   static const int kClick[] = {0, 16, 24, 32, 40, 48, 64, 80, 100};
   static const int kRelease[] = {0, 16, 24, 32, 40, 50, 64, 80, 100};
-  // A guard's window reaching the line between a bounce and a hand would swallow the fastest
-  // double clicks with the bounces.
-  static const int kGuard[] = {20, 25, 30};
   std::vector<RepairChoice> out;
-  for (int click : kClick) {
-    for (int release : kRelease) {
-      for (int guard : kGuard) {
-        if (release == 0 && guard != kGuard[0]) continue;  // the guard is the release repair's
-        if ((click != 0 && click < shortest) || (release != 0 && release < shortest)) continue;
-        RepairChoice c;
-        for (int b = 0; b < kHealthButtons; ++b) c.buttons[b] = matters[b] || now.buttons[b];
-        c.clickRepair = click != 0;
-        c.clickMs = click != 0 ? click : now.clickMs;
-        c.releaseRepair = release != 0;
-        c.releaseMs = release != 0 ? release : now.releaseMs;
-        c.guardMs = guard;
-        out.push_back(c);
+  for (int blip : blips) {
+    for (int click : kClick) {
+      for (int release : kRelease) {
+        for (int guard : guards) {
+          if (release == 0 && guard != guards[0]) continue;  // the guard is the release repair's
+          if ((click != 0 && click < shortest) || (release != 0 && release < shortest)) continue;
+          RepairChoice c;
+          std::copy(fitted, fitted + kHealthButtons, c.buttons);
+          c.clickRepair = click != 0;
+          c.clickMs = click != 0 ? click : now.clickMs;
+          c.releaseRepair = release != 0;
+          c.releaseMs = release != 0 ? release : now.releaseMs;
+          c.guardMs = release != 0 ? guard : now.guardMs;
+          c.blipMs = blip;
+          out.push_back(c);
+        }
       }
     }
   }
@@ -212,7 +280,8 @@ std::vector<RepairChoice> grid(const bool (&matters)[kHealthButtons], const Repa
 bool operator==(const RepairChoice& a, const RepairChoice& b) {
   return std::equal(a.buttons, a.buttons + kHealthButtons, b.buttons) &&
          a.clickRepair == b.clickRepair && a.releaseRepair == b.releaseRepair &&
-         a.clickMs == b.clickMs && a.releaseMs == b.releaseMs && a.guardMs == b.guardMs;
+         a.clickMs == b.clickMs && a.releaseMs == b.releaseMs && a.guardMs == b.guardMs &&
+         a.blipMs == b.blipMs;
 }
 
 RepairChoice repairChoiceOf(const Settings& settings) {
@@ -223,6 +292,7 @@ RepairChoice repairChoiceOf(const Settings& settings) {
   c.clickMs = settings.clickInterval;
   c.releaseMs = settings.releaseInterval;
   c.guardMs = settings.holdGuardInterval;
+  c.blipMs = settings.blipLength;
   return c;
 }
 
@@ -234,42 +304,23 @@ std::vector<ShownClick> replayShown(const ClickRun& run, const RepairChoice& cho
   return shown;
 }
 
-ReplayScore replayClicks(const std::vector<ClickRun>& runs, const RepairChoice& choice) {
-  Settings settings;
-  settingsOf(choice, settings);
-  ReplayScore out;
-  std::vector<ShownClick> shown;
-  for (const ClickRun& run : runs) {
-    shown.clear();
-    replayRun(run, settings, shown);
-    score(run, shown, out);
-  }
-  return out;
-}
-
 ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
                    const bool (&matters)[kHealthButtons]) {
   ClickFit fit;
-  fit.now = replayClicks(runs, now);
+  const JudgedRecord record = judgeRecord(runs, now.blipMs);
+  fit.now = replayRecord(record, now);
   // Only the buttons that matter count towards enough.
-  std::uint32_t presses = 0;
-  for (const ClickRun& run : runs) {
-    std::uint64_t releaseUs[kHealthButtons] = {};
-    bool released[kHealthButtons] = {};
-    for (const ClickEvent& e : run.events) {
-      if (!e.press) {
-        releaseUs[e.button] = e.us;
-        released[e.button] = true;
-      } else if (matters[e.button] && !isBounce(e.us, releaseUs[e.button], released[e.button])) {
-        ++presses;
-      }
-    }
-  }
-  if (presses < kFitMinimumPresses) return fit;
+  for (int b = 0; b < kHealthButtons; ++b) fit.presses += matters[b] ? record.presses[b] : 0;
+  if (fit.presses < kFitMinimumPresses) return fit;
 
+  // Each candidate chooses the buttons that matter and keeps those chosen now.
+  bool fitted[kHealthButtons] = {};
+  for (int b = 0; b < kHealthButtons; ++b) fitted[b] = matters[b] || now.buttons[b];
   bool any = false;
-  for (const RepairChoice& candidate : grid(matters, now, shortestInterval(runs))) {
-    const ReplayScore s = replayClicks(runs, candidate);
+  for (const RepairChoice& candidate :
+       grid(fitted, now, shortestInterval(runs), guardWindows(record, fitted),
+            blipLengths(record, fitted, now.blipMs))) {
+    const ReplayScore s = replayRecord(record, candidate);
     if (!any || rank(s, candidate, now) < rank(fit.bestScore, fit.best, now)) {
       fit.best = candidate;
       fit.bestScore = s;
@@ -286,9 +337,12 @@ ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
   // Worth telling when the best leaves 2 % of the presses doubled and another would halve that.
   fit.tradeOff = static_cast<std::uint64_t>(fit.bestScore.doubled) * 50 >= fit.bestScore.presses &&
                  fit.fewestDoubledScore.doubled * 2 <= fit.bestScore.doubled;
+  // Fewer unclean, or as few for less delay: what only adds delay is no improvement.
   const auto key = [](const ReplayScore& s) {
-    return std::make_tuple(!s.withinBudget(), s.doubled, s.lost);
+    return std::make_tuple(!s.withinBudget(), s.unclean(), s.lost, s.delayUs);
   };
-  fit.outcome = key(fit.bestScore) < key(fit.now) ? ClickFit::better : ClickFit::nothing;
+  fit.outcome = fit.bestScore.withinBudget() && key(fit.bestScore) < key(fit.now)
+                    ? ClickFit::better
+                    : ClickFit::nothing;
   return fit;
 }

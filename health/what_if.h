@@ -2,24 +2,28 @@
 // the record replayed through the input filter itself, over a desktop that answers with the
 // recorded ticks, so that on Windows it judges at Windows' 15.6 ms clock by itself.
 //
-// One line between a bounce and a hand: a press less than kBounceUs after the same button's
-// release is a bounce, later a hand (the fastest deliberate double clicks leave about 47 ms
-// between release and press; worn switches bounce mostly 5 to 15 ms after it, a few up to 40).
-// Between kDoubtUs and the line a press may be either, and counts both ways: shown, it is
-// doubled; never shown, it is lost. So the fit never buys fewer doubled with real clicks.
+// Each hand click is judged as health/click_judgement.h lays out, the clicks read from the
+// record with the blip length in force (the default where the rule is off). A doubtful press
+// (kDoubtUs to kBounceUs after a release) counts both ways: shown, it is doubled; never shown,
+// it is lost. So the fit never buys fewer doubled with real clicks.
 //   doubled: a hand's click reached applications as more than one press, or as a release before
 //            the hand let go (chatter leaked, or a hold broken)
-//   lost:    a hand press after which no press of that button reached applications before the
-//            next hand press
-//   delay:   how much later than the hand let go the releases reached applications
+//   lost:    no press of a hand's click reached applications before the hand's next press
+//   unclean: doubled or lost
+//   delay:   what the repairs add to the clicks that reached applications: how much later than
+//            the hand each click's press was shown (a press held back to see whether it is a
+//            blip, for as long as the blip length) and its release (held by the release
+//            interval, or by the guard's window on a button whose guard is armed)
 //
-// The fit replays every candidate of a grid of 单击间隔, 释放间隔 and the hold guard's window
-// (each repair may also be off), keeps those that lose at most 1 press in 1000 (with every repair
-// off nothing is lost, so one always does), then takes the fewest doubled, then the least delay,
-// then the fewest keys changed. It is offered only when it is strictly better on the record
-// than the settings in force: within the loss budget where they are not, or fewer doubled, or
-// as few doubled and fewer lost.
-//   worn switch, defaults             4 doubled, 32 lost  ->  32/32/20: 3 doubled, 0 lost
+// The fit replays every candidate of a grid of 单击间隔, 释放间隔, the hold guard's window and
+// 抖动时长 (each repair may also be off), keeps those that lose at most 1 press in 1000 (with
+// every repair off nothing is lost, so one always does), then takes the fewest unclean, the
+// fewest lost, the least delay, the fewest keys changed. It is offered only when it is better on
+// the record than the settings in force: within the loss budget where they are not, or fewer
+// unclean, or as few and less delay. A change that would only add delay is never offered.
+//   worn switch, defaults             3 doubled, 4 lost   ->  click repair off: 4 doubled, 0 lost
+//   bounces after releases, defaults  every click clean   ->  nothing to offer: no change is
+//                                                             cleaner, none adds less delay
 //   clean switch                      nothing to offer
 //   double clicks as fast as bounces  the best within budget, and what fewer doubled would cost
 #pragma once
@@ -27,13 +31,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "health/click_judgement.h"
 #include "input/click_record.h"
 #include "input/switch_counter.h"
-
-struct Settings;
-
-constexpr std::uint64_t kBounceUs = 40000;
-constexpr std::uint64_t kDoubtUs = 30000;
+#include "settings/settings.h"
 // Fewer hand presses than this say too little to fit anything to.
 constexpr std::uint32_t kFitMinimumPresses = 200;
 // The shortest interval the grid offers on Windows: two steps of its tick counter, the clock the
@@ -47,6 +48,7 @@ struct RepairChoice {
   int clickMs = 100;
   int releaseMs = 50;
   int guardMs = 20;
+  int blipMs = kBlipMs;  // 0: the blip rule off
 };
 bool operator==(const RepairChoice& a, const RepairChoice& b);
 
@@ -59,26 +61,22 @@ struct ReplayScore {
   std::uint32_t doubled = 0;
   std::uint32_t lost = 0;
   std::uint64_t delayUs = 0;
+  std::uint32_t unclean() const { return doubled + lost; }
   // At most 1 lost in every 1000 presses begun: a record shorter than 1000 may lose one.
   bool withinBudget() const { return lost <= (presses + 999) / 1000; }
 };
 
 // What applications were shown of one run, in order.
-struct ShownClick {
-  std::uint64_t us;
-  int button;
-  bool press;
-};
 std::vector<ShownClick> replayShown(const ClickRun& run, const RepairChoice& choice);
-
-ReplayScore replayClicks(const std::vector<ClickRun>& runs, const RepairChoice& choice);
 
 struct ClickFit {
   ReplayScore now;  // the settings in force
+  // The hand presses of the buttons fitted: the fit needs kFitMinimumPresses of them.
+  std::uint32_t presses = 0;
   enum Outcome {
     tooFew,   // fewer than kFitMinimumPresses hand presses of the buttons that matter
     nothing,  // nothing better than what is in force
-    better,   // `best` is strictly better
+    better,   // `best` is better
   } outcome = tooFew;
   RepairChoice best;  // the candidate chosen
   ReplayScore bestScore;

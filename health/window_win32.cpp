@@ -234,6 +234,7 @@ void act(const HealthAdvice& advice) {
       if (c.clickRepair) set(settings.clickInterval, c.clickMs, L"单击间隔");
       if (c.releaseRepair) set(settings.releaseInterval, c.releaseMs, L"释放间隔");
       if (c.releaseRepair) set(settings.holdGuardInterval, c.guardMs, L"保护间隔");
+      set(settings.blipLength, c.blipMs, L"抖动时长");
       break;
     case HealthAction::none:
       break;

@@ -440,8 +440,24 @@ void ButtonMachine::letGoAll() {
 }
 
 // Whatever the hook missed meanwhile, applications may have seen; a release already held is
-// still let go, and a timed press still judged.
+// still let go, and a timed press still judged. A held-back right press goes out as the click
+// it became: the hook was away (a lock, a sleep, the system dropping it), the hand has most
+// likely let go meanwhile, and a press delivered alone would leave the button held for
+// applications. A release the system refuses now waits, as any held release, for the next
+// wake-up.
+//   P(0)....reinstalled(5000)        P and R delivered at 5000; a later release passes
 void ButtonMachine::forget() {
+  ButtonState& right = states_[MouseButton::right];
+  if (right.phase == ButtonPhase::pressHeld) {
+    letGo(MouseButton::right);
+    if (platform_.deliverButton(MouseButton::right, false)) {
+      right.phase = ButtonPhase::up;
+    } else {
+      right.phase = ButtonPhase::releaseHeld;
+      right.deadlineUs = 0;  // due at the next wake-up
+      platform_.wakeAfter(1);
+    }
+  }
   for (ButtonState& b : states_.at) {
     if (!holdsRelease(b) && b.phase != ButtonPhase::pressTimed) b.phase = ButtonPhase::unknown;
   }

@@ -187,7 +187,8 @@ class ButtonMachine {
   void timer(ClockReading now) { letGoDue(now); }
   // Lets go of every held release, and of a held-back press, at once.
   void letGoAll();
-  // The hook was installed again: each button's state is unknown, but for a release still held.
+  // The hook was installed again: each button's state is unknown, but for a release still held;
+  // a held-back right press is delivered as a click.
   void forget();
 
   // Whether applications were shown the button down; asks the system when its state is unknown,

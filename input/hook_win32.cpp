@@ -7,6 +7,7 @@
 #include "common/debug_console.h"
 #include "common/process_win32.h"
 #include "common/window_contract.h"
+#include "input/click_record_keeper.h"
 
 namespace {
 
@@ -200,6 +201,7 @@ HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
 SwitchCounter* hookHealth = nullptr;
 ClickRecord* hookRecord = nullptr;
+ClickRecordKeeper hookRecordKeeper;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
@@ -242,7 +244,6 @@ void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) 
   if (!m.known) return;
   const int button = static_cast<int>(m.button);  // a button's device has its number
   const std::uint64_t us = now.us;
-  if (hookRecord) hookRecord->append(button, m.press, now.tick, us);
   if (!hookHealth) return;
   if (!m.press) {
     hookHealth->release(button, us, repaired);
@@ -250,6 +251,15 @@ void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) 
   }
   const std::int32_t chatter = hookHealth->press(button, us, repaired);
   if (chatter >= 0) platform.print("Chatter:\t%d\n", chatter);
+}
+
+// Only what the repairs judged goes into the record (input/click_record_keeper.h).
+void recordClick(const MouseEvent& event, ClockReading now) {
+  if (!hookRecord) return;
+  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  const int button = m.known ? static_cast<int>(m.button) : -1;  // a button's device number
+  hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
+                        hookFilter->state().buttons[MouseButton::right].phase, now.tick, now.us);
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -267,7 +277,10 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   const ClockReading now = readClocks();
   platform.windowUnderPointer.onEvent(event.message, now.tick);
   const Decision decision = hookFilter->decide(event, now);
-  if (code == HC_ACTION) countSwitchHealth(event, now, decision.repaired);
+  if (code == HC_ACTION) {
+    countSwitchHealth(event, now, decision.repaired);
+    recordClick(event, now);
+  }
   if (decision.verdict == Verdict::swallow) return 1;
   return CallNextHookEx(hook, code, wParam, lParam);
 }

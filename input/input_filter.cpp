@@ -31,6 +31,7 @@ bool InputFilter::holdsRightPress() {
 Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
   const std::uint32_t now = clocks.tick;
   wheel_.noteCall(now);
+  judged_ = false;
   if (event.code != 0) return kPass;
   // A gesture begun before the rule changed finishes as it began.
   const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
@@ -50,17 +51,21 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
     case mouse_message::rightDown:
       state_.gesturePress = features_ && gestureKeyHeld();
       if (state_.gesturePress) return startGesture(event, now);
+      judged_ = true;
       return buttons_.press(MouseButton::right, settings_.rightButton != 0, holdsRightPress(),
                             event, clocks);
 
     case mouse_message::leftDown:
+      judged_ = true;
       return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, clocks);
 
     case mouse_message::rightUp:
       if (state_.gesturePress) return endGesture(now);
+      judged_ = true;
       return buttons_.release(MouseButton::right, settings_.rightButton != 0, event, clocks);
 
     case mouse_message::leftUp:
+      judged_ = true;
       return buttons_.release(MouseButton::left, settings_.leftButton != 0, event, clocks);
 
     case mouse_message::wheel:
@@ -73,6 +78,7 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
       // An X button message that names neither side button passes as it came.
       const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
       if (!m.known) return kPass;
+      judged_ = true;
       const bool chosen = buttonChosen(settings_, m.button);
       return m.press ? buttons_.press(m.button, chosen, false, event, clocks)
                      : buttons_.release(m.button, chosen, event, clocks);

@@ -78,6 +78,9 @@ class InputFilter {
   // button's next press. Releases already held are still let go.
   void forgetButtonStates();
   const FilterState& state() const { return state_; }
+  // The button event just decided met the repairs: not a gesture's, nor one passed untouched in
+  // a pause or for a program's rule 2. The click record keeps only these.
+  bool repairsJudged() const { return judged_; }
 
  private:
   bool gestureKeyHeld();
@@ -94,6 +97,7 @@ class InputFilter {
   FilterState& state_;
   // No program's rule turns gestures, volume and pass-through off for the current event.
   bool features_ = true;
+  bool judged_ = false;
   GestureTracker& gesture_;
   InputPlatform& platform_;
   ButtonMachine buttons_;

@@ -20,15 +20,18 @@ void ProgramList::read(ProfileStore& settingsFile) {
   lines_ = settingsFile.readSection(kExcludedProgramsSection);
 }
 
-Bypass ProgramList::rule(const std::wstring& programName) const {
-  if (programName.empty()) return Bypass::none;
-  std::wstring value = keyValueAsWritten(lines_, programName).value_or(L"");
+Bypass listedRule(const std::wstring& written) {
+  std::wstring value = written;
   if (value.size() >= 2 && value.front() == L'"' && value.back() == L'"') {
     value = value.substr(1, value.size() - 2);
   }
-  // An empty value reads as no line at all; the number is read as every other setting is.
   if (value.empty()) return Bypass::none;
   return profileInteger(value) == 2 ? Bypass::all : Bypass::features;
+}
+
+Bypass ProgramList::rule(const std::wstring& programName) const {
+  if (programName.empty()) return Bypass::none;
+  return listedRule(keyValueAsWritten(lines_, programName).value_or(L""));
 }
 
 Bypass foregroundRule(Bypass listed, const ForegroundWindow& foreground, bool fullScreenPause) {
@@ -36,4 +39,12 @@ Bypass foregroundRule(Bypass listed, const ForegroundWindow& foreground, bool fu
     return Bypass::features;
   }
   return listed;
+}
+
+bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours) {
+  constexpr std::uint32_t kHighIntegrity = 0x3000;
+  if (program.known) {
+    return program.integrity > ours.integrity || (program.elevated && !ours.elevated);
+  }
+  return program.accessDenied && !ours.elevated && ours.integrity < kHighIntegrity;
 }

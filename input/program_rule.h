@@ -27,6 +27,12 @@ struct ForegroundWindow {
   bool maximised = false;  // a maximised window may cover a monitor whose taskbar hides itself
 };
 
+// The rule a program's value in [排除程序] sets, for the program and the options window alike:
+// its leading number, read as every other setting's ("02", "+2" and "2 ; remote desktop" are
+// 2), 2 every event passes, any other number 1; an empty value is no line at all. Quotes
+// around the value are the profile functions' and do not count.
+Bypass listedRule(const std::wstring& value);
+
 // "C:\Games\cs2.exe" -> "cs2.exe".
 std::wstring programFileName(const std::wstring& path);
 
@@ -41,6 +47,19 @@ class ProgramList {
  private:
   std::vector<std::wstring> lines_;
 };
+
+// What the foreground follower could learn of a process's rights.
+struct ProcessRights {
+  bool known = false;           // its token could be read
+  bool accessDenied = false;    // the system refused to open it or its token
+  bool elevated = false;        // run as administrator (the token's elevation)
+  std::uint32_t integrity = 0;  // its integrity level: 0x2000 medium, 0x3000 high, 0x4000 system
+};
+
+// Windows keeps a low-level hook's view, and its injected input, away from the windows of a
+// process above the hook's own: one run as administrator, or of a higher integrity level, or
+// (the same in practice) one that refuses a process without administrator rights its token.
+bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours);
 
 // Full screen: the window covers the whole monitor that holds the most of it (a game, a film, a
 // presentation), and is neither the desktop nor the taskbar nor merely maximised.

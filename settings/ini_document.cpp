@@ -182,6 +182,16 @@ std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& l
   return std::nullopt;
 }
 
+std::size_t keyLineCount(const std::vector<std::wstring>& lines, const std::wstring& key) {
+  const std::wstring wantedKey = trim(key);
+  std::size_t count = 0;
+  std::wstring k, v;
+  for (const std::wstring& line : lines) {
+    if (splitKeyLine(line, k, v) && sameName(k, wantedKey)) ++count;
+  }
+  return count;
+}
+
 std::vector<ProfileEntry> ProfileStore::readSectionAsWritten(const wchar_t* section) {
   std::vector<ProfileEntry> entries;
   for (auto& [key, value] : keyValuesAsWritten(readSection(section)))
@@ -203,12 +213,16 @@ std::vector<std::pair<std::wstring, std::wstring>> keyValuesAsWritten(
 }
 
 bool IniDocument::removeKey(const std::wstring& section, const std::wstring& key) {
-  const std::size_t at = findKey(trim(section), trim(key));
-  if (at == std::wstring::npos) return false;
-  // The last line keeps the file's own ending: none when the file had none.
-  if (at + 1 == lines_.size() && at > 0) lines_[at - 1].ending = lines_[at].ending;
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
-  return true;
+  // cs2.exe and CS2.EXE are one name: a line left behind would bring its value back.
+  bool removed = false;
+  for (std::size_t at = findKey(trim(section), trim(key)); at != std::wstring::npos;
+       at = findKey(trim(section), trim(key))) {
+    // The last line keeps the file's own ending: none when the file had none.
+    if (at + 1 == lines_.size() && at > 0) lines_[at - 1].ending = lines_[at].ending;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+    removed = true;
+  }
+  return removed;
 }
 
 std::wstring IniDocument::newlineStyle() const {

@@ -23,7 +23,8 @@ class IniDocument {
   std::optional<std::wstring> valueAsWritten(const std::wstring& section,
                                              const std::wstring& key) const;
   void setValue(const std::wstring& section, const std::wstring& key, const std::wstring& value);
-  // Removes the line of the key (the one value() reads); false when there is none.
+  // Removes every line of the key, in any case, in every section of that name; false when
+  // there is none.
   bool removeKey(const std::wstring& section, const std::wstring& key);
   // The "key=value" lines of every section of that name, in file order, comments left out.
   std::vector<std::wstring> sectionLines(const std::wstring& section) const;
@@ -49,6 +50,9 @@ class IniDocument {
 // them out), as written: spaces around it trimmed, quotes kept, the first line naming it winning.
 std::optional<std::wstring> keyValueAsWritten(const std::vector<std::wstring>& lines,
                                               const std::wstring& key);
+
+// How many of one section's lines name `key`, in any case.
+std::size_t keyLineCount(const std::vector<std::wstring>& lines, const std::wstring& key);
 
 // Every key among one section's lines with its value as written, in order, the first line
 // naming a key winning.

@@ -39,7 +39,8 @@ class ProfileStore {
   // Every key of the section in file order, the first of duplicates only; empty when absent.
   // Read through readSection on every platform.
   std::vector<ProfileEntry> readSectionAsWritten(const wchar_t* section);
-  // Removes the key's line and nothing else; true when the file holds no such key afterwards.
+  // Removes every line of the key (cs2.exe and CS2.EXE alike) and nothing else; false when
+  // there was none to remove or the file was not written.
   virtual bool deleteKey(const wchar_t* section, const wchar_t* key) = 0;
 };
 

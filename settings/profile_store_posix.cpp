@@ -50,11 +50,10 @@ class IniFileStore final : public ProfileStore {
   }
 
   bool deleteKey(const wchar_t* section, const wchar_t* key) override {
-    if (!fileExists(path_)) return true;
     auto bytes = readFileBytes(path_, kMaxSettingsFileBytes);
     if (!bytes) return false;
     IniDocument doc = IniDocument::parse(*bytes);
-    if (!doc.removeKey(section, key)) return true;
+    if (!doc.removeKey(section, key)) return false;
     return writeFileBytes(path_, doc.serialize());
   }
 

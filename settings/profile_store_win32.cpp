@@ -36,8 +36,13 @@ class Win32ProfileStore final : public ProfileStore {
     return value ? value->substr(0, maxChars - 1) : std::wstring();
   }
 
+  // The profile functions remove the first line of the name at each call.
   bool deleteKey(const wchar_t* section, const wchar_t* key) override {
-    return WritePrivateProfileStringW(section, key, nullptr, path_.c_str()) != FALSE;
+    const std::size_t lines = keyLineCount(readSection(section), key);
+    for (std::size_t i = 0; i < lines; ++i) {
+      if (!WritePrivateProfileStringW(section, key, nullptr, path_.c_str())) return false;
+    }
+    return lines > 0 && keyLineCount(readSection(section), key) == 0;
   }
 
   bool writeString(const wchar_t* section, const wchar_t* key, const wchar_t* value) override {

@@ -3,7 +3,8 @@
 #include "common/texts.h"
 
 std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
-                                                    bool autostartRegistered, bool paused) {
+                                                    bool autostartRegistered, bool paused,
+                                                    bool elevated) {
   using K = MenuRowKind;
   using P = MenuPlace;
   namespace id = menu_command;
@@ -43,6 +44,8 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       separator(P::settingsSubmenu),
       item(P::settingsSubmenu, T::menuHideIcon, id::hideIcon, !settings.showIcon),
       item(P::settingsSubmenu, T::menuAutostart, id::autostart, autostartRegistered),
+      MenuRow{P::settingsSubmenu, K::item, textOf(T::menuRestartElevated, language),
+              id::restartElevated, false, false, P::settingsSubmenu, elevated},
       item(P::top, T::menuPause, id::pause, paused),
       item(P::top, T::menuSwitchHealth, id::switchHealth, false),
       item(P::top, T::menuAbout, id::about, false),
@@ -85,6 +88,7 @@ const PlannedCommand kPlans[] = {
     {menu_command::pause, acts(TrayAction::togglePause)},
     {menu_command::switchHealth, acts(TrayAction::showSwitchHealth)},
     {menu_command::options, acts(TrayAction::showOptions)},
+    {menu_command::restartElevated, acts(TrayAction::restartElevated)},
 };
 
 }  // namespace

@@ -20,16 +20,19 @@ struct MenuRow {
   std::uint32_t identifier;  // 0 for submenus and separators
   bool checked;
   bool disabled;
-  MenuPlace opens;  // for a submenu row: the place its own rows name; else `place`
+  MenuPlace opens;      // for a submenu row: the place its own rows name; else `place`
+  bool hidden = false;  // not shown in this menu
 };
 
-constexpr std::size_t kTrayMenuRowCount = 24;
+constexpr std::size_t kTrayMenuRowCount = 25;
 
 // Every row of the menu, top to bottom, each submenu's rows right after the row that opens it,
 // in the language of `settings`.
-// `autostartRegistered` checks "开机启动", `paused` "暂停".
+// `autostartRegistered` checks "开机启动", `paused` "暂停"; `elevated` (run as administrator)
+// hides "以管理员身份重新启动".
 std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
-                                                    bool autostartRegistered, bool paused = false);
+                                                    bool autostartRegistered, bool paused = false,
+                                                    bool elevated = false);
 
 // What the desktop does for a menu command, in this order: the action, then the flag flipped,
 // then the settings file rewritten.
@@ -44,6 +47,7 @@ enum class TrayAction {
   togglePause,
   showSwitchHealth,
   showOptions,
+  restartElevated,
 };
 
 struct MenuCommandPlan {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "input/program_rule.h"
 #include "settings/ini_document.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
@@ -167,6 +168,10 @@ int gestureAction(const std::wstring& value) {
   const std::wstring t = trimmed(value);
   if (t.empty() || !(isDigit(t[0]) || t[0] == L'+' || t[0] == L'-')) return 0;
   return numberWithin(t, 1, kGestureActionCount) ? std::stoi(t) : -1;
+}
+
+bool passesEveryEvent(const std::wstring& value) {
+  return listedRule(value) == Bypass::all;
 }
 
 bool validGestureValue(const std::wstring& value) {

@@ -95,6 +95,10 @@ bool validGestureValue(const std::wstring& value);
 // A program file's name without folder, such as cs2.exe.
 bool validProgramName(const std::wstring& name);
 
+// A program's value in [排除程序] sets rule 2, every event passes, as the program reads it
+// ("02", "+2", "2 ; remote desktop"); otherwise rule 1.
+bool passesEveryEvent(const std::wstring& value);
+
 // The action a gesture's value names, 1..10; 0 for a command line to run.
 int gestureAction(const std::wstring& value);
 
@@ -112,7 +116,8 @@ struct OptionWrite {
 // What turns the file from `loaded` into `edited`: each changed and valid value, each entry added
 // or changed, each entry removed; nothing else.
 std::vector<OptionWrite> optionWrites(const Options& loaded, const Options& edited);
-// False when a write did not reach the file.
+// False when a write did not reach the file (read-only, the disk full, held by another program),
+// or a line to delete was no longer there.
 bool writeOptions(ProfileStore& store, const std::vector<OptionWrite>& writes);
 
 // ---- The window's form: its pages of rows, as data, and where each control goes. ----

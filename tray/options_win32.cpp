@@ -41,8 +41,9 @@ struct OptionsWindow {
   Language language = Language::chinese;
   HFONT font = nullptr;
   std::wstring path;
-  Options loaded;                               // as the file held it when last read
-  std::string fileBytes;                        // the file then, to see a change made meanwhile
+  Options loaded;  // as the file held it when last read
+  // The file then, to see a change made meanwhile; none when it could not be read.
+  std::optional<std::string> fileBytes;
   std::vector<OptionEntry> gestures, programs;  // the lists as edited
   std::optional<RepairChoice> suggestion;
   std::vector<HWND> cells;  // in the order of optionsForm(), labels included
@@ -82,8 +83,8 @@ int listSelection(int control) {
   return static_cast<int>(SendMessageW(item(control), LB_GETCURSEL, 0, 0));
 }
 
-std::string currentFileBytes() {
-  return readFileBytes(self.path, kMaxSettingsFileBytes).value_or(std::string());
+std::optional<std::string> currentFileBytes() {
+  return readFileBytes(self.path, kMaxSettingsFileBytes);
 }
 
 // ---- Controls from the form ----
@@ -190,7 +191,7 @@ std::wstring gestureLine(const OptionEntry& entry) {
 
 std::wstring programLine(const OptionEntry& entry) {
   return entry.name + L"\t" +
-         text(entry.value == L"2" ? TextName::optionsRule2 : TextName::optionsRule1);
+         text(passesEveryEvent(entry.value) ? TextName::optionsRule2 : TextName::optionsRule1);
 }
 
 void fillList(int control, const std::vector<OptionEntry>& entries,
@@ -308,29 +309,44 @@ void load() {
   self.loaded = loadOptions(*openProfileStore(self.path));
 }
 
+enum class Saved { yes, wrongValue, notWritten };
+
 // 确定 and 应用: the changed lines written, the rest of the file left as it is, the settings
-// applied at once. False while a value is wrong (it stays in its control, marked).
-bool save() {
+// applied at once. A wrong value stays in its control, marked, and is not written. A file that
+// cannot be written (read-only, the disk full, held by another program) is told, and every edit
+// stays in the window for the next try.
+Saved save() {
   const Options now = edited();
   const std::vector<K> wrong = wrongOptions(self.loaded, now);
   showWrong(wrong);
   const std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
+  bool written = true;
   if (!writes.empty()) {
     // Someone wrote the file meanwhile (Notepad, the menu): only this window's own changes go
-    // over what it holds now.
-    if (currentFileBytes() != self.fileBytes) {
+    // over what it holds now. A file that cannot be read now has not been seen to change.
+    const auto current = currentFileBytes();
+    if (current && self.fileBytes && *current != *self.fileBytes) {
       MessageBoxW(self.hwnd, text(TextName::optionsFileChanged), text(TextName::optionsTitle),
                   MB_OK | MB_ICONINFORMATION);
     }
-    if (prepareSettingsFile(self.path)) writeOptions(*openProfileStore(self.path), writes);
+    written = prepareSettingsFile(self.path) && writeOptions(*openProfileStore(self.path), writes);
     // Sent, not posted: the file is read again below only after the program applied it.
     SendMessageW(self.owner, window_contract::kSettingsChangedMessage, 0, 0);
-    if (now[K::showIcon] == L"0" && self.loaded[K::showIcon] == L"1") removeTrayIcon(self.owner);
+    if (written && now[K::showIcon] == L"0" && self.loaded[K::showIcon] == L"1") {
+      removeTrayIcon(self.owner);
+    }
+  }
+  if (!written) {
+    // What did reach the file is where the next try starts from; the controls keep the edits.
+    if (currentFileBytes()) load();
+    MessageBoxW(self.hwnd, fillText(TextName::optionsNotSaved, self.language, {self.path}).c_str(),
+                text(TextName::optionsTitle), MB_OK | MB_ICONWARNING);
+    return Saved::notWritten;
   }
   load();
   fill(self.loaded);
   for (K key : wrong) setText(optionControlId(key), now[key]);
-  return wrong.empty();
+  return wrong.empty() ? Saved::yes : Saved::wrongValue;
 }
 
 // ---- The two lists ----
@@ -358,7 +374,7 @@ void showProgram() {
   if (row < 0 || row >= static_cast<int>(self.programs.size())) return;
   const OptionEntry& entry = self.programs[static_cast<std::size_t>(row)];
   setText(id::programName, entry.name);
-  select(id::programRule, entry.value == L"2" ? 1 : 0);
+  select(id::programRule, passesEveryEvent(entry.value) ? 1 : 0);
 }
 
 // Add, or with `replace` change the selected entry; what is wrong is said beside the fields.
@@ -393,9 +409,16 @@ void putGesture(bool replace) {
 
 void putProgram(bool replace) {
   const std::wstring name = trimmedText(id::programName);
-  putEntry(self.programs, id::programList, {name, selected(id::programRule) == 1 ? L"2" : L"1"},
-           validProgramName(name), id::programWrong, text(TextName::optionsWrongProgram), replace,
-           programLine);
+  const bool all = selected(id::programRule) == 1;
+  std::wstring value = all ? L"2" : L"1";
+  // 修改 with the rule as it was keeps the value as the user wrote it ("2 ; remote desktop").
+  const int row = listSelection(id::programList);
+  if (replace && row >= 0 && row < static_cast<int>(self.programs.size()) &&
+      passesEveryEvent(self.programs[static_cast<std::size_t>(row)].value) == all) {
+    value = self.programs[static_cast<std::size_t>(row)].value;
+  }
+  putEntry(self.programs, id::programList, {name, value}, validProgramName(name), id::programWrong,
+           text(TextName::optionsWrongProgram), replace, programLine);
 }
 
 void removeSelected(std::vector<OptionEntry>& entries, int list,
@@ -475,7 +498,7 @@ void onCommand(int control, int notification) {
   if (notification != BN_CLICKED) return;
   switch (control) {
     case id::ok:
-      if (save()) DestroyWindow(self.hwnd);
+      if (save() == Saved::yes) DestroyWindow(self.hwnd);
       break;
     case id::cancel:
       DestroyWindow(self.hwnd);

@@ -14,6 +14,7 @@
 #include "tray/about_win32.h"
 #include "tray/autostart_win32.h"
 #include "tray/editor_win32.h"
+#include "tray/elevation_win32.h"
 #include "tray/menu.h"
 #include "tray/options_win32.h"
 
@@ -41,7 +42,7 @@ void appendRows(HMENU top, const std::array<MenuRow, kTrayMenuRowCount>& rows) {
   const auto menuAt = [&submenus](MenuPlace place) { return submenus[static_cast<int>(place)]; };
   for (const MenuRow& row : rows) {
     const HMENU target = menuAt(row.place);
-    if (!target) continue;
+    if (!target || row.hidden) continue;
     switch (row.kind) {
       case MenuRowKind::separator:
         AppendMenuW(target, MF_SEPARATOR, 0, nullptr);
@@ -109,7 +110,7 @@ void showTrayMenu(HWND window, const Settings& settings, bool paused) {
   GetCursorPos(&cursor);
   const UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
-  appendRows(menu.get(), trayMenuRows(settings, isAutostartRegistered(), paused));
+  appendRows(menu.get(), trayMenuRows(settings, isAutostartRegistered(), paused, runsElevated()));
   // In the foreground the menu closes when the user clicks elsewhere, and the message posted
   // after it lets the next menu open properly too.
   SetForegroundWindow(window);
@@ -137,6 +138,9 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings, Swi
       break;
     case TrayAction::editSettings:
       editSettings(window);
+      break;
+    case TrayAction::restartElevated:
+      restartElevated();
       break;
     case TrayAction::showOptions:
       openOptionsWindow(window, settings.language, health);

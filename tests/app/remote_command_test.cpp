@@ -29,6 +29,7 @@ TEST(CommandLine, Switches) {
       {L"clickmend.exe \"/reload\"", K::send, C::reload},
       {L"clickmend.exe --stats", K::send, C::stats},
       {L"clickmend.exe /Options", K::send, C::options},
+      {L"clickmend.exe /takeover", K::takeOver, C::pause},
       {L"clickmend.exe /?", K::help, C::pause},
       {L"clickmend.exe --Help", K::help, C::pause},
       {L"clickmend.exe /bogus", K::invalid, C::pause},

@@ -177,6 +177,14 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        {{1000, leftDown, P}, {1070, leftUp, S}, {1140, leftDown, P}, {1210, leftUp, S}},
        {"ReleaseTime:\t70\n", "ReleaseTime:\t70\n"},
        {{1100, leftUp}, {1240, leftUp}}});
+  settings.volumeKey = vk::rightButton;  // 快捷键=5
+  run({"a held-back right press goes out as a click when the hook is installed again",
+       {{1000, rightDown, S},
+        {1100, hookInstalledAgain, P},
+        {2000, rightDown, S},
+        {2100, rightUp, S}},
+       {},
+       {{2000, rightDown}, {2000, rightUp}, {2100, rightDown}, {2100, rightUp}}});
 }
 
 // A click right after logon is the first event the hook sees: nothing came before it to bounce.

@@ -1,6 +1,7 @@
 // Right-button and move events while the gesture key is held belong to the gesture.
 #include <gtest/gtest.h>
 
+#include "input/click_record_keeper.h"
 #include "input/input_filter.h"
 #include "tests/input/fake_platform.h"
 
@@ -95,6 +96,43 @@ TEST_F(GestureRouting, MovesReadTheKeyStateOnlyWhileAGestureCanGrow) {
   EXPECT_EQ(platform.keyReads - readsAtStart, 18) << "none once the gesture's second is over";
   EXPECT_EQ(at(2100, rightUp), S);
   EXPECT_TRUE(platform.commands.empty()) << "read after its second: empty";
+}
+
+// The click record keeps what the repairs judged, so that the replay never takes a gesture, a
+// volume hold or a pause for clicks; each case ends with a right click, the one thing kept.
+TEST_F(GestureRouting, TheClickRecordKeepsWhatTheRepairsJudged) {
+  settings.volumeKey = vk::rightButton;  // 快捷键=5: a right press is held back
+  struct Step {
+    std::uint32_t tick, message;
+    bool alt = false;
+    Bypass bypass = Bypass::none;
+  };
+  const std::pair<const char*, std::vector<Step>> cases[] = {
+      {"a gesture", {{1000, rightDown, true}, {1100, move, true}, {1500, rightUp, true}}},
+      {"held back, then the volume", {{1000, rightDown}, {1100, wheel}, {1200, rightUp}}},
+      {"held back, then a click: kept with its own times", {}},
+      {"a pause, a rule 2",
+       {{1000, leftDown, false, Bypass::paused}, {1100, leftUp, false, Bypass::all}}},
+  };
+  static ClickRecord record;  // a quarter of a megabyte
+  for (auto [name, steps] : cases) {
+    SCOPED_TRACE(name);
+    state = FilterState{};
+    ClickRecordKeeper keeper;
+    const std::uint32_t before = record.appended();
+    steps.insert(steps.end(), {{5000, rightDown}, {5100, rightUp}});
+    for (const Step& s : steps) {
+      platform.held = s.alt ? std::set<std::uint32_t>{vk::alt} : std::set<std::uint32_t>{};
+      state.bypass = s.bypass;
+      at(s.tick, s.message, 100, 100, s.message == wheel ? wheelData(120) : 0);
+      const ButtonMessage m = readButtonMessage(s.message, 0);
+      keeper.note(record, m.known ? static_cast<int>(m.button) : -1, m.press,
+                  filter.repairsJudged(), state.buttons[MouseButton::right].phase, s.tick, s.tick);
+    }
+    std::vector<std::uint32_t> kept;
+    for (const ClickEvent& e : record.copySince(before)) kept.push_back(e.tick);
+    EXPECT_EQ(kept, (std::vector<std::uint32_t>{5000, 5100}));
+  }
 }
 
 }  // namespace

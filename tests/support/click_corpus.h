@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "health/click_judgement.h"
+
 namespace corpus {
 
 struct Event {
@@ -125,17 +127,21 @@ struct Judged {
   std::string unclean;  // each episode that was not, for a failure's message
 };
 
-// An episode is clean when each of its clicks put exactly one press in the window and the window
-// saw no release after it before the finger let go. A click is lost when no press of it reached
-// the window though it came 40 ms or more after the switch's previous release: sooner, it is
-// one no filter can tell from a bounce. `shown`: what the window saw, in order.
+// An episode is clean when each of its clicks is, as the fit judges a click: exactly one press
+// of it reached the window, and no release after it before the finger let go. A click is lost
+// when no press of it reached the window though it came 40 ms or more after the switch's
+// previous release: sooner, it is one no filter can tell from a bounce. `shown`: what the window
+// saw, in order.
 inline Judged judge(const Corpus& corpus, const std::vector<Event>& shown) {
   Judged out;
+  std::vector<ShownClick> window;
+  for (const Event& e : shown) window.push_back({e.us, 0, e.press});
   std::size_t at = 0, physical = 0;
   std::uint64_t releaseUs = 0;
   bool released = false;
   for (const Episode& episode : corpus.episodes) {
     bool clean = true;
+    while (at < shown.size() && shown[at].us < episode.clicks.front().pressUs) ++at;
     const std::size_t first = at;
     for (std::size_t c = 0; c < episode.clicks.size(); ++c) {
       const Click& click = episode.clicks[c];
@@ -145,15 +151,9 @@ inline Judged judge(const Corpus& corpus, const std::vector<Event>& shown) {
       }
       const std::uint64_t until =
           c + 1 < episode.clicks.size() ? episode.clicks[c + 1].pressUs : episode.endUs;
-      while (at < shown.size() && shown[at].us < click.pressUs) ++at;
-      int presses = 0;
-      bool earlyRelease = false;
-      for (; at < shown.size() && shown[at].us < until; ++at) {
-        if (shown[at].press) ++presses;
-        if (!shown[at].press && presses > 0 && shown[at].us < click.releaseUs) earlyRelease = true;
-      }
-      if (presses == 0 && (!released || click.pressUs - releaseUs >= 40000)) ++out.lost;
-      if (presses != 1 || earlyRelease) clean = false;
+      const ClickJudgement j = judgeClick({click.pressUs, click.releaseUs}, until, window, 0, at);
+      if (j.presses == 0 && (!released || click.pressUs - releaseUs >= kBounceUs)) ++out.lost;
+      clean = clean && j.clean();
     }
     if (clean) {
       ++out.clean;

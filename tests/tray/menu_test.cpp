@@ -49,11 +49,13 @@ std::string describe(const MenuRow& row) {
 }
 
 // The state of all rows in one line, a character per row: '.' plain, 'x' checked, 'd' disabled,
-// 'X' checked and disabled.
+// 'X' checked and disabled, 'h' hidden.
 std::string marks(const std::array<MenuRow, kTrayMenuRowCount>& rows) {
   std::string line;
   for (const MenuRow& row : rows) {
-    line += row.checked ? (row.disabled ? 'X' : 'x') : (row.disabled ? 'd' : '.');
+    line += row.hidden    ? 'h'
+            : row.checked ? (row.disabled ? 'X' : 'x')
+                          : (row.disabled ? 'd' : '.');
   }
   return line;
 }
@@ -81,6 +83,7 @@ TEST(TrayMenu, RowsInOrder) {
       "设置 | separator",
       "设置 | 隐藏图标 8009",
       "设置 | 开机启动 8066",
+      "设置 | 以管理员身份重新启动 806B",
       "top | 暂停 8069",
       "top | 鼠标健康 8068",
       "top | 帮助 8065",
@@ -135,42 +138,42 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     const char* name;
     void (*change)(Settings&);
     bool autostart;
-    const char* expected;  // see marks(): rows 1..24
+    const char* expected;  // see marks(): rows 1..25
   };
   const Case cases[] = {
       {"first start: repairs checked but locked, no button", [](Settings&) {}, false,
-       "XXX.......xxx..........."},
+       "XXX.......xxx............"},
       {"right button chosen unlocks the repairs", [](Settings& s) { s.rightButton = 1; }, false,
-       "xxx..x....xxx..........."},
+       "xxx..x....xxx............"},
       {"left button chosen unlocks the repairs", [](Settings& s) { s.leftButton = 1; }, false,
-       "xxx.x.....xxx..........."},
+       "xxx.x.....xxx............"},
       {"both buttons", [](Settings& s) { s.leftButton = s.rightButton = 1; }, false,
-       "xxx.xx....xxx..........."},
+       "xxx.xx....xxx............"},
       {"a side button alone unlocks the repairs", [](Settings& s) { s.xButton2 = 1; }, false,
-       "xxx.....x.xxx..........."},
+       "xxx.....x.xxx............"},
       {"repairs off and no button: unchecked and still locked",
        [](Settings& s) { s.clickRepair = s.releaseRepair = s.scrollRepair = 0; }, false,
-       "ddd.......xxx..........."},
+       "ddd.......xxx............"},
       {"one repair off with a button",
        [](Settings& s) {
          s.leftButton = 1;
          s.releaseRepair = 0;
        },
-       false, "x.x.x.....xxx..........."},
+       false, "x.x.x.....xxx............"},
       {"features off", [](Settings& s) { s.wheelPassThrough = s.volumeControl = s.gestures = 0; },
-       false, "XXX....................."},
+       false, "XXX......................"},
       {"only volume control off", [](Settings& s) { s.volumeControl = 0; }, false,
-       "XXX.......x.x..........."},
+       "XXX.......x.x............"},
       {"icon hidden checks 隐藏图标", [](Settings& s) { s.showIcon = 0; }, false,
-       "XXX.......xxx.....x....."},
-      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX.......xxx......x...."},
+       "XXX.......xxx.....x......"},
+      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX.......xxx......x....."},
       {"debug mode and intervals show nowhere",
        [](Settings& s) {
          s.debugMode = 1;
          s.clickInterval = 0;
          s.modifierChoice = 5;
        },
-       false, "XXX.......xxx..........."},
+       false, "XXX.......xxx............"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -178,8 +181,10 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     c.change(settings);
     EXPECT_EQ(marks(trayMenuRows(settings, c.autostart)), c.expected);
   }
-  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX.......xxx.......x...")
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX.......xxx........x...")
       << "paused checks 暂停";
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, false, true)), "XXX.......xxx.......h....")
+      << "run as administrator hides 以管理员身份重新启动";
 }
 
 // Every field of the record by name, to see that a command changed exactly what it should.
@@ -238,7 +243,8 @@ TEST(TrayMenuCommand, EveryIdentifier) {
       {"unknown: just below 退出", 0x8063, A::none, nullptr, true},
       {"鼠标健康", 0x8068, A::showSwitchHealth, nullptr, false},
       {"选项…", 0x806A, A::showOptions, nullptr, false},
-      {"unknown: just after 选项…", 0x806B, A::none, nullptr, true},
+      {"以管理员身份重新启动", 0x806B, A::restartElevated, nullptr, false},
+      {"unknown: just after 以管理员身份重新启动", 0x806C, A::none, nullptr, true},
       {"unknown: 鼠标左键 with a notification code above", 0x18004, A::none, nullptr, true},
       {"unknown: 退出 with a notification code above", 0x10008064, A::none, nullptr, true},
       {"unknown: all bits", static_cast<std::uintptr_t>(-1), A::none, nullptr, true},

@@ -119,6 +119,11 @@ TEST(OptionsModel, Validation) {
       {validProgramName, L" x.exe", false},
       {validProgramName, L"..", false},
       {validProgramName, L"", false},
+      {passesEveryEvent, L"2", true},
+      {passesEveryEvent, L"02", true},
+      {passesEveryEvent, L"+2", true},
+      {passesEveryEvent, L"2 ; remote desktop", true},
+      {passesEveryEvent, L"12", false},
   };
   for (const Text& t : texts) EXPECT_EQ(t.check(t.text), t.valid) << encodeUtf8(t.text);
 }
@@ -144,6 +149,7 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
     std::function<void(Options&)> edit;
     const wchar_t* expected;  // the whole file after saving
     std::vector<K> wrong;
+    const wchar_t* before = kHandWritten;
   };
   const Case cases[] = {
       {"nothing changed: nothing written", [](Options&) {}, kHandWritten, {}},
@@ -183,12 +189,17 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
        L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n"
        L"[修复参数]\r\n保护间隔=35\r\n[设备选择]\r\n后退键=1\r\n[功能设置]\r\n快捷键=5\r\n",
        {}},
+      {"a program written twice in different case: every line of it removed",
+       [](Options& o) { o.programs.erase(o.programs.begin()); },
+       L"[排除程序]\r\nmstsc.exe=2\r\n",
+       {},
+       L"[排除程序]\r\ncs2.exe=1\r\nmstsc.exe=2\r\nCS2.EXE=2\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     const std::wstring path = dir.file(L"c.ini");
-    writeText(path, kHandWritten);
+    writeText(path, c.before);
     const auto store = openProfileStore(path);
     const Options loaded = loadOptions(*store);
     Options edited = loaded;
@@ -198,6 +209,7 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
     EXPECT_EQ(readText(path), encodeUtf8(c.expected));
     // Read back, the file holds what was edited: nothing is left to write.
     EXPECT_TRUE(optionWrites(loadOptions(*openProfileStore(path)), edited).empty());
+    EXPECT_FALSE(store->deleteKey(kExcludedProgramsSection, L"absent.exe")) << "nothing removed";
   }
 }
 
