@@ -17,6 +17,7 @@
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "gesture/commands_win32.h"
+#include "health/calibration.h"
 #include "health/health_win32.h"
 #include "health/window_win32.h"
 #include "input/hook_win32.h"
@@ -252,6 +253,16 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
   const HWND window = createMainWindow(instance, *program);
   if (!window) return 0;
 
+  // The statistics are read before the hook starts: a switch that opened in the middle of a
+  // hold lately starts with its hold guard armed, set while the hook thread does not run yet.
+  program->health.start(window);
+  bool opened[kHealthButtons] = {};
+  openedInAHoldLately(program->health.ledger(), opened);
+  for (MouseButton button : kMouseButtons) {
+    const int device = static_cast<int>(button);  // a button's device has its number
+    program->filterState.buttons[button].guardArmed = opened[device];
+    if (opened[device]) debugPrint("Hold guard armed by its history:\t%d\n", device);
+  }
   readWheelRouting();
   if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
                       &program->clickRecord)) {
@@ -261,7 +272,6 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
     return 0;
   }
   watchHook(window);
-  program->health.start(window);
   program->foreground.start(window);
 
   MSG message;

@@ -23,3 +23,18 @@ struct Calibration {
 };
 
 Calibration calibrate(const HealthCounts& kept);
+
+// A switch that opens in the middle of a hold shows it as a chatter press after a press held
+// this long: longer than any release interval reaches, and than people hold a click on purpose
+// (desktop clicks: median 119 ms). A contact blip after a click that long is counted too.
+constexpr int kOpeningHoldMs = 512;
+// A switch that opened in a hold on one of this many days, today's included, starts with its hold
+// guard armed: its first bounce of a session no longer reaches applications.
+constexpr long kGuardMemoryDays = 30;
+
+bool openedInAHold(const DeviceCounts& counts);
+
+class HealthLedger;
+// For each button, whether the ledger's days of the last kGuardMemoryDays show the switch
+// opening in the middle of a hold.
+void openedInAHoldLately(const HealthLedger& ledger, bool (&opened)[kHealthButtons]);

@@ -120,6 +120,9 @@ host_part() {
       decide/press_after_late_wake_up) echo "press after a late wake-up (release and press delivered)" ;;
       decide/wheel_routed_by_system) echo "wheel notch, left to the system's own routing" ;;
       onTimer/lets_go) echo "\`onTimer\` letting a held release go" ;;
+      decide/press_timed) echo "press soon after a release, held while its length is measured" ;;
+      decide/blip_released) echo "release of a contact blip, swallowed with its press" ;;
+      onTimer/settles_hand) echo "\`onTimer\` finding a held press a hand's: judged and delivered" ;;
       addPoint) echo "\`addPoint\` alone" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
       debugLine/put_and_take) echo "a debug line put into the console's ring and taken out" ;;

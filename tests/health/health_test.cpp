@@ -348,6 +348,19 @@ TEST(Calibration, ChoosesTheButtonsThatChatter) {
   EXPECT_TRUE(calibrate(fast).buttons[0].choose);
   EXPECT_TRUE(calibrate(drag).buttons[0].choose);
   EXPECT_FALSE(calibrate(clean).buttons[0].choose);
+
+  // Only the drag's switch opened in a hold; it arms the guard for 30 days, today's included.
+  EXPECT_FALSE(openedInAHold(worn.devices[healthLeft]) || openedInAHold(fast.devices[healthLeft]));
+  HealthLedger ledger;
+  ASSERT_TRUE(
+      ledger.start(std::string(kStatsHeader) + "\r\n" +
+                       formatStatsLine("2025-02-12", healthLeft, drag.devices[healthLeft]) +
+                       formatStatsLine("2025-02-13", healthRight, drag.devices[healthLeft]) +
+                       formatStatsLine("2025-03-01", healthX2, drag.devices[healthLeft]),
+                   "2025-03-14", HealthCounts{}));
+  bool opened[kHealthButtons] = {true};
+  openedInAHoldLately(ledger, opened);
+  EXPECT_TRUE(!opened[healthLeft] && opened[healthRight] && opened[healthX2]);
 }
 
 // The clicks of `button` (the left's by default) and, where given, the right button's, in time

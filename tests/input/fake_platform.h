@@ -90,9 +90,9 @@ inline Settings defaultSettings() {
   return s;
 }
 
-// A desktop whose performance counter goes with its tick counter, which steps every millisecond.
-inline ClockReading atTick(std::uint32_t tick) {
-  return {tick, std::uint64_t{tick} * 1000};
+// The performance counter going with a tick counter that steps every millisecond from `origin`.
+inline ClockReading atTick(std::uint32_t tick, std::uint32_t origin = 0) {
+  return {tick, std::uint64_t{tick - origin} * 1000};
 }
 
 inline std::uint32_t wheelData(std::int16_t delta) {
