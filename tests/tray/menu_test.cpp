@@ -183,7 +183,8 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
   }
   EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX.......xxx........x...")
       << "paused checks 暂停";
-  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, false, true)), "XXX.......xxx.......h....")
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, false, true)),
+            "XXX.......xxx.......h....")
       << "run as administrator hides 以管理员身份重新启动";
 }
 
