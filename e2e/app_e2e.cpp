@@ -495,10 +495,9 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
       "(%d lost)\n%s%s",
       windowsClock ? "Windows'" : "Wine's", before.clean, before.lost, after.clean, after.lost,
       narrow(program.settingsFileText()).c_str(), after.unclean.c_str());
-  // At Windows' clock the windows applied are up to a step off the ones set: 234 today.
-  EXPECT_GE(after.clean, windowsClock ? 232 : 238)
-      << "before: " << before.clean << "\n"
-      << narrow(program.settingsFileText()) << after.unclean;
+  // At either clock: the holds are measured by the performance counter, not by the tick.
+  EXPECT_GE(after.clean, 239) << "before: " << before.clean << "\n"
+                              << narrow(program.settingsFileText()) << after.unclean;
   EXPECT_EQ(after.lost, 0) << "before: " << before.lost << "\n" << after.unclean;
 }
 
