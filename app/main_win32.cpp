@@ -256,10 +256,10 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
   // The statistics are read before the hook starts: a switch that opened in the middle of a
   // hold lately starts with its hold guard armed, set while the hook thread does not run yet.
   program->health.start(window);
-  bool opened[2] = {};
+  bool opened[kHealthButtons] = {};
   openedInAHoldLately(program->health.ledger(), opened);
-  for (MouseButton button : {MouseButton::left, MouseButton::right}) {
-    const int device = button == MouseButton::left ? healthLeft : healthRight;
+  for (MouseButton button : kMouseButtons) {
+    const int device = static_cast<int>(button);  // a button's device has its number
     program->filterState.buttons[button].guardArmed = opened[device];
     if (opened[device]) debugPrint("Hold guard armed by its history:\t%d\n", device);
   }

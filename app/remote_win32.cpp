@@ -27,11 +27,22 @@ std::string todayStats(SwitchHealth& health) {
   std::string date;
   const HealthCounts today = health.today(&date);
   const DeviceCounts* d = today.devices;
-  const DeviceFigures figures[] = {
-      {"left", d[healthLeft].events, d[healthLeft].chatter, d[healthLeft].repaired},
-      {"right", d[healthRight].events, d[healthRight].chatter, d[healthRight].repaired},
-      {"wheel", d[healthWheel].events, d[healthWheel].chatter, d[healthWheel].repaired}};
-  return statsText(date.c_str(), figures, sizeof figures / sizeof figures[0]);
+  DeviceFigures figures[healthDeviceCount];
+  std::size_t count = 0;
+  // The lines of the statistics file: the middle and side buttons once they counted anything.
+  const struct {
+    const char* name;
+    int device;
+    bool always;
+  } devices[] = {{"left", healthLeft, true},   {"right", healthRight, true},
+                 {"wheel", healthWheel, true}, {"middle", healthMiddle, false},
+                 {"x1", healthX1, false},      {"x2", healthX2, false}};
+  for (const auto& device : devices) {
+    const DeviceCounts& c = d[device.device];
+    if (!device.always && !c.events && !c.repaired) continue;
+    figures[count++] = {device.name, c.events, c.chatter, c.repaired};
+  }
+  return statsText(date.c_str(), figures, count);
 }
 
 // Sent back to the sender's window while its SendMessage waits: a bounded answer to a window it

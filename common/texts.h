@@ -22,6 +22,9 @@ enum class TextName : int {
   menuDevice,
   menuLeftButton,
   menuRightButton,
+  menuMiddleButton,
+  menuBackButton,
+  menuForwardButton,
   menuWheelPassThrough,
   menuVolumeControl,
   menuGestures,
@@ -52,6 +55,9 @@ enum class TextName : int {
   healthClose,
   healthLeftButton,
   healthRightButton,
+  healthMiddleButton,
+  healthBackButton,
+  healthForwardButton,
   healthWheel,
   healthRepairOn,   // {1} device
   healthRepairOff,  // {1} device

@@ -44,6 +44,9 @@ constexpr std::uint32_t volumeUp = 10u << 16;
 namespace vk {
 constexpr std::uint32_t leftButton = 0x01;
 constexpr std::uint32_t rightButton = 0x02;
+constexpr std::uint32_t middleButton = 0x04;
+constexpr std::uint32_t xButton1 = 0x05;
+constexpr std::uint32_t xButton2 = 0x06;
 constexpr std::uint32_t shift = 0x10;
 constexpr std::uint32_t control = 0x11;
 constexpr std::uint32_t alt = 0x12;

@@ -25,6 +25,7 @@ constexpr std::uint32_t kMenuCommands[] = {
     menu_command::volumeControl, menu_command::gestures,      menu_command::hideIcon,
     menu_command::exit,          menu_command::about,         menu_command::autostart,
     menu_command::editSettings,  menu_command::switchHealth,  menu_command::pause,
+    menu_command::middleButton,  menu_command::xButton1,      menu_command::xButton2,
 };
 constexpr bool menuCommandsFitLowWord() {
   for (const std::uint32_t identifier : kMenuCommands) {
@@ -63,6 +64,9 @@ static_assert(app_command::volumeUp ==
 
 static_assert(vk::leftButton == VK_LBUTTON);
 static_assert(vk::rightButton == VK_RBUTTON);
+static_assert(vk::middleButton == VK_MBUTTON);
+static_assert(vk::xButton1 == VK_XBUTTON1);
+static_assert(vk::xButton2 == VK_XBUTTON2);
 static_assert(vk::shift == VK_SHIFT);
 static_assert(vk::control == VK_CONTROL);
 static_assert(vk::alt == VK_MENU);

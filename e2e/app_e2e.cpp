@@ -49,10 +49,58 @@ void pressLeftIn(const Target& target) {
          << "not " << clicks << " presses and releases; " << target.describe();
 }
 
+// A click of a button whose release bounces at once: up, down and up again in one injection.
+void clickWithBouncedRelease(DWORD down, DWORD up, DWORD data) {
+  mouseButton(down, data);
+  pump(kReleaseInterval / 2);
+  INPUT bounce[3] = {};
+  for (INPUT& input : bounce) input = {INPUT_MOUSE, {{0, 0, data, up, 0, 0}}};
+  bounce[1].mi.dwFlags = down;
+  SendInput(3, bounce, sizeof(INPUT));
+  pump(kClickInterval + 200);
+}
+
+// Middle, back and forward clicks whose releases bounce reach a window as `clicks` of each.
+void bouncedClicksArriveAs(const int (&clicks)[3]) {
+  const struct {
+    DWORD down, up, data;
+    UINT message;
+  } buttons[] = {{MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, 0, WM_MBUTTONDOWN},
+                 {MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, XBUTTON1, WM_XBUTTONDOWN},
+                 {MOUSEEVENTF_XDOWN, MOUSEEVENTF_XUP, XBUTTON2, WM_XBUTTONDOWN}};
+  Target target(200, 200, 300, 200);
+  restIn(target, kClickInterval + 200);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i == 0 ? "middle" : i == 1 ? "back" : "forward");
+    target.clear();
+    clickWithBouncedRelease(buttons[i].down, buttons[i].up, buttons[i].data);
+    EXPECT_EQ(target.count(buttons[i].message), clicks[i]) << target.describe();
+    EXPECT_EQ(target.count(buttons[i].message + 1), clicks[i]) << target.describe();
+    EXPECT_GE(GetAsyncKeyState(VK_MBUTTON + i), 0) << "left down for the system";
+  }
+}
+
+// With none of 中键, 后退键 and 前进键 in the file, every button is as it was, and none is written.
 TEST(Program, ChatteringClickReachesTheTargetAsOneClick) {
   Clickmend program(settingsText(kLeftChosen));
   ASSERT_TRUE(program.started());
   EXPECT_TRUE(chatteringClickArrivesAs(1));
+  bouncedClicksArriveAs({2, 2, 2});
+  for (const wchar_t* key : {L"中键", L"后退键", L"前进键"}) {
+    EXPECT_EQ(program.settingsFileText().find(key), std::wstring::npos);
+  }
+}
+
+// Each chosen button's click is two presses, the second chatter, and its bounce pair repaired.
+TEST(Program, MiddleAndBackClicksWhoseReleasesBounceArriveAsOneClickEach) {
+  Clickmend program(settingsText(L"[设备选择]\r\n中键=1\r\n后退键=1\r\n前进键=0\r\n"));
+  ASSERT_TRUE(program.started());
+  bouncedClicksArriveAs({1, 1, 2});
+  std::string output;
+  EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 0u) << output;
+  for (const char* line : {",middle,2,1,2\r\n", ",x1,2,1,2\r\n", ",x2,2,1,0\r\n"}) {
+    EXPECT_NE(output.find(line), std::string::npos) << line << " in " << output;
+  }
 }
 
 // A release that comes as soon after its press as a bounce would is held back, then delivered:

@@ -195,10 +195,11 @@ void restIn(const Target& target, DWORD ms) {
   pump(ms);
 }
 
-void mouseButton(DWORD flag) {
+void mouseButton(DWORD flag, DWORD data) {
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = flag;
+  in.mi.mouseData = data;
   SendInput(1, &in, sizeof in);
 }
 

@@ -75,7 +75,7 @@ bool titleHolds(HWND window, const std::wstring& part, DWORD ms, std::wstring& t
 void moveTo(POINT p);
 // Moves the cursor to the middle of `target` and pumps `ms` with it resting there.
 void restIn(const Target& target, DWORD ms);
-void mouseButton(DWORD flag);  // MOUSEEVENTF_LEFTDOWN, ...
+void mouseButton(DWORD flag, DWORD data = 0);  // MOUSEEVENTF_LEFTDOWN, ...; data: XBUTTON1, ...
 void wheel(int delta);
 void key(WORD virtualKey, bool down);
 

@@ -312,6 +312,9 @@ const std::vector<std::string> kDefaultMenu = {
     "设备 >",
     "  鼠标左键 8004",
     "  鼠标右键 8005",
+    "  鼠标中键 800A",
+    "  后退键 800B",
+    "  前进键 800C",
     "---",
     "滚轮穿透 8006 checked",
     "音量控制 8007 checked",
@@ -435,6 +438,8 @@ TEST(TrayMenu, TogglesWriteTheSettingsFileAtOnce) {
       {"屏蔽无效滚动 off", menu_command::scrollRepair, L"滚动=0"},
       {"鼠标左键 on", menu_command::leftButton, L"左键=1"},
       {"鼠标右键 on", menu_command::rightButton, L"右键=1"},
+      {"后退键 on", menu_command::xButton1, L"后退键=1"},
+      {"后退键 off", menu_command::xButton1, L"后退键=0"},
       {"滚轮穿透 off", menu_command::wheelPassThrough, L"滚轮穿透=0"},
       {"音量控制 off", menu_command::volumeControl, L"音量控制=0"},
       {"鼠标手势 off", menu_command::gestures, L"鼠标手势=0"},
@@ -465,7 +470,7 @@ TEST(TrayMenu, HidingTheIconRemovesItAndSavesTheChoice) {
   EXPECT_TRUE(settingsCome(program, L"显示图标=0"));
   EXPECT_TRUE(pumpUntil([] { return trayIcons().empty(); }, 5000));
   // Still reachable through the callback: the menu now shows the icon as hidden.
-  ASSERT_NO_FATAL_FAILURE(expectDefaultMenuBut(program, 15, "  隐藏图标 8009 checked"));
+  ASSERT_NO_FATAL_FAILURE(expectDefaultMenuBut(program, 18, "  隐藏图标 8009 checked"));
 
   // The icon comes back once the file says so and the settings are applied again, here by a
   // restarted taskbar; a second restart leaves it single.
@@ -523,7 +528,7 @@ TEST(TrayMenu, AutostartWritesAndThenDeletesTheRunValue) {
   const std::string quoted = "\"" + narrow(program.exePath()) + "\"";
   EXPECT_TRUE(pumpUntil([&] { return runValue() == quoted; }, 5000)) << runValue();
 
-  ASSERT_NO_FATAL_FAILURE(expectDefaultMenuBut(program, 16, "  开机启动 8066 checked"));
+  ASSERT_NO_FATAL_FAILURE(expectDefaultMenuBut(program, 19, "  开机启动 8066 checked"));
 
   PostMessageW(program.window(), WM_COMMAND, menu_command::autostart, 0);
   EXPECT_TRUE(pumpUntil([&] { return runValue() == "<absent>"; }, 5000)) << runValue();
@@ -537,6 +542,9 @@ const std::vector<std::string> kEnglishMenu = {
     "Device >",
     "  Left button 8004",
     "  Right button 8005",
+    "  Middle button 800A",
+    "  Back button 800B",
+    "  Forward button 800C",
     "---",
     "Wheel pass-through 8006 checked",
     "Volume control 8007 checked",

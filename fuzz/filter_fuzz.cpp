@@ -149,11 +149,14 @@ class StreamPlatform final : public NullInputPlatform {
     checkCommand(text);
     ++commandsQueued;
   }
-  bool deliverButton(std::uint32_t message) override {
-    if (message != mouse_message::leftDown && message != mouse_message::leftUp &&
-        message != mouse_message::rightDown && message != mouse_message::rightUp) {
-      failed("a delivered message is not a button's", tick);
+  bool deliverButton(MouseButton button, bool press) override {
+    if (button != MouseButton::left && button != MouseButton::right) {
+      failed("a button the fuzzer never chose was delivered", tick);
     }
+    const bool left = button == MouseButton::left;
+    const std::uint32_t message = press
+                                      ? (left ? mouse_message::leftDown : mouse_message::rightDown)
+                                      : (left ? mouse_message::leftUp : mouse_message::rightUp);
     if (deliveredCount == 4) failed("more than four deliveries in one call", tick);
     delivered[deliveredCount++] = message;
     return true;

@@ -19,7 +19,7 @@ struct ButtonAdvice {
 };
 
 struct Calibration {
-  ButtonAdvice buttons[2];  // left, right
+  ButtonAdvice buttons[kHealthButtons];  // by device: left, right, middle, back, forward
 };
 
 Calibration calibrate(const HealthCounts& kept);
@@ -35,6 +35,6 @@ constexpr long kGuardMemoryDays = 30;
 bool openedInAHold(const DeviceCounts& counts);
 
 class HealthLedger;
-// For the left and right buttons, whether the ledger's days of the last kGuardMemoryDays show
-// the switch opening in the middle of a hold.
-void openedInAHoldLately(const HealthLedger& ledger, bool opened[2]);
+// For each button, whether the ledger's days of the last kGuardMemoryDays show the switch
+// opening in the middle of a hold.
+void openedInAHoldLately(const HealthLedger& ledger, bool (&opened)[kHealthButtons]);

@@ -9,7 +9,8 @@
 namespace {
 
 const TextName kDeviceNames[healthDeviceCount] = {
-    TextName::healthLeftButton, TextName::healthRightButton, TextName::healthWheel};
+    TextName::healthLeftButton, TextName::healthRightButton,   TextName::healthMiddleButton,
+    TextName::healthBackButton, TextName::healthForwardButton, TextName::healthWheel};
 
 std::uint32_t perMille(std::uint64_t part, std::uint64_t whole) {
   return whole ? static_cast<std::uint32_t>(part * 1000 / whole) : 0;
@@ -35,7 +36,7 @@ void addDay(HealthFigures& figures, long age, const HealthCounts& day) {
       figures.perMilleByDay[d][kChartDays - 1 - age] = perMille(counts.chatter, counts.events);
     }
   }
-  for (int button = 0; button < 2; ++button) {
+  for (int button = 0; button < kHealthButtons; ++button) {
     for (int b = 0; b < kGapBuckets; ++b) {
       figures.chatterGaps[b] += day.devices[button].gaps[gapChatter][b];
       figures.clickGaps[b] += day.devices[button].gaps[gapClick][b];
@@ -45,7 +46,7 @@ void addDay(HealthFigures& figures, long age, const HealthCounts& day) {
 }
 
 bool chosen(int button, const Settings& settings) {
-  return button == healthLeft ? settings.leftButton != 0 : settings.rightButton != 0;
+  return (settings.*kButtonChosen[button]) != 0;
 }
 
 std::wstring count(std::uint32_t n) {
@@ -115,8 +116,10 @@ std::wstring deviceFigures(int device, const HealthFigures& figures, const Setti
   return text;
 }
 
-void buttonsThatMatter(const Calibration& calibration, bool matters[2]) {
-  for (int button = 0; button < 2; ++button) matters[button] = calibration.buttons[button].choose;
+void buttonsThatMatter(const Calibration& calibration, bool (&matters)[kHealthButtons]) {
+  for (int button = 0; button < kHealthButtons; ++button) {
+    matters[button] = calibration.buttons[button].choose;
+  }
 }
 
 std::wstring fitSummary(const ClickFit& fit, Language language) {
@@ -130,9 +133,11 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
                                        const Settings& settings, const ClickFit& fit) {
   const Language language = settings.language;
   std::vector<HealthAdvice> lines;
-  bool matters[2] = {};
+  bool matters[kHealthButtons] = {};
   buttonsThatMatter(calibration, matters);
-  for (int button = 0; button < 2; ++button) {
+  bool anyMatters = false;
+  for (int button = 0; button < kHealthButtons; ++button) {
+    anyMatters = anyMatters || matters[button];
     if (!calibration.buttons[button].choose || chosen(button, settings)) continue;
     const DeviceCounts& d = kept.devices[button];
     const std::wstring device = textOf(kDeviceNames[button], language);
@@ -141,10 +146,11 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
         fillText(TextName::healthNotRepaired, language,
                  {device, count(d.chatter), count(d.events), perMilleText(d.chatter, d.events)});
     line.button = fillText(TextName::healthChooseButton, language, {device});
-    line.action = button == healthLeft ? HealthAction::chooseLeft : HealthAction::chooseRight;
+    line.action = HealthAction::chooseButton;
+    line.device = button;
     lines.push_back(line);
   }
-  if (!matters[0] && !matters[1]) return lines;
+  if (!anyMatters) return lines;
   HealthAdvice line;
   switch (fit.outcome) {
     case ClickFit::tooFew:
@@ -204,8 +210,18 @@ int linesFor(int chars, int width, const FontMetrics& font) {
 }
 }  // namespace
 
+unsigned shownDevices(const HealthFigures& figures, const Settings& settings) {
+  unsigned devices = kAlwaysShownDevices;
+  for (int button = 0; button < kHealthButtons; ++button) {
+    if (chosen(button, settings) || figures.periods[button][periodLast30Days].events != 0) {
+      devices |= 1u << button;
+    }
+  }
+  return devices;
+}
+
 HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
-                                const LayoutRect& room) {
+                                const LayoutRect& room, unsigned devices) {
   HealthLayout layout;
   const int margin = dialogUnitsAcross(7, font), gap = dialogUnitsDown(4, font);
   const int lineHeight = font.lineHeight;
@@ -222,7 +238,7 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
   const int right = margin + textWidth + margin + chartWidth;
   layout.width = right + margin;
 
-  // Down: three blocks of figures, the distribution, the advice rows and 关闭; the
+  // Down: a block of figures for each device shown, the distribution, the advice rows and 关闭; the
   // distribution's bars give way first, then the whole scrolls.
   const int blockHeight = (1 + 3 * linesFor(kFigureChars, textWidth, font)) * lineHeight;
   const int buttonWidth = std::min(kButtonChars * font.charWidth, (right - margin) / 2);
@@ -233,14 +249,17 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
   const int advice = static_cast<int>(adviceCount) * (rowHeight + gap);
   // The distribution's caption above its bars, the ms scale and the marks' names below.
   const int distributionText = 4 * lineHeight;
-  const int fixed = margin + healthDeviceCount * (blockHeight + gap) + distributionText + gap +
-                    advice + buttonHeight + margin;
+  int blocks = 0;
+  for (int d = 0; d < healthDeviceCount; ++d) blocks += (devices >> d) & 1;
+  const int fixed = margin + blocks * (blockHeight + gap) + distributionText + gap + advice +
+                    buttonHeight + margin;
   const AxisFit down = fitAxis(fixed, 6 * lineHeight, 2 * lineHeight, room.height());
   layout.contentHeight = fixed + down.stretch;
   layout.height = std::min(layout.contentHeight, std::max(room.height(), 1));
 
   int y = margin;
   for (int d = 0; d < healthDeviceCount; ++d) {
+    if (!((devices >> d) & 1)) continue;
     layout.figures[d] = {margin, y, margin + textWidth, y + blockHeight};
     layout.charts[d] = {right - chartWidth, y, right, y + blockHeight};
     y += blockHeight + gap;

@@ -4,8 +4,8 @@
 //   鼠标左键: repair on                     |||  .  |  ||   chatter per 1000, 30 days
 //   today: 412 clicks, 9 chatter (21.8 per 1000), 9 repaired
 //   last 7 days: ...            last 30 days: ...
-//   (the same for 鼠标右键 and 滚轮)
-//   press-to-press gaps of both buttons, 0..512 ms, 单击间隔 and 释放间隔 marked
+//   (the same for 鼠标右键, 鼠标中键, 后退键 and 前进键 where shown, and 滚轮)
+//   press-to-press gaps of every button, 0..512 ms, 单击间隔 and 释放间隔 marked
 //   why each suggestion is made                                    [为鼠标左键开启修复]
 //                                                                             [关闭]
 #pragma once
@@ -37,7 +37,7 @@ struct PeriodCounts {
 struct HealthFigures {
   PeriodCounts periods[healthDeviceCount][periodCount];
   std::uint32_t perMilleByDay[healthDeviceCount][kChartDays] = {};  // oldest first, today last
-  // Press-to-press gaps of both buttons over the days kept: chatter, then deliberate presses.
+  // Press-to-press gaps of every button over the days kept: chatter, then deliberate presses.
   std::uint64_t chatterGaps[kGapBuckets] = {};
   std::uint64_t clickGaps[kGapBuckets] = {};
   HealthCounts kept;  // every day kept, today's included once addToday has run
@@ -51,18 +51,19 @@ HealthFigures addToday(HealthFigures past, const HealthCounts& today);
 // One device's block: its name and whether its repair is on, then today, 7 and 30 days.
 std::wstring deviceFigures(int device, const HealthFigures& figures, const Settings& settings);
 
-enum class HealthAction { chooseLeft, chooseRight, applyIntervals, none };
+enum class HealthAction { chooseButton, applyIntervals, none };
 
 // One line of advice: why, and the button that acts on it (none when nothing can be done).
 struct HealthAdvice {
   std::wstring why;
   std::wstring button;
   HealthAction action = HealthAction::none;
-  RepairChoice choice;  // applyIntervals: what it writes
+  int device = healthLeft;  // chooseButton: the button it chooses
+  RepairChoice choice;      // applyIntervals: what it writes
 };
 
 // The buttons the fit is for: those that chatter, chosen or not.
-void buttonsThatMatter(const Calibration& calibration, bool matters[2]);
+void buttonsThatMatter(const Calibration& calibration, bool (&matters)[kHealthButtons]);
 
 // A button worth choosing that is not chosen; what the fit on the record of clicks found for
 // the buttons that matter (nothing when none does).
@@ -95,5 +96,12 @@ struct HealthLayout {
   int line = 1;               // a chart's frame and marks
 };
 
+// The devices whose blocks the window shows, a bit each: the left and right buttons and the
+// wheel always; the middle and side buttons, which most mice use rarely, once chosen or counted
+// in the last 30 days.
+constexpr unsigned kAlwaysShownDevices = 1u << healthLeft | 1u << healthRight | 1u << healthWheel;
+unsigned shownDevices(const HealthFigures& figures, const Settings& settings);
+
+// A device not in `devices` has empty rectangles.
 HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
-                                const LayoutRect& room);
+                                const LayoutRect& room, unsigned devices = kAlwaysShownDevices);

@@ -145,7 +145,7 @@ std::vector<ClickRun> SwitchHealth::clickRuns() const {
 }
 
 ClickFit SwitchHealth::fit(const Settings& settings, const Calibration& calibration) const {
-  bool matters[2] = {};
+  bool matters[kHealthButtons] = {};
   buttonsThatMatter(calibration, matters);
   return fitClicks(clickRuns(), repairChoiceOf(settings), matters);
 }
@@ -160,12 +160,12 @@ bool SwitchHealth::takeNotice(const Settings& settings, std::wstring* text) {
   }
   if (noticeDate_ != ledger_.date()) {
     noticeDate_ = ledger_.date();
-    noticed_[0] = noticed_[1] = false;
+    for (bool& noticed : noticed_) noticed = false;
   }
   const Calibration today = calibrate(ledger_.today());
-  const bool chosen[2] = {settings.leftButton != 0, settings.rightButton != 0};
-  for (int button = 0; button < 2; ++button) {
-    if (noticed_[button] || chosen[button] || !today.buttons[button].choose) continue;
+  for (int button = 0; button < kHealthButtons; ++button) {
+    const bool chosen = (settings.*kButtonChosen[button]) != 0;
+    if (noticed_[button] || chosen || !today.buttons[button].choose) continue;
     noticed_[button] = true;
     *text = chatterBalloon(button, ledger_.today().devices[button], fit(settings, today),
                            settings.language);

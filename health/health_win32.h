@@ -81,5 +81,5 @@ class SwitchHealth {
   // Damaged files moved aside, not told in a balloon yet: the file's name and its new name.
   std::vector<std::pair<std::wstring, std::wstring>> movedNotices_;
   std::string noticeDate_;  // the day the balloons below were shown on
-  bool noticed_[2] = {};
+  bool noticed_[kHealthButtons] = {};
 };

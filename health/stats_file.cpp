@@ -18,7 +18,22 @@ bool startsWith(const std::string& text, const char* prefix, std::size_t size) {
   return text.compare(0, size, prefix, size) == 0;
 }
 
-const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "wheel"};
+const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "middle",
+                                                     "x1",   "x2",    "wheel"};
+// A day's lines in this order. The middle and side buttons came later: their lines are written
+// only once they counted something, so that a day without them reads as it always did.
+const int kLineOrder[healthDeviceCount] = {healthLeft,   healthRight, healthWheel,
+                                           healthMiddle, healthX1,    healthX2};
+
+bool counted(const DeviceCounts& counts) {
+  if (counts.events || counts.chatter || counts.repaired) return true;
+  for (const auto& kind : counts.gaps) {
+    for (std::uint32_t count : kind) {
+      if (count) return true;
+    }
+  }
+  return false;
+}
 
 bool readNumber(const std::string& text, std::uint32_t* value) {
   if (text.empty() || text.size() > 10) return false;
@@ -91,8 +106,11 @@ bool readDate(const std::string& text, std::string* date) {
 
 std::string linesOf(const std::string& date, const HealthCounts& counts) {
   std::string lines;
-  for (int device = 0; device < healthDeviceCount; ++device) {
-    lines += formatStatsLine(date, device, counts.devices[device]);
+  for (int device : kLineOrder) {
+    const bool always = device == healthLeft || device == healthRight || device == healthWheel;
+    if (always || counted(counts.devices[device])) {
+      lines += formatStatsLine(date, device, counts.devices[device]);
+    }
   }
   return lines;
 }

@@ -4,6 +4,8 @@
 // spaces, trailing empty buckets left out:
 //   date,device,events,chatter,repaired,release_to_press,chatter_gap,click_gap,chatter_hold,...
 //   2025-03-14,left,1412,37,35,0 0 2 5 9,...
+// The devices are left, right and wheel, each day, then middle, x1 and x2 (the side buttons,
+// back and forward) on the days they counted anything.
 #pragma once
 
 #include <cstddef>
@@ -95,7 +97,7 @@ SharedSave saveLedger(HealthLedger& ledger, SharedFileAccess& file);
 
 // One device's figures for a day, in the columns of the statistics file.
 struct DeviceFigures {
-  const char* device;  // "left", "right", "wheel"
+  const char* device;  // "left", "right", "wheel", "middle", "x1", "x2"
   std::uint32_t events;
   std::uint32_t chatter;
   std::uint32_t repaired;

@@ -10,6 +10,9 @@
 #include "input/null_platform.h"
 #include "settings/settings.h"
 
+// A choice's buttons are the settings' [设备选择] flags, by device.
+static_assert(kHealthButtons == kButtonCount);
+
 namespace {
 
 // What applications were shown, as the replay goes: the desktop under the filter.
@@ -20,10 +23,8 @@ struct ReplayDesktop : NullInputPlatform {
   bool timerPending = false;
   std::uint32_t timerTick = 0;
 
-  bool deliverButton(std::uint32_t message) override {
-    const bool right = message == mouse_message::rightDown || message == mouse_message::rightUp;
-    const bool press = message == mouse_message::leftDown || message == mouse_message::rightDown;
-    shown->push_back({nowUs, right ? 1 : 0, press});
+  bool deliverButton(MouseButton button, bool press) override {
+    shown->push_back({nowUs, static_cast<int>(button), press});
     return true;
   }
   void wakeAfter(std::uint32_t delayMs) override {
@@ -32,17 +33,23 @@ struct ReplayDesktop : NullInputPlatform {
   }
 };
 
-std::uint32_t messageOf(const ClickEvent& e) {
-  if (e.button == 0) return e.press ? mouse_message::leftDown : mouse_message::leftUp;
-  return e.press ? mouse_message::rightDown : mouse_message::rightUp;
+// The hook's event for a recorded one: the message, and for a side button which one.
+MouseEvent eventOf(const ClickEvent& e) {
+  using namespace mouse_message;
+  static const std::uint32_t kDown[kHealthButtons] = {leftDown, rightDown, middleDown, xButtonDown,
+                                                      xButtonDown};
+  static const std::uint32_t kData[kHealthButtons] = {0, 0, 0, xButton1Data << 16,
+                                                      xButton2Data << 16};
+  const int b = e.button;  // the record holds buttons 0..kHealthButtons - 1 alone
+  // Each button's up message follows its down message.
+  return {0, kDown[b] + (e.press ? 0u : 1u), 0, 0, kData[b], e.tick};
 }
 
 void settingsOf(const RepairChoice& choice, Settings& s) {
   s.clickRepair = choice.clickRepair;
   s.releaseRepair = choice.releaseRepair;
   s.scrollRepair = 0;
-  s.leftButton = choice.buttons[0];
-  s.rightButton = choice.buttons[1];
+  for (int b = 0; b < kHealthButtons; ++b) s.*kButtonChosen[b] = choice.buttons[b];
   s.wheelPassThrough = 0;
   s.volumeControl = 0;
   s.gestures = 0;
@@ -79,8 +86,7 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
     desktop.nowUs = e.us;
     lastUs = e.us;
     lastTick = e.tick;
-    const MouseEvent event{0, messageOf(e), 0, 0, 0, e.tick};
-    if (filter.decide(event, {e.tick, e.us}).verdict == Verdict::pass) {
+    if (filter.decide(eventOf(e), {e.tick, e.us}).verdict == Verdict::pass) {
       shown.push_back({e.us, e.button, e.press});
     }
   }
@@ -91,18 +97,18 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
 // The record's hand clicks, read once for every candidate.
 struct JudgedRun {
   const ClickRun* run;
-  std::vector<HandClick> hands[2];
+  std::vector<HandClick> hands[kHealthButtons];
 };
 
 struct JudgedRecord {
   std::vector<JudgedRun> runs;
-  std::uint32_t presses[2] = {};
+  std::uint32_t presses[kHealthButtons] = {};
   std::uint32_t bounces = 0;
   // Each button's shortest gap from a release to a hand press (kNever: none).
-  std::uint64_t shortestGapUs[2] = {kNever, kNever};
+  std::uint64_t shortestGapUs[kHealthButtons] = {kNever, kNever, kNever, kNever, kNever};
   // How long each button's contact stayed closed, where that was less than the grid's longest
   // blip length.
-  std::vector<std::uint64_t> shortClosuresUs[2];
+  std::vector<std::uint64_t> shortClosuresUs[kHealthButtons];
 };
 
 // 抖动时长 as the grid offers it, off first, then shortest first.
@@ -114,7 +120,7 @@ JudgedRecord judgeRecord(const std::vector<ClickRun>& runs, int blipMs) {
   JudgedRecord out;
   for (const ClickRun& run : runs) {
     JudgedRun judged{&run, {}};
-    for (int b = 0; b < 2; ++b) {
+    for (int b = 0; b < kHealthButtons; ++b) {
       judged.hands[b] = handClicks(run.events, b, blipUs, out.bounces);
       out.presses[b] += static_cast<std::uint32_t>(judged.hands[b].size());
       for (const HandClick& h : judged.hands[b]) {
@@ -122,11 +128,10 @@ JudgedRecord judgeRecord(const std::vector<ClickRun>& runs, int blipMs) {
       }
     }
     out.runs.push_back(std::move(judged));
-    std::uint64_t pressUs[2] = {};
-    bool down[2] = {};
+    std::uint64_t pressUs[kHealthButtons] = {};
+    bool down[kHealthButtons] = {};
     for (const ClickEvent& e : run.events) {
       const int b = e.button;
-      if (b > 1) continue;
       if (!e.press && down[b] && e.us >= pressUs[b] && e.us - pressUs[b] < kLongestBlipUs) {
         out.shortClosuresUs[b].push_back(e.us - pressUs[b]);
       }
@@ -139,7 +144,7 @@ JudgedRecord judgeRecord(const std::vector<ClickRun>& runs, int blipMs) {
 
 // Scores what one run showed against what the hand did, click by click.
 void score(const JudgedRun& run, const std::vector<ShownClick>& shown, ReplayScore& out) {
-  for (int b = 0; b < 2; ++b) {
+  for (int b = 0; b < kHealthButtons; ++b) {
     const std::vector<HandClick>& hands = run.hands[b];
     std::size_t at = 0;
     for (std::size_t k = 0; k < hands.size(); ++k) {
@@ -159,7 +164,7 @@ ReplayScore replayRecord(const JudgedRecord& record, const RepairChoice& choice)
   Settings settings;
   settingsOf(choice, settings);
   ReplayScore out;
-  out.presses = record.presses[0] + record.presses[1];
+  for (std::uint32_t presses : record.presses) out.presses += presses;
   out.bounces = record.bounces;
   std::vector<ShownClick> shown;
   for (const JudgedRun& run : record.runs) {
@@ -203,11 +208,11 @@ int shortestInterval(const std::vector<ClickRun>& runs) {
 // bounces: the windows up to 30 ms stay under the line between a bounce and a hand, the longer
 // ones are offered only where the user's own record holds no hand press that soon after a
 // release.
-std::vector<int> guardWindows(const JudgedRecord& record, const bool fitted[2]) {
+std::vector<int> guardWindows(const JudgedRecord& record, const bool (&fitted)[kHealthButtons]) {
   std::vector<int> out = {20, 25, 30};
   for (int guard : {35, 40}) {
     bool room = true;
-    for (int b = 0; b < 2; ++b) {
+    for (int b = 0; b < kHealthButtons; ++b) {
       room = room && (!fitted[b] || record.shortestGapUs[b] > guard * 1000ull);
     }
     if (room) out.push_back(guard);
@@ -218,10 +223,11 @@ std::vector<int> guardWindows(const JudgedRecord& record, const bool fitted[2]) 
 // Two blip lengths with no closure of the record between them tell every closure apart alike:
 // they differ only in how long a hand's press soon after a release is held back, so of each such
 // run the shortest is tried, and the length in force where it is one of them.
-std::vector<int> blipLengths(const JudgedRecord& record, const bool fitted[2], int now) {
+std::vector<int> blipLengths(const JudgedRecord& record, const bool (&fitted)[kHealthButtons],
+                             int now) {
   std::vector<int> out = {kBlipLengths[0], kBlipLengths[1]};
   const auto between = [&](int low, int high) {
-    for (int b = 0; b < 2; ++b) {
+    for (int b = 0; b < kHealthButtons; ++b) {
       for (std::uint64_t us : record.shortClosuresUs[b]) {
         if (fitted[b] && us >= low * 1000ull && us < high * 1000ull) return true;
       }
@@ -241,8 +247,9 @@ std::vector<int> blipLengths(const JudgedRecord& record, const bool fitted[2], i
   return out;
 }
 
-std::vector<RepairChoice> grid(const bool fitted[2], const RepairChoice& now, int shortest,
-                               const std::vector<int>& guards, const std::vector<int>& blips) {
+std::vector<RepairChoice> grid(const bool (&fitted)[kHealthButtons], const RepairChoice& now,
+                               int shortest, const std::vector<int>& guards,
+                               const std::vector<int>& blips) {
   static const int kClick[] = {0, 16, 24, 32, 40, 48, 64, 80, 100};
   static const int kRelease[] = {0, 16, 24, 32, 40, 50, 64, 80, 100};
   std::vector<RepairChoice> out;
@@ -253,8 +260,7 @@ std::vector<RepairChoice> grid(const bool fitted[2], const RepairChoice& now, in
           if (release == 0 && guard != guards[0]) continue;  // the guard is the release repair's
           if ((click != 0 && click < shortest) || (release != 0 && release < shortest)) continue;
           RepairChoice c;
-          c.buttons[0] = fitted[0];
-          c.buttons[1] = fitted[1];
+          std::copy(fitted, fitted + kHealthButtons, c.buttons);
           c.clickRepair = click != 0;
           c.clickMs = click != 0 ? click : now.clickMs;
           c.releaseRepair = release != 0;
@@ -272,7 +278,7 @@ std::vector<RepairChoice> grid(const bool fitted[2], const RepairChoice& now, in
 }  // namespace
 
 bool operator==(const RepairChoice& a, const RepairChoice& b) {
-  return a.buttons[0] == b.buttons[0] && a.buttons[1] == b.buttons[1] &&
+  return std::equal(a.buttons, a.buttons + kHealthButtons, b.buttons) &&
          a.clickRepair == b.clickRepair && a.releaseRepair == b.releaseRepair &&
          a.clickMs == b.clickMs && a.releaseMs == b.releaseMs && a.guardMs == b.guardMs &&
          a.blipMs == b.blipMs;
@@ -280,8 +286,7 @@ bool operator==(const RepairChoice& a, const RepairChoice& b) {
 
 RepairChoice repairChoiceOf(const Settings& settings) {
   RepairChoice c;
-  c.buttons[0] = settings.leftButton != 0;
-  c.buttons[1] = settings.rightButton != 0;
+  for (int b = 0; b < kHealthButtons; ++b) c.buttons[b] = (settings.*kButtonChosen[b]) != 0;
   c.clickRepair = settings.clickRepair != 0;
   c.releaseRepair = settings.releaseRepair != 0;
   c.clickMs = settings.clickInterval;
@@ -300,16 +305,17 @@ std::vector<ShownClick> replayShown(const ClickRun& run, const RepairChoice& cho
 }
 
 ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
-                   const bool matters[2]) {
+                   const bool (&matters)[kHealthButtons]) {
   ClickFit fit;
   const JudgedRecord record = judgeRecord(runs, now.blipMs);
   fit.now = replayRecord(record, now);
   // Only the buttons that matter count towards enough.
-  for (int b = 0; b < 2; ++b) fit.presses += matters[b] ? record.presses[b] : 0;
+  for (int b = 0; b < kHealthButtons; ++b) fit.presses += matters[b] ? record.presses[b] : 0;
   if (fit.presses < kFitMinimumPresses) return fit;
 
   // Each candidate chooses the buttons that matter and keeps those chosen now.
-  const bool fitted[2] = {matters[0] || now.buttons[0], matters[1] || now.buttons[1]};
+  bool fitted[kHealthButtons] = {};
+  for (int b = 0; b < kHealthButtons; ++b) fitted[b] = matters[b] || now.buttons[b];
   bool any = false;
   for (const RepairChoice& candidate :
        grid(fitted, now, shortestInterval(runs), guardWindows(record, fitted),

@@ -33,6 +33,7 @@
 
 #include "health/click_judgement.h"
 #include "input/click_record.h"
+#include "input/switch_counter.h"
 #include "settings/settings.h"
 // Fewer hand presses than this say too little to fit anything to.
 constexpr std::uint32_t kFitMinimumPresses = 200;
@@ -41,7 +42,7 @@ constexpr std::uint32_t kFitMinimumPresses = 200;
 constexpr int kShortestSuggestedMs = 32;
 
 struct RepairChoice {
-  bool buttons[2] = {};  // left, right chosen
+  bool buttons[kHealthButtons] = {};  // chosen, by device: left, right, middle, back, forward
   bool clickRepair = true;
   bool releaseRepair = true;
   int clickMs = 100;
@@ -89,4 +90,4 @@ struct ClickFit {
 // `now`: the repairs in force. `matters`: the buttons to fit, those that chatter; each candidate
 // chooses them, and keeps the buttons chosen now.
 ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
-                   const bool matters[2]);
+                   const bool (&matters)[kHealthButtons]);

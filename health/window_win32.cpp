@@ -34,6 +34,7 @@ struct HealthWindow {
   int scrollY = 0;  // how far the content is scrolled up
   bool scrolling = false;
   HWND figures[healthDeviceCount] = {};
+  unsigned devices = kAlwaysShownDevices;  // the blocks shown (shownDevices)
   std::vector<HWND> adviceText, adviceButtons;
   HWND close = nullptr;
   HealthLayout layout;
@@ -44,7 +45,7 @@ struct HealthWindow {
   ClickFit fit;
   bool fitted = false;
   RepairChoice fitFor;
-  bool fitMatters[2] = {};
+  bool fitMatters[kHealthButtons] = {};
   std::uint32_t fitClicks = 0;
   DWORD fitTick = 0;
 };
@@ -100,13 +101,13 @@ void arrange(const RECT* suggested = nullptr) {
   const SIZE frame = frameSize(style & ~WS_VSCROLL, exStyle, self.dpi);
   const LayoutRect work = workAreaOf(self.hwnd, suggested);
   LayoutRect room{0, 0, work.width() - frame.cx, work.height() - frame.cy};
-  HealthLayout layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
+  HealthLayout layout = layoutHealthWindow(self.metrics, self.dpi, rows, room, self.devices);
   const bool scroll = layout.contentHeight > layout.height;
   // The scroll bar's width at this DPI (17 pixels at 96); the frame does not count it.
   const int scrollBar = scroll ? scaleForDpi(17, self.dpi) : 0;
   if (scroll) {  // the scroll bar takes its width from the room
     room.right -= scrollBar;
-    layout = layoutHealthWindow(self.metrics, self.dpi, rows, room);
+    layout = layoutHealthWindow(self.metrics, self.dpi, rows, room, self.devices);
   }
   // Only when it changes: a scroll bar shown or hidden changes the frame, every second otherwise.
   if (scroll != self.scrolling) ShowScrollBar(self.hwnd, SB_VERT, scroll);
@@ -137,7 +138,7 @@ void arrange(const RECT* suggested = nullptr) {
   self.layout = layout;
   for (int d = 0; d < healthDeviceCount; ++d) {
     place(self.figures[d], layout.figures[d]);
-    ShowWindow(self.figures[d], SW_SHOWNA);
+    ShowWindow(self.figures[d], (self.devices >> d) & 1 ? SW_SHOWNA : SW_HIDE);
   }
   for (std::size_t i = 0; i < rows; ++i) {
     place(self.adviceText[i], layout.adviceText[i]);
@@ -170,26 +171,28 @@ void refresh() {
   for (int d = 0; d < healthDeviceCount; ++d) {
     setText(self.figures[d], deviceFigures(d, now, settings));
   }
+  const unsigned devices = shownDevices(now, settings);
+  const bool devicesChanged = devices != self.devices;
+  self.devices = devices;
   const Calibration calibration = calibrate(now.kept);
-  bool matters[2] = {};
+  bool matters[kHealthButtons] = {};
   buttonsThatMatter(calibration, matters);
   const RepairChoice inForce = repairChoiceOf(settings);
   const std::uint32_t clicks = self.health->clicksRecorded();
-  if (!self.fitted || !(inForce == self.fitFor) || matters[0] != self.fitMatters[0] ||
-      matters[1] != self.fitMatters[1] ||
+  if (!self.fitted || !(inForce == self.fitFor) ||
+      !std::equal(matters, matters + kHealthButtons, self.fitMatters) ||
       (clicks != self.fitClicks && GetTickCount() - self.fitTick >= kRefitMs)) {
     self.fit = self.health->fit(settings, calibration);
     self.fitted = true;
     self.fitFor = inForce;
-    self.fitMatters[0] = matters[0];
-    self.fitMatters[1] = matters[1];
+    std::copy(matters, matters + kHealthButtons, self.fitMatters);
     self.fitClicks = clicks;
     self.fitTick = GetTickCount();
   }
   self.advice = healthAdvice(calibration, now.kept, settings, self.fit);
   arrange();
   const int intervals[2] = {settings.clickInterval, settings.releaseInterval};
-  if (!sameCharts(now, self.shown) || intervals[0] != self.shownIntervals[0] ||
+  if (devicesChanged || !sameCharts(now, self.shown) || intervals[0] != self.shownIntervals[0] ||
       intervals[1] != self.shownIntervals[1]) {
     self.shown = now;
     self.shownIntervals[0] = intervals[0];
@@ -200,6 +203,8 @@ void refresh() {
     }
     const RECT rect = toRect(self.layout.distribution);
     InvalidateRect(self.hwnd, &rect, TRUE);
+    // A block shown or hidden moves every chart below it.
+    if (devicesChanged) InvalidateRect(self.hwnd, nullptr, TRUE);
   }
 }
 
@@ -216,16 +221,14 @@ void act(const HealthAdvice& advice) {
   };
   const RepairChoice& c = advice.choice;
   switch (advice.action) {
-    case HealthAction::chooseLeft:
-      set(settings.leftButton, std::uint8_t{1}, L"左键");
-      break;
-    case HealthAction::chooseRight:
-      set(settings.rightButton, std::uint8_t{1}, L"右键");
+    case HealthAction::chooseButton:
+      set(settings.*kButtonChosen[advice.device], std::uint8_t{1}, kButtonKeys[advice.device]);
       break;
     case HealthAction::applyIntervals:
       // The buttons the suggestion was fitted for are chosen with it.
-      if (c.buttons[0]) set(settings.leftButton, std::uint8_t{1}, L"左键");
-      if (c.buttons[1]) set(settings.rightButton, std::uint8_t{1}, L"右键");
+      for (int b = 0; b < kHealthButtons; ++b) {
+        if (c.buttons[b]) set(settings.*kButtonChosen[b], std::uint8_t{1}, kButtonKeys[b]);
+      }
       set(settings.clickRepair, std::uint8_t{c.clickRepair}, L"单击");
       set(settings.releaseRepair, std::uint8_t{c.releaseRepair}, L"释放");
       if (c.clickRepair) set(settings.clickInterval, c.clickMs, L"单击间隔");
@@ -249,7 +252,8 @@ void paint() {
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   const ChartStyle style{self.metrics.lineHeight, self.layout.line, self.settings->language};
   for (int d = 0; d < healthDeviceCount; ++d) {
-    drawDays(dc, self.layout.charts[d], self.shown.perMilleByDay[d], style);
+    if ((self.devices >> d) & 1)
+      drawDays(dc, self.layout.charts[d], self.shown.perMilleByDay[d], style);
   }
   drawGaps(dc, self.layout.distribution, self.shown, self.shownIntervals, style);
   SelectObject(dc, oldFont);

@@ -6,15 +6,6 @@
 #include "common/win32_values.h"
 
 namespace {
-constexpr MouseButton kButtons[] = {MouseButton::left, MouseButton::right};
-
-std::uint32_t downMessage(MouseButton b) {
-  return b == MouseButton::left ? mouse_message::leftDown : mouse_message::rightDown;
-}
-std::uint32_t upMessage(MouseButton b) {
-  return b == MouseButton::left ? mouse_message::leftUp : mouse_message::rightUp;
-}
-
 bool holdsRelease(ButtonPhase phase) {
   return phase == ButtonPhase::releaseHeld || phase == ButtonPhase::releaseGuarded;
 }
@@ -27,7 +18,7 @@ std::uint64_t milliseconds(std::int32_t ms) {
 }
 }  // namespace
 
-ButtonMessage readButtonMessage(std::uint32_t message) {
+ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData) {
   switch (message) {
     case mouse_message::leftDown:
       return {true, MouseButton::left, true};
@@ -37,9 +28,21 @@ ButtonMessage readButtonMessage(std::uint32_t message) {
       return {true, MouseButton::right, true};
     case mouse_message::rightUp:
       return {true, MouseButton::right, false};
+    case mouse_message::middleDown:
+      return {true, MouseButton::middle, true};
+    case mouse_message::middleUp:
+      return {true, MouseButton::middle, false};
+    case mouse_message::xButtonDown:
+    case mouse_message::xButtonUp: {
+      const std::uint32_t which = mouseData >> 16;
+      if (which != mouse_message::xButton1Data && which != mouse_message::xButton2Data) break;
+      return {true, which == mouse_message::xButton1Data ? MouseButton::x1 : MouseButton::x2,
+              message == mouse_message::xButtonDown};
+    }
     default:
-      return {false, MouseButton::left, false};
+      break;
   }
+  return {false, MouseButton::left, false};
 }
 
 // A press soon after its button's release may be the contact closing again for a few
@@ -72,7 +75,7 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
   }
   Decision decision = judgePress(button, chosen, holdBack, event.x, event.y, now);
   if (late && decision.verdict == Verdict::pass) {
-    platform_.deliverButton(downMessage(button));
+    platform_.deliverButton(button, true);
     decision.verdict = Verdict::swallow;
   }
   return counted(b, decision);
@@ -109,7 +112,7 @@ bool ButtonMachine::settle(MouseButton button) {
                                        states_.heldPressY, {b.pressTick, b.pressUs});
   b.owed = static_cast<std::uint8_t>(b.owed + decision.repaired);
   if (decision.verdict == Verdict::swallow) return false;
-  platform_.deliverButton(downMessage(button));
+  platform_.deliverButton(button, true);
   return true;
 }
 
@@ -123,7 +126,7 @@ Decision ButtonMachine::counted(ButtonState& b, Decision decision) {
 Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBack, std::int32_t x,
                                    std::int32_t y, ClockReading at) {
   ButtonState& b = states_[button];
-  const Verdict verdict = chosen ? pressFilter(at) : Verdict::pass;
+  const Verdict verdict = chosen ? pressFilter(button, at) : Verdict::pass;
   bool late = false;
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
@@ -168,7 +171,7 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
   }
   b.phase = ButtonPhase::down;
   if (!late) return {Verdict::pass, 0};
-  platform_.deliverButton(downMessage(button));
+  platform_.deliverButton(button, true);
   return {Verdict::swallow, 0};
 }
 
@@ -237,8 +240,9 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
   const bool repair = chosen && settings_.releaseRepair;
   const std::int32_t interval = settings_.releaseInterval;  // read once: a reload may change it
   bool bounce = false;
-  if (repair && states_.pressStamped) {
-    const std::int32_t gap = tickGap(now.tick, states_.lastPressTick);
+  const Stamp stamp = stampOf(button);
+  if (repair && stamp.set) {
+    const std::int32_t gap = tickGap(now.tick, stamp.tick);
     bounce = gap >= 0 && gap < interval;
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
@@ -264,7 +268,7 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
   // window counted in ticks would start and end up to a tick step off.
   std::uint64_t deadline = now.us + milliseconds(settings_.holdGuardInterval);
   if (bounce) {
-    const std::uint64_t filterDeadline = states_.lastPressUs + milliseconds(interval);
+    const std::uint64_t filterDeadline = stamp.us + milliseconds(interval);
     if (filterDeadline > deadline) deadline = filterDeadline;
   }
   if (deadline - now.us > milliseconds(kMaxHoldMs)) deadline = now.us + milliseconds(kMaxHoldMs);
@@ -318,11 +322,11 @@ bool ButtonMachine::letGo(MouseButton button) {
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
-      if (!platform_.deliverButton(upMessage(button))) return false;
+      if (!platform_.deliverButton(button, false)) return false;
       b.phase = ButtonPhase::up;
       return true;
     case ButtonPhase::pressHeld:
-      platform_.deliverButton(downMessage(button));
+      platform_.deliverButton(button, true);
       b.phase = ButtonPhase::down;
       return true;
     case ButtonPhase::unknown:
@@ -342,9 +346,11 @@ void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
   static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
                                            L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
                                            L"pressHeld",   L"pressTimed"};
+  static const wchar_t* const kButtonNames[kButtonCount] = {L"left ", L"right ", L"middle ", L"x1 ",
+                                                            L"x2 "};
   wchar_t line[64];
   std::size_t length = 0;
-  for (const wchar_t* part : {button == MouseButton::left ? L"left " : L"right ", event, L" in ",
+  for (const wchar_t* part : {kButtonNames[static_cast<int>(button)], event, L" in ",
                               kPhases[static_cast<int>(states_[button].phase)]}) {
     while (*part != L'\0' && length + 1 < sizeof line / sizeof line[0]) line[length++] = *part++;
   }
@@ -352,15 +358,27 @@ void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
   platform_.printText("Button state bug:\t%S\n", line);
 }
 
+// The left and right buttons share one stamp. A middle or side button's press is no bounce of
+// another switch, and with a shared stamp a back click soon after a left click would be lost:
+// each of them keeps its own.
+ButtonMachine::Stamp ButtonMachine::stampOf(MouseButton button) {
+  if (button == MouseButton::left || button == MouseButton::right) {
+    return {states_.lastPressTick, states_.lastPressUs, states_.pressStamped};
+  }
+  ButtonState& b = states_[button];
+  return {b.ownPressTick, b.ownPressUs, b.ownPressStamped};
+}
+
 // The release filter measures from the stamp whether or not the press repair is on. The first
 // press has nothing to bounce from; a gap of more than 24.9 days reads as negative and is long
 // ago all the same.
-Verdict ButtonMachine::pressFilter(ClockReading at) {
-  const std::int32_t gap = tickGap(at.tick, states_.lastPressTick);
-  const bool first = !states_.pressStamped;
-  states_.lastPressTick = at.tick;
-  states_.lastPressUs = at.us;
-  states_.pressStamped = true;
+Verdict ButtonMachine::pressFilter(MouseButton button, ClockReading at) {
+  const Stamp stamp = stampOf(button);
+  const std::int32_t gap = tickGap(at.tick, stamp.tick);
+  const bool first = !stamp.set;
+  stamp.tick = at.tick;
+  stamp.us = at.us;
+  stamp.set = true;
   if (!settings_.clickRepair || first) return Verdict::pass;
   if (gap >= 0 && gap < settings_.clickInterval) {
     platform_.print("ClickTime:\t%d\n", gap);
@@ -370,25 +388,28 @@ Verdict ButtonMachine::pressFilter(ClockReading at) {
 }
 
 // Settles the timed presses that have been down for 抖动时長, lets go of the held releases whose
-// time has come, the earlier release first, and asks for one wake-up, at the next deadline, for
-// both buttons. A late timer's overdue release goes out at the next hold instead of waiting
+// time has come, the earliest release first, and asks for one wake-up, at the next deadline, for
+// every button. A late timer's overdue release goes out at the next hold instead of waiting
 // behind the wake-up that hold asks for; one the system refused stays due and is tried again at
 // the next wake-up. A wake-up the timer brings early (a coarse timer rounds to its steps) lets
 // nothing go before its time: it asks again for the rest.
 void ButtonMachine::letGoDue(ClockReading now) {
   const std::uint64_t blip = milliseconds(settings_.blipLength);
-  for (MouseButton button : kButtons) {
+  for (MouseButton button : kMouseButtons) {
     const ButtonState& b = states_[button];
     if (b.phase == ButtonPhase::pressTimed && now.us - b.pressUs >= blip) settle(button);
   }
-  const ButtonState& left = states_[MouseButton::left];
-  const ButtonState& right = states_[MouseButton::right];
-  const bool leftDue = holdsRelease(left) && now.us >= left.deadlineUs;
-  const bool rightDue = holdsRelease(right) && now.us >= right.deadlineUs;
-  const bool rightFirst = leftDue && rightDue && right.releaseUs < left.releaseUs;
-  if (rightFirst) letGo(MouseButton::right);
-  if (leftDue) letGo(MouseButton::left);
-  if (rightDue && !rightFirst) letGo(MouseButton::right);
+  // The due buttons in the order their releases came; a tie keeps the order of kMouseButtons.
+  MouseButton due[kButtonCount];
+  int count = 0;
+  for (MouseButton button : kMouseButtons) {
+    const ButtonState& b = states_[button];
+    if (!holdsRelease(b) || now.us < b.deadlineUs) continue;
+    int at = count++;
+    for (; at > 0 && b.releaseUs < states_[due[at - 1]].releaseUs; --at) due[at] = due[at - 1];
+    due[at] = button;
+  }
+  for (int i = 0; i < count; ++i) letGo(due[i]);
 
   std::uint64_t wait = milliseconds(kMaxHoldMs);
   bool holding = false;
@@ -411,7 +432,7 @@ void ButtonMachine::letGoDue(ClockReading now) {
 }
 
 void ButtonMachine::letGoAll() {
-  for (MouseButton button : kButtons) {
+  for (MouseButton button : kMouseButtons) {
     const ButtonState& b = states_[button];
     if (b.phase == ButtonPhase::pressTimed) settle(button);
     if (holdsRelease(b) || b.phase == ButtonPhase::pressHeld) letGo(button);
@@ -429,7 +450,7 @@ void ButtonMachine::forget() {
   ButtonState& right = states_[MouseButton::right];
   if (right.phase == ButtonPhase::pressHeld) {
     letGo(MouseButton::right);
-    if (platform_.deliverButton(upMessage(MouseButton::right))) {
+    if (platform_.deliverButton(MouseButton::right, false)) {
       right.phase = ButtonPhase::up;
     } else {
       right.phase = ButtonPhase::releaseHeld;
@@ -444,7 +465,7 @@ void ButtonMachine::forget() {
 
 // Down for applications until they see its release; unknown since the hook was installed again
 // until its next press, when the system is asked.
-bool ButtonMachine::shownDown(MouseButton button) {
+bool ButtonMachine::shownDown(MouseButton button, bool askSystem) {
   switch (states_[button].phase) {
     case ButtonPhase::down:
     case ButtonPhase::releaseHeld:
@@ -459,5 +480,7 @@ bool ButtonMachine::shownDown(MouseButton button) {
     case ButtonPhase::unknown:
       break;
   }
-  return platform_.isKeyHeld(button == MouseButton::left ? vk::leftButton : vk::rightButton);
+  static const std::uint32_t kKeys[kButtonCount] = {vk::leftButton, vk::rightButton,
+                                                    vk::middleButton, vk::xButton1, vk::xButton2};
+  return askSystem && platform_.isKeyHeld(kKeys[static_cast<int>(button)]);
 }

@@ -1,11 +1,13 @@
-// The left and right buttons' repairs: a state machine per button, which swallows the presses
-// and releases of a chattering switch and holds back what it cannot judge yet.
+// The buttons' repairs: a state machine per button (left, right, middle and the two side
+// buttons), which swallows the presses and releases of a chattering switch and holds back what it
+// cannot judge yet.
 //
 // Each case is a timeline under the name its test repeats. P press, R release, (t) its tick in
 // ms, .... a release held back, |t when it is let go (delivered as input of our own). Intervals:
 // press 100, release 50.
 //
-// Press filter: a press within the interval of the stamp (the last press of a chosen button):
+// Press filter: a press within the interval of the stamp (the last press of a chosen button; the
+// left and right buttons share one, the middle and side buttons each keep their own):
 //   "a burst renews the stamp each time"
 //     P(0)---P(40)---P(90)-------P(300)        passes, swallowed, swallowed, passes
 //   "the first press the hook sees passes"      first call(0)--P(10)   passes
@@ -25,6 +27,9 @@
 //   "a left release soon after a right press is held, not lost"
 //     left  P(0)----------R(220)....|250
 //     right        P(200)
+//   "a side button while a left release is held"
+//     left  P(0)--R(30)......|50
+//     back          P(40)------R(200)           its own stamp: passes, and so does its release
 //   "chattering click"
 //     P(0)--R(30)-P(40)--------R(300)          applications see P(0) and R(300)
 //   "the real release soon after a bounce press is let go"
@@ -64,7 +69,7 @@
 // - A held release the system refuses is tried again at the next wake-up; so is the release of
 //   a held-back right press that ends as a click.
 // - No release is held longer than kMaxHoldMs, no press longer than 抖动时长 and one timer step;
-//   one wake-up (wakeAfter) serves both buttons. Every hold is measured by the performance
+//   one wake-up (wakeAfter) serves every button. Every hold is measured by the performance
 //   counter from the event it started at: never let go before its window has passed, however
 //   early the timer wakes.
 // - A blip neither renews the press stamp nor arms the guard, and its release is no release of
@@ -103,15 +108,23 @@ enum class ButtonPhase : std::uint8_t {
                    // blip) or has been down for 抖动时长 (a hand's, then judged as at its time)
 };
 
-enum class MouseButton : std::uint8_t { left, right };
+// In the order of the switch health's devices too.
+constexpr MouseButton kMouseButtons[kButtonCount] = {
+    MouseButton::left, MouseButton::right, MouseButton::middle, MouseButton::x1, MouseButton::x2};
 
-// What a message of the left or right button says; `known` is false for any other message.
+// What a button's message says; `known` is false for any other message. An X button's message
+// says which one in the high word of the mouse data.
 struct ButtonMessage {
   bool known;
   MouseButton button;
   bool press;
 };
-ButtonMessage readButtonMessage(std::uint32_t message);
+ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData);
+
+// The settings choose the button for the repairs.
+inline bool buttonChosen(const Settings& settings, MouseButton button) {
+  return (settings.*kButtonChosen[static_cast<int>(button)]) != 0;
+}
 
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
@@ -130,21 +143,26 @@ struct ButtonState {
   bool holdBack = false;  // the timed press, once a hand's, is held back as `press` was asked
   // Events a press judged late swallowed, counted with the button's next decision.
   std::uint8_t owed = 0;
+  // The middle and side buttons' own press stamp (the left and right share ButtonStates').
+  bool ownPressStamped = false;
+  std::uint32_t ownPressTick = 0;
+  std::uint64_t ownPressUs = 0;
 };
 
-// What the machine keeps: each button's state, and the press stamp both buttons share.
+// What the machine keeps: each button's state, and the press stamp the left and right buttons
+// share.
 struct ButtonStates {
   ButtonState& operator[](MouseButton b) { return at[static_cast<int>(b)]; }
   const ButtonState& operator[](MouseButton b) const { return at[static_cast<int>(b)]; }
-  ButtonState at[2];
+  ButtonState at[kButtonCount];
   std::uint32_t lastPressTick = 0;
   std::uint64_t lastPressUs = 0;
-  bool pressStamped = false;    // a press of a chosen button has set lastPressTick
+  bool pressStamped = false;    // a left or right press of a chosen button has set lastPressTick
   std::int32_t heldPressX = 0;  // where the held-back right press was made
   std::int32_t heldPressY = 0;
 };
 
-// The two buttons' state machines. Each event has one handler, and only the handlers change a
+// The buttons' state machines. Each event has one handler, and only the handlers change a
 // phase; an event in a phase that has no transition for it is a fault of this filter, told on
 // the debug console, and leaves the phase as it was.
 class ButtonMachine {
@@ -173,8 +191,9 @@ class ButtonMachine {
   // a held-back right press is delivered as a click.
   void forget();
 
-  // Whether applications were shown the button down; asks the system when its state is unknown.
-  bool shownDown(MouseButton button);
+  // Whether applications were shown the button down; asks the system when its state is unknown,
+  // unless `askSystem` is false: then unknown reads as up.
+  bool shownDown(MouseButton button, bool askSystem = true);
   // The hand holds a press that never reached the system, so the system's key state says up.
   bool pressKeptFromTheSystem(MouseButton button) const {
     const ButtonPhase phase = states_[button].phase;
@@ -191,7 +210,14 @@ class ButtonMachine {
   bool timesPress(const ButtonState& b, bool chosen, ClockReading now) const;
   bool settle(MouseButton button);
   static Decision counted(ButtonState& b, Decision decision);
-  Verdict pressFilter(ClockReading at);
+  Verdict pressFilter(MouseButton button, ClockReading at);
+  // The stamp the button's presses are judged from and its releases measured from.
+  struct Stamp {
+    std::uint32_t& tick;
+    std::uint64_t& us;
+    bool& set;
+  };
+  Stamp stampOf(MouseButton button);
   void armHoldGuard(ButtonState& b, std::uint32_t now);
   void letGoDue(ClockReading now);
 

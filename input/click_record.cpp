@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "input/switch_counter.h"
+
 namespace {
 
 // A file: the magic, then records of 16 bytes, little-endian: the time (8 bytes), the tick (4),
@@ -10,9 +12,11 @@ namespace {
 const char kMagic[8] = {'C', 'L', 'K', 'M', 'R', 'E', 'C', '1'};
 constexpr std::size_t kRecordBytes = 16;
 constexpr std::uint8_t kRunStart = 0x52;
-// Kinds 0..3: bit 0 a press, bit 1 the right button.
+// Kinds 0..9: bit 0 a press, the bits above it the button (0 and 1 the left, 2 and 3 the right,
+// as files written before the middle and side buttons were recorded have them).
+constexpr std::uint32_t kLastKind = 2 * kHealthButtons - 1;
 std::uint32_t kindOf(int button, bool press) {
-  return (button != 0 ? 2u : 0u) | (press ? 1u : 0u);
+  return static_cast<std::uint32_t>(button) * 2 | (press ? 1u : 0u);
 }
 
 void put(std::string& out, std::uint64_t value, int bytes) {
@@ -60,7 +64,7 @@ std::vector<ClickEvent> ClickRecord::copySince(std::uint32_t since, std::uint32_
            static_cast<std::uint64_t>(slot.usHigh.load(std::memory_order_acquire)) << 32;
     e.tick = slot.tick.load(std::memory_order_acquire);
     const std::uint32_t kind = slot.kind.load(std::memory_order_acquire);
-    e.button = (kind & 2u) ? 1 : 0;
+    e.button = static_cast<std::uint8_t>(kind >> 1);
     e.press = (kind & 1u) != 0;
   }
   // The hook may be writing the slot of event `after` now, which held event after - size.
@@ -88,14 +92,14 @@ std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes) 
       runs.push_back({us, {}});
       continue;
     }
-    if (kind > 3 || runs.empty() || ++events > kClickRecordSize ||
+    if (kind > kLastKind || runs.empty() || ++events > kClickRecordSize ||
         (us == 0 && tick == 0 && kind == 0)) {
       return std::nullopt;
     }
     ClickEvent e;
     e.us = us;
     e.tick = tick;
-    e.button = (kind & 2u) ? 1 : 0;
+    e.button = static_cast<std::uint8_t>(kind >> 1);
     e.press = (kind & 1u) != 0;
     runs.back().events.push_back(e);
   }

@@ -1,7 +1,7 @@
-// The user's own clicks, as the hook saw them: each press and release of the left and right
-// buttons with the tick the filter decided by and the performance counter's time. Timings only:
-// no position, no window, no program. The switch health replays it through the filter to fit
-// the repairs to this switch and this hand.
+// The user's own clicks, as the hook saw them: each press and release of every button with the tick
+// the filter decided by and the performance counter's time. Timings only: no position, no window,
+// no program. The switch health replays it through the filter to fit the repairs to this switch and
+// this hand.
 //
 // The hook thread appends to a fixed ring of the latest kClickRecordSize events: no allocation,
 // no lock, no I/O. The main thread copies the ring and keeps it in a file of its own beside the
@@ -29,7 +29,7 @@ static_assert(8 + 2 * 16 * std::size_t{kClickRecordSize} <= kClickRecordLargestB
 struct ClickEvent {
   std::uint64_t us = 0;     // performance counter time of the event
   std::uint32_t tick = 0;   // the tick the filter decided it by
-  std::uint8_t button = 0;  // 0 left, 1 right
+  std::uint8_t button = 0;  // a HealthDevice button: 0 left, 1 right, 2 middle, 3 and 4 the sides
   bool press = false;
 };
 

@@ -16,7 +16,8 @@ enum class ButtonPhase : std::uint8_t;
 
 class ClickRecordKeeper {
  public:
-  // After each event the filter decided: `button` 0 left, 1 right, -1 any other event;
+  // After each event the filter decided: `button` its device (0 left, 1 right, 2 middle, 3 and
+  // 4 the side buttons), -1 any other event;
   // `judged` whether the repairs judged it; `rightPhase` the right button's phase after it.
   void note(ClickRecord& record, int button, bool press, bool judged, ButtonPhase rightPhase,
             std::uint32_t tick, std::uint64_t us);

@@ -129,15 +129,25 @@ class DesktopInputPlatform final : public InputPlatform {
     PostMessageW(commandWindow, kRunGestureCommandMessage, ticket, 0);
   }
 
-  bool deliverButton(std::uint32_t message) override {
-    const ButtonMessage m = readButtonMessage(message);
-    if (!m.known) return false;
+  bool deliverButton(MouseButton button, bool press) override {
     INPUT input{};
     input.type = INPUT_MOUSE;
-    if (m.button == MouseButton::left) {
-      input.mi.dwFlags = m.press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    } else {
-      input.mi.dwFlags = m.press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+    switch (button) {
+      case MouseButton::left:
+        input.mi.dwFlags = press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+        break;
+      case MouseButton::right:
+        input.mi.dwFlags = press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+        break;
+      case MouseButton::middle:
+        input.mi.dwFlags = press ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
+        break;
+      case MouseButton::x1:
+      case MouseButton::x2:
+        // The side button is named in mouseData, as the hook reads it from an X button's event.
+        input.mi.dwFlags = press ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP;
+        input.mi.mouseData = button == MouseButton::x1 ? XBUTTON1 : XBUTTON2;
+        break;
     }
     return sendOwnInput(&input, 1);
   }
@@ -218,6 +228,9 @@ ClockReading readClocks() {
   return {tick, counterMicroseconds()};
 }
 
+static_assert(static_cast<int>(MouseButton::middle) == healthMiddle &&
+              static_cast<int>(MouseButton::x2) == healthX2 && kHealthButtons == kButtonCount);
+
 // The hook's own events for the switch health and the click record, timed by the performance
 // counter: the tick counter's steps are as long as the bounces measured.
 void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) {
@@ -227,9 +240,9 @@ void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) 
     }
     return;
   }
-  const ButtonMessage m = readButtonMessage(event.message);
+  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
   if (!m.known) return;
-  const int button = m.button == MouseButton::left ? healthLeft : healthRight;
+  const int button = static_cast<int>(m.button);  // a button's device has its number
   const std::uint64_t us = now.us;
   if (!hookHealth) return;
   if (!m.press) {
@@ -243,8 +256,8 @@ void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) 
 // Only what the repairs judged goes into the record (input/click_record_keeper.h).
 void recordClick(const MouseEvent& event, ClockReading now) {
   if (!hookRecord) return;
-  const ButtonMessage m = readButtonMessage(event.message);
-  const int button = !m.known ? -1 : m.button == MouseButton::left ? healthLeft : healthRight;
+  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  const int button = m.known ? static_cast<int>(m.button) : -1;  // a button's device number
   hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
                         hookFilter->state().buttons[MouseButton::right].phase, now.tick, now.us);
 }

@@ -74,9 +74,15 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
     case mouse_message::middleDown:
     case mouse_message::middleUp:
     case mouse_message::xButtonDown:
-    case mouse_message::xButtonUp:
-      noteOtherButton(event);
-      return kPass;
+    case mouse_message::xButtonUp: {
+      // An X button message that names neither side button passes as it came.
+      const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+      if (!m.known) return kPass;
+      judged_ = true;
+      const bool chosen = buttonChosen(settings_, m.button);
+      return m.press ? buttons_.press(m.button, chosen, false, event, clocks)
+                     : buttons_.release(m.button, chosen, event, clocks);
+    }
 
     default:
       return kPass;
@@ -140,30 +146,19 @@ Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
   return kPass;
 }
 
-// The middle and X buttons are never filtered; what applications were shown of them is noted
-// for the wheel's key state. An X button's message says which one in the data's high word.
-void InputFilter::noteOtherButton(const MouseEvent& event) {
-  std::uint32_t bit = mouse_key::middleButton;
-  if (event.message == mouse_message::xButtonDown || event.message == mouse_message::xButtonUp) {
-    const std::uint32_t which = event.mouseData >> 16;
-    bit = which == mouse_message::xButton1Data   ? mouse_key::xButton1
-          : which == mouse_message::xButton2Data ? mouse_key::xButton2
-                                                 : 0;
-  }
-  if (event.message == mouse_message::middleDown || event.message == mouse_message::xButtonDown) {
-    state_.otherButtonsDown |= bit;
-  } else {
-    state_.otherButtonsDown &= ~bit;
-  }
-}
-
 // The mouse_key bits of a wheel message's wParam. The buttons' are known from the events the
-// hook has seen; the system is asked only for the two keys, each answer a round trip on some
-// desktops.
+// hook has seen; the system is asked for the two keys, each answer a round trip on some desktops,
+// and for the left and right buttons only while the hook does not know them. A middle or side
+// button the hook has not seen since it was installed reads as up.
 std::uint32_t InputFilter::mouseKeyState() {
-  std::uint32_t keys = state_.otherButtonsDown;
-  if (buttons_.shownDown(MouseButton::left)) keys |= mouse_key::leftButton;
-  if (buttons_.shownDown(MouseButton::right)) keys |= mouse_key::rightButton;
+  static const std::uint32_t kBits[kButtonCount] = {mouse_key::leftButton, mouse_key::rightButton,
+                                                    mouse_key::middleButton, mouse_key::xButton1,
+                                                    mouse_key::xButton2};
+  std::uint32_t keys = 0;
+  for (MouseButton button : kMouseButtons) {
+    const bool mainButton = button == MouseButton::left || button == MouseButton::right;
+    if (buttons_.shownDown(button, mainButton)) keys |= kBits[static_cast<int>(button)];
+  }
   if (platform_.isKeyHeld(vk::shift)) keys |= mouse_key::shift;
   if (platform_.isKeyHeld(vk::control)) keys |= mouse_key::control;
   return keys;
@@ -193,5 +188,4 @@ void InputFilter::maskVolumeKey(std::uint32_t now) {
 // Whatever the hook missed meanwhile, applications may have seen.
 void InputFilter::forgetButtonStates() {
   buttons_.forget();
-  state_.otherButtonsDown = 0;
 }

@@ -1,5 +1,5 @@
 // The low-level mouse hook's decision for each event: pass it on or swallow it. InputFilter
-// routes each event: the buttons to their state machine (input/button_machine.h), the wheel
+// routes each event: the five buttons to their state machine (input/button_machine.h), the wheel
 // through its repair (input/wheel_filter.h) and then to the volume or the window under the
 // cursor, the right button with the gesture key held to the gesture.
 //
@@ -52,9 +52,7 @@ struct FilterState {
   std::uint32_t lastVolumeTick = 0;  // the last notch taken for the volume
   bool gesturePress = false;         // the right button's current press began a gesture
   bool volumeKeyMasked = false;      // in the volume key's current hold
-  // The mouse_key bits of the middle and X buttons applications were shown held.
-  std::uint32_t otherButtonsDown = 0;
-  WholeField<Bypass> bypass;  // written by the main thread
+  WholeField<Bypass> bypass;         // written by the main thread
 };
 
 class InputFilter {
@@ -92,7 +90,6 @@ class InputFilter {
   Decision endGesture(std::uint32_t now);
   Decision routeWheel(const MouseEvent& event, std::uint32_t now);
   void maskVolumeKey(std::uint32_t now);
-  void noteOtherButton(const MouseEvent& event);
   std::uint32_t mouseKeyState();
   Decision standAside();
 

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// The mouse's buttons, in the order of the settings' kButtonChosen.
+enum class MouseButton : std::uint8_t { left, right, middle, x1, x2 };
+
 struct MouseEvent {
   std::int32_t code;        // hook code; only 0 is examined
   std::uint32_t message;    // the mouse message
@@ -58,10 +61,9 @@ class InputPlatform {
   virtual void sendVolume(std::int32_t x, std::int32_t y, std::uint32_t command) = 0;
   // Runs the command bound to a finished gesture once the hook has returned.
   virtual void queueGestureCommand(const wchar_t* text) = 0;
-  // Sends a button message (leftDown, leftUp, rightDown, rightUp) as input of the program's
-  // own, which the hook lets pass unexamined: a held release let go, or the press behind it.
-  // False when the system refused it.
-  virtual bool deliverButton(std::uint32_t message) = 0;
+  // Sends a button's press or release as input of the program's own, which the hook lets pass
+  // unexamined: a held release let go, or the press behind it. False when the system refused it.
+  virtual bool deliverButton(MouseButton button, bool press) = 0;
   // Asks for InputFilter::onTimer to be called about `delayMs` from now; a later request
   // replaces an earlier one.
   virtual void wakeAfter(std::uint32_t delayMs) = 0;

@@ -13,7 +13,7 @@ class NullInputPlatform : public InputPlatform {
   bool postWheel(std::int32_t, std::int32_t, std::uint32_t) override { return true; }
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
-  bool deliverButton(std::uint32_t) override { return true; }
+  bool deliverButton(MouseButton, bool) override { return true; }
   void wakeAfter(std::uint32_t) override {}
   void maskGestureKey() override {}
   DragSize dragSize() override { return {4, 4}; }

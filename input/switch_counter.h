@@ -24,8 +24,18 @@
 struct Settings;
 
 // Enumerators are lower camel case everywhere; an unscoped enum, used as an index, names its
-// enumerators after itself.
-enum HealthDevice { healthLeft, healthRight, healthWheel, healthDeviceCount };
+// enumerators after itself. The buttons come first, in the order of the input filter's
+// MouseButton, so that a button's number is its device.
+enum HealthDevice {
+  healthLeft,
+  healthRight,
+  healthMiddle,
+  healthX1,
+  healthX2,
+  healthWheel,
+  healthDeviceCount
+};
+constexpr int kHealthButtons = healthWheel;
 
 constexpr std::uint64_t kChatterUs = 20000;
 

@@ -115,6 +115,7 @@ host_part() {
       decide/move_during_gesture) echo "move during a gesture" ;;
       decide/move_during_held_press) echo "move while a right press is held back (快捷键=5)" ;;
       decide/release_held_by_guard) echo "release, held by an armed hold guard" ;;
+      decide/side_release_swallowed) echo "release of the back button, swallowed as a bounce" ;;
       decide/press_guard_bounce) echo "press, swallowed with a guard-held release" ;;
       decide/press_after_late_wake_up) echo "press after a late wake-up (release and press delivered)" ;;
       decide/wheel_routed_by_system) echo "wheel notch, left to the system's own routing" ;;

@@ -9,10 +9,23 @@
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";
+const wchar_t* const kButtonKeys[kButtonCount] = {L"左键", L"右键", L"中键", L"后退键", L"前进键"};
+
+bool anyButtonChosen(const Settings& settings) {
+  for (Flag Settings::*chosen : kButtonChosen) {
+    if (settings.*chosen) return true;
+  }
+  return false;
+}
 
 namespace {
 
 enum class Kind { flag, interval, guard, blip, modifier, language };
+
+// A flag that is written `once`: only when it is on or the file already holds it, so that a file
+// that never named it stays as it was.
+enum class Written : std::uint8_t { never, always, once };
+using W = Written;
 
 struct SettingsKey {
   const wchar_t* section;
@@ -21,30 +34,33 @@ struct SettingsKey {
   Flag Settings::*flag;
   WholeField<std::int32_t> Settings::*interval;
   std::int32_t fallback;
-  bool written;
+  Written written;
 };
 
 // Loaded in this order; the flags marked written are saved in this order too.
 const SettingsKey kSettingsKeys[] = {
-    {L"修复功能", L"单击", Kind::flag, &Settings::clickRepair, nullptr, 1, true},
-    {L"修复功能", L"释放", Kind::flag, &Settings::releaseRepair, nullptr, 1, true},
-    {L"修复功能", L"滚动", Kind::flag, &Settings::scrollRepair, nullptr, 1, true},
-    {L"修复参数", L"单击间隔", Kind::interval, nullptr, &Settings::clickInterval, 100, false},
-    {L"修复参数", L"释放间隔", Kind::interval, nullptr, &Settings::releaseInterval, 50, false},
-    {L"修复参数", L"滚动间隔", Kind::interval, nullptr, &Settings::scrollInterval, 50, false},
+    {L"修复功能", L"单击", Kind::flag, &Settings::clickRepair, nullptr, 1, W::always},
+    {L"修复功能", L"释放", Kind::flag, &Settings::releaseRepair, nullptr, 1, W::always},
+    {L"修复功能", L"滚动", Kind::flag, &Settings::scrollRepair, nullptr, 1, W::always},
+    {L"修复参数", L"单击间隔", Kind::interval, nullptr, &Settings::clickInterval, 100, W::never},
+    {L"修复参数", L"释放间隔", Kind::interval, nullptr, &Settings::releaseInterval, 50, W::never},
+    {L"修复参数", L"滚动间隔", Kind::interval, nullptr, &Settings::scrollInterval, 50, W::never},
     {L"修复参数", L"保护间隔", Kind::guard, nullptr, &Settings::holdGuardInterval, kHoldGuardMs,
-     false},
-    {L"修复参数", L"抖动时长", Kind::blip, nullptr, &Settings::blipLength, kBlipMs, false},
-    {L"设备选择", L"左键", Kind::flag, &Settings::leftButton, nullptr, 0, true},
-    {L"设备选择", L"右键", Kind::flag, &Settings::rightButton, nullptr, 0, true},
-    {L"功能设置", L"滚轮穿透", Kind::flag, &Settings::wheelPassThrough, nullptr, 1, true},
-    {L"功能设置", L"音量控制", Kind::flag, &Settings::volumeControl, nullptr, 1, true},
-    {L"功能设置", L"鼠标手势", Kind::flag, &Settings::gestures, nullptr, 1, true},
-    {L"功能设置", L"显示图标", Kind::flag, &Settings::showIcon, nullptr, 1, true},
-    {L"功能设置", L"调试模式", Kind::flag, &Settings::debugMode, nullptr, 0, false},
-    {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, false},
-    {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, false},
-    {L"功能设置", L"语言", Kind::language, nullptr, nullptr, 0, false},
+     W::never},
+    {L"修复参数", L"抖动时长", Kind::blip, nullptr, &Settings::blipLength, kBlipMs, W::never},
+    {L"设备选择", L"左键", Kind::flag, &Settings::leftButton, nullptr, 0, W::always},
+    {L"设备选择", L"右键", Kind::flag, &Settings::rightButton, nullptr, 0, W::always},
+    {L"设备选择", L"中键", Kind::flag, &Settings::middleButton, nullptr, 0, W::once},
+    {L"设备选择", L"后退键", Kind::flag, &Settings::xButton1, nullptr, 0, W::once},
+    {L"设备选择", L"前进键", Kind::flag, &Settings::xButton2, nullptr, 0, W::once},
+    {L"功能设置", L"滚轮穿透", Kind::flag, &Settings::wheelPassThrough, nullptr, 1, W::always},
+    {L"功能设置", L"音量控制", Kind::flag, &Settings::volumeControl, nullptr, 1, W::always},
+    {L"功能设置", L"鼠标手势", Kind::flag, &Settings::gestures, nullptr, 1, W::always},
+    {L"功能设置", L"显示图标", Kind::flag, &Settings::showIcon, nullptr, 1, W::always},
+    {L"功能设置", L"调试模式", Kind::flag, &Settings::debugMode, nullptr, 0, W::never},
+    {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, W::never},
+    {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, W::never},
+    {L"功能设置", L"语言", Kind::language, nullptr, nullptr, 0, W::never},
 };
 
 // Longer than any language's name: a longer value names none.
@@ -114,8 +130,12 @@ void loadSettings(Settings& settings, ProfileStore& store) {
 
 void saveSettings(const Settings& settings, ProfileStore& store) {
   for (const SettingsKey& entry : kSettingsKeys) {
-    if (!entry.written) continue;
-    const wchar_t* text = (settings.*entry.flag) != 0 ? L"1" : L"0";
+    if (entry.written == W::never) continue;
+    const bool on = (settings.*entry.flag) != 0;
+    if (entry.written == W::once && !on && store.readString(entry.section, entry.key, 2).empty()) {
+      continue;
+    }
+    const wchar_t* text = on ? L"1" : L"0";
     store.writeString(entry.section, entry.key, text);
   }
 }

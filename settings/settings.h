@@ -61,6 +61,9 @@ struct Settings {
   Flag scrollRepair;
   Flag leftButton;
   Flag rightButton;
+  Flag middleButton;
+  Flag xButton1;  // 后退键, the first side button
+  Flag xButton2;  // 前进键
   Flag wheelPassThrough;
   Flag volumeControl;
   Flag gestures;
@@ -78,6 +81,17 @@ struct Settings {
   // [功能设置] 语言: the language of every text a user reads; never written.
   WholeField<Language> language;
 };
+
+// [设备选择]: whether the repairs apply to each of the mouse's buttons, in the order the input
+// filter numbers them (left, right, middle, back, forward).
+constexpr int kButtonCount = 5;
+inline Flag Settings::*const kButtonChosen[kButtonCount] = {
+    &Settings::leftButton, &Settings::rightButton, &Settings::middleButton, &Settings::xButton1,
+    &Settings::xButton2};
+// The buttons' keys in [设备选择], in the same order.
+extern const wchar_t* const kButtonKeys[kButtonCount];
+// Any button is chosen: the repairs have something to act on.
+bool anyButtonChosen(const Settings& settings);
 
 struct ModifierKeys {
   std::uint32_t gestureKey;
@@ -100,7 +114,8 @@ bool prepareSettingsFile(const std::wstring& path);
 
 // Reads every key of the record from the settings file at `path` (defaults where absent).
 void loadSettings(Settings& settings, const std::wstring& path);
-// Writes the nine persisted flags; every other line of the file stays as it was.
+// Writes the nine persisted flags, and 中键, 后退键 and 前进键 once the file holds them or they are
+// on; every other line of the file stays as it was.
 void saveSettings(const Settings& settings, const std::wstring& path);
 
 // The same two over an already open store, for callers that bring their own.

@@ -10,7 +10,7 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
   namespace id = menu_command;
   // The repairs act on the chosen buttons only; with none chosen they are shown but cannot
   // be switched until a button is picked under 设备.
-  const bool noButton = !settings.leftButton && !settings.rightButton;
+  const bool noButton = !anyButtonChosen(settings);
   using T = TextName;
   const Language language = settings.language;
   const auto item = [language](P place, T text, std::uint32_t identifier, bool checked,
@@ -30,6 +30,9 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       submenu(T::menuDevice, P::deviceSubmenu),
       item(P::deviceSubmenu, T::menuLeftButton, id::leftButton, settings.leftButton),
       item(P::deviceSubmenu, T::menuRightButton, id::rightButton, settings.rightButton),
+      item(P::deviceSubmenu, T::menuMiddleButton, id::middleButton, settings.middleButton),
+      item(P::deviceSubmenu, T::menuBackButton, id::xButton1, settings.xButton1),
+      item(P::deviceSubmenu, T::menuForwardButton, id::xButton2, settings.xButton2),
       separator(P::top),
       item(P::top, T::menuWheelPassThrough, id::wheelPassThrough, settings.wheelPassThrough),
       item(P::top, T::menuVolumeControl, id::volumeControl, settings.volumeControl),
@@ -71,6 +74,9 @@ const PlannedCommand kPlans[] = {
     {menu_command::scrollRepair, flips(&Settings::scrollRepair)},
     {menu_command::leftButton, flips(&Settings::leftButton)},
     {menu_command::rightButton, flips(&Settings::rightButton)},
+    {menu_command::middleButton, flips(&Settings::middleButton)},
+    {menu_command::xButton1, flips(&Settings::xButton1)},
+    {menu_command::xButton2, flips(&Settings::xButton2)},
     {menu_command::wheelPassThrough, flips(&Settings::wheelPassThrough)},
     {menu_command::volumeControl, flips(&Settings::volumeControl)},
     {menu_command::gestures, flips(&Settings::gestures)},

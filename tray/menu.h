@@ -24,7 +24,7 @@ struct MenuRow {
   bool hidden = false;  // not shown in this menu
 };
 
-constexpr std::size_t kTrayMenuRowCount = 22;
+constexpr std::size_t kTrayMenuRowCount = 25;
 
 // Every row of the menu, top to bottom, each submenu's rows right after the row that opens it,
 // in the language of `settings`.

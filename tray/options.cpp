@@ -28,6 +28,9 @@ const OptionBounds kSpecs[kOptionCount] = {
     {L"修复参数", L"保护间隔", 1, kLongestHoldGuardMs},
     {L"设备选择", L"左键", 0, 1},
     {L"设备选择", L"右键", 0, 1},
+    {L"设备选择", L"中键", 0, 1},
+    {L"设备选择", L"后退键", 0, 1},
+    {L"设备选择", L"前进键", 0, 1},
     {L"功能设置", L"滚轮穿透", 0, 1},
     {L"功能设置", L"音量控制", 0, 1},
     {L"功能设置", L"鼠标手势", 0, 1},
@@ -115,6 +118,9 @@ Options optionsFrom(const Settings& settings, ProfileStore& store) {
   options[K::holdGuard] = number(settings.holdGuardInterval);
   options[K::leftButton] = flag(settings.leftButton);
   options[K::rightButton] = flag(settings.rightButton);
+  options[K::middleButton] = flag(settings.middleButton);
+  options[K::xButton1] = flag(settings.xButton1);
+  options[K::xButton2] = flag(settings.xButton2);
   options[K::wheelPassThrough] = flag(settings.wheelPassThrough);
   options[K::volumeControl] = flag(settings.volumeControl);
   options[K::gestures] = flag(settings.gestures);

@@ -287,8 +287,11 @@ void takeSuggestion() {
   const auto check = [](K key, bool on) {
     if (on) CheckDlgButton(self.hwnd, optionControlId(key), BST_CHECKED);
   };
-  check(K::leftButton, c.buttons[0]);
-  check(K::rightButton, c.buttons[1]);
+  check(K::leftButton, c.buttons[healthLeft]);
+  check(K::rightButton, c.buttons[healthRight]);
+  check(K::middleButton, c.buttons[healthMiddle]);
+  check(K::xButton1, c.buttons[healthX1]);
+  check(K::xButton2, c.buttons[healthX2]);
   CheckDlgButton(self.hwnd, optionControlId(K::clickRepair),
                  c.clickRepair ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(self.hwnd, optionControlId(K::releaseRepair),

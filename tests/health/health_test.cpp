@@ -96,19 +96,27 @@ TEST(HealthLedger, ContinuesTodayKeepsOtherDaysAndDropsThoseOver400DaysOld) {
   }
   const std::string file = std::string(kStatsHeader) + "\r\n" + line("2023-01-01", "left,9,9,9") +
                            between + line("2024-02-29", "left,5,1,0,0 0 1") +
-                           line("2025-03-14", "left,14,4,0") + line("2025-03-14", "wheel,7,1,0") +
-                           "garbage\r\n";
+                           line("2025-03-14", "left,14,4,0") + line("2025-03-14", "x1,6,2,1") +
+                           line("2025-03-14", "wheel,7,1,0") + "garbage\r\n";
   HealthLedger ledger;
   HealthCounts live;
   ASSERT_TRUE(ledger.start(file, "2025-03-14", live));
   EXPECT_FALSE(ledger.changed());
   live.devices[healthLeft].events = 2;
   live.devices[healthLeft].chatter = 1;
+  live.devices[healthMiddle].events = 1;
   ledger.update(live, "2025-03-14");
   EXPECT_TRUE(ledger.changed());
   EXPECT_EQ(ledger.today().devices[healthLeft].events, 16u);
   EXPECT_EQ(ledger.today().devices[healthWheel].events, 7u);
+  EXPECT_EQ(ledger.today().devices[healthX1].chatter, 2u);
   const std::string text = ledger.text();
+  // The middle and side buttons' lines follow the wheel's, on the days they counted anything.
+  EXPECT_LT(text.find(line("2025-03-14", "wheel,7,1,0,,,,,")),
+            text.find(line("2025-03-14", "middle,1,0,0,,,,,")))
+      << text;
+  EXPECT_NE(text.find(line("2025-03-14", "x1,6,2,1,,,,,")), std::string::npos) << text;
+  EXPECT_EQ(text.find(",x2,"), std::string::npos) << text;
   EXPECT_EQ(text.find("2023-01-01"), std::string::npos) << text;
   EXPECT_NE(text.find(line("2024-02-29", "left,5,1,0,0 0 1")), std::string::npos) << text;
   EXPECT_NE(text.find(line("2025-03-14", "left,16,5,0,,,,,")), std::string::npos) << text;
@@ -344,35 +352,39 @@ TEST(Calibration, ChoosesTheButtonsThatChatter) {
   // Only the drag's switch opened in a hold; it arms the guard for 30 days, today's included.
   EXPECT_FALSE(openedInAHold(worn.devices[healthLeft]) || openedInAHold(fast.devices[healthLeft]));
   HealthLedger ledger;
-  ASSERT_TRUE(ledger.start(std::string(kStatsHeader) + "\r\n" +
-                               formatStatsLine("2025-02-12", healthLeft, drag.devices[healthLeft]) +
-                               formatStatsLine("2025-02-13", healthRight, drag.devices[healthLeft]),
-                           "2025-03-14", HealthCounts{}));
-  bool opened[2] = {true, false};
+  ASSERT_TRUE(
+      ledger.start(std::string(kStatsHeader) + "\r\n" +
+                       formatStatsLine("2025-02-12", healthLeft, drag.devices[healthLeft]) +
+                       formatStatsLine("2025-02-13", healthRight, drag.devices[healthLeft]) +
+                       formatStatsLine("2025-03-01", healthX2, drag.devices[healthLeft]),
+                   "2025-03-14", HealthCounts{}));
+  bool opened[kHealthButtons] = {true};
   openedInAHoldLately(ledger, opened);
-  EXPECT_TRUE(!opened[healthLeft] && opened[healthRight]);
+  EXPECT_TRUE(!opened[healthLeft] && opened[healthRight] && opened[healthX2]);
 }
 
-// The left button's clicks and, where given, the right button's, in time order.
-ClickRun recorded(const corpus::Corpus& c, bool windowsClock,
-                  const corpus::Corpus* right = nullptr) {
+// The clicks of `button` (the left's by default) and, where given, the right button's, in time
+// order.
+ClickRun recorded(const corpus::Corpus& c, bool windowsClock, const corpus::Corpus* right = nullptr,
+                  std::uint8_t button = healthLeft) {
   ClickRun run;
   const auto add = [&](const corpus::Corpus& from, std::uint8_t button) {
     for (const corpus::Event& e : from.events) {
       run.events.push_back({e.us, corpus::tickAt(e.us, windowsClock), button, e.press});
     }
   };
-  add(c, 0);
+  add(c, button);
   if (right) add(*right, 1);
   std::stable_sort(run.events.begin(), run.events.end(),
                    [](const ClickEvent& x, const ClickEvent& y) { return x.us < y.us; });
   return run;
 }
 
-corpus::Judged judged(const corpus::Corpus& c, const ClickRun& run, const RepairChoice& choice) {
+corpus::Judged judged(const corpus::Corpus& c, const ClickRun& run, const RepairChoice& choice,
+                      int button = healthLeft) {
   std::vector<corpus::Event> shown;
   for (const ShownClick& s : replayShown(run, choice)) {
-    if (s.button == 0) shown.push_back({s.us, s.press});
+    if (s.button == button) shown.push_back({s.us, s.press});
   }
   return corpus::judge(c, shown);
 }
@@ -405,6 +417,7 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     bool tradeOff;
     int clean;  // episodes clean at least: with the choice where one is offered, else as now
     const corpus::Corpus* right = nullptr;
+    std::uint8_t button = healthLeft;  // the button `c` holds the clicks of
   } rows[] = {
       {"worn switch, the defaults, Wine's clock", corpus::make(28, worn), false, true,
        ClickFit::better, false, 239},
@@ -422,11 +435,13 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
        false, true, ClickFit::nothing, false, 400},
       {"a worn right button among many left clicks: too few of its own", corpus::make(28, clean),
        true, false, ClickFit::tooFew, false, 240, &wornRight},
+      {"a worn back button not chosen yet", corpus::make(28, worn), true, false, ClickFit::better,
+       false, 239, nullptr, healthX1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     const corpus::Corpus& c = row.c;
-    const ClickRun run = recorded(c, row.windowsClock, row.right);
+    const ClickRun run = recorded(c, row.windowsClock, row.right, row.button);
     Settings settings;
     settings.clickRepair = settings.releaseRepair = 1;
     settings.clickInterval = 100;
@@ -439,24 +454,28 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     }
     const HealthCounts kept = counter.snapshot();
     const Calibration calibration = calibrate(kept);
-    bool matters[2] = {};
+    bool matters[kHealthButtons] = {};
     buttonsThatMatter(calibration, matters);
     const ClickFit fit = fitClicks({run}, repairChoiceOf(settings), matters);
     EXPECT_EQ(fit.outcome, row.outcome);
     EXPECT_EQ(fit.tradeOff, row.tradeOff);
-    bool offered = false;
+    bool offered = false, chooses = false;
     for (const HealthAdvice& a : healthAdvice(calibration, kept, settings, fit)) {
       offered = offered || a.action == HealthAction::applyIntervals;
+      if (a.action != HealthAction::chooseButton || a.device != row.button) continue;
+      chooses = true;
+      EXPECT_EQ(a.button, row.button == healthX1 ? L"为后退键开启修复" : L"为鼠标左键开启修复");
     }
     EXPECT_EQ(offered, row.outcome == ClickFit::better);
+    EXPECT_EQ(chooses, row.outcome == ClickFit::better && !row.leftChosen) << "为…开启修复";
     if (row.right) {
       std::uint32_t clicks = 0;
       for (const corpus::Episode& e : row.right->episodes) clicks += e.clicks.size();
       EXPECT_EQ(fit.presses, clicks) << "the fitted button's presses alone";
     }
-    const corpus::Judged before = judged(c, run, repairChoiceOf(settings));
+    const corpus::Judged before = judged(c, run, repairChoiceOf(settings), row.button);
     const bool better = row.outcome == ClickFit::better;
-    const corpus::Judged after = better ? judged(c, run, fit.best) : before;
+    const corpus::Judged after = better ? judged(c, run, fit.best, row.button) : before;
     EXPECT_GE(after.clean, row.clean) << "before: " << before.clean << "\n" << after.unclean;
     // Where each episode is one click, the fit counts as many of them clean as the judge.
     if (fit.now.presses == c.episodes.size()) {
@@ -464,7 +483,7 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     }
     if (!better || row.tradeOff) continue;
     EXPECT_EQ(after.lost, 0) << "before: " << before.lost << "\n" << after.unclean;
-    EXPECT_TRUE(fit.best.buttons[healthLeft]);
+    EXPECT_TRUE(fit.best.buttons[row.button]);
     // Two steps of the clock at least: 32 ms at Windows' (16 is the grid's least elsewhere).
     const int shortest = row.windowsClock ? 32 : 16;
     EXPECT_TRUE(!fit.best.clickRepair || fit.best.clickMs >= shortest);
@@ -637,14 +656,16 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
 // the client area inside the room the work area leaves; on the small screen at 192 dpi the
 // charts shrink and, with two advice rows, the content scrolls rather than leave the screen.
 TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
+  constexpr unsigned kEvery = (1u << healthDeviceCount) - 1;  // the middle and sides too
   const struct {
     int dpi, screenWidth, screenHeight;
     std::size_t advice;
     bool scroll;
+    unsigned devices = kAlwaysShownDevices;
   } rows[] = {
-      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false}, {144, 1024, 768, 2, false},
-      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false}, {144, 1920, 1080, 2, false},
-      {192, 1920, 1080, 2, false},
+      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false},        {144, 1024, 768, 2, false},
+      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false},        {144, 1920, 1080, 2, false},
+      {192, 1920, 1080, 2, false}, {96, 1024, 768, 2, false, kEvery},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.dpi) + " dpi, " + std::to_string(row.screenWidth) + "x" +
@@ -653,12 +674,16 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     const FontMetrics font{scaleForDpi(12, row.dpi), scaleForDpi(6, row.dpi)};
     const LayoutRect room{0, 0, row.screenWidth - scaleForDpi(6, row.dpi),
                           row.screenHeight - scaleForDpi(40 + 29, row.dpi)};
-    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room);
+    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room, row.devices);
     EXPECT_TRUE(inside({0, 0, l.width, l.height}, room));
     EXPECT_EQ(l.contentHeight > l.height, row.scroll) << l.contentHeight << " " << l.height;
     const LayoutRect content{0, 0, l.width, l.contentHeight};
-    std::vector<LayoutRect> parts(l.figures, l.figures + healthDeviceCount);
-    parts.insert(parts.end(), l.charts, l.charts + healthDeviceCount);
+    std::vector<LayoutRect> parts;
+    for (int d = 0; d < healthDeviceCount; ++d) {
+      if (!((row.devices >> d) & 1)) continue;
+      parts.push_back(l.figures[d]);
+      parts.push_back(l.charts[d]);
+    }
     parts.insert(parts.end(), l.adviceText.begin(), l.adviceText.end());
     parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
     parts.push_back(l.distribution);

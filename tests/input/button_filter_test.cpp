@@ -8,6 +8,7 @@
 namespace {
 
 using namespace mouse_message;
+using namespace side_button;
 constexpr std::uint32_t hookInstalledAgain = 0;  // a step that calls forgetButtonStates
 
 struct Step {
@@ -81,8 +82,9 @@ class ButtonFilter : public FilterFixture {
         filter.forgetButtonStates();
         continue;
       }
-      EXPECT_EQ(filter.decide({s.code, s.message, 10, 10, 0}, atTick(s.tick, firstCall)),
-                s.expected);
+      // A side button's step names it in the message's high word, where the hook has mouse data.
+      const MouseEvent event{s.code, s.message & 0xFFFFu, 10, 10, s.message & 0xFFFF0000u};
+      EXPECT_EQ(filter.decide(event, atTick(s.tick, firstCall)), s.expected);
       after(s.tick);
     }
     wakeUntil(0, true);
@@ -343,6 +345,45 @@ TEST_F(ButtonFilter, HoldGuard) {
        {{9035, leftUp}}});
 }
 
+// The middle and side buttons are repaired as the left is, each from its own press stamp: a press
+// of another button is never its bounce.
+TEST_F(ButtonFilter, MiddleAndSideButtons) {
+  settings.leftButton = settings.middleButton = settings.xButton1 = 1;
+  const Timeline timelines[] = {
+      {"the real release soon after a middle bounce press is let go",
+       {{1000, middleDown, P}, {1030, middleUp, S}, {1040, middleDown, S2}, {1045, middleUp, S}},
+       {"ReleaseTime:\t30\n", "ClickTime:\t40\n", "ReleaseTime:\t5\n"},
+       {{1090, middleUp}}},
+      {"a back press after a late wake-up goes out behind the held release",
+       {{1000, x1Down, P}, {1030, x1Up, S}, {1100, x1Down, S}, {1300, x1Up, P}},
+       {"ReleaseTime:\t30\n"},
+       {{1100, x1Up}, {1100, x1Down}},
+       70},
+      {"the forward button not chosen lets its bounce through",
+       {{1000, x2Down, P}, {1004, x2Up, P}, {1008, x2Down, P}, {1100, x2Up, P}},
+       {}},
+      {"two buttons held at once",
+       {{1000, leftDown, P}, {1040, middleDown, P}, {1060, middleUp, S}, {1300, leftUp, P}},
+       {"ReleaseTime:\t20\n"},
+       {{1090, middleUp}}},
+      {"a side button while a left release is held",
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, x1Down, P}, {1200, x1Up, P}},
+       {"ReleaseTime:\t30\n"},
+       {{1050, leftUp}}},
+      {"two held releases due at one late wake-up go out in the order they came",
+       {{1000, x1Down, P}, {1005, middleDown, P}, {1020, x1Up, S}, {1030, middleUp, S}},
+       {"ReleaseTime:\t20\n", "ReleaseTime:\t25\n"},
+       {{1120, x1Up}, {1120, middleUp}},
+       70},
+  };
+  for (const Timeline& t : timelines) run(t);
+  settings.xButton2 = 1;
+  run({"a forward button bounce is held like the others",
+       {{1000, x2Down, P}, {1030, x2Up, S}},
+       {"ReleaseTime:\t30\n"},
+       {{1050, x2Up}}});
+}
+
 TEST_F(ButtonFilter, AGapTheSignedDifferenceReadsAsNegativeIsLongAgo) {
   // The tick never goes back: a negative gap is a press more than 2^31 ms after the last.
   settings.leftButton = 1;
@@ -352,11 +393,14 @@ TEST_F(ButtonFilter, AGapTheSignedDifferenceReadsAsNegativeIsLongAgo) {
 }
 
 TEST_F(ButtonFilter, ContactBlipsAtBothClocks) {
-  settings.leftButton = 1;
+  settings.leftButton = settings.middleButton = 1;
   settings.blipLength = 10;
   const BlipTimeline timelines[] = {
       {"a blip inside one tick",
        {{0, leftDown, P}, {90, leftUp, P}, {94.2, leftDown, S}, {95.1, leftUp, S2}},
+       {"Contact blip:\t900\n"}},
+      {"a middle button's blip",
+       {{0, middleDown, P}, {90, middleUp, P}, {94.2, middleDown, S}, {95.1, middleUp, S2}},
        {"Contact blip:\t900\n"}},
       {"a blip across a tick step",
        {{0, leftDown, P}, {90, leftUp, P}, {92.9, leftDown, S}, {94.1, leftUp, S2}},

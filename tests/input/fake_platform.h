@@ -13,6 +13,20 @@
 #include "input/null_platform.h"
 #include "tests/support/every_feature_on.h"
 
+// A side button's messages as the tables and `delivered` write them: which one in the high word,
+// as the hook's mouse data carries it. An up message is its down message plus one.
+namespace side_button {
+constexpr std::uint32_t x1Down = mouse_message::xButtonDown | 1u << 16, x1Up = x1Down + 1;
+constexpr std::uint32_t x2Down = mouse_message::xButtonDown | 2u << 16, x2Up = x2Down + 1;
+}  // namespace side_button
+
+inline std::uint32_t buttonMessage(MouseButton button, bool press) {
+  const std::uint32_t down[] = {mouse_message::leftDown, mouse_message::rightDown,
+                                mouse_message::middleDown, side_button::x1Down,
+                                side_button::x2Down};
+  return down[static_cast<int>(button)] + (press ? 0u : 1u);
+}
+
 struct FakeInputPlatform : NullInputPlatform {
   std::set<std::uint32_t> held;
   bool postSucceeds = true;
@@ -51,7 +65,8 @@ struct FakeInputPlatform : NullInputPlatform {
   std::vector<std::uint32_t> delivered;
   int refusals = 0;            // deliveries the system refuses before it takes one again
   std::uint32_t refusing = 0;  // the one message refused, or 0 for any
-  bool deliverButton(std::uint32_t message) override {
+  bool deliverButton(MouseButton button, bool press) override {
+    const std::uint32_t message = buttonMessage(button, press);
     if (refusals > 0 && (refusing == 0 || refusing == message)) {
       --refusals;
       return false;

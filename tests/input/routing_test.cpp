@@ -125,7 +125,7 @@ TEST_F(GestureRouting, TheClickRecordKeepsWhatTheRepairsJudged) {
       platform.held = s.alt ? std::set<std::uint32_t>{vk::alt} : std::set<std::uint32_t>{};
       state.bypass = s.bypass;
       at(s.tick, s.message, 100, 100, s.message == wheel ? wheelData(120) : 0);
-      const ButtonMessage m = readButtonMessage(s.message);
+      const ButtonMessage m = readButtonMessage(s.message, 0);
       keeper.note(record, m.known ? static_cast<int>(m.button) : -1, m.press,
                   filter.repairsJudged(), state.buttons[MouseButton::right].phase, s.tick, s.tick);
     }

@@ -76,6 +76,9 @@ TEST_F(SettingsFile, FirstStartWritesTheNineKeysWithDefaults) {
   for (const wchar_t* key : {L"单击间隔", L"释放间隔", L"滚动间隔", L"保护间隔", L"抖动时长"}) {
     EXPECT_EQ(readInt(path, L"修复参数", key, 77), 77u) << utf8(key) << " must not be written";
   }
+  for (const wchar_t* key : {L"中键", L"后退键", L"前进键"}) {
+    EXPECT_EQ(readInt(path, L"设备选择", key, 77), 77u) << utf8(key) << " must not be written";
+  }
   EXPECT_EQ(readInt(path, L"功能设置", L"调试模式", 77), 77u);
   EXPECT_EQ(readInt(path, L"功能设置", L"快捷键", 77), 77u);
   EXPECT_EQ(settings.language, Language::chinese);
@@ -145,14 +148,22 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
 }
 
 TEST_F(SettingsFile, FlagsAreOneForAnyNonZeroValue) {
-  writeUtf16(path, L"[修复功能]\r\n单击=5\r\n释放=0\r\n[设备选择]\r\n左键=abc\r\n右键=-3\r\n");
+  writeUtf16(path,
+             L"[修复功能]\r\n单击=5\r\n释放=0\r\n[设备选择]\r\n左键=abc\r\n右键=-3\r\n"
+             L"中键=2\r\n前进键=1\r\n");
   loadSettings(settings, path);
   EXPECT_EQ(settings.clickRepair, 1);
   EXPECT_EQ(settings.releaseRepair, 0);
   EXPECT_EQ(settings.leftButton, 0);
   EXPECT_EQ(settings.rightButton, 1);
+  EXPECT_EQ(settings.middleButton, 1);
+  EXPECT_EQ(settings.xButton1, 0);
+  settings.xButton2 = 0;
   saveSettings(settings, path);
   EXPECT_EQ(readInt(path, L"修复功能", L"单击", 77), 1u) << "5 is written back as 1";
+  EXPECT_EQ(readInt(path, L"设备选择", L"中键", 77), 1u) << "2 is written back as 1";
+  EXPECT_EQ(readInt(path, L"设备选择", L"后退键", 77), 77u) << "off and never named: not written";
+  EXPECT_EQ(readInt(path, L"设备选择", L"前进键", 77), 0u) << "named once: written when off";
 }
 
 TEST_F(SettingsFile, ModifierChoiceMapsToGestureAndVolumeKeys) {

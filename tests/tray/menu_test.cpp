@@ -63,17 +63,31 @@ std::string marks(const std::array<MenuRow, kTrayMenuRowCount>& rows) {
 TEST(TrayMenu, RowsInOrder) {
   const auto rows = trayMenuRows(firstStartSettings(), false);
   const std::string expected[kTrayMenuRowCount] = {
-      "top | 屏蔽无效单击 8001", "top | 屏蔽无效释放 8002",
-      "top | 屏蔽无效滚动 8003", "top | submenu 设备 -> 设备",
-      "设备 | 鼠标左键 8004",    "设备 | 鼠标右键 8005",
-      "top | separator",         "top | 滚轮穿透 8006",
-      "top | 音量控制 8007",     "top | 鼠标手势 8008",
-      "top | separator",         "top | submenu 设置 -> 设置",
-      "设置 | 选项… 806A",       "设置 | 编辑配置文件 8067",
-      "设置 | separator",        "设置 | 隐藏图标 8009",
-      "设置 | 开机启动 8066",    "设置 | 以管理员身份重新启动 806B",
-      "top | 暂停 8069",         "top | 鼠标健康 8068",
-      "top | 帮助 8065",         "top | 退出 8064",
+      "top | 屏蔽无效单击 8001",
+      "top | 屏蔽无效释放 8002",
+      "top | 屏蔽无效滚动 8003",
+      "top | submenu 设备 -> 设备",
+      "设备 | 鼠标左键 8004",
+      "设备 | 鼠标右键 8005",
+      "设备 | 鼠标中键 800A",
+      "设备 | 后退键 800B",
+      "设备 | 前进键 800C",
+      "top | separator",
+      "top | 滚轮穿透 8006",
+      "top | 音量控制 8007",
+      "top | 鼠标手势 8008",
+      "top | separator",
+      "top | submenu 设置 -> 设置",
+      "设置 | 选项… 806A",
+      "设置 | 编辑配置文件 8067",
+      "设置 | separator",
+      "设置 | 隐藏图标 8009",
+      "设置 | 开机启动 8066",
+      "设置 | 以管理员身份重新启动 806B",
+      "top | 暂停 8069",
+      "top | 鼠标健康 8068",
+      "top | 帮助 8065",
+      "top | 退出 8064",
   };
   for (std::size_t i = 0; i < kTrayMenuRowCount; ++i) {
     SCOPED_TRACE("row " + std::to_string(i + 1));
@@ -124,40 +138,42 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     const char* name;
     void (*change)(Settings&);
     bool autostart;
-    const char* expected;  // see marks(): rows 1..22
+    const char* expected;  // see marks(): rows 1..25
   };
   const Case cases[] = {
       {"first start: repairs checked but locked, no button", [](Settings&) {}, false,
-       "XXX....xxx............"},
+       "XXX.......xxx............"},
       {"right button chosen unlocks the repairs", [](Settings& s) { s.rightButton = 1; }, false,
-       "xxx..x.xxx............"},
+       "xxx..x....xxx............"},
       {"left button chosen unlocks the repairs", [](Settings& s) { s.leftButton = 1; }, false,
-       "xxx.x..xxx............"},
+       "xxx.x.....xxx............"},
       {"both buttons", [](Settings& s) { s.leftButton = s.rightButton = 1; }, false,
-       "xxx.xx.xxx............"},
+       "xxx.xx....xxx............"},
+      {"a side button alone unlocks the repairs", [](Settings& s) { s.xButton2 = 1; }, false,
+       "xxx.....x.xxx............"},
       {"repairs off and no button: unchecked and still locked",
        [](Settings& s) { s.clickRepair = s.releaseRepair = s.scrollRepair = 0; }, false,
-       "ddd....xxx............"},
+       "ddd.......xxx............"},
       {"one repair off with a button",
        [](Settings& s) {
          s.leftButton = 1;
          s.releaseRepair = 0;
        },
-       false, "x.x.x..xxx............"},
+       false, "x.x.x.....xxx............"},
       {"features off", [](Settings& s) { s.wheelPassThrough = s.volumeControl = s.gestures = 0; },
-       false, "XXX..................."},
+       false, "XXX......................"},
       {"only volume control off", [](Settings& s) { s.volumeControl = 0; }, false,
-       "XXX....x.x............"},
+       "XXX.......x.x............"},
       {"icon hidden checks 隐藏图标", [](Settings& s) { s.showIcon = 0; }, false,
-       "XXX....xxx.....x......"},
-      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX....xxx......x....."},
+       "XXX.......xxx.....x......"},
+      {"autostart registered checks 开机启动", [](Settings&) {}, true, "XXX.......xxx......x....."},
       {"debug mode and intervals show nowhere",
        [](Settings& s) {
          s.debugMode = 1;
          s.clickInterval = 0;
          s.modifierChoice = 5;
        },
-       false, "XXX....xxx............"},
+       false, "XXX.......xxx............"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -165,9 +181,10 @@ TEST(TrayMenu, ChecksAndDisabledRows) {
     c.change(settings);
     EXPECT_EQ(marks(trayMenuRows(settings, c.autostart)), c.expected);
   }
-  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX....xxx........x...")
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, true)), "XXX.......xxx........x...")
       << "paused checks 暂停";
-  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, false, true)), "XXX....xxx.......h....")
+  EXPECT_EQ(marks(trayMenuRows(firstStartSettings(), false, false, true)),
+            "XXX.......xxx.......h....")
       << "run as administrator hides 以管理员身份重新启动";
 }
 
@@ -178,6 +195,9 @@ std::map<std::string, long long> fields(const Settings& s) {
           {"scrollRepair", s.scrollRepair},
           {"leftButton", s.leftButton},
           {"rightButton", s.rightButton},
+          {"middleButton", s.middleButton},
+          {"xButton1", s.xButton1},
+          {"xButton2", s.xButton2},
           {"wheelPassThrough", s.wheelPassThrough},
           {"volumeControl", s.volumeControl},
           {"gestures", s.gestures},
@@ -217,7 +237,10 @@ TEST(TrayMenuCommand, EveryIdentifier) {
       {"暂停: not saved", 0x8069, A::togglePause, nullptr, false},
       {"unknown: zero", 0, A::none, nullptr, true},
       {"unknown: just below the toggles", 0x8000, A::none, nullptr, true},
-      {"unknown: just after 隐藏图标", 0x800A, A::none, nullptr, true},
+      {"鼠标中键", 0x800A, A::none, "middleButton", true},
+      {"后退键", 0x800B, A::none, "xButton1", true},
+      {"前进键", 0x800C, A::none, "xButton2", true},
+      {"unknown: just after 前进键", 0x800D, A::none, nullptr, true},
       {"unknown: just below 退出", 0x8063, A::none, nullptr, true},
       {"鼠标健康", 0x8068, A::showSwitchHealth, nullptr, false},
       {"选项…", 0x806A, A::showOptions, nullptr, false},

@@ -183,10 +183,11 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
        [](Options& o) {
          o[K::holdGuard] = L"35";
          o[K::modifier] = L"5";
+         o[K::xButton1] = L"1";
        },
        L"; my settings\r\n[修复功能]\r\n单击=1\r\n释放=1\r\nunknown=keep me\r\n[鼠标手势]\r\n"
        L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n"
-       L"[修复参数]\r\n保护间隔=35\r\n[功能设置]\r\n快捷键=5\r\n",
+       L"[修复参数]\r\n保护间隔=35\r\n[设备选择]\r\n后退键=1\r\n[功能设置]\r\n快捷键=5\r\n",
        {}},
       {"a program written twice in different case: every line of it removed",
        [](Options& o) { o.programs.erase(o.programs.begin()); },
