@@ -101,6 +101,7 @@ enum class TextName : int {
   optionsApply,
   optionsScrollInterval,
   optionsGuardInterval,
+  optionsBlipLength,
   optionsMilliseconds,
   optionsWrongNumber,  // {1} least, {2} most
   optionsNoSuggestion,

@@ -26,6 +26,7 @@ const OptionBounds kSpecs[kOptionCount] = {
     {L"修复参数", L"释放间隔", 0, kLongestInterval},
     {L"修复参数", L"滚动间隔", 0, kLongestInterval},
     {L"修复参数", L"保护间隔", 1, kLongestHoldGuardMs},
+    {L"修复参数", L"抖动时长", 0, kLongestBlipMs},
     {L"设备选择", L"左键", 0, 1},
     {L"设备选择", L"右键", 0, 1},
     {L"设备选择", L"中键", 0, 1},
@@ -116,6 +117,7 @@ Options optionsFrom(const Settings& settings, ProfileStore& store) {
   options[K::releaseInterval] = number(settings.releaseInterval);
   options[K::scrollInterval] = number(settings.scrollInterval);
   options[K::holdGuard] = number(settings.holdGuardInterval);
+  options[K::blipLength] = number(settings.blipLength);
   options[K::leftButton] = flag(settings.leftButton);
   options[K::rightButton] = flag(settings.rightButton);
   options[K::middleButton] = flag(settings.middleButton);

@@ -31,6 +31,7 @@ enum class OptionKey : int {
   releaseInterval,
   scrollInterval,
   holdGuard,
+  blipLength,
   leftButton,
   rightButton,
   middleButton,

@@ -49,6 +49,7 @@ std::vector<FormRow> form() {
       interval(T::healthReleaseInterval, K::releaseInterval),
       interval(T::optionsScrollInterval, K::scrollInterval),
       interval(T::optionsGuardInterval, K::holdGuard),
+      interval(T::optionsBlipLength, K::blipLength),
       {P::repairs, {{id::suggestion, F::note, kWide, T::count}}, 3},
       {P::repairs, {{id::applySuggestion, F::button, 2 * kButton + 20, T::healthApplyIntervals}}},
 

@@ -301,6 +301,7 @@ void takeSuggestion() {
     setText(optionControlId(K::releaseInterval), std::to_wstring(c.releaseMs));
     setText(optionControlId(K::holdGuard), std::to_wstring(c.guardMs));
   }
+  setText(optionControlId(K::blipLength), std::to_wstring(c.blipMs));
 }
 
 void load() {
