@@ -430,7 +430,6 @@ TEST_F(ButtonFilter, ContactBlipsAtBothClocks) {
         {200.1, leftUp, S, 190}},
        {"Hold guard armed:", "ReleaseTime:"},
        {{200.1, leftDown}, {250.05, leftUp}}},
-      // The press judged while the wake-up sends the release is timed; the release goes once.
       {"a hand's press the hook is asked about while the held release goes out",
        {{0, leftDown, P},
         {200, leftUp, P},
