@@ -61,6 +61,11 @@ struct ProcessRights {
 // (the same in practice) one that refuses a process without administrator rights its token.
 bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours);
 
+// The balloon that says so, for a program out of our reach: worth showing only while a button is
+// chosen for repair, whichever it is.
+bool tellOutOfReach(const ProcessRights& program, const ProcessRights& ours,
+                    const Settings& settings);
+
 // Full screen: the window covers the whole monitor that holds the most of it (a game, a film, a
 // presentation), and is neither the desktop nor the taskbar nor merely maximised.
 bool coversItsMonitor(const ForegroundWindow& foreground);
