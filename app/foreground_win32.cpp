@@ -11,7 +11,6 @@
 #include "common/texts.h"
 #include "input/program_rule.h"
 #include "settings/profile_store.h"
-#include "tray/elevation_win32.h"
 #include "tray/tray_win32.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/process_rights.h"
 #include "input/input_filter.h"
 
 class ProfileStore;
@@ -46,14 +47,6 @@ class ProgramList {
 
  private:
   std::vector<std::wstring> lines_;
-};
-
-// What the foreground follower could learn of a process's rights.
-struct ProcessRights {
-  bool known = false;           // its token could be read
-  bool accessDenied = false;    // the system refused to open it or its token
-  bool elevated = false;        // run as administrator (the token's elevation)
-  std::uint32_t integrity = 0;  // its integrity level: 0x2000 medium, 0x3000 high, 0x4000 system
 };
 
 // Windows keeps a low-level hook's view, and its injected input, away from the windows of a
