@@ -131,6 +131,7 @@ void reportRefusal(const std::wstring& commandLine) {
 std::optional<StartedProcess> startCommandLine(std::wstring commandLine) {
   const ProcessRights ours = ourRights();
   const Shell shell = openShell();
+  // The attribute is made only where the rights call for it.
   if (startWay(ours, shell.rights, true) == StartWay::normally) return create(commandLine, nullptr);
   std::optional<ParentAttribute> parent;
   if (shell.canBeParent) parent.emplace(shell.process.get());

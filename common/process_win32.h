@@ -1,5 +1,5 @@
-// Starting other programs and threads, the handles that come with them, and the program's own
-// path.
+// Starting other programs and threads, the handles that come with them, the rights processes
+// run with, and the program's own path.
 #pragma once
 
 #include <windows.h>
