@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "common/identity.h"
+#include "common/texts.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
 #include "tests/support/click_corpus.h"
@@ -273,7 +275,8 @@ void leftClicks(int clicks, int bouncing) {
 // With no button chosen every press still counts: ten clicks, four of them bouncing at the
 // release (up and down again at once), are 14 presses and 4 chatter in today's left line
 // once the program has ended, and a restart goes on from there, also after a spreadsheet saved
-// the file with a byte-order mark and the dates written year first (2026/12/8).
+// the file with a byte-order mark and the dates written year first (2026/12/8). A file whose
+// last day is followed by the zeros a power loss leaves is moved aside, and a new one counts.
 TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
@@ -283,13 +286,14 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   GetLocalTime(&now);
   char today[32];
   std::snprintf(today, sizeof today, "%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
-  const auto statsText = [&] {
-    std::string text(4096, '\0');
-    FILE* file = _wfopen(stats.c_str(), L"rb");
+  const auto fileBytes = [](const std::wstring& path) {
+    std::string text(8192, '\0');
+    FILE* file = _wfopen(path.c_str(), L"rb");
     text.resize(file ? std::fread(&text[0], 1, text.size(), file) : 0);
     if (file) std::fclose(file);
     return text;
   };
+  const auto statsText = [&] { return fileBytes(stats); };
   const auto leftLine = [&] {
     const std::string text = statsText();
     const std::size_t at = text.find(today);
@@ -323,6 +327,20 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   ASSERT_EQ(program.waitForExit(10000), 0u);
   EXPECT_EQ(leftLine().rfind(std::string(today) + "15,4,0,", 0), 0u) << leftLine();
   EXPECT_EQ(statsText().rfind(mark + "date,", 0), 0u) << "the mark kept";
+
+  const std::string zeroed = statsText() + std::string(4096, '\0');
+  file = _wfopen(stats.c_str(), L"wb");
+  ASSERT_TRUE(file);
+  std::fwrite(zeroed.data(), 1, zeroed.size(), file);
+  std::fclose(file);
+  ASSERT_TRUE(program.start());
+  leftClicks(1, 0);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  EXPECT_EQ(leftLine().rfind(std::string(today) + "1,0,0,", 0), 0u) << leftLine();
+  char aside[32];
+  std::snprintf(aside, sizeof aside, ".damaged-%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  EXPECT_EQ(fileBytes(stats + std::wstring(aside, aside + std::strlen(aside))), zeroed);
 }
 
 // ---- The command line, asking the running program ----
@@ -532,6 +550,21 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
   ASSERT_TRUE(window);
   ASSERT_TRUE(apply) << "before: " << before.clean << " clean, " << before.lost << " lost";
   const std::wstring file = program.settingsFileText();
+  // Held open by another program, the file cannot be written: the window says so, and the
+  // settings stay as the file has them, so the same button applies them once it is free.
+  const HANDLE held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  PostMessageW(apply, BM_CLICK, 0, 0);  // the message box holds the window's answer
+  HWND box = nullptr;
+  pumpUntil([&] { return (box = FindWindowW(L"#32770", L"鼠标健康")) != nullptr; }, 5000);
+  wchar_t said[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, said, 512);  // a message box's text
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  pump(500);
+  CloseHandle(held);
+  EXPECT_EQ(narrow(said), narrow(fillText(TextName::healthNotSaved, Language::chinese,
+                                          {program.settingsPath()})));
+  EXPECT_EQ(program.settingsFileText(), file);
   SendMessageW(apply, BM_CLICK, 0, 0);
   EXPECT_TRUE(pumpUntil([&] { return program.settingsFileText() != file; }, 2000));
   PostMessageW(window, WM_CLOSE, 0, 0);
