@@ -340,7 +340,8 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   EXPECT_EQ(leftLine().rfind(std::string(today) + "1,0,0,", 0), 0u) << leftLine();
   char aside[32];
   std::snprintf(aside, sizeof aside, ".damaged-%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
-  EXPECT_EQ(fileBytes(stats + std::wstring(aside, aside + std::strlen(aside))), zeroed);
+  EXPECT_TRUE(fileBytes(stats + std::wstring(aside, aside + std::strlen(aside))) == zeroed)
+      << "the damaged file kept whole beside it";
 }
 
 // ---- The command line, asking the running program ----
