@@ -272,7 +272,8 @@ void recordClick(const MouseEvent& event, ClockReading now) {
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
   const int button = m.known ? static_cast<int>(m.button) : -1;  // a button's device number
   hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
-                        hookFilter->state().buttons[MouseButton::right].phase, now.tick, now.us);
+                        hookFilter->state().buttons.phaseAfterWaiting(MouseButton::right), now.tick,
+                        now.us);
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
