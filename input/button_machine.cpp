@@ -456,7 +456,7 @@ void ButtonMachine::letGoDue(ClockReading now) {
     const ButtonState& b = states_[button];
     if (b.phase == ButtonPhase::pressTimed && now.us - b.pressUs >= blip) settle(button);
   }
-  letWaitingGo(now.us);
+  if (states_.waitingCount > 0) letWaitingGo(now.us);
   // The due buttons in the order their releases came; a tie keeps the order of kMouseButtons.
   MouseButton due[kButtonCount];
   int count = 0;

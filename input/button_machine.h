@@ -243,8 +243,17 @@ class ButtonMachine {
   bool deliver(MouseButton button, bool press);
   void releaseNow(MouseButton button);
   // What waits behind a timed press (input/waiting_events.cpp).
-  bool timing() const;
-  bool mustWait(ClockReading now);
+  bool timing() const {
+    for (const ButtonState& b : states_.at) {
+      if (b.phase == ButtonPhase::pressTimed) return true;
+    }
+    return false;
+  }
+  // Read first on every event: nothing waits and nothing is timed.
+  bool mustWait(ClockReading now) {
+    return (states_.waitingCount > 0 || timing()) && waitsBehindTimed(now);
+  }
+  bool waitsBehindTimed(ClockReading now);
   Decision waitBehind(const WaitingEvent& e);
   void letWaitingGo(std::uint64_t nowUs);
   WaitingEvent takeWaiting(int at);

@@ -21,19 +21,11 @@ bool ButtonStates::waits(MouseButton button) const {
   return false;
 }
 
-// At most one press is timed at a time: a press is timed only when nothing waits.
-bool ButtonMachine::timing() const {
-  for (const ButtonState& b : states_.at) {
-    if (b.phase == ButtonPhase::pressTimed) return true;
-  }
-  return false;
-}
-
-// Whether an event coming now waits: behind a timed press, or behind what still waits for its
-// turn (an event the system asks the hook about while ours go out). A full queue settles the
-// timed press first, and what waited takes its turn.
-bool ButtonMachine::mustWait(ClockReading now) {
-  if (states_.waitingCount == 0 && !timing()) return false;
+// Whether an event coming now waits: behind a timed press (at most one is timed: a press is
+// timed only when nothing waits), or behind what still waits for its turn (an event the system
+// asks the hook about while ours go out). A full queue settles the timed press first, and what
+// waited takes its turn.
+bool ButtonMachine::waitsBehindTimed(ClockReading now) {
   if (states_.waitingCount == kWaitingEvents) {
     settleTimed();
     letGoDue(now);
