@@ -13,6 +13,7 @@
 #include "common/identity.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
+#include "input/click_record.h"
 #include "tests/support/click_corpus.h"
 
 namespace {
@@ -323,6 +324,43 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   ASSERT_EQ(program.waitForExit(10000), 0u);
   EXPECT_EQ(leftLine().rfind(std::string(today) + "15,4,0,", 0), 0u) << leftLine();
   EXPECT_EQ(statsText().rfind(mark + "date,", 0), 0u) << "the mark kept";
+}
+
+// A click record planted with one tick field flipped, its tick and counter time 0x7FFFFF00 ms
+// apart, 1 ms before a held release is due: the replay once walked that gap a millisecond at a
+// time on the main thread. It is moved aside as damaged; 鼠标健康 shows and /stats answers.
+TEST(Program, AClickRecordWithAFlippedTickIsMovedAsideAndStallsNothing) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  const std::uint64_t t = 10'000'000;
+  const std::string planted = clickRecordBytes({{1,
+                                                 {{t, 10'000, 0, true},
+                                                  {t + 30'000, 10'030, 0, false},
+                                                  {t + 199'000, 10'199 + 0x7FFFFF00u, 0, true},
+                                                  {t + 300'000, 10'300, 0, false}}}});
+  const std::wstring settings = program.settingsPath();
+  const std::wstring record = settings.substr(0, settings.size() - 4) + L"-clicks.dat";
+  FILE* file = _wfopen(record.c_str(), L"wb");
+  ASSERT_TRUE(file);
+  std::fwrite(planted.data(), 1, planted.size(), file);
+  std::fclose(file);
+  ASSERT_TRUE(program.start());
+  PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
+  EXPECT_TRUE(pumpUntil(
+      [&] { return IsWindowVisible(FindWindowW(kSwitchHealthClass, L"鼠标健康")); }, 2000));
+  std::string output;  // the command line waits 2 s for the answer
+  EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 0u) << output;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t aside[32];
+  swprintf(aside, 32, L".damaged-%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  std::string moved(4096, '\0');
+  file = _wfopen((record + aside).c_str(), L"rb");
+  moved.resize(file ? std::fread(&moved[0], 1, moved.size(), file) : 0);
+  if (file) std::fclose(file);
+  EXPECT_EQ(moved, planted);
 }
 
 // ---- The command line, asking the running program ----
