@@ -11,7 +11,6 @@
 #include "common/texts.h"
 #include "input/program_rule.h"
 #include "settings/profile_store.h"
-#include "tray/elevation_win32.h"
 #include "tray/tray_win32.h"
 
 namespace {
@@ -83,8 +82,8 @@ void ForegroundFollower::follow(HWND window) {
   // The hook never sees the clicks of a program run as administrator while we run without:
   // said once a session, when a button is chosen for repair.
   const Settings& settings = program_.settings;
-  if (processId && !toldOutOfReach_ && (settings.leftButton || settings.rightButton) &&
-      outOfOurReach(processRightsOf(processId), ours_)) {
+  if (processId && !toldOutOfReach_ &&
+      tellOutOfReach(processRightsOf(processId), ours_, settings)) {
     toldOutOfReach_ = true;
     debugPrintText("Out of reach:\t%S\n", programName_.c_str());
     showTrayBalloon(window_, kAppName, textOf(TextName::outOfReachBalloon, settings.language));

@@ -150,6 +150,10 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
     case contract::kHookReinstalledMessage:
       noteHookInstalls(window);
       return 0;
+    case contract::kStartRefusedMessage:  // posted once a session
+      showTrayBalloon(window, kAppName,
+                      textOf(TextName::startRefusedBalloon, program.settings.language));
+      return 0;
     case WM_SETTINGCHANGE:
       readWheelRouting();
       break;
@@ -255,6 +259,7 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
 
   const HWND window = createMainWindow(instance, *program);
   if (!window) return 0;
+  reportRefusedStartsTo(window);
 
   // The statistics are read before the hook starts: a switch that opened in the middle of a
   // hold lately starts with its hold guard armed, set while the hook thread does not run yet.

@@ -1,5 +1,5 @@
-// Starting other programs and threads, the handles that come with them, and the program's own
-// path.
+// Starting other programs and threads, the handles that come with them, the rights processes
+// run with, and the program's own path.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <utility>
+
+#include "common/process_rights.h"
 
 // A kernel handle, closed when it goes out of scope.
 class UniqueHandle {
@@ -46,21 +48,21 @@ struct StartedProcess {
   DWORD id;
 };
 
-// Starts a command line the way the program starts every program: no handles inherited,
-// no creation flags, its own environment and folder, a zeroed STARTUPINFOW. The thread handle
-// is not needed and is closed at once.
-inline std::optional<StartedProcess> startCommandLine(std::wstring commandLine) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  // CreateProcessW may write into the command line it is given: `commandLine` is our copy.
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
-    return std::nullopt;
-  }
-  CloseHandle(info.hThread);
-  return StartedProcess{UniqueHandle(info.hProcess), info.dwProcessId};
-}
+// The one way the program starts another (the command lines bound to gestures, the editor), and
+// never with more rights than the desktop's shell has (common/process_rights.h): where ours are
+// more, the program starts with the shell's process as its parent and so with its rights; where
+// that cannot be had, nothing starts, and the first such refusal of the session is a debug line
+// and kStartRefusedMessage to the window reportRefusedStartsTo named. No handles inherited, no
+// creation flags but the parent's, our environment and folder. The thread handle is not needed
+// and is closed at once. Run as administrator at the user's own request, through the system's
+// prompt, is tray/elevation_win32.h's restartElevated and no start of this kind.
+std::optional<StartedProcess> startCommandLine(std::wstring commandLine);
+void reportRefusedStartsTo(HWND window);
+
+// The rights of a process, from its token; unknown (and whether that was refused) when it
+// cannot be opened.
+ProcessRights processRightsOf(DWORD processId);
+ProcessRights ourRights();
 
 // The program file a process runs; empty when it cannot be found out. Limited query rights are
 // granted for most processes of the desktop, also some of higher rights; a path longer than

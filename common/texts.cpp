@@ -43,6 +43,9 @@ const NamedText kChinese[] = {
      L"前台的窗口属于以管理员身份运行的程序。Clickmend "
      L"没有管理员权限，在这样的窗口里的点击不会被修复。"
      L"需要时，请在菜单的 设置 中选择 以管理员身份重新启动。"},
+    {N::startRefusedBalloon,
+     L"程序没有启动。Clickmend 以管理员身份运行，而手势绑定的程序和配置文件的编辑器只以桌面的权限"
+     L"启动，现在无法得到这样的权限（桌面没有运行，或拒绝了 Clickmend）。"},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -196,6 +199,10 @@ const NamedText kEnglish[] = {
      L"The window in front belongs to a program that runs as administrator. Clickmend runs "
      L"without administrator rights, so clicks in such windows are not repaired. If you need "
      L"them repaired, choose Settings > Restart as administrator in the menu."},
+    {N::startRefusedBalloon,
+     L"Nothing was started. Clickmend runs as administrator, and starts the programs bound to "
+     L"gestures and the settings file's editor only with the desktop's rights, which cannot be "
+     L"had now (the desktop is not running, or refused Clickmend)."},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"

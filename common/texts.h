@@ -47,6 +47,8 @@ enum class TextName : int {
   autostartNotRemoved,
   // The balloon when a window of a program run as administrator comes to the front.
   outOfReachBalloon,
+  // The balloon when nothing could be started with no more than the desktop's rights.
+  startRefusedBalloon,
   // The About box: {1} is the version.
   aboutText,
   aboutOk,

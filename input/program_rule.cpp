@@ -48,3 +48,8 @@ bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours) {
   }
   return program.accessDenied && !ours.elevated && ours.integrity < kHighIntegrity;
 }
+
+bool tellOutOfReach(const ProcessRights& program, const ProcessRights& ours,
+                    const Settings& settings) {
+  return anyButtonChosen(settings) && outOfOurReach(program, ours);
+}

@@ -5,48 +5,6 @@
 #include "common/debug_console.h"
 #include "common/process_win32.h"
 
-namespace {
-
-ProcessRights rightsOf(HANDLE process) {
-  ProcessRights rights;
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(process, TOKEN_QUERY, &token)) {
-    rights.accessDenied = GetLastError() == ERROR_ACCESS_DENIED;
-    return rights;
-  }
-  const UniqueHandle owned(token);
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  if (GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size)) {
-    rights.elevated = elevation.TokenIsElevated != 0;
-  }
-  // The label and its SID: a SID of one sub-authority takes 12 bytes.
-  DWORD label[16] = {};
-  if (GetTokenInformation(token, TokenIntegrityLevel, label, sizeof label, &size)) {
-    const PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label)->Label.Sid;
-    const UCHAR count = *GetSidSubAuthorityCount(sid);
-    if (count > 0) rights.integrity = *GetSidSubAuthority(sid, count - 1u);
-  }
-  rights.known = true;
-  return rights;
-}
-
-}  // namespace
-
-ProcessRights processRightsOf(DWORD processId) {
-  const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process.get()) {
-    ProcessRights rights;
-    rights.accessDenied = GetLastError() == ERROR_ACCESS_DENIED;
-    return rights;
-  }
-  return rightsOf(process.get());
-}
-
-ProcessRights ourRights() {
-  return rightsOf(GetCurrentProcess());
-}
-
 bool runsElevated() {
   return ourRights().elevated;
 }

@@ -54,17 +54,60 @@ TEST(ProgramRule, FullScreen) {
   EXPECT_EQ(foregroundRule(Bypass::none, cases[0].window, false), Bypass::none) << "全屏暂停=0";
 }
 
-// Windows keeps the hook from a program run as administrator while we are not.
+// Windows keeps the hook from a program run as administrator while we are not; the balloon
+// says so while any button is chosen (the left one unless the row names another).
 TEST(ProgramRule, ProgramsOutOfOurReach) {
   const ProcessRights medium{true, false, false, 0x2000}, high{true, false, true, 0x3000};
   const ProcessRights denied{false, true}, system{true, false, false, 0x4000};
   const struct {
     ProcessRights program, ours;
-    bool out;
-  } cases[] = {{medium, medium, false}, {high, medium, true},   {denied, medium, true},
-               {{}, medium, false},     {system, medium, true}, {high, high, false},
-               {denied, high, false},   {system, high, true}};
-  for (const auto& c : cases) EXPECT_EQ(outOfOurReach(c.program, c.ours), c.out) << &c - cases;
+    bool told;
+    Flag Settings::*chosen = &Settings::leftButton;
+  } cases[] = {{medium, medium, false},
+               {high, medium, true},
+               {denied, medium, true},
+               {{}, medium, false},
+               {system, medium, true},
+               {high, high, false},
+               {denied, high, false},
+               {system, high, true},
+               {high, medium, true, &Settings::middleButton},
+               {high, medium, true, &Settings::xButton1},
+               {high, medium, true, &Settings::xButton2},
+               {high, medium, false, nullptr}};
+  for (const auto& c : cases) {
+    Settings settings;
+    if (c.chosen) settings.*c.chosen = 1;
+    EXPECT_EQ(tellOutOfReach(c.program, c.ours, settings), c.told) << &c - cases;
+  }
+}
+
+// Nothing starts with more rights than the desktop's shell has: an instance run as
+// administrator starts it under the shell's process, or not at all.
+TEST(ProgramRule, StartsNothingAboveTheShell) {
+  const ProcessRights medium{true, false, false, 0x2000}, high{true, false, true, 0x3000};
+  const ProcessRights denied{false, true}, system{true, false, false, 0x4000};
+  using W = StartWay;
+  const struct {
+    const char* name;
+    ProcessRights ours, shell;
+    StartWay withParent, withoutParent;  // the shell's process to be had as parent or not
+  } cases[] = {
+      {"the usual desktop", medium, medium, W::normally, W::normally},
+      {"Wine: every process elevated", high, high, W::normally, W::normally},
+      {"run as administrator", high, medium, W::underShell, W::refused},
+      {"system integrity", system, high, W::underShell, W::refused},
+      {"a shell run as administrator", medium, high, W::normally, W::normally},
+      {"no shell, ordinary rights", medium, {}, W::normally, W::normally},
+      {"no shell, as administrator", high, {}, W::underShell, W::refused},
+      {"the shell refuses us", high, denied, W::underShell, W::refused},
+      {"our own rights unread", {}, medium, W::underShell, W::refused},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(startWay(c.ours, c.shell, true), c.withParent);
+    EXPECT_EQ(startWay(c.ours, c.shell, false), c.withoutParent);
+  }
 }
 
 }  // namespace
