@@ -389,6 +389,43 @@ void BM_TimerSettlesHand(benchmark::State& state) {
   finish(state, before, state.iterations() - rig.platform.delivered);
 }
 
+// A middle press 2 ms into a timed left press: it waits behind it.
+void BM_PressBehindTimed(benchmark::State& state) {
+  Rig rig;
+  const MouseEvent press{0, mouse_message::middleDown, 300, 400, 0};
+  runPath(
+      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
+      [](std::uint32_t i) { return 5006 + 1000 * i; },
+      [&](std::uint32_t i) {
+        timeLeft(rig, 5000 + 1000 * i, 4000);
+        rig.state.buttons.waitingCount = 0;
+      });
+  if (rig.state.buttons.waitingCount != 1) fail(state, "the press did not wait");
+}
+
+// The timer settles a timed left press, and a middle press and a move that waited behind it
+// take their turn: two deliveries and the pointer put in place.
+void BM_TimerLetsWaitingGo(benchmark::State& state) {
+  Rig rig;
+  const MouseEvent press{0, mouse_message::middleDown, 300, 400, 0};
+  const MouseEvent move{0, mouse_message::move, 305, 400, 0};
+  std::uint32_t i = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    const std::uint32_t tick = 5000 + 1000 * i;
+    timeLeft(rig, tick, 4000);
+    ButtonStates& buttons = rig.state.buttons;
+    buttons[MouseButton::middle].phase = ButtonPhase::up;
+    buttons.waiting[0] = {press, at(tick + 6), MouseButton::middle, true, true, true, false};
+    buttons.waiting[1] = {move, at(tick + 7), MouseButton::left, false, false, false, false};
+    buttons.waitingCount = 2;
+    rig.filter.onTimer(at(tick + 14));
+    benchmark::ClobberMemory();
+    ++i;
+  }
+  finish(state, before, 2 * state.iterations() - rig.platform.delivered);
+}
+
 // +120 notches 20 ms apart, after one at 1000, under what `rig` was set to.
 void runNotches(benchmark::State& state, Rig& rig, Verdict expected) {
   const MouseEvent notch{0, mouse_message::wheel, 300, 400, wheelData(120)};
@@ -515,6 +552,8 @@ BENCHMARK(BM_TimerLetsGo)->Name("onTimer/lets_go");
 BENCHMARK(BM_PressTimed)->Name("decide/press_timed");
 BENCHMARK(BM_BlipReleased)->Name("decide/blip_released");
 BENCHMARK(BM_TimerSettlesHand)->Name("onTimer/settles_hand");
+BENCHMARK(BM_PressBehindTimed)->Name("decide/press_behind_timed");
+BENCHMARK(BM_TimerLetsWaitingGo)->Name("onTimer/lets_waiting_go");
 BENCHMARK(BM_WheelPassed)->Name("decide/wheel_passed");
 BENCHMARK(BM_WheelSwallowed)->Name("decide/wheel_swallowed");
 BENCHMARK(BM_WheelPassThrough)->Name("decide/wheel_pass_through");

@@ -19,15 +19,23 @@ std::optional<std::string> readFileBytes(const std::wstring& path, std::size_t l
   return readAndClose(file, limit);
 }
 
-// Written beside the file and moved over it, so a failed write never leaves half a file; the
-// name beside it is this process's own, as another user's instance may be writing the same file.
+// Written beside the file, flushed to the disk and moved over it: a failed write never leaves
+// half a file, and a power loss leaves the old file or the new one, where a file renamed before
+// its bytes reached the disk can come back as its length in zeros. The name beside it is this
+// process's own, as another user's instance may be writing the same file.
 bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   if (isReadOnlyFile(path)) return false;
   const std::wstring temp = path + L".clickmend-new-" + std::to_wstring(GetCurrentProcessId());
-  std::FILE* file = _wfopen(temp.c_str(), L"wb");
-  if (!file) return false;
-  if (!writeAndClose(file, bytes) ||
-      !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  const HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const auto size = static_cast<DWORD>(bytes.size());
+  bool whole = WriteFile(file, bytes.data(), size, &written, nullptr) && written == bytes.size() &&
+               FlushFileBuffers(file);
+  whole = CloseHandle(file) && whole;
+  if (!whole || !MoveFileExW(temp.c_str(), path.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temp.c_str());
     return false;
   }

@@ -81,6 +81,9 @@ const NamedText kChinese[] = {
     {N::healthReleaseInterval, L"释放间隔"},
     {N::healthChooseButton, L"为{1}开启修复"},
     {N::healthApplyIntervals, L"应用建议间隔"},
+    {N::healthNotSaved,
+     L"设置没有保存：无法写入配置文件\n{1}\n它可能是只读文件、所在磁盘已满，或正被另一个程序占用。"
+     L"修复设置保持原样，稍后可以再按一次这个按钮。"},
     {N::healthNotRepaired, L"{1}在 {3} 次点击中抖动了 {2} 次（每千次 {4}），还没有修复"},
     {N::healthOutcome, L"{1} 次连击、{2} 次丢失"},
     {N::healthChoiceClick, L"单击间隔 {1} 毫秒"},
@@ -242,6 +245,10 @@ const NamedText kEnglish[] = {
     {N::healthReleaseInterval, L"release interval"},
     {N::healthChooseButton, L"Repair: {1}"},
     {N::healthApplyIntervals, L"Apply suggested intervals"},
+    {N::healthNotSaved,
+     L"The settings were not saved: the settings file\n{1}\ncould not be written. It may be "
+     L"read-only, its disk may be full, or another program may hold it open. The repairs stay "
+     L"as they were: press the button again later."},
     {N::healthNotRepaired,
      L"{1} chattered {2} times in {3} clicks ({4} per 1000) and is not "
      L"repaired"},

@@ -76,6 +76,7 @@ enum class TextName : int {
   healthReleaseInterval,
   healthChooseButton,  // {1} device
   healthApplyIntervals,
+  healthNotSaved,     // {1} the settings file's path
   healthNotRepaired,  // {1} device, {2} chatter, {3} clicks, {4} per 1000
   healthOutcome,      // {1} doubled, {2} lost
   healthChoiceClick,  // {1} ms

@@ -275,7 +275,8 @@ void leftClicks(int clicks, int bouncing) {
 // With no button chosen every press still counts: ten clicks, four of them bouncing at the
 // release (up and down again at once), are 14 presses and 4 chatter in today's left line
 // once the program has ended, and a restart goes on from there, also after a spreadsheet saved
-// the file with a byte-order mark and the dates written year first (2026/12/8).
+// the file with a byte-order mark and the dates written year first (2026/12/8). A file whose
+// last day is followed by the zeros a power loss leaves is moved aside, and a new one counts.
 TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   Clickmend program(settingsText(L""));
   ASSERT_TRUE(program.started());
@@ -286,7 +287,7 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   char today[32];
   std::snprintf(today, sizeof today, "%04u-%02u-%02u,left,", now.wYear, now.wMonth, now.wDay);
   const auto statsText = [&] {
-    std::string text(4096, '\0');
+    std::string text(8192, '\0');
     FILE* file = _wfopen(stats.c_str(), L"rb");
     text.resize(file ? std::fread(&text[0], 1, text.size(), file) : 0);
     if (file) std::fclose(file);
@@ -325,6 +326,18 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   ASSERT_EQ(program.waitForExit(10000), 0u);
   EXPECT_EQ(leftLine().rfind(std::string(today) + "15,4,0,", 0), 0u) << leftLine();
   EXPECT_EQ(statsText().rfind(mark + "date,", 0), 0u) << "the mark kept";
+  const std::string zeroed = statsText() + std::string(4096, '\0');
+  file = _wfopen(stats.c_str(), L"wb");
+  ASSERT_TRUE(file && std::fwrite(zeroed.data(), 1, zeroed.size(), file) == zeroed.size());
+  std::fclose(file);
+  ASSERT_TRUE(program.start());
+  leftClicks(1, 0);
+  PostMessageW(program.window(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.waitForExit(10000), 0u);
+  EXPECT_EQ(leftLine().rfind(std::string(today) + "1,0,0,", 0), 0u) << leftLine();
+  const int day = now.wYear * 10000 + now.wMonth * 100 + now.wDay;
+  EXPECT_NE(GetFileAttributesW((stats + L".damaged-" + std::to_wstring(day)).c_str()),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 // A click record with one tick field flipped, 0x7FFFFF00 ms from its counter time 1 ms before a
@@ -587,6 +600,15 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
   ASSERT_TRUE(window);
   ASSERT_TRUE(apply) << "before: " << before.clean << " clean, " << before.lost << " lost";
   const std::wstring file = program.settingsFileText();
+  // Held by another program, the file takes nothing: told, and the button applies once it is free.
+  const HANDLE held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  PostMessageW(apply, BM_CLICK, 0, 0);  // the message box holds the window's answer
+  const auto box = [] { return FindWindowW(L"#32770", L"鼠标健康"); };  // the refusal told
+  EXPECT_TRUE(pumpUntil(box, 5000));
+  PostMessageW(box(), WM_COMMAND, IDOK, 0);
+  pumpUntil([&] { return !box(); }, 5000);
+  CloseHandle(held);
   SendMessageW(apply, BM_CLICK, 0, 0);
   EXPECT_TRUE(pumpUntil([&] { return program.settingsFileText() != file; }, 2000));
   PostMessageW(window, WM_CLOSE, 0, 0);

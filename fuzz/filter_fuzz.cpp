@@ -33,17 +33,20 @@
 //   kHoldGuardMs, and never past the release + kMaxHoldMs.
 // - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered.
 // - Events with a non-zero hook code and messages the filter does not handle pass; a move is
-//   swallowed only when a held-back right press is delivered in its place (a drag begins).
+//   swallowed only when a held-back right press is delivered in its place (a drag begins), or
+//   while a press is timed: then it and the middle and side buttons' events wait behind it.
 // - A wheel notch that was posted or turned into a volume command is swallowed, and one that
 //   was swallowed was either posted, taken for the volume, or dropped by scroll repair.
 // - The repairs count at most the two events of a bounce pair, and only in a swallowed event or
 //   in a button's event after a press of it they judged late (a press held back while its
 //   length is measured); one they count is neither posted, nor taken for the volume, nor a
-//   gesture's end.
+//   gesture's end. Events that waited behind a timed press are counted with their button's next
+//   decision, so that one may count more; but no event is ever counted twice.
 // - A gesture's press asks once for the gesture key to be masked, a wheel notch with a volume
 //   key on the keyboard held at most once, and nothing else does.
 // - The gesture text never exceeds 25 letters and is always terminated where its length says;
 //   a queued command is 1 to 25 letters U, R, D or L.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -118,7 +121,9 @@ class StreamPlatform final : public NullInputPlatform {
   bool volumeSent = false;
   int commandsQueued = 0;
   int masks = 0;
-  std::uint32_t delivered[4] = {};
+  // A timed press, what waited behind it and a release: at most this many in one call.
+  static constexpr int kMostDeliveries = 2 * kWaitingEvents + 4;
+  std::uint32_t delivered[kMostDeliveries] = {};
   int deliveredCount = 0;
   bool wakeAsked = false;
   std::uint32_t wakeDelay = 0;
@@ -150,14 +155,14 @@ class StreamPlatform final : public NullInputPlatform {
     ++commandsQueued;
   }
   bool deliverButton(MouseButton button, bool press) override {
-    if (button != MouseButton::left && button != MouseButton::right) {
-      failed("a button the fuzzer never chose was delivered", tick);
-    }
+    // The middle and side buttons are never chosen: their events are delivered only when they
+    // waited behind a timed press.
+    if (button != MouseButton::left && button != MouseButton::right) return true;
     const bool left = button == MouseButton::left;
     const std::uint32_t message = press
                                       ? (left ? mouse_message::leftDown : mouse_message::rightDown)
                                       : (left ? mouse_message::leftUp : mouse_message::rightUp);
-    if (deliveredCount == 4) failed("more than four deliveries in one call", tick);
+    if (deliveredCount == kMostDeliveries) failed("too many deliveries in one call", tick);
     delivered[deliveredCount++] = message;
     return true;
   }
@@ -230,6 +235,8 @@ struct Stream {
   // not begin a gesture. Before the first, no release is a bounce.
   bool stamped = false;
   std::uint64_t stampClock = 0;
+  // Button events so far, those that waited behind a timed press, and what the repairs counted.
+  std::uint64_t buttonEvents = 0, waited = 0, counted = 0;
 
   std::uint32_t now() const { return static_cast<std::uint32_t>(clock); }
   void expect(bool condition, const char* what) const {
@@ -313,6 +320,8 @@ struct Stream {
     }
     platform.tick = now();
     platform.clear();
+    bool timing = false;
+    for (const ButtonState& b : state.buttons.at) timing |= b.phase == ButtonPhase::pressTimed;
 
     const Decision decision = filter.decide(e, {now(), clock * 1000});
     const bool swallowed = decision.verdict == Verdict::swallow;
@@ -345,13 +354,20 @@ struct Stream {
                "a wheel notch was swallowed and not delivered");
       }
     } else if (e.message == mouse_message::move && swallowed) {
-      expect(buttons[1].down && platform.deliveredCount == 1 &&
-                 platform.delivered[0] == mouse_message::rightDown,
+      expect(timing || (buttons[1].down && platform.deliveredCount == 1 &&
+                        platform.delivered[0] == mouse_message::rightDown),
              "a move was swallowed other than to deliver a held-back right press before it");
     } else if (which < 0) {
-      expect(!swallowed, "an event the filter does not handle was swallowed");
+      // The middle and side buttons' events wait behind a timed press too.
+      expect(!swallowed || (timing && readButtonMessage(e.message, e.mouseData).known),
+             "an event the filter does not handle was swallowed");
     }
-    expect(decision.repaired <= 2 && (swallowed || decision.repaired == 0 || which >= 0),
+    const bool buttonEvent = e.code == 0 && readButtonMessage(e.message, e.mouseData).known;
+    buttonEvents += buttonEvent;
+    waited += buttonEvent && swallowed && timing;
+    counted += buttonEvent ? decision.repaired : 0;
+    expect(decision.repaired <= 2 + 2 * waited &&
+               (swallowed || decision.repaired == 0 || which >= 0) && counted <= buttonEvents,
            "the repairs counted more events than they swallowed");
     if (decision.repaired != 0) {
       expect(!platform.posted && !platform.volumeSent && platform.commandsQueued == 0,
@@ -459,6 +475,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 13:
         readSettings(in, s.settings, s.platform.postSucceeds, switchOff);
+        // A release waiting behind a timed press is judged under the settings of its turn.
+        if (s.state.buttons.waitingCount > 0) {
+          for (Button& b : s.buttons) b.upBy = std::max(b.upBy, s.clock + kMaxHoldMs);
+        }
         if (switchOff) s.releaseHeld();
         break;
       case 14:

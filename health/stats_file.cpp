@@ -212,9 +212,17 @@ FileVerdict judgeStatsFile(const std::string& text) {
     ours = line == kStatsHeader;
     return false;
   });
-  if (ours) return FileVerdict::ours;
   // Our file is ASCII: zeros are what a power loss leaves of it, or a save cut short in its
-  // header. UTF-16 (a spreadsheet's "Unicode text") holds zeros too, and is the user's.
+  // header. No line of ours, nor one a user or a spreadsheet wrote, holds a control character
+  // other than a tab, so such a line after our header is damage too. UTF-16 (a spreadsheet's
+  // "Unicode text") holds zeros, and is the user's.
+  if (ours) {
+    const bool damaged = std::any_of(body.begin(), body.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') || byte == 0x7F;
+    });
+    return damaged ? FileVerdict::damaged : FileVerdict::ours;
+  }
   const std::string header = std::string(kStatsHeader) + "\r\n";
   const bool utf16 = startsWith(text, "\xFF\xFE", 2) || startsWith(text, "\xFE\xFF", 2);
   const bool cutShort = body.size() < header.size() && startsWith(header, body.data(), body.size());

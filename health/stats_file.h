@@ -25,8 +25,9 @@ constexpr long kDaysKept = 400;
 std::wstring statsPathForSettings(const std::wstring& settingsPath);
 
 // What a file's text is to the ledger. Ours: no text, or a first line of kStatsHeader, after the
-// byte-order mark a spreadsheet's "CSV UTF-8" puts before it. Damaged: zero bytes in it, or
-// only the start of the header. Anything else is the user's.
+// byte-order mark a spreadsheet's "CSV UTF-8" puts before it. Damaged: zero bytes in it (what a
+// power loss leaves of a save), a control character other than a tab after our header, or only
+// the start of the header. Anything else is the user's.
 FileVerdict judgeStatsFile(const std::string& text);
 
 // Days since 1970-01-01 of a YYYY-MM-DD date; false when it is not a real date.

@@ -215,11 +215,8 @@ void refresh() {
   }
 }
 
-// Each button writes the keys it changes and no other: what the user changed in the file
-// meanwhile stays.
-void act(const HealthAdvice& advice) {
-  Settings& settings = *self.settings;
-  const std::wstring path = settingsFilePath();
+// What `advice` changes in `settings`, changed there: the keys it changed.
+std::vector<const wchar_t*> takeAdvice(const HealthAdvice& advice, Settings& settings) {
   std::vector<const wchar_t*> keys;
   const auto set = [&](auto& field, auto value, const wchar_t* key) {
     if (field.load() == value) return;
@@ -246,7 +243,25 @@ void act(const HealthAdvice& advice) {
     case HealthAction::none:
       break;
   }
-  if (!keys.empty()) saveSettingsKeys(settings, path, keys);
+  return keys;
+}
+
+// Each button writes the keys it changes and no other: what the user changed in the file
+// meanwhile stays. The running settings change only once the file holds the change: a file
+// that cannot be written (read-only, the disk full, held by another program) is told, and the
+// repairs go on as the file and the next start have them. `advice` is a copy: the message box's
+// loop runs the refresh timer, which replaces the rows.
+void act(HealthAdvice advice) {
+  const std::wstring path = settingsFilePath();
+  Settings wanted = *self.settings;
+  const std::vector<const wchar_t*> keys = takeAdvice(advice, wanted);
+  if (!keys.empty() && saveSettingsKeys(wanted, path, keys)) {
+    takeAdvice(advice, *self.settings);
+  } else if (!keys.empty()) {
+    const Language language = self.settings->language;
+    MessageBoxW(self.hwnd, fillText(TextName::healthNotSaved, language, {path}).c_str(),
+                textOf(TextName::healthTitle, language), MB_OK | MB_ICONWARNING);
+  }
   refresh();
 }
 

@@ -47,12 +47,23 @@ ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData) 
 
 // A press soon after its button's release may be the contact closing again for a few
 // milliseconds: it is timed before it is judged (see timesPress), and judged as at its own time
-// once it has stayed down long enough to be a hand's (settle).
+// once it has stayed down long enough to be a hand's (settle). Meanwhile every other button
+// event waits behind it (input/waiting_events.cpp).
 Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
                               const MouseEvent& event, ClockReading now) {
+  const std::uint32_t before = delivered_;
+  // The hook missed the timed press's release: it was a hand's, and this press comes behind it
+  // and behind what waited for it.
+  if (states_[button].phase == ButtonPhase::pressTimed) settle(button);
+  if (states_.waitingCount > 0) letGoDue(now);
+  if (mustWait(now)) return waitBehind({event, now, button, true, true, chosen, holdBack});
+  return pressInTurn(button, chosen, holdBack, event, now, delivered_ != before);
+}
+
+// `late`: something went out as ours before it, so that passed it would overtake that.
+Decision ButtonMachine::pressInTurn(MouseButton button, bool chosen, bool holdBack,
+                                    const MouseEvent& event, ClockReading now, bool late) {
   ButtonState& b = states_[button];
-  // The hook missed the timed press's release: it was a hand's, and this press comes behind it.
-  const bool late = b.phase == ButtonPhase::pressTimed && settle(button);
   if (timesPress(b, chosen, now)) {
     // The wake-up is late: the held release goes out before the press is timed. A release the
     // system refuses now is dropped: the press stands in for its button held.
@@ -75,7 +86,7 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
   }
   Decision decision = judgePress(button, chosen, holdBack, event.x, event.y, now);
   if (late && decision.verdict == Verdict::pass) {
-    platform_.deliverButton(button, true);
+    deliver(button, true);
     decision.verdict = Verdict::swallow;
   }
   return counted(b, decision);
@@ -97,6 +108,7 @@ bool ButtonMachine::timesPress(const ButtonState& b, bool chosen, ClockReading n
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressHeld:
     case ButtonPhase::pressTimed:
+    case ButtonPhase::pressTaken:
       return false;
   }
   return now.us - b.releaseUs < kBlipWindowUs;
@@ -112,7 +124,13 @@ bool ButtonMachine::settle(MouseButton button) {
                                        states_.heldPressY, {b.pressTick, b.pressUs});
   b.owed = static_cast<std::uint8_t>(b.owed + decision.repaired);
   if (decision.verdict == Verdict::swallow) return false;
-  platform_.deliverButton(button, true);
+  deliver(button, true);
+  return true;
+}
+
+bool ButtonMachine::deliver(MouseButton button, bool press) {
+  if (!platform_.deliverButton(button, press)) return false;
+  ++delivered_;
   return true;
 }
 
@@ -157,6 +175,7 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
     case ButtonPhase::pressSwallowed:  // rights took it): this press is judged as any other
     case ButtonPhase::pressHeld:
     case ButtonPhase::pressTimed:
+    case ButtonPhase::pressTaken:
       break;
   }
   if (verdict == Verdict::swallow) {
@@ -171,7 +190,7 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
   }
   b.phase = ButtonPhase::down;
   if (!late) return {Verdict::pass, 0};
-  platform_.deliverButton(button, true);
+  deliver(button, true);
   return {Verdict::swallow, 0};
 }
 
@@ -199,23 +218,40 @@ void ButtonMachine::armHoldGuard(ButtonState& b, std::uint32_t now) {
 Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEvent& event,
                                 ClockReading now) {
   ButtonState& b = states_[button];
-  bool heldPress = false;
+  const std::uint32_t before = delivered_;
   if (b.phase == ButtonPhase::pressTimed) {
-    // Let go before 抖动时长: the contact closed for a moment, and the hand never pressed. It and
-    // its release reach no one and leave the button as they found it.
-    const std::uint64_t length = now.us - b.pressUs;
-    const std::int32_t blip = settings_.blipLength;
-    if (length < static_cast<std::uint64_t>(blip > 0 ? blip : 0) * 1000 &&
-        tickGap(event.time, b.pressTime) < kStalledClickTicks) {
-      platform_.print("Contact blip:\t%d\n", static_cast<std::int32_t>(length));
-      b.phase = b.beneath;
+    if (endsInBlip(button, event, now)) {
       letGoDue(now);
       return counted(b, {Verdict::swallow, 2});
     }
-    // A hand's click the timer has not settled yet: its press goes out first, and then this
-    // release behind it, as the release of a held-back press.
-    heldPress = settle(button);
+    // A hand's click the timer has not settled yet: its press goes out first, then what waited
+    // behind it, and then this release, as the release of a held-back press.
+    settle(button);
   }
+  if (states_.waitingCount > 0) letGoDue(now);
+  if (mustWait(now)) return waitBehind({event, now, button, true, false, chosen, false});
+  return releaseInTurn(button, chosen, now, delivered_ != before);
+}
+
+// Let go before 抖动时长: the contact closed for a moment, and the hand never pressed. It and its
+// release reach no one and leave the button as they found it.
+bool ButtonMachine::endsInBlip(MouseButton button, const MouseEvent& release, ClockReading at) {
+  ButtonState& b = states_[button];
+  const std::uint64_t length = at.us - b.pressUs;
+  if (length >= milliseconds(settings_.blipLength) ||
+      tickGap(release.time, b.pressTime) >= kStalledClickTicks) {
+    return false;
+  }
+  platform_.print("Contact blip:\t%d\n", static_cast<std::int32_t>(length));
+  b.phase = b.beneath;
+  return true;
+}
+
+// `heldPress`: something went out as ours before it (its own press, held back or timed), so
+// that it goes out as ours too, behind that.
+Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockReading now,
+                                      bool heldPress) {
+  ButtonState& b = states_[button];
   b.releaseTick = now.tick;
   b.releaseUs = now.us;
   b.released = true;
@@ -235,6 +271,7 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
     case ButtonPhase::up:
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressTimed:
+    case ButtonPhase::pressTaken:
       break;
   }
   const bool repair = chosen && settings_.releaseRepair;
@@ -247,7 +284,7 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
     if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
   }
   // Applications never saw the press (the press filter, a gesture or volume took it).
-  if (b.phase == ButtonPhase::pressSwallowed) {
+  if (b.phase == ButtonPhase::pressSwallowed || b.phase == ButtonPhase::pressTaken) {
     b.phase = ButtonPhase::up;
     return counted(b, {Verdict::swallow, 0});
   }
@@ -278,10 +315,19 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
   return counted(b, {Verdict::swallow, 0});
 }
 
+// A move while a press is timed waits behind it, so that the press lands where it was made.
+Verdict ButtonMachine::move(const MouseEvent& event, ClockReading now) {
+  if (mustWait(now)) {
+    waitBehind({event, now, MouseButton::left, false, false, false, false});
+    return Verdict::swallow;
+  }
+  return moveInTurn(event);
+}
+
 // Inside the drag rectangle the held-back press may still become a click or volume. The move
 // that leaves it is swallowed, so the press lands where the pointer still is, near where it
 // was made, and the moves after it reach applications as a drag.
-Verdict ButtonMachine::move(const MouseEvent& event) {
+Verdict ButtonMachine::moveInTurn(const MouseEvent& event) {
   if (states_[MouseButton::right].phase != ButtonPhase::pressHeld) return Verdict::pass;
   const InputPlatform::DragSize drag = platform_.dragSize();
   const std::int64_t dx = static_cast<std::int64_t>(event.x) - states_.heldPressX;
@@ -297,8 +343,9 @@ Verdict ButtonMachine::move(const MouseEvent& event) {
 void ButtonMachine::heldPressTaken(ButtonPhase next) {
   ButtonState& right = states_[MouseButton::right];
   // A timed press that turns the volume or begins a gesture is the hand's: judged first, it
-  // may turn out a held-back press, which is taken then.
-  if (right.phase == ButtonPhase::pressTimed) settle(MouseButton::right);
+  // may turn out a held-back press, which is taken then. So is a right event waiting behind
+  // another's timed press: it takes its turn first, and what waited before it.
+  if (right.phase == ButtonPhase::pressTimed || states_.waits(MouseButton::right)) settleAll();
   switch (right.phase) {
     case ButtonPhase::pressHeld:
       right.phase = next;
@@ -310,6 +357,7 @@ void ButtonMachine::heldPressTaken(ButtonPhase next) {
     case ButtonPhase::releaseGuarded:
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressTimed:
+    case ButtonPhase::pressTaken:
       break;
   }
 }
@@ -330,18 +378,19 @@ bool ButtonMachine::letGo(MouseButton button) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
       b.phase = ButtonPhase::up;
-      if (platform_.deliverButton(button, false)) return true;
+      if (deliver(button, false)) return true;
       b.phase = held;
       return false;
     case ButtonPhase::pressHeld:
       b.phase = ButtonPhase::down;
-      platform_.deliverButton(button, true);
+      deliver(button, true);
       return true;
     case ButtonPhase::unknown:
     case ButtonPhase::down:
     case ButtonPhase::up:
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressTimed:
+    case ButtonPhase::pressTaken:
       break;
   }
   impossible(button, L"let go");
@@ -353,7 +402,7 @@ bool ButtonMachine::letGo(MouseButton button) {
 void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
   static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
                                            L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
-                                           L"pressHeld",   L"pressTimed"};
+                                           L"pressHeld",   L"pressTimed",     L"pressTaken"};
   static const wchar_t* const kButtonNames[kButtonCount] = {L"left ", L"right ", L"middle ", L"x1 ",
                                                             L"x2 "};
   wchar_t line[64];
@@ -407,6 +456,7 @@ void ButtonMachine::letGoDue(ClockReading now) {
     const ButtonState& b = states_[button];
     if (b.phase == ButtonPhase::pressTimed && now.us - b.pressUs >= blip) settle(button);
   }
+  if (states_.waitingCount > 0) letWaitingGo(now.us);
   // The due buttons in the order their releases came; a tie keeps the order of kMouseButtons.
   MouseButton due[kButtonCount];
   int count = 0;
@@ -444,31 +494,47 @@ void ButtonMachine::letGoDue(ClockReading now) {
 }
 
 void ButtonMachine::letGoAll() {
+  settleAll();
   for (MouseButton button : kMouseButtons) {
     const ButtonState& b = states_[button];
-    if (b.phase == ButtonPhase::pressTimed) settle(button);
     if (holdsRelease(b) || b.phase == ButtonPhase::pressHeld) letGo(button);
   }
 }
 
 // Whatever the hook missed meanwhile, applications may have seen; a release already held is
-// still let go, and a timed press still judged. A held-back right press goes out as the click
-// it became: the hook was away (a lock, a sleep, the system dropping it), the hand has most
-// likely let go meanwhile, and a press delivered alone would leave the button held for
-// applications. A release the system refuses now waits, as any held release, for the next
-// wake-up.
+// still let go. A held-back right press, a timed press and one waiting behind it go out as the
+// click each became: the hook was away (a lock, a sleep, the system dropping it, a hook thread
+// that stalled), the hand has most likely let go meanwhile, and a press delivered alone would
+// leave the button held for applications. A release the system refuses now waits, as any held
+// release, for the next wake-up.
 //   P(0)....reinstalled(5000)        P and R delivered at 5000; a later release passes
 void ButtonMachine::forget() {
-  ButtonState& right = states_[MouseButton::right];
-  if (right.phase == ButtonPhase::pressHeld) {
+  bool undecided[kButtonCount];
+  for (MouseButton button : kMouseButtons) {
+    undecided[static_cast<int>(button)] =
+        states_.phaseAfterWaiting(button) == ButtonPhase::pressTimed;
+  }
+  settleAll();
+  if (states_[MouseButton::right].phase == ButtonPhase::pressHeld) {
     letGo(MouseButton::right);
-    right.phase = ButtonPhase::releaseHeld;
-    right.deadlineUs = 0;  // due now, or at the next wake-up if the system refuses it
-    if (!letGo(MouseButton::right)) platform_.wakeAfter(1);
+    releaseNow(MouseButton::right);
+  }
+  for (MouseButton button : kMouseButtons) {
+    if (undecided[static_cast<int>(button)] && states_[button].phase == ButtonPhase::down) {
+      releaseNow(button);
+    }
   }
   for (ButtonState& b : states_.at) {
     if (!holdsRelease(b) && b.phase != ButtonPhase::pressTimed) b.phase = ButtonPhase::unknown;
   }
+}
+
+// The button's release, whose event the hook never saw, goes out now, or at the next wake-up
+// if the system refuses it.
+void ButtonMachine::releaseNow(MouseButton button) {
+  states_[button].phase = ButtonPhase::releaseHeld;
+  states_[button].deadlineUs = 0;
+  if (!letGo(button)) platform_.wakeAfter(1);
 }
 
 // Down for applications until they see its release; unknown since the hook was installed again
@@ -482,6 +548,7 @@ bool ButtonMachine::shownDown(MouseButton button, bool askSystem) {
     case ButtonPhase::up:
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressHeld:
+    case ButtonPhase::pressTaken:
       return false;
     case ButtonPhase::pressTimed:
       return holdsRelease(states_[button].beneath);

@@ -62,10 +62,20 @@
 //                                               release, so it is a hand's, never a blip
 //   "a held release woken a step early"
 //     P(0)--R(30).....wake(49.4) ..|50          an early wake-up waits again
+// Every button event and move after a timed press waits behind it (~~) and goes out after it,
+// in the order it came, judged as at its own time; moves one after another as the last of them,
+// the pointer put where it left it, so that the press lands where it was made:
+//   "a press being timed keeps its place"
+//     left   P(0)---R(200)---P(230):::::::::|240
+//     right                     P(232)~~~~~~|240  R(238)~~|240
+//     moves                      (233)(236)~|240              the pointer put at 236
+//   "a timed press goes out as a click when the hook is installed again"
+//     P(1000)--R(1100)--P(1120):::reinstalled(1125)   P and R delivered at 1125
 //
 // One line per feature:
 // - Applications see each button's presses and releases alternate.
-// - A move while a release is held passes, and neither ends nor lengthens the hold.
+// - A move while a release is held passes, and neither ends nor lengthens the hold. A move while
+//   a press is timed waits: the pointer stands still for at most 抖动时长 and a timer step.
 // - A held release the system refuses is tried again at the next wake-up; so is the release of
 //   a held-back right press that ends as a click.
 // - No release is held longer than kMaxHoldMs, no press longer than 抖动时长 and one timer step;
@@ -106,6 +116,7 @@ enum class ButtonPhase : std::uint8_t {
   pressHeld,       // the right press is held back until it is a click, a drag or volume
   pressTimed,      // a press soon after a release, held back until it is let go (a contact
                    // blip) or has been down for 抖动时长 (a hand's, then judged as at its time)
+  pressTaken,      // the hand holds a right press the volume took: it and its release reach no one
 };
 
 // In the order of the switch health's devices too.
@@ -149,17 +160,39 @@ struct ButtonState {
   std::uint64_t ownPressUs = 0;
 };
 
-// What the machine keeps: each button's state, and the press stamp the left and right buttons
-// share.
+// A button event or a move that came while a press was timed. It waits behind that press and is
+// judged as at its own time when its turn comes; a move stands for the pointer's position.
+struct WaitingEvent {
+  MouseEvent event;
+  ClockReading at;
+  MouseButton button;
+  bool isButton;  // else a move
+  bool press;
+  bool chosen;    // as the settings said when it came
+  bool holdBack;  // as ButtonMachine::press was asked
+};
+// A hand makes a few events in the 抖动时长 a press is timed for; moves that follow each other
+// wait as one. A queue full settles the timed press at once as the hand's, and what waited goes
+// out behind it: nothing is lost and no button left held, only that press's blip repair.
+constexpr int kWaitingEvents = 16;
+
+// What the machine keeps: each button's state, the press stamp the left and right buttons
+// share, and what waits behind a timed press.
 struct ButtonStates {
   ButtonState& operator[](MouseButton b) { return at[static_cast<int>(b)]; }
   const ButtonState& operator[](MouseButton b) const { return at[static_cast<int>(b)]; }
+  // The button's phase once what waits has taken its turn, as far as that is known now: a press
+  // of it waiting is as undecided as a timed one (pressTimed), a release leaves it up.
+  ButtonPhase phaseAfterWaiting(MouseButton b) const;
+  bool waits(MouseButton b) const;  // an event of the button waits
   ButtonState at[kButtonCount];
   std::uint32_t lastPressTick = 0;
   std::uint64_t lastPressUs = 0;
   bool pressStamped = false;    // a left or right press of a chosen button has set lastPressTick
   std::int32_t heldPressX = 0;  // where the held-back right press was made
   std::int32_t heldPressY = 0;
+  WaitingEvent waiting[kWaitingEvents] = {};  // in the order they came
+  int waitingCount = 0;
 };
 
 // The buttons' state machines. Each event has one handler, and only the handlers change a
@@ -176,19 +209,19 @@ class ButtonMachine {
                  ClockReading now);
   Decision release(MouseButton button, bool chosen, const MouseEvent& event, ClockReading now);
   // The pointer moved: a held-back right press that leaves the drag rectangle goes out.
-  Verdict move(const MouseEvent& event);
+  Verdict move(const MouseEvent& event, ClockReading now);
   // The right press began a gesture: a held-back press whose release the hook missed is not
   // delivered late as a drag.
   void gestureBegan() { heldPressTaken(ButtonPhase::unknown); }
   // The wheel turned the volume: a held-back right press was the start of it, and it and its
   // release reach no one.
-  void takenForVolume() { heldPressTaken(ButtonPhase::pressSwallowed); }
+  void takenForVolume() { heldPressTaken(ButtonPhase::pressTaken); }
   // A wake-up asked for with wakeAfter is due.
   void timer(ClockReading now) { letGoDue(now); }
   // Lets go of every held release, and of a held-back press, at once.
   void letGoAll();
   // The hook was installed again: each button's state is unknown, but for a release still held;
-  // a held-back right press is delivered as a click.
+  // a held-back right press, a timed press and one waiting behind it are delivered as clicks.
   void forget();
 
   // Whether applications were shown the button down; asks the system when its state is unknown,
@@ -196,12 +229,37 @@ class ButtonMachine {
   bool shownDown(MouseButton button, bool askSystem = true);
   // The hand holds a press that never reached the system, so the system's key state says up.
   bool pressKeptFromTheSystem(MouseButton button) const {
-    const ButtonPhase phase = states_[button].phase;
+    const ButtonPhase phase = states_.phaseAfterWaiting(button);
     return phase == ButtonPhase::pressHeld || phase == ButtonPhase::pressSwallowed ||
-           phase == ButtonPhase::pressTimed;
+           phase == ButtonPhase::pressTimed || phase == ButtonPhase::pressTaken;
   }
 
  private:
+  Decision pressInTurn(MouseButton button, bool chosen, bool holdBack, const MouseEvent& event,
+                       ClockReading now, bool late);
+  Decision releaseInTurn(MouseButton button, bool chosen, ClockReading now, bool heldPress);
+  Verdict moveInTurn(const MouseEvent& event);
+  bool endsInBlip(MouseButton button, const MouseEvent& release, ClockReading at);
+  bool deliver(MouseButton button, bool press);
+  void releaseNow(MouseButton button);
+  // What waits behind a timed press (input/waiting_events.cpp).
+  bool timing() const {
+    for (const ButtonState& b : states_.at) {
+      if (b.phase == ButtonPhase::pressTimed) return true;
+    }
+    return false;
+  }
+  // Read first on every event: nothing waits and nothing is timed.
+  bool mustWait(ClockReading now) {
+    return (states_.waitingCount > 0 || timing()) && waitsBehindTimed(now);
+  }
+  bool waitsBehindTimed(ClockReading now);
+  Decision waitBehind(const WaitingEvent& e);
+  void letWaitingGo(std::uint64_t nowUs);
+  WaitingEvent takeWaiting(int at);
+  void takeTurn(const WaitingEvent& e);
+  void settleTimed();
+  void settleAll();
   bool letGo(MouseButton button);
   void heldPressTaken(ButtonPhase next);
   void impossible(MouseButton button, const wchar_t* event);
@@ -224,4 +282,6 @@ class ButtonMachine {
   const Settings& settings_;
   ButtonStates& states_;
   InputPlatform& platform_;
+  std::uint32_t delivered_ = 0;  // deliveries the system took, counted to see that one was made
+  bool draining_ = false;        // letWaitingGo is under way (our deliveries may nest events)
 };

@@ -2,16 +2,22 @@
 
 #include "input/button_machine.h"
 
+namespace {
+// Held back or timed, what the right press becomes is not known yet.
+bool undecided(ButtonPhase phase) {
+  return phase == ButtonPhase::pressHeld || phase == ButtonPhase::pressTimed;
+}
+}  // namespace
+
 void ClickRecordKeeper::note(ClickRecord& record, int button, bool press, bool judged,
                              ButtonPhase rightPhase, std::uint32_t tick, std::uint64_t us) {
-  if (waiting_ && rightPhase != ButtonPhase::pressHeld) {
+  if (waiting_ && !undecided(rightPhase)) {
     waiting_ = false;
-    // Applications were shown the press: it was a click or a drag. Taken for the volume, by a
+    // The repairs judged it: a click, a drag, a bounce or a blip. Taken for the volume, by a
     // gesture, or let go while the hook was away, it was none.
-    const bool shown = rightPhase == ButtonPhase::down || rightPhase == ButtonPhase::up ||
-                       rightPhase == ButtonPhase::releaseHeld ||
-                       rightPhase == ButtonPhase::releaseGuarded;
-    if (shown) {
+    const bool judgedPress =
+        rightPhase != ButtonPhase::unknown && rightPhase != ButtonPhase::pressTaken;
+    if (judgedPress) {
       record.append(held_.button, true, held_.tick, held_.us);
     } else {
       skipRightRelease_ = true;
@@ -29,7 +35,7 @@ void ClickRecordKeeper::note(ClickRecord& record, int button, bool press, bool j
     waiting_ = false;
     record.append(held_.button, true, held_.tick, held_.us);
   }
-  if (button == 1 && press && rightPhase == ButtonPhase::pressHeld) {
+  if (button == 1 && press && undecided(rightPhase)) {
     waiting_ = true;
     held_ = {us, tick, 1, true};
     return;

@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "common/debug_console.h"
+#include "common/dpi_win32.h"
 #include "common/process_win32.h"
 #include "common/window_contract.h"
 #include "input/click_record_keeper.h"
+#include "input/own_input.h"
 
 namespace {
 
@@ -93,6 +95,8 @@ class DesktopInputPlatform final : public InputPlatform {
   UINT_PTR timer = 0;
 
   WindowUnderPointer windowUnderPointer;
+  // Our button input that the hook has not seen pass yet.
+  OwnInputOnTheWay ownInput;
 
   // The hook thread reads no keyboard input, so the key state of its own queue (GetKeyState)
   // is not what the user holds now; the asynchronous state is, and it is answered in the
@@ -149,25 +153,16 @@ class DesktopInputPlatform final : public InputPlatform {
         input.mi.mouseData = button == MouseButton::x1 ? XBUTTON1 : XBUTTON2;
         break;
     }
-    // Counted before it is sent: Wine asks the hook about it, and about what came before it,
-    // before SendInput returns.
-    ++ownButtonsOnTheWay;
-    ownButtonSentAt = GetTickCount();
+    ownInput.sent(GetTickCount());
     if (sendOwnInput(&input, 1)) return true;
-    --ownButtonsOnTheWay;
+    ownInput.refused();
     return false;
   }
 
-  // Our button input that the hook has not seen pass yet. A button event the system took
-  // before it reaches the hook first, and passed it would reach applications ahead of it:
-  //   release held to 103   wake-up(109): R sent   hook asked about P(109), then about our R
-  // Such an event goes out behind ours, as input of our own. Input another hook swallowed never
-  // comes by: after a second nothing is on the way.
-  bool overtakes() const {
-    return ownButtonsOnTheWay > 0 && GetTickCount() - ownButtonSentAt < 1000;
-  }
-  void ownButtonPassed() {
-    if (ownButtonsOnTheWay > 0) --ownButtonsOnTheWay;
+  // The hook's point is in per-monitor coordinates: the cursor is put there in the same.
+  void placePointer(std::int32_t x, std::int32_t y) override {
+    const OwnWindowDpi perMonitor;
+    SetPhysicalCursorPos(x, y);
   }
 
   // A thread timer: its WM_TIMER arrives in the hook thread's loop.
@@ -209,8 +204,6 @@ class DesktopInputPlatform final : public InputPlatform {
   wchar_t slots[kSlots][kMaxGestureLetters + 1] = {};
   std::atomic<unsigned> tickets[kSlots] = {};
   unsigned nextTicket = 0;
-  unsigned ownButtonsOnTheWay = 0;
-  DWORD ownButtonSentAt = 0;
 };
 
 DesktopInputPlatform platform;
@@ -279,7 +272,8 @@ void recordClick(const MouseEvent& event, ClockReading now) {
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
   const int button = m.known ? static_cast<int>(m.button) : -1;  // a button's device number
   hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
-                        hookFilter->state().buttons[MouseButton::right].phase, now.tick, now.us);
+                        hookFilter->state().buttons.phaseAfterWaiting(MouseButton::right), now.tick,
+                        now.us);
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -289,7 +283,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     hookLatestEventTime.store(info->time, std::memory_order_relaxed);
     if (info->dwExtraInfo == kOwnInputMarker) {
-      if (readButtonMessage(event.message, info->mouseData).known) platform.ownButtonPassed();
+      if (readButtonMessage(event.message, info->mouseData).known) platform.ownInput.passed();
       return CallNextHookEx(hook, code, wParam, lParam);
     }
     event.x = info->pt.x;
@@ -308,7 +302,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   // A press or release the system refuses to send behind ours passes all the same: late order
   // is better than a lost click.
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-  if (code == HC_ACTION && m.known && platform.overtakes() &&
+  if (code == HC_ACTION && m.known && platform.ownInput.onItsWay(GetTickCount()) &&
       platform.deliverButton(m.button, m.press)) {
     return 1;
   }
@@ -346,7 +340,8 @@ DWORD WINAPI hookThreadMain(void* started) {
         break;
       case kReinstallHookMessage:
         // Whatever the hook missed while it was away, or while the session was locked or the
-        // machine asleep, applications may have seen.
+        // machine asleep, applications may have seen; our input on its way may have passed.
+        platform.ownInput.clear();
         hookFilter->forgetButtonStates();
         if (install()) PostMessageW(platform.commandWindow, kHookReinstalledMessage, 0, 0);
         break;

@@ -46,7 +46,7 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
       if (now - gesture_.startTick <= kGestureWindowMs && gestureKeyHeld()) {
         addPoint(gesture_, event.x, event.y, now);
       }
-      return {buttons_.move(event), 0};
+      return {buttons_.move(event, clocks), 0};
 
     case mouse_message::rightDown:
       state_.gesturePress = features_ && gestureKeyHeld();

@@ -64,6 +64,9 @@ class InputPlatform {
   // Sends a button's press or release as input of the program's own, which the hook lets pass
   // unexamined: a held release let go, or the press behind it. False when the system refused it.
   virtual bool deliverButton(MouseButton button, bool press) = 0;
+  // Puts the pointer at (x, y), as the hook reads points, without an event of its own: the moves
+  // held while a press was timed end where the last of them left it.
+  virtual void placePointer(std::int32_t x, std::int32_t y) = 0;
   // Asks for InputFilter::onTimer to be called about `delayMs` from now; a later request
   // replaces an earlier one.
   virtual void wakeAfter(std::uint32_t delayMs) = 0;

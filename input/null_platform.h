@@ -14,6 +14,7 @@ class NullInputPlatform : public InputPlatform {
   void sendVolume(std::int32_t, std::int32_t, std::uint32_t) override {}
   void queueGestureCommand(const wchar_t*) override {}
   bool deliverButton(MouseButton, bool) override { return true; }
+  void placePointer(std::int32_t, std::int32_t) override {}
   void wakeAfter(std::uint32_t) override {}
   void maskGestureKey() override {}
   DragSize dragSize() override { return {4, 4}; }

@@ -22,16 +22,24 @@ int bucketHighMs(int bucket) {
   return bucket + 1 < kGapBuckets ? bucketLowMs(bucket + 1) : 0;
 }
 
+namespace {
+
+void addUpToMost(std::uint32_t& to, std::uint32_t add) {
+  to = to > UINT32_MAX - add ? UINT32_MAX : to + add;
+}
+
+}  // namespace
+
 HealthCounts& operator+=(HealthCounts& into, const HealthCounts& add) {
   for (int device = 0; device < healthDeviceCount; ++device) {
     DeviceCounts& to = into.devices[device];
     const DeviceCounts& from = add.devices[device];
-    to.events += from.events;
-    to.chatter += from.chatter;
-    to.repaired += from.repaired;
+    addUpToMost(to.events, from.events);
+    addUpToMost(to.chatter, from.chatter);
+    addUpToMost(to.repaired, from.repaired);
     for (int kind = 0; kind < gapKindCount; ++kind) {
       for (int bucket = 0; bucket < kGapBuckets; ++bucket) {
-        to.gaps[kind][bucket] += from.gaps[kind][bucket];
+        addUpToMost(to.gaps[kind][bucket], from.gaps[kind][bucket]);
       }
     }
   }

@@ -66,14 +66,18 @@ struct HealthCounts {
   DeviceCounts devices[healthDeviceCount];
 };
 
+// A sum stops at the most a count holds: a day read from a file the user edited may be near it.
 HealthCounts& operator+=(HealthCounts& into, const HealthCounts& add);
-// Every count of `a` less the same count of `b` (b was taken earlier from the same counter).
+// Every count of `a` less the same count of `b` (b was taken earlier from the same counter),
+// right across a counter's wrap.
 HealthCounts operator-(const HealthCounts& a, const HealthCounts& b);
 bool operator==(const HealthCounts& a, const HealthCounts& b);
 
 // Written by the hook thread alone, read by any thread. Counting takes no lock and allocates
 // nothing: the counts are relaxed atomics under a sequence number (odd while the hook writes),
-// and a reader copies until it saw the same even number before and after.
+// and a reader copies until it saw the same even number before and after. The counts since
+// start wrap at 2^32 rather than stop: they are read only as differences between two snapshots,
+// which stay right across a wrap, where a count that stopped would lose every event after it.
 class SwitchCounter {
  public:
   explicit SwitchCounter(const Settings& settings) : settings_(settings) {}

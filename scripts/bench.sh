@@ -123,6 +123,8 @@ host_part() {
       decide/press_timed) echo "press soon after a release, held while its length is measured" ;;
       decide/blip_released) echo "release of a contact blip, swallowed with its press" ;;
       onTimer/settles_hand) echo "\`onTimer\` finding a held press a hand's: judged and delivered" ;;
+      decide/press_behind_timed) echo "press of another button while a press is timed: it waits" ;;
+      onTimer/lets_waiting_go) echo "\`onTimer\` settling a timed press, a press and a move behind it" ;;
       addPoint) echo "\`addPoint\` alone" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
       debugLine/put_and_take) echo "a debug line put into the console's ring and taken out" ;;

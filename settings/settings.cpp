@@ -140,11 +140,12 @@ void saveSettings(const Settings& settings, ProfileStore& store) {
   }
 }
 
-void saveSettingsKeys(const Settings& settings, const std::wstring& path,
+bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
                       const std::vector<const wchar_t*>& keys) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
-  if (!prepareSettingsFile(path)) return;
+  if (!prepareSettingsFile(path)) return false;
   const auto store = openProfileStore(path);
+  bool written = true;
   for (const SettingsKey& entry : kSettingsKeys) {
     bool named = false;
     for (const wchar_t* key : keys) named = named || std::wcscmp(key, entry.key) == 0;
@@ -159,8 +160,9 @@ void saveSettingsKeys(const Settings& settings, const std::wstring& path,
     } else {
       text = std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
     }
-    store->writeString(entry.section, entry.key, text.c_str());
+    written = store->writeString(entry.section, entry.key, text.c_str()) && written;
   }
+  return written;
 }
 
 void loadSettings(Settings& settings, const std::wstring& path) {

@@ -125,8 +125,9 @@ void saveSettings(const Settings& settings, ProfileStore& store);
 // Writes the keys named (单击, 单击间隔, 左键, ...) from `settings` and no other line: a choice
 // made in a window changes what it shows and leaves the rest of the file as the user left it.
 // The intervals are written this way alone, as the user's own choice of what the switch health
-// suggests.
-void saveSettingsKeys(const Settings& settings, const std::wstring& path,
+// suggests. False when a key was not written (a read-only file, a full disk, a file another
+// program holds); the keys before it may have been.
+bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
                       const std::vector<const wchar_t*>& keys);
 
 // D:\Tools\x.exe -> D:\Tools\x.ini; a name without extension gets one.

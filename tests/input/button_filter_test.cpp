@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "input/input_filter.h"
+#include "input/own_input.h"
 #include "tests/input/fake_platform.h"
 
 namespace {
@@ -110,7 +111,8 @@ class ButtonFilter : public FilterFixture {
     const auto call = [&](std::uint64_t us, const Moment* m) {
       if (m) {
         const std::uint32_t own = clocks(at(m->own < 0 ? m->ms : m->own)).tick;
-        EXPECT_EQ(filter.decide({0, m->message, 10, 10, 0, own}, clocks(us)), m->expected);
+        const auto x = m->message == move ? static_cast<std::int32_t>(m->ms) : 10;  // where it went
+        EXPECT_EQ(filter.decide({0, m->message, x, 10, 0, own}, clocks(us)), m->expected);
       } else {
         wakeUs = UINT64_MAX;
         filter.onTimer(clocks(us));
@@ -242,6 +244,11 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
         {2100, rightUp, S}},
        {},
        {{2000, rightDown}, {2000, rightUp}, {2100, rightDown}, {2100, rightUp}}});
+  settings.blipLength = 10;  // delivered by the wake-up that collects them
+  run({"a timed press goes out as a click when the hook is installed again",
+       {{1000, leftDown, P}, {1100, leftUp, P}, {1120, leftDown, S}, {1125, hookInstalledAgain, P}},
+       {},
+       {{1130, leftDown}, {1130, leftUp}}});
 }
 
 // A click right after logon is the first event the hook sees: nothing came before it to bounce.
@@ -442,9 +449,45 @@ TEST_F(ButtonFilter, ContactBlipsAtBothClocks) {
        {{0.5, leftDown, P}, {30.7, leftUp, S}},
        {"ReleaseTime:"},
        {{50.5, leftUp}}},
+      {"a press being timed keeps its place",
+       {{0, leftDown, P},
+        {200, leftUp, P},
+        {230, leftDown, S},
+        {232, rightDown, S},
+        {233, move, S},
+        {236, move, S},
+        {238, rightUp, S}},
+       {},
+       {{240, leftDown}, {240, rightDown}, {240, move | 236u << 16}, {240, rightUp}}},
   };
   for (std::uint64_t stepUs : {1000u, 15625u}) {
     for (const BlipTimeline& t : timelines) run(t, stepUs);
+  }
+}
+
+TEST(OwnInput, AUserEventGoesBehindOursWhileOursIsOnItsWay) {
+  enum Step { sent, back, reinstalled, user };
+  struct Row {
+    std::uint32_t tick;
+    Step step;
+    bool behind = false;
+  };
+  const std::pair<const char*, std::vector<Row>> cases[] = {
+      {"ours comes back", {{0, sent}, {5, user, true}, {8, back}, {9, user}}},
+      {"a swallowed own input stops counting",
+       {{0, sent}, {999, user, true}, {1000, user}, {1500, sent}, {1501, back}, {1502, user}}},
+      {"the hook installed again", {{0, sent}, {100, reinstalled}, {200, user}}},
+  };
+  for (const auto& [name, rows] : cases) {
+    SCOPED_TRACE(name);
+    OwnInputOnTheWay own;
+    for (const Row& r : rows) {
+      SCOPED_TRACE("at " + std::to_string(r.tick));
+      EXPECT_EQ(r.step == user && own.onItsWay(r.tick), r.behind);
+      if (r.step == sent) own.sent(r.tick);
+      if (r.step == back) own.passed();
+      if (r.step == reinstalled) own.clear();
+    }
   }
 }
 

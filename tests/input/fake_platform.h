@@ -77,6 +77,10 @@ struct FakeInputPlatform : NullInputPlatform {
     delivered.push_back(message);
     return true;
   }
+  // Written as a move naming x in the high word, as a side button's message names it.
+  void placePointer(std::int32_t x, std::int32_t) override {
+    delivered.push_back(mouse_message::move | static_cast<std::uint32_t>(x) << 16);
+  }
   std::vector<std::uint32_t> wakeRequests;
   void wakeAfter(std::uint32_t delayMs) override { wakeRequests.push_back(delayMs); }
   int masks = 0;

@@ -102,6 +102,7 @@ TEST_F(GestureRouting, MovesReadTheKeyStateOnlyWhileAGestureCanGrow) {
 // volume hold or a pause for clicks; each case ends with a right click, the one thing kept.
 TEST_F(GestureRouting, TheClickRecordKeepsWhatTheRepairsJudged) {
   settings.volumeKey = vk::rightButton;  // 快捷键=5: a right press is held back
+  settings.rightButton = 1;              // and timed, soon after its release
   struct Step {
     std::uint32_t tick, message;
     bool alt = false;
@@ -111,6 +112,13 @@ TEST_F(GestureRouting, TheClickRecordKeepsWhatTheRepairsJudged) {
       {"a gesture", {{1000, rightDown, true}, {1100, move, true}, {1500, rightUp, true}}},
       {"held back, then the volume", {{1000, rightDown}, {1100, wheel}, {1200, rightUp}}},
       {"held back, then a click: kept with its own times", {}},
+      {"timed, then the volume",
+       {{1000, rightDown},
+        {1100, wheel},
+        {1200, rightUp},
+        {1220, rightDown},
+        {1240, wheel},
+        {1300, rightUp}}},
       {"a pause, a rule 2",
        {{1000, leftDown, false, Bypass::paused}, {1100, leftUp, false, Bypass::all}}},
   };
