@@ -92,11 +92,10 @@ void onTrayCallback(Program& program, HWND window, LPARAM event) {
   }
 }
 
-void onTimer(Program& program, HWND window, WPARAM timerId) {
-  // A full-screen program is not interrupted: the balloon comes at a later tick instead.
-  if (!program.health.onTimer(timerId) || program.foreground.fullScreen()) return;
+// A full-screen program is not interrupted: the balloon comes at a later tick instead.
+void showNotice(Program& program, HWND window) {
   std::wstring notice;
-  if (program.health.takeNotice(program.settings, &notice)) {
+  if (!program.foreground.fullScreen() && program.health.takeNotice(program.settings, &notice)) {
     showTrayBalloon(window, textOf(TextName::healthTitle, program.settings.language), notice);
   }
 }
@@ -159,7 +158,11 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       readWheelRouting();
       break;
     case WM_TIMER:
-      onTimer(program, window, wParam);
+      if (program.health.onTimer(wParam)) showNotice(program, window);
+      return 0;
+    case contract::kFitDoneMessage:
+      program.health.onFitDone(wParam, program.settings);
+      showNotice(program, window);
       return 0;
     case WM_ENDSESSION:
       if (wParam) program.health.save();  // the process may end as soon as this returns

@@ -675,8 +675,25 @@ void BM_FitFullRecord(benchmark::State& state) {
       benchmark::Counter::kAvgIterations);
   if (wrong) fail(state, "the fit found nothing better on a worn switch");
 }
+// The replay of four events of a damaged record, the third one's tick 0x7FFFFF00 ahead of its
+// counter time, with a release held over it (release interval 100 ms): P(0) R(30) P(56) R(90).
+void BM_ReplayTickFarAhead(benchmark::State& state) {
+  const std::uint64_t t = 10'000'000;
+  const ClickRun run{1,
+                     {{t, 10'000, 0, true},
+                      {t + 30'000, 10'030, 0, false},
+                      {t + 56'000, 10'056 + 0x7FFFFF00u, 0, true},
+                      {t + 90'000, 10'090, 0, false}}};
+  RepairChoice choice;
+  choice.buttons[0] = true;
+  choice.releaseMs = 100;
+  std::uint64_t wrong = 0;
+  for (auto _ : state) wrong += replayShown(run, choice).size() != 2;
+  if (wrong) fail(state, "the replay did not show one click");
+}
 BENCHMARK(BM_RecordAppend)->Name("record/append");
 BENCHMARK(BM_FitFullRecord)->Name("fit/full_record")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReplayTickFarAhead)->Name("fit/replay_tick_far_ahead")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CountChatterPress)->Name("health/chatter_press");
 BENCHMARK(BM_CountRelease)->Name("health/release");
 BENCHMARK(BM_CountReversedNotch)->Name("health/two_notches");

@@ -98,6 +98,7 @@ const NamedText kChinese[] = {
     {N::healthFitBetter, L"最近 {1} 次点击：现在 {2}；改用{3}：{4}"},
     {N::healthFitTradeOff,
      L"你的双击和抖动一样快：改用{1}会是 {2}。把双击放慢一点，或者考虑更换微动开关"},
+    {N::healthAnalysing, L"正在分析…"},
     {N::healthBalloon, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。点这里查看鼠标健康。"},
     {N::healthBalloonFit, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。{3}。点这里查看鼠标健康。"},
     {N::fileMovedAside,
@@ -266,6 +267,7 @@ const NamedText kEnglish[] = {
     {N::healthFitTradeOff,
      L"Your double clicks are as fast as the bounces: {1} would give {2}. Double-click a "
      L"little slower, or plan to replace the switch"},
+    {N::healthAnalysing, L"Analysing…"},
     {N::healthBalloon,
      L"{1} seems to chatter: {2} in 1000 clicks today. Click to see Mouse "
      L"health."},

@@ -90,6 +90,7 @@ enum class TextName : int {
   healthFitNothing,   // {1} clicks, {2} outcome now
   healthFitBetter,    // {1} clicks, {2} outcome now, {3} the choice, {4} its outcome
   healthFitTradeOff,  // {1} the choice with fewest doubled, {2} its outcome
+  healthAnalysing,    // until the fit comes
   healthBalloon,      // {1} device, {2} chatter in 1000 clicks today
   healthBalloonFit,   // {1} device, {2} chatter in 1000 clicks today, {3} what the fit found
   fileMovedAside,     // {1} a damaged file's name, {2} the name it was moved aside to

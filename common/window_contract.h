@@ -25,6 +25,9 @@ constexpr std::uint32_t kHookReinstalledMessage = kAppMessageBase + 3;
 // Posted to the main window the first time a start is refused (common/process_win32.h): the
 // window says so in a balloon.
 constexpr std::uint32_t kStartRefusedMessage = kAppMessageBase + 4;
+// Posted to the window that asked for a fit of the switch health when it is done: wParam is the
+// ticket that takes it (health/fit_worker.h).
+constexpr std::uint32_t kFitDoneMessage = kAppMessageBase + 5;
 // The tray icon's callback; lParam is the mouse or notification message.
 constexpr std::uint32_t kTrayCallbackMessage = kUserMessageBase;
 

@@ -13,6 +13,8 @@
 #include "common/identity.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
+#include "health/stats_file.h"
+#include "input/click_record.h"
 #include "tests/support/click_corpus.h"
 
 namespace {
@@ -336,6 +338,59 @@ TEST(Program, SwitchHealthKeepsTodaysCountsAcrossARestart) {
   const int day = now.wYear * 10000 + now.wMonth * 100 + now.wDay;
   EXPECT_NE(GetFileAttributesW((stats + L".damaged-" + std::to_wstring(day)).c_str()),
             INVALID_FILE_ATTRIBUTES);
+}
+
+// A click record with one tick field flipped, 0x7FFFFF00 ms from its counter time 1 ms before a
+// held release is due, whose replay walked that gap a millisecond at a time: moved aside, while
+// 鼠标健康 shows and /stats answers. Then a chattering left switch's record, whose fit takes
+// seconds: the main thread answers while the window says 正在分析….
+TEST(Program, AClickRecordWithAFlippedTickIsMovedAsideAndNoFitStallsTheProgram) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  const std::wstring settings = program.settingsPath();
+  const std::wstring record = settings.substr(0, settings.size() - 4) + L"-clicks.dat";
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const auto restartWith = [&](const std::wstring& path, const std::string& bytes) {
+    PostMessageW(program.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.waitForExit(10000), 0u);
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fclose(file);
+    EXPECT_TRUE(program.start());
+    PostMessageW(program.window(), WM_COMMAND, menu_command::switchHealth, 0);
+    HWND window = nullptr;
+    EXPECT_TRUE(pumpUntil(
+        [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, L"鼠标健康")); },
+        2000));
+    return window;
+  };
+  const std::uint64_t t = 10'000'000;
+  const std::string planted = clickRecordBytes({{1,
+                                                 {{t, 10'000, 0, true},
+                                                  {t + 30'000, 10'030, 0, false},
+                                                  {t + 199'000, 10'199 + 0x7FFFFF00u, 0, true},
+                                                  {t + 300'000, 10'300, 0, false}}}});
+  restartWith(record, planted);
+  EXPECT_EQ(program.runSecondInstance(10000, L"/stats"), 0u) << "no answer within 2 s";
+  wchar_t aside[32];
+  swprintf(aside, 32, L".damaged-%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+  EXPECT_NE(GetFileAttributesW((record + aside).c_str()), INVALID_FILE_ATTRIBUTES);
+
+  char today[16];
+  std::snprintf(today, sizeof today, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  FILE* file = _wfopen((settings.substr(0, settings.size() - 4) + L"-stats.csv").c_str(), L"wb");
+  std::fprintf(file, "%s\r\n%s", kStatsHeader,
+               formatStatsLine(today, healthLeft, DeviceCounts{20000, 400, 0, {}}).c_str());
+  std::fclose(file);
+  ClickRun run{1, {}};
+  for (const corpus::Event& e : corpus::make(28, {}, 3000).events) {
+    run.events.push_back({e.us, corpus::tickAt(e.us, false), 0, e.press});
+  }
+  const HWND window = restartWith(record, clickRecordBytes({run}));
+  DWORD_PTR answer = 0;
+  EXPECT_TRUE(SendMessageTimeoutW(program.window(), WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer));
+  EXPECT_TRUE(FindWindowExW(window, nullptr, L"Static", L"正在分析…")) << "the fit came first";
 }
 
 // ---- The command line, asking the running program ----

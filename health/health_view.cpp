@@ -168,6 +168,9 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
       line.action = HealthAction::applyIntervals;
       line.choice = fit.best;
       break;
+    case ClickFit::analysing:
+      line.why = textOf(TextName::healthAnalysing, language);
+      break;
   }
   lines.push_back(line);
   if (fit.outcome != ClickFit::tooFew && fit.tradeOff) {

@@ -8,6 +8,7 @@
 
 #include "common/debug_console.h"
 #include "common/texts.h"
+#include "common/window_contract.h"
 #include "health/calibration.h"
 #include "health/health_view.h"
 #include "settings/settings.h"
@@ -33,7 +34,22 @@ std::wstring fileName(const std::wstring& path) {
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+// On the fitting thread, below the main and hook threads: the fit yields to what answers the
+// user.
+ClickFit fitBehind(const FitRequest& request, const std::atomic<bool>& stop) {
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+  return fitClicks(request.runs, request.now, request.matters, &stop);
+}
+
+bool postFitDone(FitWorker::Window window, std::uint32_t ticket) {
+  return PostMessageW(reinterpret_cast<HWND>(window), window_contract::kFitDoneMessage, ticket,
+                      0) != 0;
+}
+
 }  // namespace
+
+SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
+    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone) {}
 
 void SwitchHealth::movedAside(const SharedFileWin32& file, const std::wstring& suffix) {
   const std::wstring moved = file.path() + suffix;
@@ -108,6 +124,7 @@ void SwitchHealth::write() {
 }
 
 void SwitchHealth::start(HWND window) {
+  window_ = window;
   const std::wstring path = statsPathForSettings(settingsFilePath());
   stats_ = std::make_unique<SharedFileWin32>(path, kLargestFile);
   recordFile_ =
@@ -144,10 +161,21 @@ std::vector<ClickRun> SwitchHealth::clickRuns() const {
   return runs;
 }
 
-ClickFit SwitchHealth::fit(const Settings& settings, const Calibration& calibration) const {
-  bool matters[kHealthButtons] = {};
-  buttonsThatMatter(calibration, matters);
-  return fitClicks(clickRuns(), repairChoiceOf(settings), matters);
+std::uint32_t SwitchHealth::askFit(HWND window, const Settings& settings,
+                                   const Calibration& calibration) {
+  FitRequest request;
+  request.runs = clickRuns();
+  request.now = repairChoiceOf(settings);
+  buttonsThatMatter(calibration, request.matters);
+  return fits_.ask(reinterpret_cast<FitWorker::Window>(window), std::move(request));
+}
+
+void SwitchHealth::onFitDone(WPARAM ticket, const Settings& settings) {
+  const std::optional<ClickFit> fit = takeFit(ticket);
+  if (!fit || ticket != balloonTicket_) return;
+  balloonTicket_ = 0;
+  balloon_ = chatterBalloon(balloonButton_, ledger_.today().devices[balloonButton_], *fit,
+                            settings.language);
 }
 
 bool SwitchHealth::takeNotice(const Settings& settings, std::wstring* text) {
@@ -158,18 +186,22 @@ bool SwitchHealth::takeNotice(const Settings& settings, std::wstring* text) {
     movedNotices_.erase(movedNotices_.begin());
     return true;
   }
+  if (!balloon_.empty()) {
+    *text = std::move(balloon_);
+    balloon_.clear();
+    return true;
+  }
   if (noticeDate_ != ledger_.date()) {
     noticeDate_ = ledger_.date();
     for (bool& noticed : noticed_) noticed = false;
   }
   const Calibration today = calibrate(ledger_.today());
-  for (int button = 0; button < kHealthButtons; ++button) {
+  for (int button = 0; button < kHealthButtons && balloonTicket_ == 0; ++button) {
     const bool chosen = (settings.*kButtonChosen[button]) != 0;
     if (noticed_[button] || chosen || !today.buttons[button].choose) continue;
     noticed_[button] = true;
-    *text = chatterBalloon(button, ledger_.today().devices[button], fit(settings, today),
-                           settings.language);
-    return true;
+    balloonButton_ = button;
+    balloonTicket_ = askFit(window_, settings, today);
   }
   return false;
 }

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/shared_file_win32.h"
 #include "health/calibration.h"
+#include "health/fit_worker.h"
 #include "health/stats_file.h"
 #include "health/what_if.h"
 #include "input/click_record.h"
@@ -23,8 +25,7 @@ struct Settings;
 // them today. Main thread.
 class SwitchHealth {
  public:
-  SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
-      : counter_(counter), record_(clicks) {}
+  SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks);
 
   // Reads today's counts back from the file and starts the timer on `window` that writes it
   // every 10 minutes while something changed, and at a change of day; the click record is kept
@@ -38,15 +39,24 @@ class SwitchHealth {
   // Brings today up to date from the counter now (the health window, every second).
   void refresh();
   // A balloon's text: once for each damaged file moved aside, and once per button and day for a
-  // button that is not chosen and whose chatter today reaches the calibration's threshold.
-  // Nothing while the icon is hidden: the balloon comes later instead.
+  // button that is not chosen and whose chatter today reaches the calibration's threshold, once
+  // the fit asked for it has come (onFitDone). Nothing while the icon is hidden: the balloon
+  // comes later instead.
   bool takeNotice(const Settings& settings, std::wstring* text);
+  // kFitDoneMessage on the window given to start(): the fit for a chatter balloon.
+  void onFitDone(WPARAM ticket, const Settings& settings);
   // The clicks recorded, in the file and since: what the fit replays.
   std::vector<ClickRun> clickRuns() const;
   // How many clicks were recorded since start, to tell when the record has grown.
   std::uint32_t clicksRecorded() const { return record_.appended(); }
-  // The fit on the record for the buttons that matter under `settings`.
-  ClickFit fit(const Settings& settings, const Calibration& calibration) const;
+  // Asks for the fit on the record for the buttons that matter under `settings`, made on the
+  // fitting thread; its answer comes to `window` as kFitDoneMessage, with the ticket for takeFit
+  // in wParam (health/fit_worker.h). A window that closes drops its fits.
+  std::uint32_t askFit(HWND window, const Settings& settings, const Calibration& calibration);
+  std::optional<ClickFit> takeFit(WPARAM ticket) {
+    return fits_.take(static_cast<std::uint32_t>(ticket));
+  }
+  void dropFits(HWND window) { fits_.drop(reinterpret_cast<FitWorker::Window>(window)); }
   // Writes the file now if anything changed (at exit and at the end of the session).
   void save();
   // Today's counts as of now (brought up to date from the counter), and today's date.
@@ -82,4 +92,11 @@ class SwitchHealth {
   std::vector<std::pair<std::wstring, std::wstring>> movedNotices_;
   std::string noticeDate_;  // the day the balloons below were shown on
   bool noticed_[kHealthButtons] = {};
+  HWND window_ = nullptr;
+  FitWorker fits_;
+  // The chatter balloon whose fit was asked for (its ticket, 0 for none), and its text once the
+  // fit came.
+  std::uint32_t balloonTicket_ = 0;
+  int balloonButton_ = 0;
+  std::wstring balloon_;
 };

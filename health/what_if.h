@@ -28,6 +28,7 @@
 //   double clicks as fast as bounces  the best within budget, and what fewer doubled would cost
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -74,9 +75,10 @@ struct ClickFit {
   // The hand presses of the buttons fitted: the fit needs kFitMinimumPresses of them.
   std::uint32_t presses = 0;
   enum Outcome {
-    tooFew,   // fewer than kFitMinimumPresses hand presses of the buttons that matter
-    nothing,  // nothing better than what is in force
-    better,   // `best` is better
+    tooFew,     // fewer than kFitMinimumPresses hand presses of the buttons that matter
+    nothing,    // nothing better than what is in force
+    better,     // `best` is better
+    analysing,  // none yet: asked for on the fitting thread, its answer still to come
   } outcome = tooFew;
   RepairChoice best;  // the candidate chosen
   ReplayScore bestScore;
@@ -88,6 +90,7 @@ struct ClickFit {
 };
 
 // `now`: the repairs in force. `matters`: the buttons to fit, those that chatter; each candidate
-// chooses them, and keeps the buttons chosen now.
+// chooses them, and keeps the buttons chosen now. Once `stop` is set it returns between two
+// candidates, with what it has (health/fit_worker.h).
 ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
-                   const bool (&matters)[kHealthButtons]);
+                   const bool (&matters)[kHealthButtons], const std::atomic<bool>* stop = nullptr);

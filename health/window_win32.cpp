@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/dpi_win32.h"
 #include "common/identity.h"
 #include "common/texts.h"
+#include "common/window_contract.h"
 #include "health/calibration.h"
 #include "health/charts_win32.h"
 #include "health/health_view.h"
@@ -20,7 +22,7 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr int kFirstAdviceId = 100;
-// While clicks come in, the fit is made again at most this often; at once when the settings
+// While clicks come in, the fit is asked for again at most this often; at once when the settings
 // change.
 constexpr DWORD kRefitMs = 10000;
 
@@ -42,8 +44,10 @@ struct HealthWindow {
   HealthFigures past, shown;
   int shownIntervals[2] = {-1, -1};
   std::vector<HealthAdvice> advice;
+  // The fit shown, and what the latest one asked for was for; its ticket until it comes.
   ClickFit fit;
-  bool fitted = false;
+  bool asked = false;
+  std::uint32_t fitTicket = 0;
   RepairChoice fitFor;
   bool fitMatters[kHealthButtons] = {};
   std::uint32_t fitClicks = 0;
@@ -180,11 +184,14 @@ void refresh() {
   buttonsThatMatter(calibration, matters);
   const RepairChoice inForce = repairChoiceOf(settings);
   const std::uint32_t clicks = self.health->clicksRecorded();
-  if (!self.fitted || !(inForce == self.fitFor) ||
-      !std::equal(matters, matters + kHealthButtons, self.fitMatters) ||
-      (clicks != self.fitClicks && GetTickCount() - self.fitTick >= kRefitMs)) {
-    self.fit = self.health->fit(settings, calibration);
-    self.fitted = true;
+  const bool otherChoice = !self.asked || !(inForce == self.fitFor) ||
+                           !std::equal(matters, matters + kHealthButtons, self.fitMatters);
+  if (otherChoice || (clicks != self.fitClicks && GetTickCount() - self.fitTick >= kRefitMs)) {
+    // A fit for other settings or buttons says nothing of these; one on fewer clicks stays
+    // shown until the new one comes.
+    if (otherChoice) self.fit.outcome = ClickFit::analysing;
+    self.fitTicket = self.health->askFit(self.hwnd, settings, calibration);
+    self.asked = true;
     self.fitFor = inForce;
     std::copy(matters, matters + kHealthButtons, self.fitMatters);
     self.fitClicks = clicks;
@@ -337,6 +344,14 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
       if (wParam == kRefreshTimer) refresh();
       return 0;
+    case window_contract::kFitDoneMessage: {
+      const std::optional<ClickFit> fit = self.health->takeFit(wParam);
+      if (fit && wParam == self.fitTicket) {
+        self.fit = *fit;
+        refresh();
+      }
+      return 0;
+    }
     case WM_PAINT:
       paint();
       return 0;
@@ -363,6 +378,7 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_NCDESTROY:  // the controls are gone, and their font with them
       KillTimer(hwnd, kRefreshTimer);
+      if (self.health) self.health->dropFits(hwnd);  // a fit on its way is never shown
       DeleteObject(self.font);
       self = HealthWindow();
       return 0;

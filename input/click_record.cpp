@@ -1,7 +1,9 @@
 #include "input/click_record.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "input/input_platform.h"
 #include "input/switch_counter.h"
 
 namespace {
@@ -34,6 +36,25 @@ void putRecord(std::string& out, std::uint64_t us, std::uint32_t tick, std::uint
   put(out, us, 8);
   put(out, tick, 4);
   put(out, kind, 4);
+}
+
+// The hook reads both clocks for each event, the tick and then the counter, so between two events
+// of one run they tell the same time but for the tick's steps (15.625 ms either way on Windows),
+// the hook thread preempted between its two reads on a busy machine (a few scheduler quanta of
+// 20 to 120 ms) and the clocks' drift over a long gap (both count on through sleep; quartz
+// drifts far less than 1 ms a second). Beyond that, one of the two times is no time the hook
+// read: a damaged field, which a replay would take at its word.
+constexpr std::int64_t kClockSlackMs = 500;  // 32 of Windows' tick steps
+constexpr std::int64_t kGapMsPerDriftMs = 1000;
+
+bool clocksAgree(const ClickEvent& before, const ClickEvent& after) {
+  const auto us = static_cast<std::int64_t>(after.us - before.us);
+  if (us < -kClockSlackMs * 1000) return false;  // the counter never goes back
+  const std::int64_t ms = us / 1000;
+  // The tick wraps every 49.7 days: compared modulo 2^32, a gap of any length.
+  const std::int32_t off = tickGap(after.tick, before.tick + static_cast<std::uint32_t>(ms));
+  const std::int64_t drift = std::min<std::int64_t>(std::abs(ms), INT32_MAX) / kGapMsPerDriftMs;
+  return std::abs(std::int64_t{off}) <= kClockSlackMs + drift;
 }
 
 }  // namespace
@@ -101,7 +122,9 @@ std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes) 
     e.tick = tick;
     e.button = static_cast<std::uint8_t>(kind >> 1);
     e.press = (kind & 1u) != 0;
-    runs.back().events.push_back(e);
+    std::vector<ClickEvent>& run = runs.back().events;
+    if (!run.empty() && !clocksAgree(run.back(), e)) return std::nullopt;
+    run.push_back(e);
   }
   return runs;
 }

@@ -65,7 +65,9 @@ struct ClickRun {
 };
 
 // The runs of the file, oldest first; nullopt for a file that is not a click record or is
-// damaged. An empty text is an empty record.
+// damaged, a run whose two clocks disagree between two events included (a tick and a counter
+// time more than half a second apart, and a little more over long gaps). An empty text is an
+// empty record.
 std::optional<std::vector<ClickRun>> parseClickRecord(const std::string& bytes);
 // Damaged: the magic, or the start of it, followed by what does not read (a record cut short,
 // zeros where an event should be: no event of ours is all zeros), or zeros where the magic

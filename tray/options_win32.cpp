@@ -46,7 +46,8 @@ struct OptionsWindow {
   std::optional<std::string> fileBytes;
   std::vector<OptionEntry> gestures, programs;  // the lists as edited
   std::optional<RepairChoice> suggestion;
-  std::vector<HWND> cells;  // in the order of optionsForm(), labels included
+  std::uint32_t fitTicket = 0;  // the fit asked for, until it comes
+  std::vector<HWND> cells;      // in the order of optionsForm(), labels included
   int page = 0;
 };
 
@@ -260,18 +261,20 @@ void showWrong(const std::vector<K>& wrong) {
   }
 }
 
-// The fit of 鼠标健康 on the record, as that window offers it.
-void findSuggestion() {
+// The fit of 鼠标健康 on the record, as that window offers it: asked for when the window opens
+// (`fit` none), shown when it comes.
+void findSuggestion(const std::optional<ClickFit>& fit) {
   Settings settings;
   loadSettings(settings, self.path);
   std::string date;
   SwitchHealth& health = *self.health;
   const HealthFigures now = addToday(pastFigures(health.ledger()), health.today(&date));
   const Calibration calibration = calibrate(now.kept);
-  const ClickFit fit = health.fit(settings, calibration);
+  if (!fit) self.fitTicket = health.askFit(self.hwnd, settings, calibration);
   self.suggestion.reset();
-  std::wstring why = text(TextName::optionsNoSuggestion);
-  for (const HealthAdvice& advice : healthAdvice(calibration, now.kept, settings, fit)) {
+  std::wstring why = text(fit ? TextName::optionsNoSuggestion : TextName::healthAnalysing);
+  for (const HealthAdvice& advice :
+       healthAdvice(calibration, now.kept, settings, fit.value_or(ClickFit()))) {
     if (advice.action != HealthAction::applyIntervals) continue;
     self.suggestion = advice.choice;
     why = advice.why;
@@ -556,7 +559,7 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
       createControls();
       load();
       fill(self.loaded);
-      findSuggestion();
+      findSuggestion(std::nullopt);
       showPage(0);
       arrange(nullptr);
       return TRUE;
@@ -566,10 +569,16 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
       onCommand(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
+    case window_contract::kFitDoneMessage:
+      if (const auto fit = self.health->takeFit(wParam); fit && wParam == self.fitTicket) {
+        findSuggestion(fit);
+      }
+      return TRUE;
     case WM_CLOSE:
       DestroyWindow(dialog);
       return TRUE;
     case WM_DESTROY:
+      self.health->dropFits(dialog);  // a fit on its way is never shown
       if (self.font) DeleteObject(self.font);
       self = OptionsWindow();
       return FALSE;

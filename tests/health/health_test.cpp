@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <map>
@@ -10,6 +11,7 @@
 
 #include "common/text.h"
 #include "health/calibration.h"
+#include "health/fit_worker.h"
 #include "health/health_view.h"
 #include "health/stats_file.h"
 #include "health/what_if.h"
@@ -196,6 +198,9 @@ TEST(HealthLedger, SavesOnTopOfTheFileOrMovesADamagedOneAside) {
   const std::string month = "12/5/2026,left,3,0,0\r\n",
                     today = line("2026-12-08", "left,5,0,0,,,,,");
   const std::string record = clickRecordBytes({{7, {{9, 9, 0, true}}}});
+  // One tick field flipped: the tick and the counter time of an event 0x7FFFFF00 ms apart.
+  const std::string flipped =
+      clickRecordBytes({{7, {{9000, 9, 0, true}, {39000, 39 + 0x7FFFFF00, 0, false}}}});
   using O = SharedSave::Outcome;
   const struct {
     const char* name;
@@ -224,6 +229,8 @@ TEST(HealthLedger, SavesOnTopOfTheFileOrMovesADamagedOneAside) {
       {"a record zero-filled after its first event", false, record + std::string(32, '\0'), 0,
        O::written, L".damaged-20261208", ""},
       {"a record cut short", false, record.substr(0, 30), 0, O::written, L".damaged-20261208", ""},
+      {"a record whose tick and counter time disagree", false, flipped, 0, O::written,
+       L".damaged-20261208", ""},
       {"a record of empty runs up to its bound", false,
        clickRecordBytes(std::vector<ClickRun>((kClickRecordLargestBytes - 8) / 16)), 0, O::written,
        L"", ""},
@@ -445,6 +452,7 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     SCOPED_TRACE(row.name);
     const corpus::Corpus& c = row.c;
     const ClickRun run = recorded(c, row.windowsClock, row.right, row.button);
+    EXPECT_TRUE(parseClickRecord(clickRecordBytes({run}))) << "its clocks agree";
     Settings settings;
     settings.clickRepair = settings.releaseRepair = 1;
     settings.clickInterval = 100;
@@ -506,10 +514,12 @@ TEST(ClickRecord, KeepsTheLatestEventsAndTheRunsOfEachInstance) {
   EXPECT_EQ(ring.copySince(19990).front().button, 19990 % 2);
 
   const ClickEvent a{5'000'000'000ull, 7, 1, true}, b{5'000'010'000ull, 17, 1, false};
+  // 50 days on: the tick has wrapped.
+  const ClickEvent later{a.us + 4'320'000'000'000ull, std::uint32_t(7 + 4'320'000'000ull), 1, true};
   std::vector<ClickRun> runs;
   addToClickRecord(runs, 1, {a, b});
-  addToClickRecord(runs, 1, {a});  // the same instance's run goes on
-  addToClickRecord(runs, 2, {b});  // another's starts a run of its own
+  addToClickRecord(runs, 1, {later});  // the same instance's run goes on
+  addToClickRecord(runs, 2, {b});      // another's starts a run of its own
   const auto read = parseClickRecord(clickRecordBytes(runs));
   ASSERT_TRUE(read);
   ASSERT_EQ(read->size(), 2u);
@@ -532,6 +542,60 @@ TEST(ClickRecord, KeepsTheLatestEventsAndTheRunsOfEachInstance) {
   EXPECT_TRUE(parseClickRecord("")->empty());
   EXPECT_EQ(clickRecordPathForStats(L"D:\\Tools\\clickmend-stats.csv"),
             L"D:\\Tools\\clickmend-clicks.dat");
+}
+
+// The fitting thread under a fit that waits for the test's word. While window 1's fit (10) runs,
+// 2 asks (20), 1 twice (11, 12), 3 (30) and closes; then 2 closes while its fit runs.
+TEST(FitWorker, OneAtATimeTheLatestOfEachWindowAndNothingForAClosedOne) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::size_t> started;  // each fit begun, by its request's number of runs
+  std::size_t released = 0;          // how many may end
+  std::vector<std::uint32_t> posted;
+  FitWorker worker(
+      [&](const FitRequest& request, const std::atomic<bool>& stop) {
+        std::unique_lock<std::mutex> lock(mutex);
+        started.push_back(request.runs.size());
+        changed.notify_all();
+        const std::size_t mine = started.size();
+        changed.wait(lock, [&] { return released >= mine || stop; });
+        ClickFit fit;
+        fit.presses = static_cast<std::uint32_t>(request.runs.size());
+        return fit;
+      },
+      [&](FitWorker::Window, std::uint32_t ticket) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        posted.push_back(ticket);
+        changed.notify_all();
+        return true;
+      });
+  const auto ask = [&](FitWorker::Window window, std::size_t id) {
+    return worker.ask(window, {std::vector<ClickRun>(id), {}, {}});
+  };
+  // Makes a change, then waits until that many fits have begun and that many were posted.
+  const auto step = [&](auto change, std::size_t begun, std::size_t answered) {
+    std::unique_lock<std::mutex> lock(mutex);
+    change();
+    changed.notify_all();
+    EXPECT_TRUE(changed.wait_for(lock, std::chrono::minutes(1), [&] {
+      return started.size() >= begun && posted.size() >= answered;
+    })) << "the worker is stuck";
+  };
+  const std::uint32_t a = ask(1, 10);
+  step([] {}, 1, 0);
+  ask(2, 20);
+  ask(1, 11);
+  const std::uint32_t c = ask(1, 12);
+  ask(3, 30);
+  worker.drop(3);
+  step([&] { released = 1; }, 2, 1);
+  EXPECT_EQ(worker.take(a).value_or(ClickFit()).presses, 10u);
+  EXPECT_FALSE(worker.take(a)) << "taken once";
+  step([&] { worker.drop(2); }, 3, 1);
+  step([&] { released = 3; }, 3, 2);
+  EXPECT_EQ(started, (std::vector<std::size_t>{10, 20, 12}));
+  EXPECT_EQ(posted, (std::vector<std::uint32_t>{a, c}));
+  EXPECT_EQ(worker.take(c).value_or(ClickFit()).presses, 12u);
 }
 
 std::string text(const std::wstring& wide) {
@@ -591,8 +655,9 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
   const DeviceCounts bouncing{1000, 20, 0, {}};
   Settings none, left;
   left.leftButton = 1;
-  ClickFit tooFew, better, nothing, tradeOff;
+  ClickFit tooFew, better, nothing, tradeOff, analysing;
   tooFew.presses = 120;
+  analysing.outcome = ClickFit::analysing;
   better.outcome = ClickFit::better;
   better.now = {3214, 0, 41, 7, 0};
   better.best.clickMs = 40;
@@ -640,6 +705,7 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
         L"次连击、"
         L"60 次丢失。"
         L"把双击放慢一点，或者考虑更换微动开关 | "}},
+      {"chosen, the fit not come yet", bouncing, left, analysing, {L"正在分析… | "}},
       {"clean", DeviceCounts{}, left, better, {}},
   };
   for (const auto& row : rows) {
