@@ -78,6 +78,8 @@ struct Settings {
   WholeField<std::uint32_t> modifierChoice;
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
+  // [输入来源] 模拟输入: whether other programs' input is repaired; -1 while the file does not say.
+  WholeField<std::int32_t> simulatedInput{-1};
   // [功能设置] 语言: the language of every text a user reads; never written.
   WholeField<Language> language;
 };
