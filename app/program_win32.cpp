@@ -6,6 +6,7 @@
 
 Program::Program()
     : filter(settings, filterState, gestureTracker, desktopInputPlatform()),
+      sourceTracker(settings, inputDevices),
       switchCounter(settings),
       health(switchCounter, clickRecord),
       foreground(*this),

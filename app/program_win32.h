@@ -9,8 +9,8 @@
 #include "gesture/tracker.h"
 #include "health/health_win32.h"
 #include "input/click_record.h"
-#include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/input_source.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 
@@ -36,7 +36,9 @@ class Program {
   FilterState filterState;
   GestureTracker gestureTracker;
   InputFilter filter;
-  HookWatchdog hookWatchdog;
+  // The devices the raw input named, and the hook thread's tracker of each event's source.
+  InputDevices inputDevices;
+  SourceTracker sourceTracker;
   // The latest clicks, for the switch health's fit: a quarter of a megabyte.
   ClickRecord clickRecord;
   SwitchCounter switchCounter;

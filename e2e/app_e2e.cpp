@@ -250,9 +250,48 @@ TEST(Program, FirstStartWritesTheDefaults) {
 }
 
 TEST(InputSource, TheMouseOwnBouncingClickArrivesAsOneClick) {
-  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n"));
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n", false));
   ASSERT_TRUE(program.started());
   EXPECT_TRUE(mouseBouncingClickArrivesAs(1));
+}
+
+// Other programs' clicks (SendInput's are injected) pass as they came on the console unless
+// 模拟输入=1, which is written only once it is set; clicks Windows made from touch or pen input
+// pass whatever it says, and none of them is counted as chatter.
+TEST(InputSource, InjectedClicksAreRepairedOnlyWhenTheFileSaysSo) {
+  const struct {
+    const char* name;
+    const wchar_t* simulatedInput;
+    ULONG_PTR extra;
+    int clicks;
+  } cases[] = {{"no 模拟输入 key", L"", 0, 2},
+               {"模拟输入=1", L"模拟输入=1\r\n", 0, 1},
+               {"a touch click, 模拟输入=1", L"模拟输入=1\r\n", 0xFF515780, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Clickmend program(settingsText(
+        L"[设备选择]\r\n左键=1\r\n[输入来源]\r\n" + std::wstring(c.simulatedInput), false));
+    ASSERT_TRUE(program.started());
+    Target target(200, 200, 300, 200);
+    restIn(target, kClickInterval + 200);
+    INPUT click[4] = {};
+    for (int i = 0; i < 4; ++i) {
+      click[i].type = INPUT_MOUSE;
+      click[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+      click[i].mi.dwExtraInfo = c.extra;
+    }
+    SendInput(4, click, sizeof(INPUT));  // a double click with no gap, as a macro sends it
+    pumpUntil([&] { return target.count(WM_LBUTTONUP) >= c.clicks; }, 3000);
+    pump(kClickInterval + 200);
+    EXPECT_EQ(target.count(WM_LBUTTONDOWN), c.clicks) << target.describe();
+    EXPECT_EQ(target.count(WM_LBUTTONUP), c.clicks) << target.describe();
+    std::string output;
+    EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 0u) << output;
+    EXPECT_EQ(output.find(",left,0,0,0\r\n") != std::string::npos, c.clicks == 2)
+        << "counted only when repaired; " << output;
+    EXPECT_EQ(program.settingsFileText().find(L"模拟输入") != std::wstring::npos,
+              c.simulatedInput[0] != L'\0');
+  }
 }
 
 // The console's lines are checked in-process by the unit tests: Wine lets no other process
@@ -613,7 +652,8 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
   if (windowsClock) {
     ASSERT_TRUE(tickStepsAsWindows()) << "the Wine server keeps its own clock";
   }
-  Clickmend program(kLeftChosen);  // the intervals at their defaults
+  // The intervals at their defaults.
+  Clickmend program(std::wstring(kLeftChosen) + kSimulatedInputRepaired);
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
   restIn(target, 300);

@@ -24,6 +24,48 @@ int buttonOf(std::uint16_t bit) {
 }
 }  // namespace
 
+namespace {
+bool isHex(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+}
+wchar_t upper(wchar_t c) {
+  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+// The last four hex digits of the run after `tag` and one '_' or '&' ("VID_046D", "VID&0002046D").
+bool idAfter(const wchar_t* path, const wchar_t* tag, wchar_t* out) {
+  for (const wchar_t* p = path; *p != L'\0'; ++p) {
+    int t = 0;
+    while (tag[t] != L'\0' && upper(p[t]) == tag[t]) ++t;
+    if (tag[t] != L'\0' || (p[t] != L'_' && p[t] != L'&')) continue;
+    const wchar_t* digits = p + t + 1;
+    int length = 0;
+    while (isHex(digits[length])) ++length;
+    if (length < 4) continue;
+    for (int i = 0; i < 4; ++i) out[i] = upper(digits[length - 4 + i]);
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
+void shortDeviceName(const wchar_t* path, wchar_t (&name)[12]) {
+  if (idAfter(path, L"VID", name) && idAfter(path, L"PID", name + 5)) {
+    name[4] = L':';
+    name[9] = L'\0';
+    return;
+  }
+  const wchar_t* part = path;
+  while (*part != L'\0' && *part != L'#') ++part;
+  int length = 0;
+  if (*part == L'#') {
+    for (++part; part[length] != L'\0' && part[length] != L'#' && length < 11; ++length) {
+      name[length] = part[length];
+    }
+  }
+  name[length] = L'\0';
+}
+
 std::uint16_t rawBitOf(const MouseEvent& event) {
   if (event.message == mouse_message::wheel) return raw_button::wheel;
   if (event.message == mouse_message::horizontalWheel) return raw_button::horizontalWheel;

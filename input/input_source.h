@@ -59,6 +59,11 @@ std::uint16_t rawBitOf(const MouseEvent& event);
 
 enum class DeviceKind : std::uint8_t { mouse, touchpad, touchScreen };
 
+// What the debug line calls a device: its vendor and product ids, "046D:C077", read from the
+// system's path of it ("\\?\HID#VID_046D&PID_C077&MI_01#...", or a Bluetooth device's
+// "...VID&0002046D_PID&B016..."); the path's second part where it names neither.
+void shortDeviceName(const wchar_t* path, wchar_t (&name)[12]);
+
 // A precision touchpad and a touch screen are left out unless the user brings one in: their
 // taps are no worn switch. [输入来源] <name>: 0 left out, 1 repaired, absent (-1) by kind.
 bool deviceLeftOut(DeviceKind kind, std::int32_t setting);
@@ -75,6 +80,7 @@ constexpr std::uint64_t kRawMatchUs = 100000;
 
 constexpr int kMaxDevices = 16;
 constexpr int kDeviceShortNameChars = 12;  // "046D:C077" and its terminator
+static_assert(kDeviceShortNameChars == 12, "shortDeviceName writes 12 characters at most");
 
 // One device the raw input named. The hook thread fills a free slot and publishes its handle
 // last; the main thread names it and sets `leftOut` from the settings; clicks are counted by the

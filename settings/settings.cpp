@@ -9,6 +9,7 @@
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";
+const wchar_t* const kInputSourceSection = L"输入来源";
 const wchar_t* const kButtonKeys[kButtonCount] = {L"左键", L"右键", L"中键", L"后退键", L"前进键"};
 
 bool anyButtonChosen(const Settings& settings) {
@@ -20,7 +21,7 @@ bool anyButtonChosen(const Settings& settings) {
 
 namespace {
 
-enum class Kind { flag, interval, guard, blip, modifier, language };
+enum class Kind { flag, interval, guard, blip, modifier, language, absentOrFlag };
 
 // A flag that is written `once`: only when it is on or the file already holds it, so that a file
 // that never named it stays as it was.
@@ -61,6 +62,8 @@ const SettingsKey kSettingsKeys[] = {
     {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, W::never},
     {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, W::never},
     {L"功能设置", L"语言", Kind::language, nullptr, nullptr, 0, W::never},
+    {kInputSourceSection, L"模拟输入", Kind::absentOrFlag, nullptr, &Settings::simulatedInput, -1,
+     W::never},
 };
 
 // Longer than any language's name: a longer value names none.
@@ -118,6 +121,9 @@ void loadSettings(Settings& settings, ProfileStore& store) {
         break;
       case Kind::modifier:
         settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
+        break;
+      case Kind::absentOrFlag:  // absent (-1) until the file says; then any other number is on
+        (settings.*entry.interval) = raw == 0xFFFFFFFFu ? -1 : raw != 0 ? 1 : 0;
         break;
       case Kind::language:
         break;

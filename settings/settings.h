@@ -141,3 +141,5 @@ std::wstring settingsFilePath();
 // Section and key names shared with the menu and the gesture commands.
 extern const wchar_t* const kGestureSection;
 extern const wchar_t* const kExcludedProgramsSection;
+// [输入来源]: 模拟输入, and one key per device the user left out or brought in.
+extern const wchar_t* const kInputSourceSection;
