@@ -96,6 +96,9 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
     case contract::kInputSeenMessage:
       onInputSeen(program, window);
       return 0;
+    case contract::kDeviceSeenMessage:
+      program.readDeviceChoices();
+      return 0;
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) reinstallHook();
       return TRUE;

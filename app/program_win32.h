@@ -29,6 +29,9 @@ class Program {
   bool paused() const { return paused_; }
   // The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
   void setProgramRule(Bypass rule);
+  // Whether the repairs leave each device the hook thread has seen alone: [输入来源] <name>, by
+  // its kind where the file does not name it. At a device's first sight and at each reload.
+  void readDeviceChoices();
 
   // The record the hook, the menu and the windows share.
   Settings settings;
