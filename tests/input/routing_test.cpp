@@ -288,3 +288,20 @@ TEST_F(SourceRouting, OnlyTheMouseIsRepaired) {
   };
   for (const Case& c : cases) run(c);
 }
+
+// A device's name stays the same on every port: its ids, not the instance path after them.
+TEST(DeviceName, IsTheVendorAndProductIds) {
+  const std::pair<const wchar_t*, const char*> rows[] = {
+      {L"\\\\?\\HID#VID_046D&PID_C077#7&1cd4b8b&0&0000#{378de44c-56ef-11d1-bc8c-00a0c91405dd}",
+       "046D:C077"},
+      {L"\\\\?\\hid#vid_06cb&pid_ce26&mi_01&col02#8&2a3b&0&0001#{378de44c}", "06CB:CE26"},
+      {L"\\\\?\\HID#{00001124-0000-1000-8000-00805f9b34fb}_VID&0002046d_PID&b016&Col01#9&1",
+       "046D:B016"},
+      {L"\\\\?\\ACPI#PNP0F13#4&2cd0b1b&0#{378de44c}", "PNP0F13"},
+      {L"", ""}};
+  for (const auto& [path, expected] : rows) {
+    wchar_t name[12];
+    shortDeviceName(path, name);
+    EXPECT_EQ(encodeUtf8(name), expected) << encodeUtf8(path);
+  }
+}

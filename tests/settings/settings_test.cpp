@@ -145,6 +145,16 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
     loadSettings(settings, path);
     EXPECT_EQ(settings.blipLength, c.interval);
   }
+  // Other programs' input: absent until the file says, never written by a save.
+  for (const Case& c : {Case{L"模拟输入=1", 1}, Case{L"模拟输入=0", 0}, Case{L"模拟输入=7", 1},
+                        Case{L"模拟输入=", -1}, Case{L"其他=1", -1}}) {
+    SCOPED_TRACE(utf8(c.line));
+    writeUtf16(path, std::wstring(L"[输入来源]\r\n") + c.line + L"\r\n");
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.simulatedInput, c.interval);
+  }
+  saveSettings(settings, path);
+  EXPECT_EQ(fileText(path).find(L"模拟输入"), std::wstring::npos);
 }
 
 TEST_F(SettingsFile, FlagsAreOneForAnyNonZeroValue) {
