@@ -10,7 +10,7 @@ Program::Program()
       sourceTracker(settings, inputDevices),
       switchCounter(settings),
       health(switchCounter, clickRecord),
-      foreground(*this),
+      foreground(settings, *this),
       taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 Program* programOf(HWND window) {

@@ -14,7 +14,7 @@
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 
-class Program {
+class Program final : public ProgramRuleTaker {
  public:
   Program();
   Program(const Program&) = delete;
@@ -28,7 +28,7 @@ class Program {
   void setPaused(HWND window, bool paused);
   bool paused() const { return paused_; }
   // The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
-  void setProgramRule(Bypass rule);
+  void setProgramRule(Bypass rule) override;
   // Whether the repairs leave each device the hook thread has seen alone: [输入来源] <name>, by
   // its kind where the file does not name it. At a device's first sight and at each reload.
   void readDeviceChoices();
