@@ -346,8 +346,9 @@ void onRawInput(const MSG& message) {
     reinstall();
     debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
   }
-  if (!inputSeenPosted.exchange(true)) {
-    PostMessageW(platform.commandWindow, window_contract::kInputSeenMessage, 0, 0);
+  if (!inputSeenPosted.exchange(true) &&
+      !PostMessageW(platform.commandWindow, window_contract::kInputSeenMessage, 0, 0)) {
+    inputSeenPosted = false;  // refused (a full queue): the next input tries again
   }
   DefWindowProcW(message.hwnd, message.message, message.wParam, message.lParam);  // frees it
 }
