@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "input/click_record.h"
@@ -45,6 +46,12 @@ unsigned mouseHookInstalls();
 // How far the hook procedure has got (its calls and the latest event's time stamp); the
 // watchdog on the main thread compares it with the raw input it receives.
 HookProgress mouseHookProgress();
+
+// Sends a move of our own that moves nothing (a probe) and waits up to `waitMs` for the hook to
+// see it: the time that took, in the performance counter's counts; nullopt when it did not come
+// in time (the system dropped the hook, or another program's hook swallowed the probe). One
+// thread at a time.
+std::optional<std::int64_t> probeHook(DWORD waitMs);
 
 // Reads whether the system itself sends the wheel to the window under the cursor. Called at
 // start and when the system's settings change, never per event.
