@@ -116,6 +116,15 @@ void showNotice(Program& program, HWND window) {
   }
 }
 
+// A resume from sleep, or the session unlocked or connected again: the system may have dropped
+// the hook meanwhile.
+bool hookMayBeGone(UINT message, WPARAM event) {
+  if (message == WM_POWERBROADCAST) {
+    return event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND;
+  }
+  return event == WTS_SESSION_UNLOCK || event == WTS_CONSOLE_CONNECT || event == WTS_REMOTE_CONNECT;
+}
+
 LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -125,16 +134,9 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       onRawInput(program, window);
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     case WM_POWERBROADCAST:
-      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        reinstallHook(program.hookWatchdog, 0);
-      }
-      return TRUE;
     case WM_WTSSESSION_CHANGE:
-      if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
-          wParam == WTS_REMOTE_CONNECT) {
-        reinstallHook(program.hookWatchdog, 0);
-      }
-      return 0;
+      if (hookMayBeGone(message, wParam)) reinstallHook(program.hookWatchdog, 0);
+      return message == WM_POWERBROADCAST ? TRUE : 0;
     case WM_DESTROY:
       watchSessionChanges(window, false);
       RemovePropW(window, contract::kHookInstallsProperty);
