@@ -69,6 +69,10 @@ void addClocks(std::string& text, const Measured& m) {
       milliseconds(m.timerPeriodUs).c_str(), m.timerStampStepMs,
       static_cast<unsigned>(m.timerPeriods));
   add(text, "Performance counter: %lld Hz\n", static_cast<long long>(m.counterFrequency));
+  if (m.hookDelay.count == 0) {
+    add(text, "Hook delay: no probe seen (0 of %u probes)\n", static_cast<unsigned>(m.probesSent));
+    return;
+  }
   add(text, "Hook delay: median %s ms, worst %s ms (%u of %u probes seen)\n",
       milliseconds(m.hookDelay.medianUs).c_str(), milliseconds(m.hookDelay.worstUs).c_str(),
       static_cast<unsigned>(m.hookDelay.count), static_cast<unsigned>(m.probesSent));

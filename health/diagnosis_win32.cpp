@@ -50,8 +50,9 @@ std::vector<std::uint32_t> readTicks(std::int64_t frequency) {
   const std::int64_t bound = counterNow() + frequency * kTickBoundMs / 1000;
   while (readings.size() <= kTickSteps && counterNow() < bound) {
     if (!PostThreadMessageW(self, WM_APP, 0, 0) ||
-        GetMessageW(&message, nullptr, WM_APP, WM_APP) != TRUE)
+        GetMessageW(&message, nullptr, WM_APP, WM_APP) != TRUE) {
       break;
+    }
     const auto tick = static_cast<std::uint32_t>(GetMessageTime());
     if (readings.empty() || tick != readings.back()) readings.push_back(tick);
   }
