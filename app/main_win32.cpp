@@ -104,6 +104,15 @@ void showNotice(Program& program, HWND window) {
   }
 }
 
+// A resume from sleep, or the session unlocked or connected again: the system may have dropped
+// the hook meanwhile.
+bool hookMayBeGone(UINT message, WPARAM event) {
+  if (message == WM_POWERBROADCAST) {
+    return event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND;
+  }
+  return event == WTS_SESSION_UNLOCK || event == WTS_CONSOLE_CONNECT || event == WTS_REMOTE_CONNECT;
+}
+
 LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
@@ -116,15 +125,11 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       program.readDeviceChoices();
       return 0;
     case WM_POWERBROADCAST:
-      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) reinstallHook();
-      return TRUE;
     case WM_WTSSESSION_CHANGE:
-      readRemoteSession(program.inputDevices);  // a console session taken over remotely, or back
-      if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
-          wParam == WTS_REMOTE_CONNECT) {
-        reinstallHook();
-      }
-      return 0;
+      // A console session taken over remotely, or back: 模拟输入's default follows it.
+      if (message == WM_WTSSESSION_CHANGE) readRemoteSession(program.inputDevices);
+      if (hookMayBeGone(message, wParam)) reinstallHook();
+      return message == WM_POWERBROADCAST ? TRUE : 0;
     case WM_DESTROY:
       watchSessionChanges(window, false);
       RemovePropW(window, contract::kHookInstallsProperty);

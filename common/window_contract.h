@@ -56,8 +56,8 @@ constexpr std::uint32_t kCommandCopyData = 0x436C6B43;
 constexpr std::uint32_t kReplyCopyData = 0x436C6B52;
 // A command is its name in ASCII, without terminator ("pause"); longer data is refused unread.
 constexpr std::size_t kMaxCommandBytes = 16;
-// The longest reply text a sender accepts.
-constexpr std::size_t kMaxReplyBytes = 4096;
+// The longest reply text a sender accepts: the diagnosis is the longest, a few kilobytes.
+constexpr std::size_t kMaxReplyBytes = 16384;
 
 // The result of SendMessage for a command: 0 (what any window answers to what it does not
 // know) means refused; pause, resume and toggle answer with the state they leave.

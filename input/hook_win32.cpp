@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <optional>
 #include <utility>
 
 #include "common/debug_console.h"
@@ -224,6 +225,10 @@ std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
 std::atomic<bool> hookInstalled{false};
 StartedThread hookThread{};  // no handle while there is no hook thread
+// The latest probe the hook saw (probeHook): when, in the performance counter's counts, and how
+// many so far. Our only marked moves are probes: the hook reads the counter for nothing else.
+std::atomic<std::int64_t> probeSeenAt{0};
+std::atomic<std::uint32_t> probesSeen{0};
 
 // Both clocks at once, for an event or a wake-up.
 ClockReading readClocks() {
@@ -288,7 +293,14 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     hookLatestEventTime.store(info->time, std::memory_order_relaxed);
     if (info->dwExtraInfo == kOwnInputMarker) {
-      if (readButtonMessage(event.message, info->mouseData).known) platform.ownInput.passed();
+      if (event.message == mouse_message::move) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        probeSeenAt.store(now.QuadPart, std::memory_order_relaxed);
+        probesSeen.fetch_add(1, std::memory_order_release);
+      } else if (readButtonMessage(event.message, info->mouseData).known) {
+        platform.ownInput.passed();
+      }
       return CallNextHookEx(hook, code, wParam, lParam);
     }
     event.x = info->pt.x;
@@ -451,6 +463,27 @@ void inputSeenTaken() {
 
 void readRemoteSession(InputDevices& devices) {
   devices.remoteSession = GetSystemMetrics(SM_REMOTESESSION) != 0 ? 1 : 0;
+}
+
+std::optional<std::int64_t> probeHook(DWORD waitMs) {
+  const std::uint32_t seen = probesSeen.load(std::memory_order_acquire);
+  INPUT probe{};
+  probe.type = INPUT_MOUSE;
+  probe.mi.dwFlags = MOUSEEVENTF_MOVE;  // by nothing: the pointer stays where it is
+  LARGE_INTEGER sent, now, frequency;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&sent);
+  if (!sendOwnInput(&probe, 1)) return std::nullopt;
+  const std::int64_t deadline = sent.QuadPart + frequency.QuadPart * waitMs / 1000;
+  while (probesSeen.load(std::memory_order_acquire) == seen) {
+    QueryPerformanceCounter(&now);
+    if (now.QuadPart > deadline) return std::nullopt;
+    SwitchToThread();  // the hook's thread may need this processor
+  }
+  // A probe sent before this one and late past its own wait would be seen before it was sent.
+  const std::int64_t delay = probeSeenAt.load(std::memory_order_relaxed) - sent.QuadPart;
+  if (delay < 0 || probesSeen.load(std::memory_order_acquire) != seen + 1) return std::nullopt;
+  return delay;
 }
 
 void readWheelRouting() {

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "input/click_record.h"
@@ -56,6 +57,12 @@ HookProgress mouseHookProgress();
 // Reads whether the session is a remote one (模拟输入's default follows it) into `devices`.
 // Called at start and when the session changes, never per event.
 void readRemoteSession(InputDevices& devices);
+
+// Sends a move of our own that moves nothing (a probe) and waits up to `waitMs` for the hook to
+// see it: the time that took, in the performance counter's counts; nullopt when it did not come
+// in time (the system dropped the hook, or another program's hook swallowed the probe). One
+// thread at a time.
+std::optional<std::int64_t> probeHook(DWORD waitMs);
 
 // Reads whether the system itself sends the wheel to the window under the cursor. Called at
 // start and when the system's settings change, never per event.

@@ -77,6 +77,16 @@ std::mutex& settingsFileMutex() {
   return mutex;
 }
 
+// The key's value in `settings` as the file says it.
+std::wstring valueText(const SettingsKey& entry, const Settings& settings) {
+  if (entry.flag) return (settings.*entry.flag) != 0 ? L"1" : L"0";
+  if (entry.interval) return std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
+  if (entry.kind == Kind::language) {
+    return settings.language.load() == Language::english ? L"English" : L"中文";
+  }
+  return std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
+}
+
 }  // namespace
 
 ModifierKeys ModifierKeyChoice(std::uint32_t choice) {
@@ -156,17 +166,8 @@ bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
     bool named = false;
     for (const wchar_t* key : keys) named = named || std::wcscmp(key, entry.key) == 0;
     if (!named) continue;
-    std::wstring text;
-    if (entry.flag) {
-      text = (settings.*entry.flag) != 0 ? L"1" : L"0";
-    } else if (entry.interval) {
-      text = std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
-    } else if (entry.kind == Kind::language) {
-      text = settings.language.load() == Language::english ? L"English" : L"中文";
-    } else {
-      text = std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
-    }
-    written = store->writeString(entry.section, entry.key, text.c_str()) && written;
+    written =
+        store->writeString(entry.section, entry.key, valueText(entry, settings).c_str()) && written;
   }
   return written;
 }
@@ -230,4 +231,18 @@ std::wstring settingsPathForExecutable(const std::wstring& executablePath) {
   const bool hasExtension =
       dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
   return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".ini";
+}
+
+std::vector<std::wstring> settingsNotAtDefaults(const Settings& settings) {
+  Settings defaults;
+  std::vector<std::wstring> lines;
+  for (const SettingsKey& entry : kSettingsKeys) {
+    std::wstring fallback = std::to_wstring(entry.fallback);
+    if (entry.kind == Kind::language) fallback = valueText(entry, defaults);
+    const std::wstring value = valueText(entry, settings);
+    if (value != fallback) {
+      lines.push_back(L"[" + std::wstring(entry.section) + L"] " + entry.key + L"=" + value);
+    }
+  }
+  return lines;
 }

@@ -132,6 +132,10 @@ void saveSettings(const Settings& settings, ProfileStore& store);
 bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
                       const std::vector<const wchar_t*>& keys);
 
+// Each key of the record whose value is not its default, as the file would say it, in the order
+// of the file's keys: "[修复参数] 单击间隔=60".
+std::vector<std::wstring> settingsNotAtDefaults(const Settings& settings);
+
 // D:\Tools\x.exe -> D:\Tools\x.ini; a name without extension gets one.
 std::wstring settingsPathForExecutable(const std::wstring& executablePath);
 
