@@ -166,6 +166,19 @@ const NamedText kChinese[] = {
      L"你的改动仍在窗口里，稍后可以再按 确定 或 应用。"},
     {N::optionsFileChanged,
      L"配置文件在这个窗口打开后被改动过：已重新读取，你的改动写在它的新内容上。"},
+    {N::optionsPageSources, L"输入来源"},
+    {N::optionsSimulatedInput, L"模拟输入"},
+    {N::optionsSimulatedDefault, L"默认（仅远程会话修复）"},
+    {N::optionsSimulatedUntouched, L"不修复"},
+    {N::optionsSimulatedRepaired, L"修复"},
+    {N::optionsDevices, L"修复这些设备的点击（取消勾选即不修复）："},
+    {N::optionsDeviceColumn, L"设备"},
+    {N::optionsDeviceIdColumn, L"编号"},
+    {N::optionsDeviceClicksColumn, L"点击"},
+    {N::optionsMouse, L"鼠标"},
+    {N::optionsTouchpad, L"触摸板"},
+    {N::optionsTouchScreen, L"触摸屏"},
+    {N::optionsUntold, L"启动以来的 {2} 次点击中，{1}% 无法分辨来自哪个设备。"},
 };
 
 // The README's English names.
@@ -347,6 +360,19 @@ const NamedText kEnglish[] = {
     {N::optionsFileChanged,
      L"The settings file changed while this window was open: it was read again and your changes "
      L"were written over its new content."},
+    {N::optionsPageSources, L"Input sources"},
+    {N::optionsSimulatedInput, L"Simulated input"},
+    {N::optionsSimulatedDefault, L"Default (repaired in a remote session only)"},
+    {N::optionsSimulatedUntouched, L"Not repaired"},
+    {N::optionsSimulatedRepaired, L"Repaired"},
+    {N::optionsDevices, L"Repair the clicks of these devices (clear one to leave it out):"},
+    {N::optionsDeviceColumn, L"Device"},
+    {N::optionsDeviceIdColumn, L"IDs"},
+    {N::optionsDeviceClicksColumn, L"Clicks"},
+    {N::optionsMouse, L"Mouse"},
+    {N::optionsTouchpad, L"Touchpad"},
+    {N::optionsTouchScreen, L"Touch screen"},
+    {N::optionsUntold, L"Of the {2} clicks since start, {1}% could not be told by device."},
 };
 
 using Index = std::array<const wchar_t*, kTextCount>;

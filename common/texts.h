@@ -155,6 +155,20 @@ enum class TextName : int {
   optionsExeFiles,
   optionsNotSaved,  // {1} the settings file's path
   optionsFileChanged,
+  // The 输入来源 page: 模拟输入's choices, the devices' list and the share of clicks untold.
+  optionsPageSources,
+  optionsSimulatedInput,
+  optionsSimulatedDefault,
+  optionsSimulatedUntouched,
+  optionsSimulatedRepaired,
+  optionsDevices,
+  optionsDeviceColumn,
+  optionsDeviceIdColumn,
+  optionsDeviceClicksColumn,
+  optionsMouse,
+  optionsTouchpad,
+  optionsTouchScreen,
+  optionsUntold,  // {1} percent, {2} clicks
   count
 };
 
