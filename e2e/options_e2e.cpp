@@ -14,7 +14,7 @@
 namespace {
 
 using namespace e2e;
-using K = OptionKey;
+using K = SettingKey;
 
 // Wide: the window reads the file and replays the click record before it shows.
 constexpr DWORD kOpenMs = 15000;

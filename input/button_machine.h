@@ -119,24 +119,6 @@ enum class ButtonPhase : std::uint8_t {
   pressTaken,      // the hand holds a right press the volume took: it and its release reach no one
 };
 
-// In the order of the switch health's devices too.
-constexpr MouseButton kMouseButtons[kButtonCount] = {
-    MouseButton::left, MouseButton::right, MouseButton::middle, MouseButton::x1, MouseButton::x2};
-
-// What a button's message says; `known` is false for any other message. An X button's message
-// says which one in the high word of the mouse data.
-struct ButtonMessage {
-  bool known;
-  MouseButton button;
-  bool press;
-};
-ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData);
-
-// The settings choose the button for the repairs.
-inline bool buttonChosen(const Settings& settings, MouseButton button) {
-  return (settings.*kButtonChosen[static_cast<int>(button)]) != 0;
-}
-
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
   std::uint64_t releaseUs = 0;

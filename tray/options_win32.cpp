@@ -22,7 +22,7 @@
 
 namespace {
 
-using K = OptionKey;
+using K = SettingKey;
 namespace id = option_id;
 
 constexpr int kRunProgramRow = kGestureActionCount;  // the action list's last row
@@ -150,10 +150,12 @@ void createControls() {
          text(TextName::optionsCancel));
   create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, id::apply,
          text(TextName::optionsApply));
-  fillCombo(optionControlId(K::modifier),
-            {TextName::optionsModifier1, TextName::optionsModifier2, TextName::optionsModifier3,
-             TextName::optionsModifier4, TextName::optionsModifier5, TextName::optionsModifier6});
-  fillCombo(optionControlId(K::language), {TextName::optionsChinese, TextName::optionsEnglish});
+  for (const SettingRow& row : kSettingRows) {
+    for (int value = row.least; row.choices && value <= row.most; ++value) {
+      SendMessageW(item(optionControlId(row.setting)), CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(text(row.choices[value - row.least])));
+    }
+  }
   fillCombo(id::gestureAction,
             {TextName::optionsAction1, TextName::optionsAction2, TextName::optionsAction3,
              TextName::optionsAction4, TextName::optionsAction5, TextName::optionsAction6,
@@ -204,24 +206,44 @@ void fillList(int control, const std::vector<OptionEntry>& entries,
   }
 }
 
-bool isFlag(K key) {
-  return optionBounds(key).least == 0 && optionBounds(key).most == 1;
+// A setting's value, as the file holds it, into its control.
+void show(const SettingRow& row, const std::wstring& value) {
+  const int control = optionControlId(row.setting);
+  switch (row.kind) {
+    case SettingKind::flag:
+      CheckDlgButton(self.hwnd, control, value == L"1" ? BST_CHECKED : BST_UNCHECKED);
+      break;
+    case SettingKind::interval:
+    case SettingKind::bounded:
+      setText(control, value);
+      break;
+    case SettingKind::choice:
+      select(control, std::max(0, _wtoi(value.c_str()) - row.least));
+      break;
+    case SettingKind::language:
+      select(control, value == settingText(row, row.most) ? 1 : 0);
+      break;
+  }
+}
+
+// The value a setting's control holds, as the file would hold it.
+std::wstring shown(const SettingRow& row) {
+  const int control = optionControlId(row.setting);
+  switch (row.kind) {
+    case SettingKind::flag:
+      return IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
+    case SettingKind::choice:
+    case SettingKind::language:
+      return settingText(row, row.least + std::max(0, selected(control)));
+    case SettingKind::interval:
+    case SettingKind::bounded:
+      break;
+  }
+  return textOfControl(control);
 }
 
 void fill(const Options& options) {
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<K>(i);
-    const int control = optionControlId(key);
-    if (key == K::modifier) {
-      select(control, std::max(0, _wtoi(options[key].c_str()) - 1));
-    } else if (key == K::language) {
-      select(control, options[key] == L"English" ? 1 : 0);
-    } else if (isFlag(key)) {
-      CheckDlgButton(self.hwnd, control, options[key] == L"1" ? BST_CHECKED : BST_UNCHECKED);
-    } else {
-      setText(control, options[key]);
-    }
-  }
+  for (const SettingRow& row : kSettingRows) show(row, options[row.setting]);
   self.gestures = options.gestures;
   self.programs = options.programs;
   fillList(id::gestureList, self.gestures, gestureLine);
@@ -230,34 +252,20 @@ void fill(const Options& options) {
 
 Options edited() {
   Options options = self.loaded;
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<K>(i);
-    const int control = optionControlId(key);
-    if (key == K::modifier) {
-      options[key] = std::to_wstring(selected(control) + 1);
-    } else if (key == K::language) {
-      options[key] = selected(control) == 1 ? L"English" : L"中文";
-    } else if (isFlag(key)) {
-      options[key] = IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
-    } else {
-      options[key] = textOfControl(control);
-    }
-  }
+  for (const SettingRow& row : kSettingRows) options[row.setting] = shown(row);
   options.gestures = self.gestures;
   options.programs = self.programs;
   return options;
 }
 
 void showWrong(const std::vector<K>& wrong) {
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<K>(i);
-    if (!item(optionWrongId(key))) continue;
-    const bool isWrong = std::find(wrong.begin(), wrong.end(), key) != wrong.end();
-    const OptionBounds& bounds = optionBounds(key);
-    setText(optionWrongId(key),
-            isWrong ? fillText(TextName::optionsWrongNumber, self.language,
-                               {std::to_wstring(bounds.least), std::to_wstring(bounds.most)})
-                    : std::wstring());
+  for (const SettingRow& row : kSettingRows) {
+    const int note = optionWrongId(row.setting);
+    if (!item(note)) continue;
+    const bool isWrong = std::find(wrong.begin(), wrong.end(), row.setting) != wrong.end();
+    setText(note, isWrong ? fillText(TextName::optionsWrongNumber, self.language,
+                                     {std::to_wstring(row.least), std::to_wstring(row.most)})
+                          : std::wstring());
   }
 }
 
@@ -286,25 +294,10 @@ void findSuggestion(const std::optional<ClickFit>& fit) {
 // What 应用建议间隔 writes in 鼠标健康, put into the controls: 应用 or 确定 writes it.
 void takeSuggestion() {
   if (!self.suggestion) return;
-  const RepairChoice& c = *self.suggestion;
-  const auto check = [](K key, bool on) {
-    if (on) CheckDlgButton(self.hwnd, optionControlId(key), BST_CHECKED);
-  };
-  check(K::leftButton, c.buttons[healthLeft]);
-  check(K::rightButton, c.buttons[healthRight]);
-  check(K::middleButton, c.buttons[healthMiddle]);
-  check(K::xButton1, c.buttons[healthX1]);
-  check(K::xButton2, c.buttons[healthX2]);
-  CheckDlgButton(self.hwnd, optionControlId(K::clickRepair),
-                 c.clickRepair ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(self.hwnd, optionControlId(K::releaseRepair),
-                 c.releaseRepair ? BST_CHECKED : BST_UNCHECKED);
-  if (c.clickRepair) setText(optionControlId(K::clickInterval), std::to_wstring(c.clickMs));
-  if (c.releaseRepair) {
-    setText(optionControlId(K::releaseInterval), std::to_wstring(c.releaseMs));
-    setText(optionControlId(K::holdGuard), std::to_wstring(c.guardMs));
+  for (const SettingValue& v : choiceValues(*self.suggestion)) {
+    const SettingRow& row = settingRow(v.setting);
+    show(row, settingText(row, v.value));
   }
-  setText(optionControlId(K::blipLength), std::to_wstring(c.blipMs));
 }
 
 void load() {
