@@ -564,6 +564,26 @@ BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
 BENCHMARK(BM_MoveDuringHeldPress)->Name("decide/move_during_held_press");
 BENCHMARK(BM_AddPoint)->Name("addPoint");
 
+// The hook's event made from what the system hands it, its button's message read with it (once
+// per event): a move, a left press and a back button's release in turn.
+void BM_ReadEvent(benchmark::State& state) {
+  using namespace mouse_message;
+  const std::uint32_t messages[3] = {move, leftDown, xButtonUp};
+  const std::uint32_t data[3] = {0, 0, xButton1Data << 16};
+  std::uint32_t i = 0;
+  std::uint64_t wrong = 0;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    const std::uint32_t k = i++ % 3;
+    benchmark::DoNotOptimize(k);
+    const MouseEvent event{0, messages[k], 300, 400, data[k], i};
+    wrong += event.buttonMessage.known != (k != 0);
+    benchmark::DoNotOptimize(event);
+  }
+  finish(state, before, wrong);
+}
+BENCHMARK(BM_ReadEvent)->Name("hook/read_event");
+
 // The hook's watchdog per mouse event: the hook call it notes and the raw input that arrives
 // for the same event on the main thread.
 void BM_WatchdogPerEvent(benchmark::State& state) {

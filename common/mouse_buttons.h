@@ -10,6 +10,7 @@
 
 #include "common/texts.h"
 #include "common/win32_values.h"
+#include "common/window_contract.h"
 
 enum class MouseButton : std::uint8_t { left, right, middle, x1, x2 };
 
@@ -22,26 +23,27 @@ struct ButtonRow {
   std::uint32_t keyBit;            // its bit in a wheel message's wParam
   std::uint32_t sendDown, sendUp;  // the flags of its press and release sent as input
   const wchar_t* key;              // its key in [设备选择]
+  std::uint32_t menuCommand;       // its row under 设备 in the tray menu
   TextName name;                   // what the menu, the options window and 鼠标健康 call it
   const char* debugName;           // in debug lines and the statistics file
 };
 
 inline constexpr ButtonRow kButtons[] = {
     {MouseButton::left, mouse_message::leftDown, mouse_message::leftUp, 0, vk::leftButton,
-     mouse_key::leftButton, mouse_input::leftDown, mouse_input::leftUp, L"左键",
+     mouse_key::leftButton, mouse_input::leftDown, mouse_input::leftUp, L"左键", menu_command::leftButton,
      TextName::menuLeftButton, "left"},
     {MouseButton::right, mouse_message::rightDown, mouse_message::rightUp, 0, vk::rightButton,
-     mouse_key::rightButton, mouse_input::rightDown, mouse_input::rightUp, L"右键",
+     mouse_key::rightButton, mouse_input::rightDown, mouse_input::rightUp, L"右键", menu_command::rightButton,
      TextName::menuRightButton, "right"},
     {MouseButton::middle, mouse_message::middleDown, mouse_message::middleUp, 0, vk::middleButton,
-     mouse_key::middleButton, mouse_input::middleDown, mouse_input::middleUp, L"中键",
+     mouse_key::middleButton, mouse_input::middleDown, mouse_input::middleUp, L"中键", menu_command::middleButton,
      TextName::menuMiddleButton, "middle"},
     {MouseButton::x1, mouse_message::xButtonDown, mouse_message::xButtonUp,
      mouse_message::xButton1Data, vk::xButton1, mouse_key::xButton1, mouse_input::xDown,
-     mouse_input::xUp, L"后退键", TextName::menuBackButton, "x1"},
+     mouse_input::xUp, L"后退键", menu_command::xButton1, TextName::menuBackButton, "x1"},
     {MouseButton::x2, mouse_message::xButtonDown, mouse_message::xButtonUp,
      mouse_message::xButton2Data, vk::xButton2, mouse_key::xButton2, mouse_input::xDown,
-     mouse_input::xUp, L"前进键", TextName::menuForwardButton, "x2"},
+     mouse_input::xUp, L"前进键", menu_command::xButton2, TextName::menuForwardButton, "x2"},
 };
 constexpr int kButtonCount = static_cast<int>(std::size(kButtons));
 
