@@ -29,7 +29,7 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
   // and behind what waited for it.
   if (states_[button].phase == ButtonPhase::pressTimed) settle(button);
   if (states_.waitingCount > 0) letGoDue(now);
-  if (mustWait(now)) return waitBehind({event, now, button, true, true, chosen, holdBack});
+  if (mustWait(now)) return waitBehind({now, event, chosen, holdBack});
   return pressInTurn(button, chosen, holdBack, event, now, delivered_ != before);
 }
 
@@ -202,7 +202,7 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
     settle(button);
   }
   if (states_.waitingCount > 0) letGoDue(now);
-  if (mustWait(now)) return waitBehind({event, now, button, true, false, chosen, false});
+  if (mustWait(now)) return waitBehind({now, event, chosen, false});
   return releaseInTurn(button, chosen, now, delivered_ != before);
 }
 
@@ -291,7 +291,7 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
 // A move while a press is timed waits behind it, so that the press lands where it was made.
 Verdict ButtonMachine::move(const MouseEvent& event, ClockReading now) {
   if (mustWait(now)) {
-    waitBehind({event, now, MouseButton::left, false, false, false, false});
+    waitBehind({now, event, false, false});
     return Verdict::swallow;
   }
   return moveInTurn(event);

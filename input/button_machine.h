@@ -145,13 +145,13 @@ struct ButtonState {
 // A button event or a move that came while a press was timed. It waits behind that press and is
 // judged as at its own time when its turn comes; a move stands for the pointer's position.
 struct WaitingEvent {
-  MouseEvent event;
   ClockReading at;
-  MouseButton button;
-  bool isButton;  // else a move
-  bool press;
-  bool chosen;    // as the settings said when it came
-  bool holdBack;  // as ButtonMachine::press was asked
+  MouseEvent event;  // a button's, which its message names, or a move
+  bool chosen;       // as the settings said when it came
+  bool holdBack;     // as ButtonMachine::press was asked
+  bool isButton() const { return event.buttonMessage.known; }
+  MouseButton button() const { return event.buttonMessage.button; }
+  bool press() const { return event.buttonMessage.press; }
 };
 // A hand makes a few events in the 抖动时长 a press is timed for; moves that follow each other
 // wait as one. A queue full settles the timed press at once as the hand's, and what waited goes
