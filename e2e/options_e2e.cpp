@@ -190,6 +190,7 @@ TEST(OptionsWindow, ASaveThatFailsIsToldAndTheEditKept) {
   pump(500);
   CloseHandle(held);
   SendMessageW(program.window(), WM_COMMAND, 0x80FF, 0);  // a command that only saves the flags
+  ASSERT_NE(program.settingsFileText().find(L"左键=1"), std::wstring::npos) << "defaults saved";
   EXPECT_EQ(narrow(said), narrow(fillText(TextName::optionsNotSaved, Language::chinese,
                                           {program.settingsPath()})));
   EXPECT_EQ(optionsWindows(program).found, 1) << "the window closed as if it had saved";
