@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/elevation_win32.h"
 #include "app/program_win32.h"
 #include "app/remote_command.h"
 #include "app/remote_win32.h"
@@ -92,12 +93,36 @@ void onTrayCallback(Program& program, HWND window, LPARAM event) {
   }
 }
 
+// A menu command: the tray carries out its own, the pause and the restart are the program's.
+void onCommand(Program& program, HWND window, WPARAM identifier) {
+  switch (onMenuCommand(window, identifier, program.settings, program.health)) {
+    case TrayAction::togglePause:
+      program.setPaused(window, !program.paused());
+      break;
+    case TrayAction::restartElevated:
+      restartElevated();
+      break;
+    default:
+      break;
+  }
+  requestHeldReleases();  // a repair may have been switched off
+}
+
 // A full-screen program is not interrupted: the balloon comes at a later tick instead.
 void showNotice(Program& program, HWND window) {
   std::wstring notice;
   if (!program.foreground.fullScreen() && program.health.takeNotice(program.settings, &notice)) {
     showTrayBalloon(window, textOf(TextName::healthTitle, program.settings.language), notice);
   }
+}
+
+// A resume from sleep, or the session unlocked or connected again: the system may have dropped
+// the hook meanwhile.
+bool hookMayBeGone(UINT message, WPARAM event) {
+  if (message == WM_POWERBROADCAST) {
+    return event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND;
+  }
+  return event == WTS_SESSION_UNLOCK || event == WTS_CONSOLE_CONNECT || event == WTS_REMOTE_CONNECT;
 }
 
 LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,16 +134,9 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       onRawInput(program, window);
       return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
     case WM_POWERBROADCAST:
-      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) {
-        reinstallHook(program.hookWatchdog, 0);
-      }
-      return TRUE;
     case WM_WTSSESSION_CHANGE:
-      if (wParam == WTS_SESSION_UNLOCK || wParam == WTS_CONSOLE_CONNECT ||
-          wParam == WTS_REMOTE_CONNECT) {
-        reinstallHook(program.hookWatchdog, 0);
-      }
-      return 0;
+      if (hookMayBeGone(message, wParam)) reinstallHook(program.hookWatchdog, 0);
+      return message == WM_POWERBROADCAST ? TRUE : 0;
     case WM_DESTROY:
       watchSessionChanges(window, false);
       RemovePropW(window, contract::kHookInstallsProperty);
@@ -131,11 +149,7 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      if (onMenuCommand(window, wParam, program.settings, program.health) ==
-          TrayAction::togglePause) {
-        program.setPaused(window, !program.paused());
-      }
-      requestHeldReleases();  // a repair may have been switched off
+      onCommand(program, window, wParam);
       return 0;
     case WM_COPYDATA:
       return onRemoteCommand(program, window, wParam,
@@ -196,10 +210,6 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The instance mutex is held until the hook is gone. Another instance holds it already, with
 // rights this one lacks (run as administrator) or not, or is just starting: this one is not the
 // first. The window check comes after it as ever, and decides alone when no mutex can be made.
-// How long a new instance waits for the one it replaces to end: the old one's hook thread is
-// joined and its windows closed first, seconds on a busy machine.
-constexpr DWORD kTakeOverMs = 15000;
-
 bool firstInstance(UniqueHandle* mutex) {
   *mutex = UniqueHandle(CreateMutexW(nullptr, FALSE, contract::kInstanceMutexName));
   const DWORD error = GetLastError();
@@ -225,6 +235,10 @@ HWND createMainWindow(HINSTANCE instance, Program& program) {
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                          &program);
 }
+
+// How long a new instance waits for the one it replaces to end: the old one's hook thread is
+// joined and its windows closed first, seconds on a busy machine.
+constexpr DWORD kTakeOverMs = 15000;
 
 // Started by 以管理员身份重新启动 (/takeover): the instance that started this one is asked to
 // end, and this one waits for its mutex and window to go, then runs in its place. Without an

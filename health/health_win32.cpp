@@ -21,14 +21,6 @@ constexpr unsigned kSaveEveryMinutes = 10;
 // Far more than 400 days of lines: anything larger is not this program's.
 constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
-std::string localDate() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char date[16];
-  std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-  return date;
-}
-
 std::wstring fileName(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -48,13 +40,27 @@ bool postFitDone(FitWorker::Window window, std::uint32_t ticket) {
 
 }  // namespace
 
+std::string localDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char date[16];
+  std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  return date;
+}
+
 SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
     : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone) {}
 
-void SwitchHealth::movedAside(const SharedFileWin32& file, const std::wstring& suffix) {
-  const std::wstring moved = file.path() + suffix;
-  debugPrintText("Damaged file moved aside, a new one started:\t%S\n", moved.c_str());
-  movedNotices_.emplace_back(fileName(file.path()), fileName(moved));
+bool SwitchHealth::stillOurs(const SharedSave& save, const SharedFileWin32& file,
+                             const char* notOursLine) {
+  if (!save.movedAside.empty()) {
+    const std::wstring moved = file.path() + save.movedAside;
+    debugPrintText("Damaged file moved aside, a new one started:\t%S\n", moved.c_str());
+    movedNotices_.emplace_back(fileName(file.path()), fileName(moved));
+  }
+  if (save.outcome != SharedSave::Outcome::notOurs) return true;
+  debugPrintText(notOursLine, file.path().c_str());
+  return false;
 }
 
 // Read again at each save, so that another instance's run (another user of the same exe) stays.
@@ -67,22 +73,13 @@ void SwitchHealth::saveRecord() {
       recordRead_ ? record_.copySince(recordSaved_, &end) : std::vector<ClickEvent>();
   std::vector<ClickRun> runs;
   const SharedSave save = saveClickRecord(*recordFile_, ledger_.date(), recordOwner_, added, &runs);
-  if (!save.movedAside.empty()) movedAside(*recordFile_, save.movedAside);
-  switch (save.outcome) {
-    case SharedSave::Outcome::written:
-      recordSaved_ = end;
-      [[fallthrough]];
-    case SharedSave::Outcome::unchanged:
-      savedRuns_ = std::move(runs);
-      recordRead_ = true;
-      break;
-    case SharedSave::Outcome::notOurs:
-      recordOurs_ = false;
-      debugPrintText("Click record left alone, not ours:\t%S\n", recordFile_->path().c_str());
-      break;
-    case SharedSave::Outcome::notWritten:
-    case SharedSave::Outcome::held:  // tried again at the next save
-      break;
+  recordOurs_ = stillOurs(save, *recordFile_, "Click record left alone, not ours:\t%S\n");
+  // Not written, or held: tried again at the next save.
+  if (save.outcome == SharedSave::Outcome::written) recordSaved_ = end;
+  if (save.outcome == SharedSave::Outcome::written ||
+      save.outcome == SharedSave::Outcome::unchanged) {
+    savedRuns_ = std::move(runs);
+    recordRead_ = true;
   }
 }
 
@@ -91,7 +88,7 @@ void SwitchHealth::saveRecord() {
 void SwitchHealth::saveStats() {
   if (!ours_ || (read_ && !ledger_.changed())) return;
   const SharedSave save = saveLedger(ledger_, *stats_);
-  if (!save.movedAside.empty()) movedAside(*stats_, save.movedAside);
+  ours_ = stillOurs(save, *stats_, "Stats kept in memory only, not ours:\t%S\n");
   switch (save.outcome) {
     case SharedSave::Outcome::written:
       minutesSinceSave_ = 0;
@@ -110,9 +107,6 @@ void SwitchHealth::saveStats() {
       writeFailed_ = true;
       break;
     case SharedSave::Outcome::notOurs:
-      ours_ = false;
-      debugPrintText("Stats kept in memory only, not ours:\t%S\n", stats_->path().c_str());
-      break;
     case SharedSave::Outcome::held:  // tried again at the next save
       break;
   }

@@ -21,6 +21,9 @@
 
 struct Settings;
 
+// Today, as the statistics file's lines name their day: the local date, "2024-05-31".
+std::string localDate();
+
 // The statistics file and the click record's file of one running program, and what was said of
 // them today. Main thread.
 class SwitchHealth {
@@ -68,8 +71,10 @@ class SwitchHealth {
   void saveStats();
   void saveRecord();
   void write();
-  // Says what became of a damaged file: in the console now, in a balloon at the next timer.
-  void movedAside(const SharedFileWin32& file, const std::wstring& suffix);
+  // What a save of either file says alike: a damaged file moved aside is told, in the console
+  // now and in a balloon at the next timer; a file that is not ours is left alone from now on
+  // (false), said in the console by `notOursLine`.
+  bool stillOurs(const SharedSave& save, const SharedFileWin32& file, const char* notOursLine);
 
   const SwitchCounter& counter_;
   bool started_ = false;
