@@ -8,9 +8,6 @@
 #include "settings/profile_store.h"
 #include "settings/settings_table.h"
 
-const wchar_t* const kGestureSection = L"鼠标手势";
-const wchar_t* const kExcludedProgramsSection = L"排除程序";
-
 bool anyButtonChosen(const Settings& settings) {
   for (MouseButton button : kMouseButtons) {
     if (buttonChosen(settings, button)) return true;

@@ -143,6 +143,7 @@ std::wstring settingsPathForExecutable(const std::wstring& executablePath);
 // The running program's settings file, beside it (settings_win32.cpp; Windows only).
 std::wstring settingsFilePath();
 
-// Section and key names shared with the menu and the gesture commands.
+// The sections of entries, beside the settings table (settings_table.cpp): the gestures and the
+// programs.
 extern const wchar_t* const kGestureSection;
 extern const wchar_t* const kExcludedProgramsSection;

@@ -34,22 +34,17 @@ struct Place {
 };
 
 template <auto member>
+constexpr SettingRow row(K setting, const wchar_t* section, const wchar_t* key, SettingKind kind,
+                         std::int32_t fallback, std::int32_t least, std::int32_t most, W written,
+                         T label, Place at, const TextName* choices = nullptr) {
+  return {setting, section, key,     kind,  &getField<member>, &setField<member>, fallback,
+          least,   most,    written, label, at.page,           at.line,           choices};
+}
+
+template <auto member>
 constexpr SettingRow flag(K setting, const wchar_t* section, const wchar_t* key,
                           std::int32_t fallback, W written, T label, Place at) {
-  return {setting,
-          section,
-          key,
-          SettingKind::flag,
-          &getField<member>,
-          &setField<member>,
-          fallback,
-          0,
-          1,
-          written,
-          label,
-          at.page,
-          at.line,
-          nullptr};
+  return row<member>(setting, section, key, SettingKind::flag, fallback, 0, 1, written, label, at);
 }
 
 // [设备选择]: the button's key and name come from its row of the button table.
@@ -65,20 +60,8 @@ template <auto member>
 constexpr SettingRow milliseconds(K setting, SettingKind kind, const wchar_t* key,
                                   std::int32_t fallback, std::int32_t least, std::int32_t most,
                                   T label, int line) {
-  return {setting,
-          kParameters,
-          key,
-          kind,
-          &getField<member>,
-          &setField<member>,
-          fallback,
-          least,
-          most,
-          W::never,
-          label,
-          P::repairs,
-          line,
-          nullptr};
+  return row<member>(setting, kParameters, key, kind, fallback, least, most, W::never, label,
+                     {P::repairs, line});
 }
 
 constexpr TextName kModifierChoices[] = {T::optionsModifier1, T::optionsModifier2,
@@ -87,6 +70,9 @@ constexpr TextName kModifierChoices[] = {T::optionsModifier1, T::optionsModifier
 constexpr TextName kLanguageChoices[] = {T::optionsChinese, T::optionsEnglish};
 
 }  // namespace
+
+const wchar_t* const kGestureSection = L"鼠标手势";
+const wchar_t* const kExcludedProgramsSection = L"排除程序";
 
 constexpr SettingRow kSettingRows[kSettingCount] = {
     flag<&Settings::clickRepair>(K::clickRepair, kRepairs, L"单击", 1, W::always,
@@ -124,12 +110,11 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
     flag<&Settings::fullScreenPause>(K::fullScreenPause, kFeatures, L"全屏暂停", 0, W::never,
                                      T::optionsFullScreenPause, {P::features, 1}),
     // 1 Alt, 2 Ctrl, 3 Shift, 4 Win, 5 and 6 Alt for gestures and a button for the volume.
-    {K::modifier, kFeatures, L"快捷键", SettingKind::choice, &getField<&Settings::modifierChoice>,
-     &setField<&Settings::modifierChoice>, 1, 1, 6, W::never, T::optionsModifier, P::features, 2,
-     kModifierChoices},
-    {K::language, kFeatures, L"语言", SettingKind::language, &getField<&Settings::language>,
-     &setField<&Settings::language>, 0, 0, 1, W::never, T::optionsLanguage, P::features, 3,
-     kLanguageChoices},
+    row<&Settings::modifierChoice>(K::modifier, kFeatures, L"快捷键", SettingKind::choice, 1, 1, 6,
+                                   W::never, T::optionsModifier, {P::features, 2},
+                                   kModifierChoices),
+    row<&Settings::language>(K::language, kFeatures, L"语言", SettingKind::language, 0, 0, 1,
+                             W::never, T::optionsLanguage, {P::features, 3}, kLanguageChoices),
 };
 
 namespace {
