@@ -18,8 +18,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 0x4865;  // "He"
 constexpr UINT kTimerMs = 60 * 1000;
 constexpr unsigned kSaveEveryMinutes = 10;
-// Far more than 400 days of lines: anything larger is not this program's.
-constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
 std::wstring fileName(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L"\\/");
@@ -120,7 +118,7 @@ void SwitchHealth::write() {
 void SwitchHealth::start(HWND window) {
   window_ = window;
   const std::wstring path = statsPathForSettings(settingsFilePath());
-  stats_ = std::make_unique<SharedFileWin32>(path, kLargestFile);
+  stats_ = std::make_unique<SharedFileWin32>(path, kStatsLargestBytes);
   recordFile_ =
       std::make_unique<SharedFileWin32>(clickRecordPathForStats(path), kClickRecordLargestBytes);
   // Tells this instance's run from another's: the process and the moment it started.

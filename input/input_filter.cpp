@@ -10,6 +10,11 @@ bool isMouseButton(std::uint32_t virtualKey) {
 }
 }  // namespace
 
+// The repairs act on the button: the settings chose it, and the event's source is repaired.
+bool InputFilter::chosen(MouseButton button) const {
+  return repairs_ && buttonChosen(settings_, button);
+}
+
 bool InputFilter::gestureKeyHeld() {
   return settings_.gestures && platform_.isKeyHeld(settings_.gestureKey);
 }
@@ -28,7 +33,7 @@ bool InputFilter::holdsRightPress() {
   return features_ && settings_.volumeControl && settings_.volumeKey == vk::rightButton;
 }
 
-Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
+Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repair repair) {
   const std::uint32_t now = clocks.tick;
   wheel_.noteCall(now);
   judged_ = false;
@@ -37,6 +42,8 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
   const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
   if (bypass >= Bypass::all) return standAside();
   features_ = bypass == Bypass::none;
+  if (repair == Repair::standAside && !state_.gesturePress) return standAside();
+  repairs_ = repair == Repair::apply;
 
   switch (event.message) {
     case mouse_message::move:
@@ -62,10 +69,10 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
   } else if (right && state_.gesturePress) {
     return endGesture(now);
   }
-  judged_ = true;
-  const bool chosen = buttonChosen(settings_, m.button);
-  return m.press ? buttons_.press(m.button, chosen, right && holdsRightPress(), event, clocks)
-                 : buttons_.release(m.button, chosen, event, clocks);
+  judged_ = repairs_;
+  return m.press ? buttons_.press(m.button, chosen(m.button), right && holdsRightPress(), event,
+                                  clocks)
+                 : buttons_.release(m.button, chosen(m.button), event, clocks);
 }
 
 // The press starts a gesture and is swallowed, and the key is masked so that its release is not
@@ -95,8 +102,10 @@ Decision InputFilter::endGesture(std::uint32_t now) {
 // under the cursor, else on as it came.
 Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
   const auto delta = static_cast<std::int16_t>(event.mouseData >> 16);
-  const Decision repair = wheel_.notch(delta, now);
-  if (repair.verdict == Verdict::swallow) return repair;
+  if (repairs_) {
+    const Decision repair = wheel_.notch(delta, now);
+    if (repair.verdict == Verdict::swallow) return repair;
+  }
 
   if (features_ && settings_.volumeControl) {
     if (volumeKeyHeld()) {

@@ -128,6 +128,8 @@ host_part() {
       addPoint) echo "\`addPoint\` alone" ;;
       hook/read_event) echo "the hook's event made, its button's message read (a move, a press, a side release)" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
+      source/lookup) echo "source of a button event, told by the device that moved last" ;;
+      source/lookup_own_report) echo "source of a button event, its own raw report first (with it)" ;;
       debugLine/put_and_take) echo "a debug line put into the console's ring and taken out" ;;
       health/chatter_press) echo "switch health: counting a release and the chatter press after it" ;;
       health/release) echo "switch health: counting a release" ;;
@@ -171,6 +173,12 @@ host_part() {
       echo
       printf 'Switch health counting: at most %.1f ns per call (a row counts two events), target 10 ns.\n' \
         "$counting"
+    fi
+    lookup=$(grep '^"source/lookup_median"' "$csv" | cut -d, -f4 || true)
+    if [ -n "$lookup" ]; then
+      echo
+      printf 'Source of a button event: %.1f ns added to its decision, target 10 ns, no allocation.\n' \
+        "$lookup"
     fi
     appending=$(grep '^"record/append_median"' "$csv" | cut -d, -f4 || true)
     fitting=$(grep '^"fit/full_record[^"]*_median"' "$csv" | cut -d, -f3 || true)

@@ -28,12 +28,12 @@ std::mutex& settingsFileMutex() {
   return mutex;
 }
 
-// The value a row takes from the file's number.
+// The value a row takes from the file's number; an absent key reads as the default.
 std::int32_t valueRead(const SettingRow& row, std::uint32_t raw) {
   const auto value = static_cast<std::int32_t>(raw);
   switch (row.kind) {
-    case SettingKind::flag:
-      return raw != 0 ? 1 : 0;
+    case SettingKind::flag:  // a default of -1 says "absent": any number the file holds is 0 or 1
+      return value == row.fallback ? value : raw != 0 ? 1 : 0;
     case SettingKind::bounded:
     case SettingKind::choice:
       return value >= row.least && value <= row.most ? value : row.fallback;
@@ -182,4 +182,15 @@ std::wstring settingsPathForExecutable(const std::wstring& executablePath) {
   const bool hasExtension =
       dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
   return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".ini";
+}
+
+std::vector<std::wstring> settingsNotAtDefaults(const Settings& settings) {
+  std::vector<std::wstring> lines;
+  for (const SettingRow& row : kSettingRows) {
+    const std::wstring value = settingText(row, row.get(settings));
+    if (value != settingText(row, row.fallback)) {
+      lines.push_back(L"[" + std::wstring(row.section) + L"] " + row.key + L"=" + value);
+    }
+  }
+  return lines;
 }

@@ -73,6 +73,7 @@ constexpr TextName kLanguageChoices[] = {T::optionsChinese, T::optionsEnglish};
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";
+const wchar_t* const kInputSourceSection = L"输入来源";
 
 constexpr SettingRow kSettingRows[kSettingCount] = {
     flag<&Settings::clickRepair>(K::clickRepair, kRepairs, L"单击", 1, W::always,
@@ -115,6 +116,10 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
                                    kModifierChoices),
     row<&Settings::language>(K::language, kFeatures, L"语言", SettingKind::language, 0, 0, 1,
                              W::never, T::optionsLanguage, {P::features, 3}, kLanguageChoices),
+    // Other programs' input repaired: absent (-1) until the file says. Not in the window yet.
+    row<&Settings::simulatedInput>(K::simulatedInput, kInputSourceSection, L"模拟输入",
+                                   SettingKind::flag, -1, 0, 1, W::never, T::count,
+                                   {P::count, 0}),
 };
 
 namespace {

@@ -37,13 +37,14 @@ enum class SettingKey : int {
   fullScreenPause,
   modifier,
   language,
+  simulatedInput,
   count
 };
 constexpr std::size_t kSettingCount = static_cast<std::size_t>(SettingKey::count);
 
 // How a value is read from the file and edited in the options window.
 enum class SettingKind : std::uint8_t {
-  flag,      // any number but 0 reads as 1; a check box
+  flag,      // any number but 0 reads as 1 (a default of -1: absent); a check box
   interval,  // milliseconds, read as written; the window offers least..most
   bounded,   // milliseconds; outside least..most reads as the default
   choice,    // least..most, outside reads as the default; a list of `choices` to pick from
@@ -56,7 +57,8 @@ enum class SettingKind : std::uint8_t {
 enum class Written : std::uint8_t { never, always, once };
 
 // The options window's pages. A setting is shown on its page's line, beside the others of the
-// same line in the order of the table; the last two pages hold the gestures and the programs.
+// same line in the order of the table; the last two pages hold the gestures and the programs. A
+// setting whose page is `count` is not shown.
 enum class OptionsPage : int { repairs, features, gestures, programs, count };
 constexpr int kOptionsPageCount = static_cast<int>(OptionsPage::count);
 
@@ -81,6 +83,9 @@ extern const SettingRow kSettingRows[kSettingCount];
 
 inline const SettingRow& settingRow(SettingKey setting) {
   return kSettingRows[static_cast<std::size_t>(setting)];
+}
+inline bool shownInOptions(const SettingRow& row) {
+  return row.page != OptionsPage::count;
 }
 
 // The value as the file holds it: "0" or "1", the number, "English" or "中文".

@@ -156,7 +156,9 @@ std::wstring shown(const SettingRow& row) {
 }
 
 void fill(const Options& options) {
-  for (const SettingRow& row : kSettingRows) show(row, options[row.setting]);
+  for (const SettingRow& row : kSettingRows) {
+    if (shownInOptions(row)) show(row, options[row.setting]);
+  }
   self.gestures = options.gestures;
   self.programs = options.programs;
   fillList(id::gestureList, self.gestures, gestureLine);
@@ -165,7 +167,9 @@ void fill(const Options& options) {
 
 Options edited() {
   Options options = self.loaded;
-  for (const SettingRow& row : kSettingRows) options[row.setting] = shown(row);
+  for (const SettingRow& row : kSettingRows) {
+    if (shownInOptions(row)) options[row.setting] = shown(row);
+  }
   options.gestures = self.gestures;
   options.programs = self.programs;
   return options;
