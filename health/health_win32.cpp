@@ -1,12 +1,15 @@
 #include "health/health_win32.h"
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/debug_console.h"
+#include "common/process_win32.h"
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "health/calibration.h"
@@ -36,6 +39,19 @@ bool postFitDone(FitWorker::Window window, std::uint32_t ticket) {
                       0) != 0;
 }
 
+DWORD WINAPI fittingThread(void* argument) {
+  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
+  (*body)();
+  return 0;
+}
+
+bool startFittingThread(std::function<void()> body) {
+  auto handed = std::make_unique<std::function<void()>>(std::move(body));
+  if (!startThread(fittingThread, handed.get())) return false;
+  handed.release();
+  return true;
+}
+
 }  // namespace
 
 std::string localDate() {
@@ -47,7 +63,7 @@ std::string localDate() {
 }
 
 SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
-    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone) {}
+    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone, startFittingThread) {}
 
 bool SwitchHealth::stillOurs(const SharedSave& save, const SharedFileWin32& file,
                              const char* notOursLine) {

@@ -305,7 +305,8 @@ wine_part() {
 
   # Size and imports. "System DLL": one Wine installs in the prefix's system32, as Windows does.
   # They are the release's: the 32-bit exe, built here too where the tests ran the 64-bit one.
-  local size size_limit=307200 size_met=0 size_note objdump imports dll foreign="" release=$exe
+  # The size bound is scripts/test.sh's.
+  local size size_limit=524288 size_met=0 size_note objdump imports dll foreign="" release=$exe
   if [ "$windows" != win32 ]; then
     cmake --preset win32 >/dev/null
     cmake --build --preset win32 --target clickmend >/dev/null
@@ -411,7 +412,7 @@ wine_part() {
     echo
     echo "| Figure | Measured | Target | Met |"
     echo "| --- | --- | --- | --- |"
-    echo "| Size of clickmend.exe (win32 preset, the release) | $size bytes ($(kib "$size")) | under 300 KiB ($size_limit bytes) |" \
+    echo "| Size of clickmend.exe (win32 preset, the release) | $size bytes ($(kib "$size")) | under 512 KiB ($size_limit bytes) |" \
       "$size_note |"
     echo "| Imported DLLs | $(echo $imports | sed 's/ /, /g') | system DLLs only |" \
       "$(if [ -z "$foreign" ]; then echo yes; else echo "**no**:$foreign"; fi) |"

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -569,6 +570,10 @@ TEST(FitWorker, OneAtATimeTheLatestOfEachWindowAndNothingForAClosedOne) {
         posted.push_back(ticket);
         changed.notify_all();
         return true;
+      },
+      [](std::function<void()> body) {
+        std::thread(std::move(body)).detach();
+        return true;
       });
   const auto ask = [&](FitWorker::Window window, std::size_t id) {
     return worker.ask(window, {std::vector<ClickRun>(id), {}, {}});
@@ -597,6 +602,25 @@ TEST(FitWorker, OneAtATimeTheLatestOfEachWindowAndNothingForAClosedOne) {
   EXPECT_EQ(started, (std::vector<std::size_t>{10, 20, 12}));
   EXPECT_EQ(posted, (std::vector<std::uint32_t>{a, c}));
   EXPECT_EQ(worker.take(c).value_or(ClickFit()).presses, 12u);
+}
+
+// Where no thread can be had, ask makes the fit itself and has posted it when it returns.
+TEST(FitWorker, WithoutAThreadTheFitIsMadeInAsk) {
+  std::vector<std::uint32_t> posted;
+  FitWorker worker(
+      [](const FitRequest& request, const std::atomic<bool>&) {
+        ClickFit fit;
+        fit.presses = static_cast<std::uint32_t>(request.runs.size());
+        return fit;
+      },
+      [&](FitWorker::Window, std::uint32_t ticket) {
+        posted.push_back(ticket);
+        return true;
+      },
+      [](std::function<void()>) { return false; });
+  const std::uint32_t ticket = worker.ask(1, {std::vector<ClickRun>(7), {}, {}});
+  EXPECT_EQ(posted, std::vector<std::uint32_t>{ticket});
+  EXPECT_EQ(worker.take(ticket).value_or(ClickFit()).presses, 7u);
 }
 
 // The clocks as Windows (15.625 ms steps) and Wine (1 ms) step them, read from samples fed
