@@ -270,6 +270,7 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
 
   const HWND window = createMainWindow(instance, *program);
   if (!window) return 0;
+  listDevicesInOptions(program->inputDevices);
   reportRefusedStartsTo(window);
 
   // The statistics are read before the hook starts: a switch that opened in the middle of a

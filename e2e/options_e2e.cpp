@@ -1,6 +1,9 @@
 // The options window driven as a user would: opened from the menu's command, its controls
 // clicked and filled, 应用 / 确定 / 取消 pressed; the settings file and the running program
 // checked.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -136,6 +139,58 @@ TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
   EXPECT_TRUE(closes(program));
   EXPECT_EQ(narrow(program.settingsFileText()),
             narrow(replaced(before, L"cs2.exe=1\r\n", L"cs2.exe=1\r\nmstsc.exe=2\r\n")));
+}
+
+// A list view's message whose item (and its text) lives in the program, where a list view of
+// another process needs it: written there, sent, read back.
+std::wstring sendListItem(HWND list, UINT message, int row, LVITEMW item) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  struct Remote {
+    LVITEMW item;
+    wchar_t text[128];
+  } local{item, {}};
+  void* remote = VirtualAllocEx(process, nullptr, sizeof local, MEM_COMMIT, PAGE_READWRITE);
+  local.item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof item);
+  local.item.cchTextMax = 128;
+  WriteProcessMemory(process, remote, &local, sizeof local, nullptr);
+  SendMessageW(list, message, WPARAM(row), reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, remote, &local, sizeof local, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  local.text[127] = L'\0';
+  return local.text;
+}
+
+// Wine's one mouse, seen once input moved it, is listed as it calls itself, with its ids; its
+// check cleared and 模拟输入 put back to 默认, the file leaves it out and loses 模拟输入's line.
+TEST(OptionsWindow, TheMouseSeenIsListedAndLeftOut) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  {
+    Target target(200, 200, 300, 200);  // Wine gives raw input only while a window is in front
+    restIn(target, 1000);               // the mouse named on a thread of its own meanwhile
+  }
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  const HWND list = GetDlgItem(window, option_id::deviceList);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  LVITEMW item{};
+  item.iSubItem = 1;
+  EXPECT_EQ(narrow(sendListItem(list, LVM_GETITEMTEXTW, 0, item)), "845E:0001");
+  item.iSubItem = 0;
+  EXPECT_EQ(narrow(sendListItem(list, LVM_GETITEMTEXTW, 0, item)), "Wine HID mouse");
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(1);
+  sendListItem(list, LVM_SETITEMSTATE, 0, item);
+  choose(window, optionControlId(K::simulatedInput), 0);
+  click(window, option_id::ok);
+  EXPECT_TRUE(closes(program));
+  const std::string after = narrow(program.settingsFileText());
+  EXPECT_NE(after.find("845E:0001=0\r\n"), std::string::npos) << after;
+  EXPECT_EQ(after.find("模拟输入"), std::string::npos) << after;
 }
 
 // Written meanwhile (by Notepad, say): the window tells, and writes its own change over the file

@@ -68,6 +68,8 @@ constexpr TextName kModifierChoices[] = {T::optionsModifier1, T::optionsModifier
                                          T::optionsModifier3, T::optionsModifier4,
                                          T::optionsModifier5, T::optionsModifier6};
 constexpr TextName kLanguageChoices[] = {T::optionsChinese, T::optionsEnglish};
+constexpr TextName kSimulatedInputChoices[] = {
+    T::optionsSimulatedDefault, T::optionsSimulatedUntouched, T::optionsSimulatedRepaired};
 
 }  // namespace
 
@@ -116,10 +118,11 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
                                    kModifierChoices),
     row<&Settings::language>(K::language, kFeatures, L"语言", SettingKind::language, 0, 0, 1,
                              W::never, T::optionsLanguage, {P::features, 3}, kLanguageChoices),
-    // Other programs' input repaired: absent (-1) until the file says. Not in the window yet.
+    // Other programs' input repaired: absent (-1) until the file says; the window offers the
+    // absent value as its own choice, which deletes the line.
     row<&Settings::simulatedInput>(K::simulatedInput, kInputSourceSection, L"模拟输入",
-                                   SettingKind::flag, -1, 0, 1, W::never, T::count,
-                                   {P::count, 0}),
+                                   SettingKind::flag, -1, -1, 1, W::never, T::optionsSimulatedInput,
+                                   {P::sources, 0}, kSimulatedInputChoices),
 };
 
 namespace {

@@ -68,7 +68,8 @@ void fillDeviceList(HWND list, const std::vector<DeviceRow>& rows, Language lang
 }
 
 void readDeviceChecks(HWND list, std::vector<DeviceRow>& rows) {
-  for (std::size_t i = 0; i < rows.size(); ++i) {
+  const auto shown = static_cast<std::size_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (std::size_t i = 0; i < rows.size() && i < shown; ++i) {
     const auto state =
         static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, WPARAM(i), LVIS_STATEIMAGEMASK));
     rows[i].leftOut = (state & LVIS_STATEIMAGEMASK) != INDEXTOSTATEIMAGEMASK(2);

@@ -16,7 +16,8 @@ bool loadListViewClass();
 // A list view in `dialog` with the check boxes and the three columns.
 HWND createDeviceList(HWND dialog, int control, DWORD style, Language language);
 void fillDeviceList(HWND list, const std::vector<DeviceRow>& rows, Language language);
-// Each row's check read into `rows` (off: left out), in the order they were filled.
+// Each row's check read into `rows` (off: left out), in the order they were filled; a row the
+// list does not show (a device seen since it was filled) keeps its value.
 void readDeviceChecks(HWND list, std::vector<DeviceRow>& rows);
 // The columns share the list's width: the name half, the ids and the clicks a quarter each.
 void sizeDeviceColumns(HWND list);

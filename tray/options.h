@@ -88,7 +88,8 @@ bool writeOptions(ProfileStore& store, const std::vector<OptionWrite>& writes);
 
 // ---- The window's form: its pages of rows, as data, and where each control goes. ----
 
-enum class FormKind { label, check, edit, combo, button, list, note };
+// A checkList is a list view whose rows have check boxes (tray/device_list_win32.h).
+enum class FormKind { label, check, edit, combo, button, list, note, checkList };
 
 // One control: its identifier (the window's and the end-to-end tests'), its kind, its width in
 // dialog units, and the text it is created with (a label, a check box, a button; TextName::count
@@ -135,6 +136,8 @@ constexpr int programAdd = 0x3505;
 constexpr int programChange = 0x3506;
 constexpr int programRemove = 0x3507;
 constexpr int programWrong = 0x3508;
+constexpr int deviceList = 0x3600;
+constexpr int untold = 0x3601;
 constexpr int label = 0;  // labels and units: no identifier of their own
 }  // namespace option_id
 
@@ -148,7 +151,7 @@ constexpr int optionWrongId(SettingKey key) {
 // Every page's rows, top to bottom; the page buttons and 确定 取消 应用 are not rows.
 const std::vector<FormRow>& optionsForm();
 
-//   [修复] [功能] [鼠标手势] [排除程序]
+//   [修复] [功能] [鼠标手势] [排除程序] [输入来源]
 //   +--------------------------------------------+
 //   | the page's rows, each cell left to right   |
 //   +--------------------------------------------+

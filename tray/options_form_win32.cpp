@@ -2,6 +2,7 @@
 
 #include "common/dpi_win32.h"
 #include "settings/settings_table.h"
+#include "tray/device_list_win32.h"
 #include "tray/options.h"
 
 namespace {
@@ -40,6 +41,8 @@ HWND createCell(HWND dialog, const FormCell& cell, DWORD group, Language languag
       return make(L"LISTBOX",
                   LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                   WS_EX_CLIENTEDGE);
+    case FormKind::checkList:
+      return createDeviceList(dialog, cell.id, group, language);
   }
   return nullptr;
 }
@@ -63,7 +66,8 @@ void place(HWND control, const LayoutRect& r, int extraHeight = 0) {
 std::vector<HWND> createOptionsControls(HWND dialog, Language language) {
   using T = TextName;
   const T pageNames[kOptionsPageCount] = {T::optionsPageRepairs, T::optionsPageFeatures,
-                                          T::optionsPageGestures, T::optionsPagePrograms};
+                                          T::optionsPageGestures, T::optionsPagePrograms,
+                                          T::optionsPageSources};
   for (int page = 0; page < kOptionsPageCount; ++page) {
     create(dialog, L"BUTTON",
            BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_VISIBLE | (page == 0 ? WS_GROUP | WS_TABSTOP : 0),
@@ -136,6 +140,7 @@ HFONT arrangeOptions(HWND dialog, const std::vector<HWND>& cells, HFONT oldFont,
       ++at;
     }
   }
+  sizeDeviceColumns(GetDlgItem(dialog, id::deviceList));
   place(GetDlgItem(dialog, id::ok), layout.ok);
   place(GetDlgItem(dialog, id::cancel), layout.cancel);
   place(GetDlgItem(dialog, id::apply), layout.apply);

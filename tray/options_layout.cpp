@@ -30,7 +30,11 @@ void settingCells(const SettingRow& setting, std::vector<FormCell>& cells) {
   const int control = optionControlId(setting.setting);
   switch (setting.kind) {
     case SettingKind::flag:
-      cells.push_back({control, F::check, kCheck, setting.label});
+      if (absentIsChoice(setting)) {
+        cells.insert(cells.end(), {label(setting.label), {control, F::combo, 150, T::count}});
+      } else {
+        cells.push_back({control, F::check, kCheck, setting.label});
+      }
       return;
     case SettingKind::interval:
     case SettingKind::bounded:
@@ -101,6 +105,10 @@ std::vector<FormRow> form() {
         {id::programWrong, F::note, kWide - 3 * kButton - 12, T::count}}},
   };
   rows.insert(rows.end(), lists.begin(), lists.end());
+  settingLines(P::sources, rows);
+  rows.push_back({P::sources, {{id::label, F::note, kWide, T::optionsDevices}}});
+  rows.push_back({P::sources, {{id::deviceList, F::checkList, kWide, T::count}}, 8});
+  rows.push_back({P::sources, {{id::untold, F::note, kWide, T::count}}, 2});
   return rows;
 }
 
@@ -113,6 +121,7 @@ int cellHeight(FormKind kind, int lines) {
     case F::note:
       return 8 * lines + 2;
     case F::list:
+    case F::checkList:
       return 8 * lines + 4;
     case F::edit:
     case F::combo:

@@ -16,6 +16,7 @@
 #include "input/program_rule.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
+#include "tray/device_list_win32.h"
 #include "tray/options.h"
 #include "tray/options_form_win32.h"
 #include "tray/program_picker_win32.h"
@@ -48,9 +49,11 @@ struct OptionsWindow {
   std::uint32_t fitTicket = 0;  // the fit asked for, until it comes
   std::vector<HWND> cells;      // in the order of optionsForm(), labels included
   int page = 0;
+  std::vector<DeviceRow> devices;  // as the file held them when last read
 };
 
 OptionsWindow self;
+const InputDevices* seenDevices = nullptr;
 
 const wchar_t* text(TextName name) {
   return textOf(name, self.language);
@@ -122,6 +125,7 @@ void fillList(int control, const std::vector<OptionEntry>& entries,
 // A setting's value, as the file holds it, into its control.
 void show(const SettingRow& row, const std::wstring& value) {
   const int control = optionControlId(row.setting);
+  if (absentIsChoice(row)) return select(control, _wtoi(value.c_str()) - row.least);
   switch (row.kind) {
     case SettingKind::flag:
       CheckDlgButton(self.hwnd, control, value == L"1" ? BST_CHECKED : BST_UNCHECKED);
@@ -142,6 +146,7 @@ void show(const SettingRow& row, const std::wstring& value) {
 // The value a setting's control holds, as the file would hold it.
 std::wstring shown(const SettingRow& row) {
   const int control = optionControlId(row.setting);
+  if (absentIsChoice(row)) return settingText(row, row.least + std::max(0, selected(control)));
   switch (row.kind) {
     case SettingKind::flag:
       return IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
@@ -163,6 +168,12 @@ void fill(const Options& options) {
   self.programs = options.programs;
   fillList(id::gestureList, self.gestures, gestureLine);
   fillList(id::programList, self.programs, programLine);
+  fillDeviceList(item(id::deviceList), self.devices, self.language);
+  const int untold = seenDevices ? untoldPercent(*seenDevices) : -1;
+  setText(id::untold, untold < 0 ? std::wstring()
+                                 : fillText(TextName::optionsUntold, self.language,
+                                            {std::to_wstring(untold),
+                                             std::to_wstring(seenDevices->clicks.load())}));
 }
 
 Options edited() {
@@ -220,7 +231,9 @@ void takeSuggestion() {
 void load() {
   prepareSettingsFile(self.path);
   self.fileBytes = currentFileBytes();
-  self.loaded = loadOptions(*openProfileStore(self.path));
+  const auto store = openProfileStore(self.path);
+  self.loaded = loadOptions(*store);
+  self.devices = seenDevices ? deviceRows(*seenDevices, *store) : std::vector<DeviceRow>();
 }
 
 enum class Saved { yes, wrongValue, notWritten };
@@ -233,7 +246,10 @@ Saved save() {
   const Options now = edited();
   const std::vector<K> wrong = wrongOptions(self.loaded, now);
   showWrong(wrong);
-  const std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
+  std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
+  std::vector<DeviceRow> devices = self.devices;
+  readDeviceChecks(item(id::deviceList), devices);
+  for (OptionWrite& write : deviceWrites(self.devices, devices)) writes.push_back(write);
   bool written = true;
   if (!writes.empty()) {
     // Someone wrote the file meanwhile (Notepad, the menu): only this window's own changes go
@@ -483,4 +499,8 @@ bool takeDrawnGesture(const std::wstring& text) {
 
 bool optionsWindowMessage(MSG* message) {
   return self.hwnd && IsDialogMessageW(self.hwnd, message);
+}
+
+void listDevicesInOptions(const InputDevices& devices) {
+  seenDevices = &devices;
 }
