@@ -70,9 +70,9 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
     return endGesture(now);
   }
   judged_ = repairs_;
-  return m.press ? buttons_.press(m.button, chosen(m.button), right && holdsRightPress(), event,
-                                  clocks)
-                 : buttons_.release(m.button, chosen(m.button), event, clocks);
+  return m.press
+             ? buttons_.press(m.button, chosen(m.button), right && holdsRightPress(), event, clocks)
+             : buttons_.release(m.button, chosen(m.button), event, clocks);
 }
 
 // The press starts a gesture and is swallowed, and the key is masked so that its release is not

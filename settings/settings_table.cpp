@@ -118,8 +118,7 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
                              W::never, T::optionsLanguage, {P::features, 3}, kLanguageChoices),
     // Other programs' input repaired: absent (-1) until the file says. Not in the window yet.
     row<&Settings::simulatedInput>(K::simulatedInput, kInputSourceSection, L"模拟输入",
-                                   SettingKind::flag, -1, 0, 1, W::never, T::count,
-                                   {P::count, 0}),
+                                   SettingKind::flag, -1, 0, 1, W::never, T::count, {P::count, 0}),
 };
 
 namespace {
