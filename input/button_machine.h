@@ -86,10 +86,12 @@
 //   the hand's: the next press is measured from the release before it.
 // - Debug lines: "ClickTime:\t%d", "ReleaseTime:\t%d", "Hold guard armed:\t%d",
 //   "Hold guard:\t%d", "Contact blip:\t%d" (its length in µs), and "Button state bug:\t%S" for
-//   an event in a state the machine has no transition for.
+//   an event in a state the machine has no transition for ("left press in pressTimed"). In
+//   debug mode each change of a phase too: "Button phase:\t%S" ("left up -> pressTimed").
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "input/input_platform.h"
 #include "settings/settings.h"
@@ -105,7 +107,7 @@ constexpr std::uint64_t kBlipWindowUs = 40000;
 constexpr std::int32_t kStalledClickTicks = 31;
 
 // One button's state: what applications have been shown of it, and what the machine holds back
-// of it. Only ButtonMachine's events change it.
+// of it. Only ButtonMachine::setPhase changes it.
 enum class ButtonPhase : std::uint8_t {
   unknown,         // nothing since the hook was installed, or installed again
   down,            // applications saw its press
@@ -195,9 +197,9 @@ struct ButtonStates {
   int waitingCount = 0;
 };
 
-// The buttons' state machines. Each event has one handler, and only the handlers change a
-// phase; an event in a phase that has no transition for it is a fault of this filter, told on
-// the debug console, and leaves the phase as it was.
+// The buttons' state machines. Each event has one handler, and every change of a phase goes
+// through setPhase; an event in a phase that has no transition for it is a fault of this filter,
+// told on the debug console (impossible), and leaves the button unknown.
 class ButtonMachine {
  public:
   ButtonMachine(const Settings& settings, ButtonStates& states, InputPlatform& platform)
@@ -263,9 +265,18 @@ class ButtonMachine {
   bool letGo(MouseButton button);
   void heldPressTaken(ButtonPhase next);
   void impossible(MouseButton button, const wchar_t* event);
+  // The one place a phase changes. The line is made only in debug mode: otherwise a change
+  // costs a load and a branch more than the store.
+  void setPhase(MouseButton button, ButtonPhase to) {
+    ButtonPhase& phase = states_[button].phase;
+    if (settings_.debugMode && phase != to) tellPhase(button, phase, to);
+    phase = to;
+  }
+  void tellPhase(MouseButton button, ButtonPhase from, ButtonPhase to);
+  void tell(const char* format, MouseButton button, std::initializer_list<const wchar_t*> parts);
   Decision judgePress(MouseButton button, bool chosen, bool holdBack, std::int32_t x,
                       std::int32_t y, ClockReading at);
-  bool timesPress(const ButtonState& b, bool chosen, ClockReading now) const;
+  bool timesPress(MouseButton button, bool chosen, ClockReading now);
   bool settle(MouseButton button);
   static Decision counted(ButtonState& b, Decision decision);
   Verdict pressFilter(MouseButton button, ClockReading at);
