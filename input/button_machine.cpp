@@ -356,12 +356,16 @@ Verdict ButtonMachine::moveInTurn(const MouseEvent& event) {
 // A gesture or volume took the right button over: a held-back press never goes out, and the
 // button is `next`. In any other phase it stays as it was: a held release is let go on time, a
 // press applications saw stays down for them, and a swallowed press's release is swallowed.
-void ButtonMachine::heldPressTaken(ButtonPhase next) {
+void ButtonMachine::heldPressTaken(ButtonPhase next, ClockReading now) {
   ButtonState& right = states_[MouseButton::right];
   // A timed press that turns the volume or begins a gesture is the hand's: judged first, it
   // may turn out a held-back press, which is taken then. So is a right event waiting behind
-  // another's timed press: it takes its turn first, and what waited before it.
-  if (right.phase == ButtonPhase::pressTimed || states_.waits(MouseButton::right)) settleAll();
+  // another's timed press: it takes its turn first, and what waited before it; a release that
+  // held as at its time is let go now if its window has passed.
+  if (right.phase == ButtonPhase::pressTimed || states_.waits(MouseButton::right)) {
+    settleAll();
+    letGoDue(now);
+  }
   switch (right.phase) {
     case ButtonPhase::pressHeld:
       setPhase(MouseButton::right, next);
