@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/foreground_win32.h"
-#include "app/program_win32.h"
+#include "app/out_of_reach.h"
 #include "common/debug_console.h"
 #include "common/identity.h"
 #include "common/process_win32.h"
@@ -59,12 +59,12 @@ void CALLBACK foregroundChanged(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, D
 }  // namespace
 
 void ForegroundFollower::apply() {
-  const bool fullScreenPause = program_.settings.fullScreenPause != 0;
+  const bool fullScreenPause = settings_.fullScreenPause != 0;
   const Bypass rule =
       followed_ ? foregroundRule(listed_, describe(followed_), fullScreenPause) : Bypass::none;
   if (rule == current_) return;
   current_ = rule;
-  program_.setProgramRule(rule);
+  taker_.setProgramRule(rule);
   const std::wstring line = programName_ + L" " + std::to_wstring(static_cast<int>(rule));
   debugPrintText("Program rule:\t%S\n", line.c_str());
 }
@@ -81,17 +81,16 @@ void ForegroundFollower::follow(HWND window) {
   listed_ = programs_.rule(programName_);
   // The hook never sees the clicks of a program run as administrator while we run without:
   // said once a session, when a button is chosen for repair.
-  const Settings& settings = program_.settings;
   if (processId && !toldOutOfReach_ &&
-      tellOutOfReach(processRightsOf(processId), ours_, settings)) {
+      tellOutOfReach(processRightsOf(processId), ours_, settings_)) {
     toldOutOfReach_ = true;
     debugPrintText("Out of reach:\t%S\n", programName_.c_str());
-    showTrayBalloon(window_, kAppName, textOf(TextName::outOfReachBalloon, settings.language));
+    showTrayBalloon(window_, kAppName, textOf(TextName::outOfReachBalloon, settings_.language));
   }
   // A window that goes full screen (or leaves it) changes size, not foreground.
   if (locationHook_) UnhookWinEvent(locationHook_);
   locationHook_ = nullptr;
-  if (processId && program_.settings.fullScreenPause) {
+  if (processId && settings_.fullScreenPause) {
     locationHook_ = SetWinEventHook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE,
                                     nullptr, locationChanged, processId, 0, WINEVENT_OUTOFCONTEXT);
   }
@@ -123,7 +122,7 @@ void ForegroundFollower::check() {
   // Nor is the location event (Wine sends neither, remote desktops may not): a window that goes
   // full screen while in front is seen here too, its rectangle read at most every 250 ms.
   const DWORD tick = GetTickCount();
-  if (program_.settings.fullScreenPause && tick - sizeCheckTick_ >= 250) {
+  if (settings_.fullScreenPause && tick - sizeCheckTick_ >= 250) {
     sizeCheckTick_ = tick;
     apply();
   }

@@ -5,16 +5,26 @@
 
 #include <string>
 
+#include "common/process_rights.h"
 #include "input/input_filter.h"
 #include "input/program_rule.h"
+#include "settings/settings.h"
 
-class Program;
+// Where the follower's rule goes: the running program, which weighs it against a pause.
+class ProgramRuleTaker {
+ public:
+  virtual void setProgramRule(Bypass rule) = 0;
+
+ protected:
+  ~ProgramRuleTaker() = default;
+};
 
 // Gives the hook the rule of the foreground window's program whenever the window, its size or
 // the settings change. One at a time.
 class ForegroundFollower {
  public:
-  explicit ForegroundFollower(Program& program) : program_(program) {}
+  ForegroundFollower(const Settings& settings, ProgramRuleTaker& taker)
+      : settings_(settings), taker_(taker) {}
 
   // Follows the foreground window from now on; `window` shows the balloons.
   void start(HWND window);
@@ -34,7 +44,8 @@ class ForegroundFollower {
  private:
   void apply();
 
-  Program& program_;
+  const Settings& settings_;
+  ProgramRuleTaker& taker_;
   HWINEVENTHOOK foregroundHook_ = nullptr;
   HWINEVENTHOOK locationHook_ = nullptr;  // the foreground process's windows only
   HWND followed_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "app/elevation_win32.h"
 #include "app/program_win32.h"
 #include "app/remote_command.h"
 #include "app/remote_win32.h"
@@ -92,6 +93,21 @@ void onTrayCallback(Program& program, HWND window, LPARAM event) {
   }
 }
 
+// A menu command: the tray carries out its own, the pause and the restart are the program's.
+void onCommand(Program& program, HWND window, WPARAM identifier) {
+  switch (onMenuCommand(window, identifier, program.settings, program.health)) {
+    case TrayAction::togglePause:
+      program.setPaused(window, !program.paused());
+      break;
+    case TrayAction::restartElevated:
+      restartElevated();
+      break;
+    default:
+      break;
+  }
+  requestHeldReleases();  // a repair may have been switched off
+}
+
 // A full-screen program is not interrupted: the balloon comes at a later tick instead.
 void showNotice(Program& program, HWND window) {
   std::wstring notice;
@@ -131,11 +147,7 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
-      if (onMenuCommand(window, wParam, program.settings, program.health) ==
-          TrayAction::togglePause) {
-        program.setPaused(window, !program.paused());
-      }
-      requestHeldReleases();  // a repair may have been switched off
+      onCommand(program, window, wParam);
       return 0;
     case WM_COPYDATA:
       return onRemoteCommand(program, window, wParam,
@@ -196,10 +208,6 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The instance mutex is held until the hook is gone. Another instance holds it already, with
 // rights this one lacks (run as administrator) or not, or is just starting: this one is not the
 // first. The window check comes after it as ever, and decides alone when no mutex can be made.
-// How long a new instance waits for the one it replaces to end: the old one's hook thread is
-// joined and its windows closed first, seconds on a busy machine.
-constexpr DWORD kTakeOverMs = 15000;
-
 bool firstInstance(UniqueHandle* mutex) {
   *mutex = UniqueHandle(CreateMutexW(nullptr, FALSE, contract::kInstanceMutexName));
   const DWORD error = GetLastError();
@@ -225,6 +233,10 @@ HWND createMainWindow(HINSTANCE instance, Program& program) {
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
                          &program);
 }
+
+// How long a new instance waits for the one it replaces to end: the old one's hook thread is
+// joined and its windows closed first, seconds on a busy machine.
+constexpr DWORD kTakeOverMs = 15000;
 
 // Started by 以管理员身份重新启动 (/takeover): the instance that started this one is asked to
 // end, and this one waits for its mutex and window to go, then runs in its place. Without an

@@ -8,7 +8,7 @@ Program::Program()
     : filter(settings, filterState, gestureTracker, desktopInputPlatform()),
       switchCounter(settings),
       health(switchCounter, clickRecord),
-      foreground(*this),
+      foreground(settings, *this),
       taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 Program* programOf(HWND window) {

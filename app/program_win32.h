@@ -14,7 +14,7 @@
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 
-class Program {
+class Program final : public ProgramRuleTaker {
  public:
   Program();
   Program(const Program&) = delete;
@@ -28,7 +28,7 @@ class Program {
   void setPaused(HWND window, bool paused);
   bool paused() const { return paused_; }
   // The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
-  void setProgramRule(Bypass rule);
+  void setProgramRule(Bypass rule) override;
 
   // The record the hook, the menu and the windows share.
   Settings settings;

@@ -30,3 +30,8 @@ enum class StartWay {
 // ordinary program's (medium integrity or less, not elevated); where ours cannot be read, they
 // count as more.
 StartWay startWay(const ProcessRights& ours, const ProcessRights& shell, bool shellCanBeParent);
+
+// Windows keeps a low-level hook's view, and its injected input, away from the windows of a
+// process above the hook's own: one run as administrator, or of a higher integrity level, or
+// (the same in practice) one that refuses a process without administrator rights its token.
+bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours);

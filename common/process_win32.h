@@ -55,7 +55,7 @@ struct StartedProcess {
 // and kStartRefusedMessage to the window reportRefusedStartsTo named. No handles inherited, no
 // creation flags but the parent's, our environment and folder. The thread handle is not needed
 // and is closed at once. Run as administrator at the user's own request, through the system's
-// prompt, is tray/elevation_win32.h's restartElevated and no start of this kind.
+// prompt, is app/elevation_win32.h's restartElevated and no start of this kind.
 std::optional<StartedProcess> startCommandLine(std::wstring commandLine);
 void reportRefusedStartsTo(HWND window);
 

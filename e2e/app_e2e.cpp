@@ -230,6 +230,31 @@ TEST(Program, FirstStartWritesTheDefaults) {
   EXPECT_EQ(GetPrivateProfileIntW(L"修复参数", L"单击间隔", 77, path.c_str()), 77u);
 }
 
+// A bouncing click as the mouse itself makes it, played through the X server on a new target
+// window: the switch opens 4 ms after the press and closes 3 ms later, as a worn one does, and
+// the button is let go 300 ms after that. It arrives as `clicks` presses and as many releases.
+::testing::AssertionResult mouseBouncingClickArrivesAs(int clicks) {
+  Target target(200, 200, 300, 200);
+  const POINT at = target.center();
+  const std::string steps = "move " + std::to_string(at.x) + " " + std::to_string(at.y) +
+                            " wait 600000 down 1 wait 4000 up 1 wait 3000 down 1 wait 300000 up 1";
+  std::string problem;
+  if (!playXInput(steps, &problem)) return ::testing::AssertionFailure() << problem;
+  pumpUntil([&] { return target.count(WM_LBUTTONUP) >= clicks; }, 5000);
+  pump(kClickInterval + 200);
+  if (target.count(WM_LBUTTONDOWN) == clicks && target.count(WM_LBUTTONUP) == clicks) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "not " << clicks << " presses and releases; " << target.describe();
+}
+
+TEST(InputSource, TheMouseOwnBouncingClickArrivesAsOneClick) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n"));
+  ASSERT_TRUE(program.started());
+  EXPECT_TRUE(mouseBouncingClickArrivesAs(1));
+}
+
 // The console's lines are checked in-process by the unit tests: Wine lets no other process
 // attach to a GUI program's console, and gives it a console host only when it runs from a
 // terminal. Here: with the console open and printing, the filter works as before.

@@ -12,11 +12,9 @@ namespace e2e {
 
 namespace {
 
-// CLICKMEND_EXE holds the Unix path of the built program; Wine shows the root as Z:.
-std::wstring builtExePath() {
-  const char* raw = std::getenv("CLICKMEND_EXE");
-  if (!raw) return L"";
-  std::wstring path(raw, raw + std::char_traits<char>::length(raw));
+// A Unix path as this process sees it: Wine shows the root as Z:.
+std::wstring windowsPathOf(const char* unixPath) {
+  std::wstring path(unixPath, unixPath + std::char_traits<char>::length(unixPath));
   if (!path.empty() && path[0] == L'/') {
     for (wchar_t& c : path) {
       if (c == L'/') c = L'\\';
@@ -24,6 +22,12 @@ std::wstring builtExePath() {
     path = L"Z:" + path;
   }
   return path;
+}
+
+// CLICKMEND_EXE holds the Unix path of the built program.
+std::wstring builtExePath() {
+  const char* raw = std::getenv("CLICKMEND_EXE");
+  return raw ? windowsPathOf(raw) : L"";
 }
 
 // Not under a "Temp" folder: autostart would ask about it.
@@ -217,6 +221,39 @@ void key(WORD virtualKey, bool down) {
   in.ki.wVk = virtualKey;
   in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
   SendInput(1, &in, sizeof in);
+}
+
+bool playXInput(const std::string& steps, std::string* problem) {
+  static unsigned played = 0;
+  const char* player = std::getenv("CLICKMEND_X_INPUT");
+  if (!player) {
+    *problem = "CLICKMEND_X_INPUT names no player";
+    return false;
+  }
+  const std::string done = "/tmp/clickmend-x-input-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++played);
+  const std::wstring doneFile = windowsPathOf(done.c_str());
+  DeleteFileW(doneFile.c_str());
+  std::wstring commandLine =
+      windowsPathOf(player) + L" " + decodeUtf8(done + " " + steps).value_or(L"");
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  // Wine runs the Unix program and hands back no handle that can be waited on: the done file
+  // says when it finished.
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi)) {
+    *problem = "the player did not start: " + narrow(commandLine);
+    return false;
+  }
+  if (pi.hThread) CloseHandle(pi.hThread);
+  if (pi.hProcess) CloseHandle(pi.hProcess);
+  pumpUntil([&] { return GetFileAttributesW(doneFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+  pump(20);  // the file's one line written
+  const auto outcome = readFileBytes(doneFile, 256);
+  DeleteFileW(doneFile.c_str());
+  *problem = outcome ? *outcome : "the player did not finish in 30 s: " + narrow(commandLine);
+  return *problem == "ok";
 }
 
 void chatteringClick(POINT at) {

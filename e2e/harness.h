@@ -79,6 +79,13 @@ void mouseButton(DWORD flag, DWORD data = 0);  // MOUSEEVENTF_LEFTDOWN, ...; dat
 void wheel(int delta);
 void key(WORD virtualKey, bool down);
 
+// The same input as a mouse makes it: played through the X server (scripts/x_input_play.c), so
+// that Wine delivers it as the mouse's own, not flagged injected and with the raw input of its
+// mouse. `steps` as the player reads them ("move 500 300 wait 4000 down 1 ..."). Pumps this
+// thread's messages until the player has handed every step to the X server; false, with what
+// went wrong in `problem`, when it did not.
+bool playXInput(const std::string& steps, std::string* problem);
+
 // The chattering click, scaled: the cursor is moved to `at` and left there past the click
 // interval, then press, bounce up 100 ms later, down again 60 ms after that, real release a
 // second later.

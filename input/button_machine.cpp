@@ -476,7 +476,7 @@ Verdict ButtonMachine::pressFilter(MouseButton button, ClockReading at) {
   return Verdict::pass;
 }
 
-// Settles the timed presses that have been down for 抖动时長, lets go of the held releases whose
+// Settles the timed presses that have been down for 抖动时长, lets go of the held releases whose
 // time has come, the earliest release first, and asks for one wake-up, at the next deadline, for
 // every button. A late timer's overdue release goes out at the next hold instead of waiting
 // behind the wake-up that hold asks for; one the system refused stays due and is tried again at

@@ -40,16 +40,3 @@ Bypass foregroundRule(Bypass listed, const ForegroundWindow& foreground, bool fu
   }
   return listed;
 }
-
-bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours) {
-  constexpr std::uint32_t kHighIntegrity = 0x3000;
-  if (program.known) {
-    return program.integrity > ours.integrity || (program.elevated && !ours.elevated);
-  }
-  return program.accessDenied && !ours.elevated && ours.integrity < kHighIntegrity;
-}
-
-bool tellOutOfReach(const ProcessRights& program, const ProcessRights& ours,
-                    const Settings& settings) {
-  return anyButtonChosen(settings) && outOfOurReach(program, ours);
-}

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "common/process_rights.h"
 #include "input/input_filter.h"
 
 class ProfileStore;
@@ -48,16 +47,6 @@ class ProgramList {
  private:
   std::vector<std::wstring> lines_;
 };
-
-// Windows keeps a low-level hook's view, and its injected input, away from the windows of a
-// process above the hook's own: one run as administrator, or of a higher integrity level, or
-// (the same in practice) one that refuses a process without administrator rights its token.
-bool outOfOurReach(const ProcessRights& program, const ProcessRights& ours);
-
-// The balloon that says so, for a program out of our reach: worth showing only while a button is
-// chosen for repair, whichever it is.
-bool tellOutOfReach(const ProcessRights& program, const ProcessRights& ours,
-                    const Settings& settings);
 
 // Full screen: the window covers the whole monitor that holds the most of it (a game, a film, a
 // presentation), and is neither the desktop nor the taskbar nor merely maximised.

@@ -17,6 +17,10 @@ if [ "$what" != host ]; then
   # binutils-mingw-w64-*: the objdump that checks the exe's imports (scripts/test.sh).
   want g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth x11-utils imagemagick fonts-wqy-microhei fontconfig
   want locales
+  # The end-to-end cases of the mouse's own path play their clicks through the X server's XTEST
+  # extension with a small program of ours (scripts/x_input_play.c): it keeps a bounce's gaps of
+  # a few milliseconds to tens of microseconds, which a tool sleeping between commands does not.
+  want libx11-dev libxtst-dev
   # The end-to-end case at Windows' clock preloads a library into the Wine server, built with the
   # host gcc for the server's word size (scripts/windows-clock.sh). Debian's server is 32-bit
   # (wineserver32) unless wine64 is installed, and gcc builds 32-bit code only with the i386 C

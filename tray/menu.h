@@ -36,7 +36,8 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
 
 // What the desktop does for a menu command, in this order: the action, then the flag flipped,
 // then the settings file rewritten.
-// togglePause is the caller's: the pause belongs to the running program, not to the settings.
+// togglePause and restartElevated are the caller's: the pause and the restart belong to the
+// running program, not to the settings.
 enum class TrayAction {
   none,
   removeIcon,

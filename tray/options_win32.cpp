@@ -18,7 +18,6 @@
 #include "settings/settings.h"
 #include "tray/options.h"
 #include "tray/program_picker_win32.h"
-#include "tray/tray_win32.h"
 
 namespace {
 
@@ -38,6 +37,7 @@ struct OptionsWindow {
   HWND hwnd = nullptr;
   HWND owner = nullptr;
   SwitchHealth* health = nullptr;
+  void (*removeIcon)(HWND) = nullptr;
   Language language = Language::chinese;
   HFONT font = nullptr;
   std::wstring path;
@@ -337,7 +337,7 @@ Saved save() {
     // Sent, not posted: the file is read again below only after the program applied it.
     SendMessageW(self.owner, window_contract::kSettingsChangedMessage, 0, 0);
     if (written && now[K::showIcon] == L"0" && self.loaded[K::showIcon] == L"1") {
-      removeTrayIcon(self.owner);
+      self.removeIcon(self.owner);
     }
   }
   if (!written) {
@@ -589,7 +589,8 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void openOptionsWindow(HWND mainWindow, Language language, SwitchHealth& health) {
+void openOptionsWindow(HWND mainWindow, Language language, SwitchHealth& health,
+                       void (*removeIcon)(HWND)) {
   if (self.hwnd) {
     ShowWindow(self.hwnd, SW_RESTORE);
     SetForegroundWindow(self.hwnd);
@@ -597,6 +598,7 @@ void openOptionsWindow(HWND mainWindow, Language language, SwitchHealth& health)
   }
   self.owner = mainWindow;
   self.health = &health;
+  self.removeIcon = removeIcon;
   self.language = language;
   self.path = settingsFilePath();
   EmptyTemplate form{};

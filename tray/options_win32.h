@@ -11,9 +11,10 @@
 class SwitchHealth;
 
 // Opens the window, or brings the open one to the front. `mainWindow` is told through
-// kSettingsChangedMessage when the window wrote the file; `health` (which outlives the window)
-// offers its fit.
-void openOptionsWindow(HWND mainWindow, Language language, SwitchHealth& health);
+// kSettingsChangedMessage when the window wrote the file, and loses its tray icon through
+// `removeIcon` when 显示图标 was switched off; `health` (which outlives the window) offers its fit.
+void openOptionsWindow(HWND mainWindow, Language language, SwitchHealth& health,
+                       void (*removeIcon)(HWND mainWindow));
 // The message loop's turn for the window's keys (Tab, Enter, Esc): true when it took `message`.
 bool optionsWindowMessage(MSG* message);
 // A gesture drawn while the window is in front on its 鼠标手势 page: its directions fill the

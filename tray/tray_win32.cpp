@@ -8,13 +8,13 @@
 
 #include "common/dpi_win32.h"
 #include "common/identity.h"
+#include "common/process_win32.h"
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "health/window_win32.h"
 #include "tray/about_win32.h"
 #include "tray/autostart_win32.h"
 #include "tray/editor_win32.h"
-#include "tray/elevation_win32.h"
 #include "tray/menu.h"
 #include "tray/options_win32.h"
 
@@ -110,7 +110,8 @@ void showTrayMenu(HWND window, const Settings& settings, bool paused) {
   GetCursorPos(&cursor);
   const UniqueMenu menu(CreatePopupMenu());
   if (!menu) return;
-  appendRows(menu.get(), trayMenuRows(settings, isAutostartRegistered(), paused, runsElevated()));
+  appendRows(menu.get(),
+             trayMenuRows(settings, isAutostartRegistered(), paused, ourRights().elevated));
   // In the foreground the menu closes when the user clicks elsewhere, and the message posted
   // after it lets the next menu open properly too.
   SetForegroundWindow(window);
@@ -123,6 +124,7 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings, Swi
   switch (plan.action) {
     case TrayAction::none:
     case TrayAction::togglePause:
+    case TrayAction::restartElevated:
       break;
     case TrayAction::removeIcon:
       removeTrayIcon(window);
@@ -139,11 +141,8 @@ TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings, Swi
     case TrayAction::editSettings:
       editSettings(window);
       break;
-    case TrayAction::restartElevated:
-      restartElevated();
-      break;
     case TrayAction::showOptions:
-      openOptionsWindow(window, settings.language, health);
+      openOptionsWindow(window, settings.language, health, removeTrayIcon);
       break;
     case TrayAction::showSwitchHealth: {
       const OwnWindowDpi perMonitor;

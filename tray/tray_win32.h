@@ -23,5 +23,5 @@ void showTrayBalloon(HWND window, const wchar_t* title, const std::wstring& text
 // menu, like every window a user reads, is drawn at its monitor's DPI (common/dpi_win32.h).
 void showTrayMenu(HWND window, const Settings& settings, bool paused);
 // Carries out the command and returns its action, for the caller to do what is its own
-// (TrayAction::togglePause).
+// (TrayAction::togglePause, TrayAction::restartElevated).
 TrayAction onMenuCommand(HWND window, WPARAM identifier, Settings& settings, SwitchHealth& health);

@@ -1,10 +1,5 @@
-// Run as administrator: whether Clickmend does, and starting it again so through the system's
-// elevation prompt.
+// Starting Clickmend again as administrator, through the system's elevation prompt.
 #pragma once
-
-#include <windows.h>
-
-bool runsElevated();
 
 // Starts this program again as administrator, with /takeover: the new instance asks this one to
 // end once it runs. The one start that does not go through startCommandLine: it is the user's

@@ -1,13 +1,11 @@
-#include "tray/elevation_win32.h"
+#include "app/elevation_win32.h"
+
+#include <windows.h>
 
 #include <shellapi.h>
 
 #include "common/debug_console.h"
 #include "common/process_win32.h"
-
-bool runsElevated() {
-  return ourRights().elevated;
-}
 
 bool restartElevated() {
   const std::wstring path = executablePath();
