@@ -406,9 +406,8 @@ struct Stream {
                "a wheel notch was swallowed and not delivered");
       }
     } else if (e.message == mouse_message::move && swallowed) {
-      expect(timing ||
-                 (buttons[1].down && platform.deliveredCount == 1 &&
-                  platform.delivered[0].button == 1 && platform.delivered[0].press),
+      expect(timing || (buttons[1].down && platform.deliveredCount == 1 &&
+                        platform.delivered[0].button == 1 && platform.delivered[0].press),
              "a move was swallowed other than to deliver a held-back right press before it");
     } else if (which < 0) {
       expect(!swallowed, "an event the filter does not handle was swallowed");

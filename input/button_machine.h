@@ -345,7 +345,7 @@ class ButtonMachine {
   void settleAll();
   bool letGo(MouseButton button);
   void heldPressTaken(ButtonPhase next, ClockReading now);
-  void impossible(MouseButton button, const wchar_t* event);
+  [[gnu::cold]] void impossible(MouseButton button, const wchar_t* event);
   // The one place a phase changes. The line is made only in debug mode: otherwise a change
   // costs a load and a branch more than the store.
   void setPhase(MouseButton button, ButtonPhase to) {
@@ -353,7 +353,7 @@ class ButtonMachine {
     if (settings_.debugMode && phase != to) tellPhase(button, phase, to);
     phase = to;
   }
-  void tellPhase(MouseButton button, ButtonPhase from, ButtonPhase to);
+  [[gnu::cold]] void tellPhase(MouseButton button, ButtonPhase from, ButtonPhase to);
   void tell(const char* format, MouseButton button, std::initializer_list<const wchar_t*> parts);
   Decision judgePress(MouseButton button, bool chosen, bool holdBack, std::int32_t x,
                       std::int32_t y, ClockReading at);
