@@ -1,5 +1,6 @@
 // What one mouse event costs the hook: InputFilter::decide on each of its paths, onTimer letting
-// a held release go, addPoint, the watchdog and a debug line put into the console's ring.
+// a held release go, addPoint, the source of a button event, the watchdog and a debug line put
+// into the console's ring.
 //
 // The hook runs for every event of the desktop, up to 8,000 a second on a gaming mouse, so a
 // decision must be a few tens of nanoseconds and must never reach the heap (an allocation can
@@ -15,6 +16,7 @@
 #include <new>
 #include <string>
 
+#include "bench/full_record.h"
 #include "common/debug_ring.h"
 #include "gesture/tracker.h"
 #include "health/what_if.h"
@@ -24,7 +26,6 @@
 #include "input/null_platform.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
-#include "tests/support/click_corpus.h"
 #include "tests/support/every_feature_on.h"
 
 // ---- Counting allocator -------------------------------------------------------------------
@@ -184,8 +185,17 @@ struct Rig {
   }
 };
 
-// Runs `event(i)` at tick `tick(i)` for each iteration i and expects `expected` every time.
-// `prepare(i)` puts back, before each event, the state the path starts from (a few stores).
+// The event of step `i`: the same at every step, or what a function of `i` returns.
+const MouseEvent& eventAt(const MouseEvent& event, std::uint32_t) {
+  return event;
+}
+template <typename EventAt>
+const MouseEvent& eventAt(const EventAt& event, std::uint32_t i) {
+  return event(i);
+}
+
+// Runs the event of step i at tick `tick(i)` for each iteration i and expects `expected` every
+// time. `prepare(i)` puts back, before each event, the state the path starts from (a few stores).
 template <typename EventAt, typename TickAt, typename Prepare>
 void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event, TickAt tick,
              Prepare prepare) {
@@ -194,7 +204,7 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
     prepare(i);
-    const Verdict v = rig.filter.decide(event(i), at(tick(i))).verdict;
+    const Verdict v = rig.filter.decide(eventAt(event, i), at(tick(i))).verdict;
     benchmark::DoNotOptimize(v);
     wrong += v != expected;
     ++i;
@@ -207,14 +217,20 @@ void runPath(benchmark::State& state, Rig& rig, Verdict expected, EventAt event,
   runPath(state, rig, expected, event, tick, [](std::uint32_t) {});
 }
 
-// A release of the left button held back since `releaseTick`, to be let go at `deadline`.
-void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool byGuard) {
+// The left button in `phase`, its last release at `releaseTick`.
+ButtonState& leftReleased(Rig& rig, ButtonPhase phase, std::uint32_t releaseTick) {
   ButtonState& b = rig.state.buttons[MouseButton::left];
-  b.phase = byGuard ? ButtonPhase::releaseGuarded : ButtonPhase::releaseHeld;
+  b.phase = phase;
   b.releaseTick = releaseTick;
   b.releaseUs = at(releaseTick).us;
   b.released = true;
-  b.deadlineUs = at(deadline).us;
+  return b;
+}
+
+// A release of the left button held back since `releaseTick`, to be let go at `deadline`.
+void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool byGuard) {
+  const ButtonPhase held = byGuard ? ButtonPhase::releaseGuarded : ButtonPhase::releaseHeld;
+  leftReleased(rig, held, releaseTick).deadlineUs = at(deadline).us;
 }
 
 // ---- The paths ------------------------------------------------------------------------------
@@ -222,18 +238,14 @@ void holdLeft(Rig& rig, std::uint32_t releaseTick, std::uint32_t deadline, bool 
 void BM_Move(benchmark::State& state) {
   Rig rig;
   const MouseEvent move{0, mouse_message::move, 300, 400, 0};
-  runPath(
-      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return move; },
-      [](std::uint32_t i) { return 1000 + i; });
+  runPath(state, rig, Verdict::pass, move, [](std::uint32_t i) { return 1000 + i; });
 }
 
 // Presses 100 ms apart: each is examined and passes.
 void BM_PressPassed(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
-  runPath(
-      state, rig, Verdict::pass, [&](std::uint32_t) -> const MouseEvent& { return press; },
-      [](std::uint32_t i) { return 1000 + 100 * i; });
+  runPath(state, rig, Verdict::pass, press, [](std::uint32_t i) { return 1000 + 100 * i; });
 }
 
 // Presses 1 ms apart: each is a bounce of the one before and is swallowed.
@@ -241,9 +253,7 @@ void BM_PressSwallowed(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   rig.filter.decide(press, at(1000));
-  runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
-      [](std::uint32_t i) { return 1001 + i; });
+  runPath(state, rig, Verdict::swallow, press, [](std::uint32_t i) { return 1001 + i; });
 }
 
 // Left releases at `tick`, after a press at 1000. Each is the first since its press:
@@ -252,8 +262,7 @@ void runRelease(benchmark::State& state, Rig& rig, Verdict expected, std::uint32
   rig.filter.decide({0, mouse_message::leftDown, 300, 400, 0}, at(1000));
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
-      state, rig, expected, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [tick](std::uint32_t) { return tick; },
+      state, rig, expected, release, [tick](std::uint32_t) { return tick; },
       [&](std::uint32_t) { rig.state.buttons[MouseButton::left].phase = ButtonPhase::down; });
 }
 
@@ -278,8 +287,7 @@ void BM_SideReleaseSwallowed(benchmark::State& state) {
   rig.filter.decide({0, mouse_message::xButtonDown, 300, 400, back}, at(1000));
   const MouseEvent release{0, mouse_message::xButtonUp, 300, 400, back};
   runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t) { return 1010; },
+      state, rig, Verdict::swallow, release, [](std::uint32_t) { return 1010; },
       [&](std::uint32_t) { rig.state.buttons[MouseButton::x1].phase = ButtonPhase::down; });
 }
 
@@ -298,8 +306,7 @@ void BM_PressGuardBounce(benchmark::State& state) {
   rig.state.buttons[MouseButton::left].guardArmed = true;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
-      [](std::uint32_t i) { return 5005 + 1000 * i; },
+      state, rig, Verdict::swallow, press, [](std::uint32_t i) { return 5005 + 1000 * i; },
       [&](std::uint32_t i) { holdLeft(rig, 5000 + 1000 * i, 5020 + 1000 * i, true); });
 }
 
@@ -309,40 +316,43 @@ void BM_PressAfterLateWakeUp(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
-      [](std::uint32_t i) { return 5200 + 1000 * i; },
+      state, rig, Verdict::swallow, press, [](std::uint32_t i) { return 5200 + 1000 * i; },
       [&](std::uint32_t i) { holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false); });
   if (rig.platform.delivered != 2 * state.iterations()) {
     fail(state, "the held release and the press were not delivered");
   }
 }
 
-// The timer lets the held release go.
-void BM_TimerLetsGo(benchmark::State& state) {
-  Rig rig;
+// The timer's turn at `tick(i)` after `prepare(i)`, each to deliver `deliveries` events.
+template <typename TickAt, typename Prepare>
+void runTimer(benchmark::State& state, Rig& rig, int deliveries, TickAt tick, Prepare prepare) {
   std::uint32_t i = 0;
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
-    holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false);
-    rig.filter.onTimer(at(5080 + 1000 * i));
+    prepare(i);
+    rig.filter.onTimer(at(tick(i)));
     benchmark::ClobberMemory();
     ++i;
   }
-  finish(state, before, state.iterations() - rig.platform.delivered);
+  finish(state, before, deliveries * state.iterations() - rig.platform.delivered);
+}
+
+// The timer lets the held release go.
+void BM_TimerLetsGo(benchmark::State& state) {
+  Rig rig;
+  runTimer(
+      state, rig, 1, [](std::uint32_t i) { return 5080 + 1000 * i; },
+      [&](std::uint32_t i) { holdLeft(rig, 5030 + 1000 * i, 5080 + 1000 * i, false); });
 }
 
 // A left press `afterUs` after a release at `releaseTick` that applications saw, held back while
 // its length is measured.
 void timeLeft(Rig& rig, std::uint32_t releaseTick, std::uint64_t afterUs) {
-  ButtonState& b = rig.state.buttons[MouseButton::left];
-  b.phase = ButtonPhase::pressTimed;
+  ButtonState& b = leftReleased(rig, ButtonPhase::pressTimed, releaseTick);
   b.beneath = ButtonPhase::up;
-  b.releaseTick = releaseTick;
-  b.releaseUs = at(releaseTick).us;
   b.pressTick = releaseTick + static_cast<std::uint32_t>(afterUs / 1000);
   b.pressTime = 0;  // the events here carry no tick of their own
   b.pressUs = b.releaseUs + afterUs;
-  b.released = true;
 }
 
 // A press 4 ms after its button's release: held back, and a wake-up asked for.
@@ -350,15 +360,8 @@ void BM_PressTimed(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::leftDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
-      [](std::uint32_t i) { return 5004 + 1000 * i; },
-      [&](std::uint32_t i) {
-        ButtonState& b = rig.state.buttons[MouseButton::left];
-        b.phase = ButtonPhase::up;
-        b.releaseTick = 5000 + 1000 * i;
-        b.releaseUs = at(b.releaseTick).us;
-        b.released = true;
-      });
+      state, rig, Verdict::swallow, press, [](std::uint32_t i) { return 5004 + 1000 * i; },
+      [&](std::uint32_t i) { leftReleased(rig, ButtonPhase::up, 5000 + 1000 * i); });
   if (rig.platform.wakes != state.iterations()) fail(state, "the press was not timed");
 }
 
@@ -367,8 +370,7 @@ void BM_BlipReleased(benchmark::State& state) {
   Rig rig;
   const MouseEvent release{0, mouse_message::leftUp, 300, 400, 0};
   runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return release; },
-      [](std::uint32_t i) { return 5006 + 1000 * i; },
+      state, rig, Verdict::swallow, release, [](std::uint32_t i) { return 5006 + 1000 * i; },
       [&](std::uint32_t i) { timeLeft(rig, 5000 + 1000 * i, 4000); });
   if (rig.state.buttons[MouseButton::left].phase != ButtonPhase::up) {
     fail(state, "the release was not taken for a blip's");
@@ -378,15 +380,9 @@ void BM_BlipReleased(benchmark::State& state) {
 // The timer finds a timed press still down after 抖动时长: the hand's, judged and delivered.
 void BM_TimerSettlesHand(benchmark::State& state) {
   Rig rig;
-  std::uint32_t i = 0;
-  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
-  for (auto _ : state) {
-    timeLeft(rig, 5000 + 1000 * i, 30000);
-    rig.filter.onTimer(at(5040 + 1000 * i));
-    benchmark::ClobberMemory();
-    ++i;
-  }
-  finish(state, before, state.iterations() - rig.platform.delivered);
+  runTimer(
+      state, rig, 1, [](std::uint32_t i) { return 5040 + 1000 * i; },
+      [&](std::uint32_t i) { timeLeft(rig, 5000 + 1000 * i, 30000); });
 }
 
 // A middle press 2 ms into a timed left press: it waits behind it.
@@ -394,8 +390,7 @@ void BM_PressBehindTimed(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::middleDown, 300, 400, 0};
   runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return press; },
-      [](std::uint32_t i) { return 5006 + 1000 * i; },
+      state, rig, Verdict::swallow, press, [](std::uint32_t i) { return 5006 + 1000 * i; },
       [&](std::uint32_t i) {
         timeLeft(rig, 5000 + 1000 * i, 4000);
         rig.state.buttons.waitingCount = 0;
@@ -409,21 +404,17 @@ void BM_TimerLetsWaitingGo(benchmark::State& state) {
   Rig rig;
   const MouseEvent press{0, mouse_message::middleDown, 300, 400, 0};
   const MouseEvent move{0, mouse_message::move, 305, 400, 0};
-  std::uint32_t i = 0;
-  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
-  for (auto _ : state) {
-    const std::uint32_t tick = 5000 + 1000 * i;
-    timeLeft(rig, tick, 4000);
-    ButtonStates& buttons = rig.state.buttons;
-    buttons[MouseButton::middle].phase = ButtonPhase::up;
-    buttons.waiting[0] = {press, at(tick + 6), MouseButton::middle, true, true, true, false};
-    buttons.waiting[1] = {move, at(tick + 7), MouseButton::left, false, false, false, false};
-    buttons.waitingCount = 2;
-    rig.filter.onTimer(at(tick + 14));
-    benchmark::ClobberMemory();
-    ++i;
-  }
-  finish(state, before, 2 * state.iterations() - rig.platform.delivered);
+  runTimer(
+      state, rig, 2, [](std::uint32_t i) { return 5014 + 1000 * i; },
+      [&](std::uint32_t i) {
+        const std::uint32_t tick = 5000 + 1000 * i;
+        timeLeft(rig, tick, 4000);
+        ButtonStates& buttons = rig.state.buttons;
+        buttons[MouseButton::middle].phase = ButtonPhase::up;
+        buttons.waiting[0] = {press, at(tick + 6), MouseButton::middle, true, true, true, false};
+        buttons.waiting[1] = {move, at(tick + 7), MouseButton::left, false, false, false, false};
+        buttons.waitingCount = 2;
+      });
 }
 
 // +120 notches 20 ms apart, after one at 1000, under what `rig` was set to.
@@ -447,9 +438,7 @@ void BM_WheelSwallowed(benchmark::State& state) {
   Rig rig;
   rig.filter.decide({0, mouse_message::wheel, 300, 400, wheelData(120)}, at(1000));
   const MouseEvent reversed{0, mouse_message::wheel, 300, 400, wheelData(-120)};
-  runPath(
-      state, rig, Verdict::swallow, [&](std::uint32_t) -> const MouseEvent& { return reversed; },
-      [](std::uint32_t i) { return 1001 + i; });
+  runPath(state, rig, Verdict::swallow, reversed, [](std::uint32_t i) { return 1001 + i; });
 }
 
 // Pass-through on: the notch is posted to the window under the cursor and swallowed.
@@ -564,6 +553,41 @@ BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
 BENCHMARK(BM_MoveDuringHeldPress)->Name("decide/move_during_held_press");
 BENCHMARK(BM_AddPoint)->Name("addPoint");
 
+// The source of a button event (input/input_source.h), what the hook adds to its decision: a
+// press or release of a known mouse, its own raw report queued before the hook call (as Wine
+// orders them) or coming only after it (told by the device that moved last), and whether the
+// repairs are for it.
+void runSourceLookup(benchmark::State& state, bool reportFirst) {
+  Settings settings = everyFeatureOn();
+  static InputDevices devices;
+  SourceTracker tracker(settings, devices);
+  const int mouse = tracker.slotOf(1) >= 0 ? tracker.slotOf(1)
+                                           : tracker.addDevice(1, DeviceKind::mouse, L"046D:C077");
+  std::uint64_t us = 1000000;
+  tracker.rawMouse(mouse, 0, us);
+  std::uint64_t wrong = 0;
+  std::uint16_t bit = 0x1;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    if (reportFirst) tracker.rawMouse(mouse, bit, us);
+    const EventSource source = tracker.hookEvent(bit, false, 0, us);
+    const Repair repair = tracker.repairOf(source);
+    benchmark::DoNotOptimize(repair);
+    wrong += source.device != mouse || repair != Repair::apply;
+    bit ^= 0x3;  // press, release, press ...
+    us += 1000;
+  }
+  finish(state, before, wrong);
+}
+void BM_SourceLookup(benchmark::State& state) {
+  runSourceLookup(state, false);
+}
+void BM_SourceLookupOwnReport(benchmark::State& state) {
+  runSourceLookup(state, true);
+}
+BENCHMARK(BM_SourceLookup)->Name("source/lookup");
+BENCHMARK(BM_SourceLookupOwnReport)->Name("source/lookup_own_report");
+
 // The hook's watchdog per mouse event: the hook call it notes and the raw input that arrives
 // for the same event on the main thread.
 void BM_WatchdogPerEvent(benchmark::State& state) {
@@ -654,15 +678,7 @@ void BM_RecordAppend(benchmark::State& state) {
 
 // The fit on a full record: 16,384 events of the seeded worn-switch mix, the whole grid.
 void BM_FitFullRecord(benchmark::State& state) {
-  ClickRun run;
-  for (std::uint32_t seed = 1; run.events.size() < kClickRecordSize; ++seed) {
-    const corpus::Corpus c = corpus::make(seed);
-    const std::uint64_t offset = run.events.empty() ? 0 : run.events.back().us + 1000000;
-    for (const corpus::Event& e : c.events) {
-      if (run.events.size() == kClickRecordSize) break;
-      run.events.push_back({offset + e.us, corpus::tickAt(offset + e.us, true), 0, e.press});
-    }
-  }
+  const ClickRun run = fullRecord(true);
   RepairChoice now;
   now.buttons[0] = true;
   const bool matters[kHealthButtons] = {true};

@@ -103,6 +103,9 @@ const NamedText kChinese[] = {
     {N::healthBalloonFit, L"{1}好像在抖动：今天每千次点击抖动 {2} 次。{3}。点这里查看鼠标健康。"},
     {N::fileMovedAside,
      L"{1} 已损坏，无法读取：已改名为 {2} 留在同一文件夹，并重新开始一个新文件。"},
+    {N::healthCopyDiagnosis, L"复制诊断信息"},
+    {N::healthDiagnosisCopied, L"诊断信息已复制"},
+    {N::healthDiagnosisNotCopied, L"诊断信息没有复制：另一个程序正占用剪贴板。请稍后再按一次。"},
     {N::optionsTitle, L"Clickmend 选项"},
     {N::optionsPageRepairs, L"修复"},
     {N::optionsPageFeatures, L"功能"},
@@ -276,6 +279,11 @@ const NamedText kEnglish[] = {
     {N::fileMovedAside,
      L"{1} was damaged and could not be read: it is kept as {2} in the same folder, and a new "
      L"one is started."},
+    {N::healthCopyDiagnosis, L"Copy diagnosis"},
+    {N::healthDiagnosisCopied, L"Diagnosis copied"},
+    {N::healthDiagnosisNotCopied,
+     L"The diagnosis was not copied: another program holds the clipboard. Press the button "
+     L"again in a moment."},
     {N::optionsTitle, L"Clickmend Options"},
     {N::optionsPageRepairs, L"Repairs"},
     {N::optionsPageFeatures, L"Features"},

@@ -94,6 +94,9 @@ enum class TextName : int {
   healthBalloon,      // {1} device, {2} chatter in 1000 clicks today
   healthBalloonFit,   // {1} device, {2} chatter in 1000 clicks today, {3} what the fit found
   fileMovedAside,     // {1} a damaged file's name, {2} the name it was moved aside to
+  healthCopyDiagnosis,  // the button, and what it says once it copied
+  healthDiagnosisCopied,
+  healthDiagnosisNotCopied,
   // The options window: its pages, its rows, its buttons and what it says of a wrong value.
   optionsTitle,
   optionsPageRepairs,

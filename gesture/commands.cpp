@@ -1,6 +1,7 @@
 #include "gesture/commands.h"
 
 #include <string>
+#include <utility>
 
 #include "settings/profile_store.h"
 #include "settings/settings.h"
@@ -59,6 +60,14 @@ Target examineTarget(WindowOps& ops) {
   }
   return target;
 }
+
+// The commands that are one system command to the window under the gesture.
+constexpr std::pair<GestureCommand, std::uintptr_t> kWindowSysCommands[] = {
+    {GestureCommand::minimize, sys_command::minimize},
+    {GestureCommand::maximize, sys_command::maximize},
+    {GestureCommand::restore, sys_command::restore},
+    {GestureCommand::close, sys_command::close},
+};
 
 void postSysCommand(WindowOps& ops, WindowHandle window, std::uintptr_t command,
                     std::intptr_t lParam = 0) {
@@ -145,30 +154,13 @@ void runGestureCommandWith(const wchar_t* text, WindowOps& ops, ProfileStore& bi
   }
 
   if (target.isProtected) return;
-  switch (command) {
-    case GestureCommand::topmost:
-      ops.setTopmost(target.window, true);
-      break;
-    case GestureCommand::notTopmost:
-      ops.setTopmost(target.window, false);
-      break;
-    case GestureCommand::minimize:
-      postSysCommand(ops, target.window, sys_command::minimize);
-      break;
-    case GestureCommand::maximize:
-      postSysCommand(ops, target.window, sys_command::maximize);
-      break;
-    case GestureCommand::restore:
-      postSysCommand(ops, target.window, sys_command::restore);
-      break;
-    case GestureCommand::close:
-      postSysCommand(ops, target.window, sys_command::close);
-      break;
-    case GestureCommand::closeClass:
-      closeEveryWindowOfClass(ops, target);
-      break;
-    default:
-      break;
+  if (command == GestureCommand::topmost || command == GestureCommand::notTopmost) {
+    ops.setTopmost(target.window, command == GestureCommand::topmost);
+  } else if (command == GestureCommand::closeClass) {
+    closeEveryWindowOfClass(ops, target);
+  }
+  for (const auto& [bound, sysCommand] : kWindowSysCommands) {
+    if (command == bound) postSysCommand(ops, target.window, sysCommand);
   }
 }
 

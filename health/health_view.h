@@ -7,7 +7,7 @@
 //   (the same for 鼠标右键, 鼠标中键, 后退键 and 前进键 where shown, and 滚轮)
 //   press-to-press gaps of every button, 0..512 ms, 单击间隔 and 释放间隔 marked
 //   why each suggestion is made                                    [为鼠标左键开启修复]
-//                                                                             [关闭]
+//                                                              [复制诊断信息] [关闭]
 #pragma once
 
 #include <cstddef>
@@ -74,6 +74,9 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
 // suggestion. Empty unless the suggestion is better.
 std::wstring fitSummary(const ClickFit& fit, Language language);
 
+// What the fit found, in one line, whatever its outcome (the advice row's text).
+std::wstring fitFound(const ClickFit& fit, Language language);
+
 // The balloon for a button that is not chosen and chatters, with the fit's line where it has one.
 std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit,
                             Language language);
@@ -90,7 +93,7 @@ struct HealthLayout {
   LayoutRect charts[healthDeviceCount];
   LayoutRect distribution;
   std::vector<LayoutRect> adviceText, adviceButtons;
-  LayoutRect close;
+  LayoutRect copyDiagnosis, close;
   int width = 0, height = 0;  // the client area
   int contentHeight = 0;      // more than `height`: the window scrolls
   int line = 1;               // a chart's frame and marks

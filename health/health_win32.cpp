@@ -1,12 +1,15 @@
 #include "health/health_win32.h"
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/debug_console.h"
+#include "common/process_win32.h"
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "health/calibration.h"
@@ -18,16 +21,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 0x4865;  // "He"
 constexpr UINT kTimerMs = 60 * 1000;
 constexpr unsigned kSaveEveryMinutes = 10;
-// Far more than 400 days of lines: anything larger is not this program's.
-constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
-
-std::string localDate() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char date[16];
-  std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-  return date;
-}
 
 std::wstring fileName(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L"\\/");
@@ -46,15 +39,42 @@ bool postFitDone(FitWorker::Window window, std::uint32_t ticket) {
                       0) != 0;
 }
 
+DWORD WINAPI fittingThread(void* argument) {
+  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
+  (*body)();
+  return 0;
+}
+
+bool startFittingThread(std::function<void()> body) {
+  auto handed = std::make_unique<std::function<void()>>(std::move(body));
+  if (!startThread(fittingThread, handed.get())) return false;
+  handed.release();
+  return true;
+}
+
 }  // namespace
 
-SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
-    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone) {}
+std::string localDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char date[16];
+  std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  return date;
+}
 
-void SwitchHealth::movedAside(const SharedFileWin32& file, const std::wstring& suffix) {
-  const std::wstring moved = file.path() + suffix;
-  debugPrintText("Damaged file moved aside, a new one started:\t%S\n", moved.c_str());
-  movedNotices_.emplace_back(fileName(file.path()), fileName(moved));
+SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
+    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone, startFittingThread) {}
+
+bool SwitchHealth::stillOurs(const SharedSave& save, const SharedFileWin32& file,
+                             const char* notOursLine) {
+  if (!save.movedAside.empty()) {
+    const std::wstring moved = file.path() + save.movedAside;
+    debugPrintText("Damaged file moved aside, a new one started:\t%S\n", moved.c_str());
+    movedNotices_.emplace_back(fileName(file.path()), fileName(moved));
+  }
+  if (save.outcome != SharedSave::Outcome::notOurs) return true;
+  debugPrintText(notOursLine, file.path().c_str());
+  return false;
 }
 
 // Read again at each save, so that another instance's run (another user of the same exe) stays.
@@ -67,22 +87,13 @@ void SwitchHealth::saveRecord() {
       recordRead_ ? record_.copySince(recordSaved_, &end) : std::vector<ClickEvent>();
   std::vector<ClickRun> runs;
   const SharedSave save = saveClickRecord(*recordFile_, ledger_.date(), recordOwner_, added, &runs);
-  if (!save.movedAside.empty()) movedAside(*recordFile_, save.movedAside);
-  switch (save.outcome) {
-    case SharedSave::Outcome::written:
-      recordSaved_ = end;
-      [[fallthrough]];
-    case SharedSave::Outcome::unchanged:
-      savedRuns_ = std::move(runs);
-      recordRead_ = true;
-      break;
-    case SharedSave::Outcome::notOurs:
-      recordOurs_ = false;
-      debugPrintText("Click record left alone, not ours:\t%S\n", recordFile_->path().c_str());
-      break;
-    case SharedSave::Outcome::notWritten:
-    case SharedSave::Outcome::held:  // tried again at the next save
-      break;
+  recordOurs_ = stillOurs(save, *recordFile_, "Click record left alone, not ours:\t%S\n");
+  // Not written, or held: tried again at the next save.
+  if (save.outcome == SharedSave::Outcome::written) recordSaved_ = end;
+  if (save.outcome == SharedSave::Outcome::written ||
+      save.outcome == SharedSave::Outcome::unchanged) {
+    savedRuns_ = std::move(runs);
+    recordRead_ = true;
   }
 }
 
@@ -91,7 +102,7 @@ void SwitchHealth::saveRecord() {
 void SwitchHealth::saveStats() {
   if (!ours_ || (read_ && !ledger_.changed())) return;
   const SharedSave save = saveLedger(ledger_, *stats_);
-  if (!save.movedAside.empty()) movedAside(*stats_, save.movedAside);
+  ours_ = stillOurs(save, *stats_, "Stats kept in memory only, not ours:\t%S\n");
   switch (save.outcome) {
     case SharedSave::Outcome::written:
       minutesSinceSave_ = 0;
@@ -110,9 +121,6 @@ void SwitchHealth::saveStats() {
       writeFailed_ = true;
       break;
     case SharedSave::Outcome::notOurs:
-      ours_ = false;
-      debugPrintText("Stats kept in memory only, not ours:\t%S\n", stats_->path().c_str());
-      break;
     case SharedSave::Outcome::held:  // tried again at the next save
       break;
   }
@@ -126,7 +134,7 @@ void SwitchHealth::write() {
 void SwitchHealth::start(HWND window) {
   window_ = window;
   const std::wstring path = statsPathForSettings(settingsFilePath());
-  stats_ = std::make_unique<SharedFileWin32>(path, kLargestFile);
+  stats_ = std::make_unique<SharedFileWin32>(path, kStatsLargestBytes);
   recordFile_ =
       std::make_unique<SharedFileWin32>(clickRecordPathForStats(path), kClickRecordLargestBytes);
   // Tells this instance's run from another's: the process and the moment it started.

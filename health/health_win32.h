@@ -21,6 +21,9 @@
 
 struct Settings;
 
+// Today, as the statistics file's lines name their day: the local date, "2024-05-31".
+std::string localDate();
+
 // The statistics file and the click record's file of one running program, and what was said of
 // them today. Main thread.
 class SwitchHealth {
@@ -54,8 +57,12 @@ class SwitchHealth {
   // in wParam (health/fit_worker.h). A window that closes drops its fits.
   std::uint32_t askFit(HWND window, const Settings& settings, const Calibration& calibration);
   std::optional<ClickFit> takeFit(WPARAM ticket) {
-    return fits_.take(static_cast<std::uint32_t>(ticket));
+    std::optional<ClickFit> fit = fits_.take(static_cast<std::uint32_t>(ticket));
+    if (fit) latestFit_ = fit;
+    return fit;
   }
+  // The latest fit taken, for the window or a balloon; nullopt before the first.
+  const std::optional<ClickFit>& latestFit() const { return latestFit_; }
   void dropFits(HWND window) { fits_.drop(reinterpret_cast<FitWorker::Window>(window)); }
   // Writes the file now if anything changed (at exit and at the end of the session).
   void save();
@@ -68,8 +75,10 @@ class SwitchHealth {
   void saveStats();
   void saveRecord();
   void write();
-  // Says what became of a damaged file: in the console now, in a balloon at the next timer.
-  void movedAside(const SharedFileWin32& file, const std::wstring& suffix);
+  // What a save of either file says alike: a damaged file moved aside is told, in the console
+  // now and in a balloon at the next timer; a file that is not ours is left alone from now on
+  // (false), said in the console by `notOursLine`.
+  bool stillOurs(const SharedSave& save, const SharedFileWin32& file, const char* notOursLine);
 
   const SwitchCounter& counter_;
   bool started_ = false;
@@ -94,6 +103,7 @@ class SwitchHealth {
   bool noticed_[kHealthButtons] = {};
   HWND window_ = nullptr;
   FitWorker fits_;
+  std::optional<ClickFit> latestFit_;
   // The chatter balloon whose fit was asked for (its ticket, 0 for none), and its text once the
   // fit came.
   std::uint32_t balloonTicket_ = 0;

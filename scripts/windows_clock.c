@@ -21,15 +21,18 @@ static int steppedClock(clockid_t id) {
          id == CLOCK_BOOTTIME;
 }
 
-typedef int (*ClockGettime)(clockid_t, struct timespec*);
+/* The real function of this name, its nanoseconds rounded down to whole steps on a clock the
+ * tick follows. */
+#define STEPPED_CLOCK(name, Timespec)                                          \
+  int name(clockid_t id, Timespec* ts) {                                       \
+    static int (*real)(clockid_t, Timespec*);                                  \
+    if (!real) real = (int (*)(clockid_t, Timespec*))dlsym(RTLD_NEXT, #name);  \
+    const int result = real(id, ts);                                           \
+    if (result == 0 && steppedClock(id)) ts->tv_nsec -= ts->tv_nsec % kStepNs; \
+    return result;                                                             \
+  }
 
-int clock_gettime(clockid_t id, struct timespec* ts) {
-  static ClockGettime real;
-  if (!real) real = (ClockGettime)dlsym(RTLD_NEXT, "clock_gettime");
-  const int result = real(id, ts);
-  if (result == 0 && steppedClock(id)) ts->tv_nsec -= ts->tv_nsec % kStepNs;
-  return result;
-}
+STEPPED_CLOCK(clock_gettime, struct timespec)
 
 #if UINTPTR_MAX == 0xffffffffu
 /* glibc's struct __timespec64 on i386: 64-bit seconds, 32-bit nanoseconds and padding. */
@@ -39,13 +42,5 @@ struct Timespec64 {
   int32_t padding;
 };
 
-typedef int (*ClockGettime64)(clockid_t, struct Timespec64*);
-
-int __clock_gettime64(clockid_t id, struct Timespec64* ts) {
-  static ClockGettime64 real;
-  if (!real) real = (ClockGettime64)dlsym(RTLD_NEXT, "__clock_gettime64");
-  const int result = real(id, ts);
-  if (result == 0 && steppedClock(id)) ts->tv_nsec -= ts->tv_nsec % kStepNs;
-  return result;
-}
+STEPPED_CLOCK(__clock_gettime64, struct Timespec64)
 #endif

@@ -2,6 +2,9 @@
 // HKEY_CURRENT_USER's ...\Run.
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "common/dpi_win32.h"
 #include "common/identity.h"
 #include "common/process_win32.h"
@@ -19,31 +22,25 @@ constexpr wchar_t kValueName[] = L"Clickmend";
 // executable and is not read.
 constexpr DWORD kMaxValueBytes = (32767 + 2 + 1) * sizeof(wchar_t);
 
-// A Run key, open for as long as the object lives.
-class OpenRunKey {
- public:
-  OpenRunKey(RunKey which, REGSAM access) {
-    const HKEY root = which == RunKey::machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-    if (RegOpenKeyExW(root, kRunKey, 0, access, &key_) != ERROR_SUCCESS) key_ = nullptr;
-  }
-  ~OpenRunKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  OpenRunKey(const OpenRunKey&) = delete;
-  OpenRunKey& operator=(const OpenRunKey&) = delete;
-
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
 };
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+// A Run key, open for as long as the result lives; null when it cannot be opened.
+UniqueKey openRunKey(RunKey which, REGSAM access) {
+  const HKEY root = which == RunKey::machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, kRunKey, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+  return UniqueKey(key);
+}
 
 class DesktopAutostart final : public AutostartPlatform {
  public:
   DesktopAutostart(HWND owner, Language language) : owner_(owner), language_(language) {}
 
   std::optional<std::wstring> readValue(RunKey which) override {
-    const OpenRunKey key(which, KEY_QUERY_VALUE);
+    const UniqueKey key = openRunKey(which, KEY_QUERY_VALUE);
     if (!key.get()) return std::nullopt;
     DWORD type = 0;
     DWORD bytes = 0;
@@ -66,7 +63,7 @@ class DesktopAutostart final : public AutostartPlatform {
   }
 
   bool writeValue(RunKey which, const std::wstring& text) override {
-    const OpenRunKey key(which, KEY_SET_VALUE);
+    const UniqueKey key = openRunKey(which, KEY_SET_VALUE);
     return key.get() &&
            RegSetValueExW(key.get(), kValueName, 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(text.c_str()),
@@ -74,7 +71,7 @@ class DesktopAutostart final : public AutostartPlatform {
   }
 
   void deleteValue(RunKey which) override {
-    const OpenRunKey key(which, KEY_SET_VALUE);
+    const UniqueKey key = openRunKey(which, KEY_SET_VALUE);
     if (key.get()) RegDeleteValueW(key.get(), kValueName);
   }
 

@@ -17,29 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/full_record.h"
+#include "common/file_access.h"
 #include "common/identity.h"
 #include "common/window_contract.h"
 #include "e2e/harness.h"
+#include "health/health_win32.h"
 #include "health/stats_file.h"
-#include "input/click_record.h"
-#include "tests/support/click_corpus.h"
 
 namespace {
-
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  if (!file) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && written;
-}
-
-std::string today() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char date[16];
-  std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-  return date;
-}
 
 // The text of a child of `window` that says 正在分析…: the fit has not come yet.
 bool analysing(HWND window) {
@@ -74,18 +60,10 @@ int main() {
   const std::wstring base = settings.substr(0, settings.size() - 4);
   DeviceCounts left{20000, 400, 0, {}};
   left.gaps[gapChatter][3] = left.chatter;
-  ClickRun run{1, {}};
-  for (std::uint32_t seed = 1; run.events.size() < kClickRecordSize; ++seed) {
-    const corpus::Corpus c = corpus::make(seed);
-    const std::uint64_t offset = run.events.empty() ? 0 : run.events.back().us + 1000000;
-    for (const corpus::Event& e : c.events) {
-      if (run.events.size() == kClickRecordSize) break;
-      run.events.push_back({offset + e.us, corpus::tickAt(offset + e.us, false), 0, e.press});
-    }
-  }
-  if (!writeFile(base + L"-stats.csv",
-                 std::string(kStatsHeader) + "\r\n" + formatStatsLine(today(), healthLeft, left)) ||
-      !writeFile(base + L"-clicks.dat", clickRecordBytes({run})) || !program.start()) {
+  const ClickRun run = fullRecord(false);
+  if (!writeFileBytes(base + L"-stats.csv", std::string(kStatsHeader) + "\r\n" +
+                                                formatStatsLine(localDate(), healthLeft, left)) ||
+      !writeFileBytes(base + L"-clicks.dat", clickRecordBytes({run})) || !program.start()) {
     std::fprintf(stderr, "wine_fit: the record could not be planted\n");
     return 1;
   }
