@@ -55,7 +55,7 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
       }
       return {buttons_.move(event, clocks), 0};
     case mouse_message::wheel:
-      return routeWheel(event, now);
+      return routeWheel(event, clocks);
     default:
       break;
   }
@@ -65,21 +65,21 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
   const bool right = m.button == MouseButton::right;
   if (right && m.press) {
     state_.gesturePress = features_ && gestureKeyHeld();
-    if (state_.gesturePress) return startGesture(event, now);
+    if (state_.gesturePress) return startGesture(event, clocks);
   } else if (right && state_.gesturePress) {
     return endGesture(now);
   }
   judged_ = repairs_;
-  return m.press ? buttons_.press(m.button, chosen(m.button), right && holdsRightPress(), event,
-                                  clocks)
-                 : buttons_.release(m.button, chosen(m.button), event, clocks);
+  return m.press
+             ? buttons_.press(m.button, chosen(m.button), right && holdsRightPress(), event, clocks)
+             : buttons_.release(m.button, chosen(m.button), event, clocks);
 }
 
 // The press starts a gesture and is swallowed, and the key is masked so that its release is not
 // a lone tap that opens a menu.
-Decision InputFilter::startGesture(const MouseEvent& event, std::uint32_t now) {
-  buttons_.gestureBegan();
-  beginGesture(gesture_, event.x, event.y, now);
+Decision InputFilter::startGesture(const MouseEvent& event, ClockReading now) {
+  buttons_.gestureBegan(now);
+  beginGesture(gesture_, event.x, event.y, now.tick);
   platform_.maskGestureKey();
   return kSwallow;
 }
@@ -100,7 +100,8 @@ Decision InputFilter::endGesture(std::uint32_t now) {
 
 // A notch the repair lets through goes to the volume while its key is held, else to the window
 // under the cursor, else on as it came.
-Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
+Decision InputFilter::routeWheel(const MouseEvent& event, ClockReading clocks) {
+  const std::uint32_t now = clocks.tick;
   const auto delta = static_cast<std::int16_t>(event.mouseData >> 16);
   if (repairs_) {
     const Decision repair = wheel_.notch(delta, now);
@@ -109,7 +110,7 @@ Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
 
   if (features_ && settings_.volumeControl) {
     if (volumeKeyHeld()) {
-      buttons_.takenForVolume();
+      buttons_.takenForVolume(clocks);
       maskVolumeKey(now);
       platform_.print("Wheel direction:\t%d\n", delta);
       if (delta > 0) {
