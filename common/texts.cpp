@@ -46,6 +46,9 @@ const NamedText kChinese[] = {
     {N::startRefusedBalloon,
      L"程序没有启动。Clickmend 以管理员身份运行，而手势绑定的程序和配置文件的编辑器只以桌面的权限"
      L"启动，现在无法得到这样的权限（桌面没有运行，或拒绝了 Clickmend）。"},
+    {N::pausedBalloon, L"修复已暂停。再按一次暂停热键即恢复。"},
+    {N::resumedBalloon, L"修复已恢复。"},
+    {N::hotkeyTaken, L"这个键已被其他程序占用，不能用作暂停热键。请换一个键。"},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -126,6 +129,7 @@ const NamedText kChinese[] = {
     {N::optionsModifier5, L"手势用 Alt，音量用鼠标右键"},
     {N::optionsModifier6, L"手势用 Alt，音量用鼠标左键"},
     {N::optionsLanguage, L"语言"},
+    {N::optionsPauseHotkey, L"暂停热键"},
     {N::optionsChinese, L"中文"},
     {N::optionsEnglish, L"English"},
     {N::optionsGesture, L"手势"},
@@ -217,6 +221,10 @@ const NamedText kEnglish[] = {
      L"Nothing was started. Clickmend runs as administrator, and starts the programs bound to "
      L"gestures and the settings file's editor only with the desktop's rights, which cannot be "
      L"had now (the desktop is not running, or refused Clickmend)."},
+    {N::pausedBalloon, L"Repairs paused. Press the pause hot key again to resume."},
+    {N::resumedBalloon, L"Repairs resumed."},
+    {N::hotkeyTaken,
+     L"Another program already holds this key: it cannot be the pause hot key. Choose another."},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -312,6 +320,7 @@ const NamedText kEnglish[] = {
     {N::optionsModifier5, L"Alt for gestures, right button for volume"},
     {N::optionsModifier6, L"Alt for gestures, left button for volume"},
     {N::optionsLanguage, L"Language"},
+    {N::optionsPauseHotkey, L"Pause hot key"},
     {N::optionsChinese, L"Chinese"},
     {N::optionsEnglish, L"English"},
     {N::optionsGesture, L"Gesture"},

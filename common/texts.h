@@ -49,6 +49,10 @@ enum class TextName : int {
   outOfReachBalloon,
   // The balloon when nothing could be started with no more than the desktop's rights.
   startRefusedBalloon,
+  // The balloons of the pause hot key, and the message when another program holds its key.
+  pausedBalloon,
+  resumedBalloon,
+  hotkeyTaken,
   // The About box: {1} is the version.
   aboutText,
   aboutOk,
@@ -118,6 +122,7 @@ enum class TextName : int {
   optionsModifier5,
   optionsModifier6,
   optionsLanguage,
+  optionsPauseHotkey,
   optionsChinese,
   optionsEnglish,
   optionsGesture,

@@ -37,6 +37,7 @@ enum class SettingKey : int {
   fullScreenPause,
   modifier,
   language,
+  pauseHotkey,
   simulatedInput,
   count
 };
@@ -50,6 +51,7 @@ enum class SettingKind : std::uint8_t {
   bounded,   // milliseconds; outside least..most reads as the default
   choice,    // least..most, outside reads as the default; a list of `choices` to pick from
   language,  // "English" in any case is 1, anything else 0; a list of `choices`
+  hotkey,    // a key with its modifiers, as a hot key field holds it; outside least..most: none
 };
 
 // When saveSettings writes it: never (a window writes it when the user sets it, through

@@ -4,20 +4,7 @@
 
 #include <string>
 
-#include "common/system_library_win32.h"
-
-bool loadListViewClass() {
-  using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  static const bool loaded = [] {
-    const auto init = systemLibraryFunction<Init>(L"comctl32.dll", "InitCommonControlsEx");
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
-    return init && init(&classes);
-  }();
-  return loaded;
-}
-
 HWND createDeviceList(HWND dialog, int control, DWORD style, Language language) {
-  if (!loadListViewClass()) return nullptr;
   const HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                                     WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                         LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | style,

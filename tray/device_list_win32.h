@@ -10,10 +10,8 @@
 #include "common/texts.h"
 #include "tray/device_list.h"
 
-// The list view's class, from the system folder's comctl32.dll; false when it cannot be had (the
-// page then shows no list).
-bool loadListViewClass();
-// A list view in `dialog` with the check boxes and the three columns.
+// A list view in `dialog` with the check boxes and the three columns; the common controls'
+// classes are registered before (tray/options_form_win32.cpp).
 HWND createDeviceList(HWND dialog, int control, DWORD style, Language language);
 void fillDeviceList(HWND list, const std::vector<DeviceRow>& rows, Language language);
 // Each row's check read into `rows` (off: left out), in the order they were filled; a row the

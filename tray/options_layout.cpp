@@ -17,8 +17,10 @@ constexpr int kNumber = 32;
 constexpr int kUnit = 24;
 constexpr int kWide = 308;
 constexpr int kButton = 50;
-constexpr int kPageButton = 74;
+// The tabs' strip: a line of text and the tab's frame around it.
+constexpr int kTabsHeight = 14;
 constexpr int kLanguage = 100;
+constexpr int kHotkey = 100;  // "Ctrl + Alt + Scroll Lock"
 
 FormCell label(T text, int width = kLabel) {
   return {id::label, F::label, width, text};
@@ -50,6 +52,9 @@ void settingCells(const SettingRow& setting, std::vector<FormCell>& cells) {
       return;
     case SettingKind::language:
       cells.insert(cells.end(), {label(setting.label), {control, F::combo, kLanguage, T::count}});
+      return;
+    case SettingKind::hotkey:
+      cells.insert(cells.end(), {label(setting.label), {control, F::hotkey, kHotkey, T::count}});
       return;
   }
 }
@@ -126,6 +131,7 @@ int cellHeight(FormKind kind, int lines) {
     case F::edit:
     case F::combo:
     case F::button:
+    case F::hotkey:
       return 14;
   }
   return 14;
@@ -145,12 +151,7 @@ OptionsLayout layoutOptions(const FontMetrics& font) {
   const int buttonHeight = down(14);
   OptionsLayout layout;
   int right = 0;
-  for (int page = 0; page < kOptionsPageCount; ++page) {
-    const int left = margin + page * (across(kPageButton) + gap);
-    layout.pages[page] = {left, margin, left + across(kPageButton), margin + buttonHeight};
-    right = std::max(right, layout.pages[page].right);
-  }
-  const int pageTop = margin + buttonHeight + 2 * gapDown;
+  const int pageTop = margin + down(kTabsHeight) + 2 * gapDown;
   int bottom[kOptionsPageCount];
   std::fill(bottom, bottom + kOptionsPageCount, pageTop);
   for (const FormRow& row : optionsForm()) {
@@ -173,6 +174,7 @@ OptionsLayout layoutOptions(const FontMetrics& font) {
     y += height + gapDown;
   }
   const int buttonsTop = *std::max_element(bottom, bottom + kOptionsPageCount) + gapDown;
+  layout.tabs = {margin, margin, right, margin + down(kTabsHeight)};
   layout.width = right + margin;
   const int buttonWidth = across(kButton);
   const auto button = [&](int fromRight) {

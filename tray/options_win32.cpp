@@ -2,6 +2,8 @@
 // out from its font and DPI, again on WM_DPICHANGED.
 #include "tray/options_win32.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -17,6 +19,7 @@
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tray/device_list_win32.h"
+#include "tray/hotkey_win32.h"
 #include "tray/options.h"
 #include "tray/options_form_win32.h"
 #include "tray/program_picker_win32.h"
@@ -91,8 +94,8 @@ std::optional<std::string> currentFileBytes() {
 }
 
 void showPage(int page) {
-  self.page = page;
-  showOptionsPage(self.hwnd, self.cells, page);
+  self.page = (page + kOptionsPageCount) % kOptionsPageCount;
+  showOptionsPage(self.hwnd, self.cells, self.page);
 }
 
 // ---- Values in and out of the controls ----
@@ -140,6 +143,9 @@ void show(const SettingRow& row, const std::wstring& value) {
     case SettingKind::language:
       select(control, value == settingText(row, row.most) ? 1 : 0);
       break;
+    case SettingKind::hotkey:
+      SendMessageW(item(control), HKM_SETHOTKEY, WPARAM(_wtoi(value.c_str())), 0);
+      break;
   }
 }
 
@@ -153,6 +159,11 @@ std::wstring shown(const SettingRow& row) {
     case SettingKind::choice:
     case SettingKind::language:
       return settingText(row, row.least + std::max(0, selected(control)));
+    case SettingKind::hotkey: {
+      // Modifiers without their key yet are no key.
+      const auto key = static_cast<std::int32_t>(SendMessageW(item(control), HKM_GETHOTKEY, 0, 0));
+      return settingText(row, (key & 0xFF) != 0 ? key : 0);
+    }
     case SettingKind::interval:
     case SettingKind::bounded:
       break;
@@ -242,8 +253,20 @@ enum class Saved { yes, wrongValue, notWritten };
 // applied at once. A wrong value stays in its control, marked, and is not written. A file that
 // cannot be written (read-only, the disk full, held by another program) is told, and every edit
 // stays in the window for the next try.
+// A pause hot key another program holds is refused, and told: never taken silently. The field
+// goes back to the key in force.
+void refuseHeldHotkey(Options& now) {
+  std::wstring& key = now[K::pauseHotkey];
+  if (key == self.loaded[K::pauseHotkey] || hotkeyFree(self.hwnd, _wtoi(key.c_str()))) return;
+  MessageBoxW(self.hwnd, text(TextName::hotkeyTaken), text(TextName::optionsTitle),
+              MB_OK | MB_ICONWARNING);
+  key = self.loaded[K::pauseHotkey];
+  show(settingRow(K::pauseHotkey), key);
+}
+
 Saved save() {
-  const Options now = edited();
+  Options now = edited();
+  refuseHeldHotkey(now);
   const std::vector<K> wrong = wrongOptions(self.loaded, now);
   showWrong(wrong);
   std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
@@ -367,10 +390,6 @@ void pickOpenProgram() {
 }
 
 void onCommand(int control, int notification) {
-  if (control >= id::firstPage && control < id::firstPage + kOptionsPageCount) {
-    if (notification == BN_CLICKED) showPage(control - id::firstPage);
-    return;
-  }
   if (notification == LBN_SELCHANGE && control == id::gestureList) return showGesture();
   if (notification == LBN_SELCHANGE && control == id::programList) return showProgram();
   if (notification != BN_CLICKED) return;
@@ -444,6 +463,12 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
       onCommand(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
+    case WM_NOTIFY:
+      if (const auto* note = reinterpret_cast<const NMHDR*>(lParam);
+          note->idFrom == id::pages && note->code == TCN_SELCHANGE) {
+        showPage(static_cast<int>(SendMessageW(note->hwndFrom, TCM_GETCURSEL, 0, 0)));
+      }
+      return TRUE;
     case window_contract::kFitDoneMessage:
       if (const auto fit = self.health->takeFit(wParam); fit && wParam == self.fitTicket) {
         findSuggestion(fit);
@@ -498,7 +523,14 @@ bool takeDrawnGesture(const std::wstring& text) {
 }
 
 bool optionsWindowMessage(MSG* message) {
-  return self.hwnd && IsDialogMessageW(self.hwnd, message);
+  if (!self.hwnd) return false;
+  // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, as in every window of tabs, from any control.
+  if (message->message == WM_KEYDOWN && message->wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
+      (message->hwnd == self.hwnd || IsChild(self.hwnd, message->hwnd))) {
+    showPage(self.page + (GetKeyState(VK_SHIFT) < 0 ? -1 : 1));
+    return true;
+  }
+  return IsDialogMessageW(self.hwnd, message);
 }
 
 void listDevicesInOptions(const InputDevices& devices) {

@@ -302,8 +302,7 @@ TEST(OptionsLayout, EveryControlInsideAndApartAtEachDpi) {
     // It fits a 1366 x 768 screen of the same scale, room left for the frame and the taskbar.
     EXPECT_LE(layout.width * 96 / (font.charWidth * 16), 1366 - 40);
     EXPECT_LE(layout.height * 96 / (font.lineHeight * 8), 768 - 40 - 60);
-    std::vector<LayoutRect> shared(std::begin(layout.pages), std::end(layout.pages));
-    shared.insert(shared.end(), {layout.ok, layout.cancel, layout.apply});
+    const std::vector<LayoutRect> shared = {layout.tabs, layout.ok, layout.cancel, layout.apply};
     std::vector<std::vector<LayoutRect>> pages(kOptionsPageCount, shared);
     ASSERT_EQ(layout.cells.size(), [&] {
       std::size_t n = 0;
