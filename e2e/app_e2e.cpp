@@ -254,8 +254,8 @@ TEST(InputSource, TheMouseOwnBouncingClickArrivesAsOneClickUnlessTheMouseIsLeftO
   Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n", false));
   ASSERT_TRUE(program.started());
   EXPECT_TRUE(mouseBouncingClickArrivesAs(1));
-  program.writeSettingsFile(
-      settingsText(L"[设备选择]\r\n左键=1\r\n[输入来源]\r\n845E:0001=0\r\n", false));
+  ASSERT_TRUE(program.writeSettingsFile(
+      settingsText(L"[设备选择]\r\n左键=1\r\n[输入来源]\r\n845E:0001=0\r\n", false)));
   PostMessageW(program.window(), window_contract::kSettingsChangedMessage, 0, 0);
   pump(300);
   EXPECT_TRUE(mouseBouncingClickArrivesAs(2));

@@ -375,8 +375,12 @@ std::wstring Clickmend::settingsFileText() const {
   return decodeUtf8(*bytes).value_or(L"<not UTF-8>");
 }
 
-void Clickmend::writeSettingsFile(const std::wstring& text) const {
-  writeFileBytes(settingsPath(), "\xFF\xFE" + encodeUtf16le(text));
+// Replacing a file fails while anyone has it open, and the program reads this one at moments of
+// its own (the fit's answer, a device's first sight, a reload): the write waits until the file is
+// free, as an editor's user would try again.
+bool Clickmend::writeSettingsFile(const std::wstring& text) const {
+  const std::string bytes = "\xFF\xFE" + encodeUtf16le(text);
+  return pumpUntil([&] { return writeFileBytes(settingsPath(), bytes); }, 5000);
 }
 
 DWORD Clickmend::waitForExit(DWORD ms) {

@@ -129,7 +129,8 @@ class Clickmend {
   UINT_PTR hookInstalls() const;
   // The settings file's text whatever its encoding.
   std::wstring settingsFileText() const;
-  void writeSettingsFile(const std::wstring& text) const;
+  // False when the file could not be replaced within 5 seconds.
+  bool writeSettingsFile(const std::wstring& text) const;
   // Waits for the process to end; its exit code, or STILL_ACTIVE after `ms`.
   DWORD waitForExit(DWORD ms);
   // Starts another process of the same exe in the same folder, with `arguments` on its command

@@ -235,7 +235,7 @@ TEST(OptionsWindow, AFileChangedMeanwhileIsToldAndKept) {
   const HWND window = openOptions(program);
   ASSERT_TRUE(window);
   const std::wstring changed = program.settingsFileText() + L"[notes]\r\nby=hand\r\n";
-  program.writeSettingsFile(changed);
+  ASSERT_TRUE(program.writeSettingsFile(changed));
   click(window, optionControlId(K::clickRepair));
   // Posted: the message box holds the window's answer until it is closed.
   PostMessageW(GetDlgItem(window, option_id::apply), BM_CLICK, 0, 0);
