@@ -186,6 +186,11 @@ constexpr std::uint64_t kBlipWindowUs = 40000;
 // was down longer than any bounce, whatever the performance counter says: the hook may be called
 // for both at once after the system stalled.
 constexpr std::int32_t kStalledClickTicks = 31;
+// A release that ends a hold longer than 拖动阈值 (a drag) waits this long, or 抖动时长 if that is
+// longer, for the switch's opening before anything is armed: no hand presses again this soon
+// after letting go, least of all after a long hold, and a drop arriving this much later is not
+// felt, where a drag broken in two is.
+constexpr std::int32_t kOpeningWaitMs = 10;
 
 // One button's state: what applications have been shown of it, and what the machine holds back
 // of it. Only ButtonMachine::setPhase changes it.
@@ -224,6 +229,9 @@ struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
   std::uint64_t releaseUs = 0;
   std::uint64_t deadlineUs = 0;  // when the held release is let go
+  // When the press applications see down was judged: the hold a release ends is from there.
+  std::uint32_t downTick = 0;
+  std::uint64_t downUs = 0;
   // The timed press: when the hook saw it, and its own tick.
   std::uint32_t pressTick = 0;
   std::uint32_t pressTime = 0;
@@ -368,7 +376,8 @@ class ButtonMachine {
     bool& set;
   };
   Stamp stampOf(MouseButton button);
-  void armHoldGuard(ButtonState& b, std::uint32_t now);
+  void armHoldGuard(ButtonState& b, ClockReading now);
+  std::uint64_t guardWindowUs(const ButtonState& b, bool longHold) const;
   void letGoDue(ClockReading now);
 
   const Settings& settings_;
