@@ -239,6 +239,13 @@ inline bool buttonChosen(const Settings& settings, MouseButton button) {
   return (settings.*kButtonChosen[static_cast<int>(button)]) != 0;
 }
 
+// Whether the button starts with its hold guard armed: its switch opened in a hold lately (the
+// switch health's history says), or 长按保护间隔 was set (by the fit, which saw the switch open
+// in drags in the record of clicks, or by the user), which no history need show.
+inline bool guardArmedAtStart(const Settings& settings, MouseButton button, bool openedLately) {
+  return openedLately || (settings.longHoldGuardInterval > 0 && buttonChosen(settings, button));
+}
+
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
   std::uint64_t releaseUs = 0;
