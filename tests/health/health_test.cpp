@@ -783,11 +783,13 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
   better.outcome = ClickFit::better;
   better.now = {3214, 0, 41, 7, 0};
   better.best.clickRepair = false;
+  better.best.longGuardMs = 35;
   EXPECT_EQ(
       text(chatterBalloon(healthLeft, today.devices[healthLeft], better, Language::english)),
       "Left button seems to chatter: 26 in 1000 clicks today. Your last 3214 clicks: now 41 "
-      "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms, blip "
-      "length 10 ms: 0 doubled, 0 lost. Click to see Mouse health.");
+      "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms, "
+      "long-hold guard 35 ms (after holds over 250 ms), blip length 10 ms: 0 doubled, 0 lost. "
+      "Click to see Mouse health.");
 }
 
 TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
