@@ -14,7 +14,7 @@
 
 namespace {
 
-using K = OptionKey;
+using K = SettingKey;
 
 void writeText(const std::wstring& path, const std::wstring& text) {
   ASSERT_TRUE(writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(text)));
@@ -44,6 +44,9 @@ TEST(OptionsModel, LoadsAsTheProgramReads) {
       {"guard out of bounds reads as 20", L"[修复参数]\r\n保护间隔=1001\r\n", K::holdGuard, L"20"},
       {"blip length out of bounds reads as 10", L"[修复参数]\r\n抖动时长=31\r\n", K::blipLength,
        L"10"},
+      {"absent long-hold guard: 0, the guard's", L"", K::longHoldGuard, L"0"},
+      {"drag threshold out of bounds reads as 250", L"[修复参数]\r\n拖动阈值=99\r\n",
+       K::dragThreshold, L"250"},
       {"a flag of 5 is on", L"[设备选择]\r\n左键=5\r\n", K::leftButton, L"1"},
       {"快捷键 outside 1..6 is Alt", L"[功能设置]\r\n快捷键=9\r\n", K::modifier, L"1"},
       {"语言 in any case", L"[功能设置]\r\n语言=eNGLISH\r\n", K::language, L"English"},
@@ -87,6 +90,7 @@ TEST(OptionsModel, Validation) {
       {K::holdGuard, L"1", true},
       {K::blipLength, L"0", true},
       {K::blipLength, L"31", false},
+      {K::longHoldGuard, L"1001", false},
       {K::modifier, L"6", true},
       {K::modifier, L"0", false},
       {K::language, L"English", true},
@@ -95,7 +99,7 @@ TEST(OptionsModel, Validation) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(validOption(c.key, c.text), c.valid)
-        << encodeUtf8(optionBounds(c.key).key) << "=" << encodeUtf8(c.text);
+        << encodeUtf8(settingRow(c.key).key) << "=" << encodeUtf8(c.text);
   }
   struct Text {
     bool (*check)(const std::wstring&);
