@@ -25,25 +25,6 @@ bool holdsRelease(const ButtonState& b) {
 std::uint64_t milliseconds(std::int32_t ms) {
   return ms > 0 ? static_cast<std::uint64_t>(ms) * 1000 : 0;
 }
-
-// How long after the reading (tick, us) `now` is, in µs, to judge whether it falls inside an
-// interval: by the performance counter, as the windows end, where the tick's steps (15.625 ms on
-// Windows) would put an event one step to either side of the edge; by the tick where the counter
-// is not comparable with it (gone back, or more than two steps apart from the tick: a record
-// joined across a restart, a damaged one). Negative: the tick reads it as long ago.
-std::int64_t sinceUs(ClockReading now, std::uint32_t tick, std::uint64_t us) {
-  const std::int64_t byTick = std::int64_t{tickGap(now.tick, tick)} * 1000;
-  if (now.us < us) return byTick;
-  const std::uint64_t byCounter = now.us - us;
-  const std::uint64_t apart = byTick < 0 ? UINT64_MAX
-                              : byCounter > static_cast<std::uint64_t>(byTick)
-                                  ? byCounter - static_cast<std::uint64_t>(byTick)
-                                  : static_cast<std::uint64_t>(byTick) - byCounter;
-  return apart <= 2 * 15625 ? static_cast<std::int64_t>(byCounter) : byTick;
-}
-bool within(std::int64_t sinceUs, std::int32_t intervalMs) {
-  return sinceUs >= 0 && intervalMs > 0 && sinceUs < std::int64_t{intervalMs} * 1000;
-}
 }  // namespace
 
 // A press soon after its button's release may be the contact closing again for a few
@@ -217,7 +198,7 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
 void ButtonMachine::armHoldGuard(ButtonState& b, ClockReading now) {
   if (!settings_.releaseRepair || b.guardArmed) return;
   const std::int64_t since = sinceUs(now, b.releaseTick, b.releaseUs);
-  if (within(since, settings_.holdGuardInterval)) {
+  if (insideInterval(since, settings_.holdGuardInterval)) {
     b.guardArmed = true;
     platform_.print("Hold guard armed:\t%d\n", static_cast<std::int32_t>(since / 1000));
   }
@@ -307,12 +288,13 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
   const Stamp stamp = stampOf(button);
   if (repair && stamp.set) {
     const std::int64_t since = sinceUs(now, stamp.tick, stamp.us);
-    bounce = within(since, interval);
+    bounce = insideInterval(since, interval);
     if (bounce) platform_.print("ReleaseTime:\t%d\n", static_cast<std::int32_t>(since / 1000));
   }
   // A drag's drop: one comparison more on the release's path.
-  const bool longHold = repair && b.phase == ButtonPhase::down &&
-                        !within(sinceUs(now, b.downTick, b.downUs), settings_.dragThreshold);
+  const bool longHold =
+      repair && b.phase == ButtonPhase::down &&
+      !insideInterval(sinceUs(now, b.downTick, b.downUs), settings_.dragThreshold);
   // Applications never saw the press (the press filter, a gesture or volume took it).
   if (b.phase == ButtonPhase::pressSwallowed || b.phase == ButtonPhase::pressTaken) {
     setPhase(button, ButtonPhase::up);
@@ -484,7 +466,7 @@ Verdict ButtonMachine::pressFilter(MouseButton button, ClockReading at) {
   stamp.us = at.us;
   stamp.set = true;
   if (!settings_.clickRepair || first) return Verdict::pass;
-  if (within(since, settings_.clickInterval)) {
+  if (insideInterval(since, settings_.clickInterval)) {
     platform_.print("ClickTime:\t%d\n", static_cast<std::int32_t>(since / 1000));
     return Verdict::swallow;
   }
