@@ -13,6 +13,7 @@ constexpr const wchar_t* kRepairs = L"修复功能";
 constexpr const wchar_t* kParameters = L"修复参数";
 constexpr const wchar_t* kDevices = L"设备选择";
 constexpr const wchar_t* kFeatures = L"功能设置";
+constexpr const wchar_t* kSources = L"输入来源";  // a constant where the table is one too
 
 // Intervals beyond a second would hold every click of a hand back; loading reads any number, the
 // window offers what a repair can use.
@@ -78,7 +79,7 @@ constexpr TextName kLanguageChoices[] = {T::optionsChinese, T::optionsEnglish};
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";
-const wchar_t* const kInputSourceSection = L"输入来源";
+const wchar_t* const kInputSourceSection = kSources;
 
 constexpr SettingRow kSettingRows[kSettingCount] = {
     flag<&Settings::clickRepair>(K::clickRepair, kRepairs, L"单击", 1, W::always,
@@ -130,8 +131,8 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
     row<&Settings::language>(K::language, kFeatures, L"语言", SettingKind::language, 0, 0, 1,
                              W::never, T::optionsLanguage, {P::features, 3}, kLanguageChoices),
     // Other programs' input repaired: absent (-1) until the file says. Not in the window yet.
-    row<&Settings::simulatedInput>(K::simulatedInput, kInputSourceSection, L"模拟输入",
-                                   SettingKind::flag, -1, 0, 1, W::never, T::count, {P::count, 0}),
+    row<&Settings::simulatedInput>(K::simulatedInput, kSources, L"模拟输入", SettingKind::flag, -1,
+                                   0, 1, W::never, T::count, {P::count, 0}),
 };
 
 namespace {
@@ -144,13 +145,14 @@ constexpr bool settingRowsInOrder() {
 }
 static_assert(settingRowsInOrder());
 
-// The row of each button's choice, by button: its key is the button table's own.
+// The row of each button's choice, by button: its key and name are the button table's own, and
+// its name tells it (two literals' addresses are no constant to compare).
 constexpr std::array<SettingKey, kButtonCount> kChosenSettings = [] {
   std::array<SettingKey, kButtonCount> out{};
   for (int b = 0; b < kButtonCount; ++b) {
     out[b] = SettingKey::count;
     for (const SettingRow& row : kSettingRows) {
-      if (row.key == kButtons[b].key) out[b] = row.setting;
+      if (row.label == kButtons[b].name) out[b] = row.setting;
     }
   }
   return out;
