@@ -346,9 +346,9 @@ struct Stream {
     const std::int64_t interval = settings.releaseInterval;
     const Stamp& stamp = stampOf(which);
     const std::uint64_t sinceStamp = clock - stamp.clock;
-    std::int64_t hold = std::max<std::int64_t>({settings.holdGuardInterval,
-                                                settings.longHoldGuardInterval, kOpeningWaitMs,
-                                                settings.blipLength});
+    std::int64_t hold =
+        std::max<std::int64_t>({settings.holdGuardInterval, settings.longHoldGuardInterval,
+                                kOpeningWaitMs, settings.blipLength});
     if (!stamp.set) {
       // Only the hold guard holds a release.
     } else if (sinceStamp >= 0x80000000u) {
