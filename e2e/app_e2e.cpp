@@ -251,7 +251,8 @@ int leftChatter(Clickmend& program, std::string* stats = nullptr) {
 // counting no chatter for it (a press under 20 ms after its release, /stats).
 ::testing::AssertionResult mouseBouncingClickArrivesAs(Clickmend& program, int clicks,
                                                        bool drag = false) {
-  const int chatterBefore = leftChatter(program);
+  // Asked before the input only where it can excuse: a second instance writes the file too.
+  const int chatterBefore = clicks == 1 ? leftChatter(program) : -1;
   Target target(200, 200, 300, 200);
   const POINT at = target.center();
   const std::string steps = "move " + std::to_string(at.x) + " " + std::to_string(at.y) +
