@@ -287,7 +287,7 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
   }
   readWheelRouting();
   if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
-                      &program->clickRecord)) {
+                      &program->clickRecord, &program->padFeed)) {
     const OwnWindowDpi perMonitor;
     MessageBoxW(nullptr, textOf(TextName::hookFailed, settings.language), kAppName, MB_OK);
     DestroyWindow(window);

@@ -7,7 +7,7 @@
 Program::Program()
     : filter(settings, filterState, gestureTracker, desktopInputPlatform()),
       switchCounter(settings),
-      health(switchCounter, clickRecord),
+      health(switchCounter, clickRecord, padFeed),
       foreground(settings, *this),
       taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")) {}
 

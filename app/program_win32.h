@@ -11,6 +11,7 @@
 #include "input/click_record.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/pad_feed.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 
@@ -39,6 +40,8 @@ class Program final : public ProgramRuleTaker {
   HookWatchdog hookWatchdog;
   // The latest clicks, for the switch health's fit: a quarter of a megabyte.
   ClickRecord clickRecord;
+  // The hook's button events for the 鼠标健康 window's test pad, while it is open.
+  PadFeed padFeed;
   SwitchCounter switchCounter;
   SwitchHealth health;
   ForegroundFollower foreground;

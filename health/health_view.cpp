@@ -204,8 +204,12 @@ namespace {
 // In average characters: a Chinese character is about two.
 constexpr int kFigureChars = 66;  // the longest line of a device's figures
 constexpr int kLeastFigureChars = 34;
-constexpr int kAdviceChars = 190;  // the longest advice, the fit's before and after
-constexpr int kButtonChars = 28;   // 为鼠标左键开启修复, Apply suggested intervals
+constexpr int kAdviceChars = 190;      // the longest advice, the fit's before and after
+constexpr int kButtonChars = 28;       // 为鼠标左键开启修复, Apply suggested intervals
+constexpr int kPadToggleChars = 16;    // 收起测试区, Hide test pad
+constexpr int kPadCaptionChars = 110;  // the test pad's caption
+constexpr int kPadLaneLines = 6;       // the lanes' names, two lanes and the time axis
+constexpr int kPadListRows = 7;
 
 int linesFor(int chars, int width, const FontMetrics& font) {
   const int perLine = std::max(1, width / std::max(1, font.charWidth));
@@ -224,7 +228,7 @@ unsigned shownDevices(const HealthFigures& figures, const Settings& settings) {
 }
 
 HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
-                                const LayoutRect& room, unsigned devices) {
+                                const LayoutRect& room, unsigned devices, bool testPad) {
   HealthLayout layout;
   const int margin = dialogUnitsAcross(7, font), gap = dialogUnitsDown(4, font);
   const int lineHeight = font.lineHeight;
@@ -250,11 +254,19 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
   const int rowHeight =
       std::max(linesFor(kAdviceChars, adviceWidth, font) * lineHeight, buttonHeight);
   const int advice = static_cast<int>(adviceCount) * (rowHeight + gap);
+  // The test pad: its caption beside 清除, the box and the lanes, the list of clicks.
+  const int clearWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
+  const int captionHeight =
+      std::max(linesFor(kPadCaptionChars, right - margin - clearWidth - gap, font) * lineHeight,
+               buttonHeight);
+  const int laneHeight = kPadLaneLines * lineHeight;
+  const int listHeight = kPadListRows * lineHeight + 4 * layout.line;
+  const int pad = testPad ? captionHeight + laneHeight + listHeight + 3 * gap : 0;
   // The distribution's caption above its bars, the ms scale and the marks' names below.
   const int distributionText = 4 * lineHeight;
   int blocks = 0;
   for (int d = 0; d < healthDeviceCount; ++d) blocks += (devices >> d) & 1;
-  const int fixed = margin + blocks * (blockHeight + gap) + distributionText + gap + advice +
+  const int fixed = margin + blocks * (blockHeight + gap) + distributionText + gap + advice + pad +
                     buttonHeight + margin;
   const AxisFit down = fitAxis(fixed, 6 * lineHeight, 2 * lineHeight, room.height());
   layout.contentHeight = fixed + down.stretch;
@@ -274,7 +286,21 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
     layout.adviceButtons.push_back({right - buttonWidth, y, right, y + buttonHeight});
     y += rowHeight + gap;
   }
+  if (testPad) {
+    layout.padCaption = {margin, y, right - clearWidth - gap, y + captionHeight};
+    layout.padClear = {right - clearWidth, y, right, y + buttonHeight};
+    y += captionHeight + gap;
+    const int padWidth = (right - margin - gap) / 3;
+    layout.pad = {margin, y, margin + padWidth, y + laneHeight};
+    layout.padLanes = {margin + padWidth + gap, y, right, y + laneHeight};
+    y += laneHeight + gap;
+    layout.padList = {margin, y, right, y + listHeight};
+    y += listHeight + gap;
+  }
   const int closeWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
   layout.close = {right - closeWidth, y, right, y + buttonHeight};
+  const int toggleWidth = std::min(kPadToggleChars * font.charWidth, buttonWidth);
+  layout.padToggle = {layout.close.left - gap - toggleWidth, y, layout.close.left - gap,
+                      y + buttonHeight};
   return layout;
 }

@@ -48,8 +48,8 @@ std::string localDate() {
   return date;
 }
 
-SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
-    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone) {}
+SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks, PadFeed& pad)
+    : counter_(counter), pad_(pad), record_(clicks), fits_(fitBehind, postFitDone) {}
 
 bool SwitchHealth::stillOurs(const SharedSave& save, const SharedFileWin32& file,
                              const char* notOursLine) {

@@ -215,6 +215,7 @@ InputFilter* hookFilter = nullptr;
 SwitchCounter* hookHealth = nullptr;
 ClickRecord* hookRecord = nullptr;
 ClickRecordKeeper hookRecordKeeper;
+PadFeed* hookPad = nullptr;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
@@ -276,6 +277,14 @@ void recordClick(const MouseEvent& event, ClockReading now) {
                         now.us);
 }
 
+// While the test pad is open, each press and release the hook sees goes to it as it came.
+void feedPad(const MouseEvent& event, ClockReading now) {
+  if (!hookPad || !hookPad->isOpen()) return;
+  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  if (!m.known) return;
+  hookPad->push({now.us, now.tick, event.x, event.y, static_cast<std::uint8_t>(m.button), m.press});
+}
+
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   hookCalls.fetch_add(1, std::memory_order_relaxed);
   MouseEvent event{code, static_cast<std::uint32_t>(wParam), 0, 0, 0};
@@ -297,6 +306,7 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     countSwitchHealth(event, now, decision.repaired);
     recordClick(event, now);
+    feedPad(event, now);
   }
   if (decision.verdict == Verdict::swallow) return 1;
   // A press or release the system refuses to send behind ours passes all the same: late order
@@ -364,11 +374,12 @@ InputPlatform& desktopInputPlatform() {
 }
 
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
-                    SwitchCounter* health, ClickRecord* record) {
+                    SwitchCounter* health, ClickRecord* record, PadFeed* pad) {
   hookInstance = instance;
   hookFilter = &filter;
   hookHealth = health;
   hookRecord = record;
+  hookPad = pad;
   platform.commandWindow = commandWindow;
   const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!started) return false;
@@ -418,4 +429,8 @@ void readWheelRouting() {
 
 std::wstring takeGestureCommand(WPARAM ticket) {
   return platform.take(ticket);
+}
+
+std::uint64_t performanceCounterUs() {
+  return counterMicroseconds();
 }

@@ -16,10 +16,14 @@
 #include "input/click_record.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/pad_feed.h"
 #include "input/switch_counter.h"
 
 // Input the program sends itself carries this in dwExtraInfo; the hook lets it pass unexamined.
 constexpr ULONG_PTR kOwnInputMarker = 0x436C6B4D;  // "ClkM"
+
+// The performance counter in microseconds: the clock the hook times each event by.
+std::uint64_t performanceCounterUs();
 
 // The desktop's implementation of what the filter needs; build the InputFilter over it.
 InputPlatform& desktopInputPlatform();
@@ -28,9 +32,10 @@ InputPlatform& desktopInputPlatform();
 // left running) when the hook could not be installed. Gesture commands and re-install reports are
 // posted to `commandWindow` (common/window_contract.h).
 // Presses, releases and notches are counted into `health`, and the buttons' presses and releases
-// appended to `record`, when given.
+// appended to `record` and, while it is open, handed to `pad`, when given.
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
-                    SwitchCounter* health = nullptr, ClickRecord* record = nullptr);
+                    SwitchCounter* health = nullptr, ClickRecord* record = nullptr,
+                    PadFeed* pad = nullptr);
 // Asks the hook thread to put a fresh hook in place of the current one (the system may have
 // dropped it silently). The filter's state and a gesture in progress carry over, except what
 // applications were shown of each button, which is unknown again.

@@ -825,10 +825,19 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     std::size_t advice;
     bool scroll;
     unsigned devices = kAlwaysShownDevices;
+    bool pad = false;  // the test pad open
   } rows[] = {
-      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false},        {144, 1024, 768, 2, false},
-      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false},        {144, 1920, 1080, 2, false},
-      {192, 1920, 1080, 2, false}, {96, 1024, 768, 2, false, kEvery},
+      {96, 1024, 768, 2, false},
+      {144, 1024, 768, 0, false},
+      {144, 1024, 768, 2, false},
+      {192, 1024, 768, 2, true},
+      {96, 1920, 1080, 3, false},
+      {144, 1920, 1080, 2, false},
+      {192, 1920, 1080, 2, false},
+      {96, 1024, 768, 2, false, kEvery},
+      {96, 1920, 1080, 3, false, kEvery, true},
+      {144, 1024, 768, 2, true, kAlwaysShownDevices, true},
+      {192, 1920, 1080, 2, true, kAlwaysShownDevices, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.dpi) + " dpi, " + std::to_string(row.screenWidth) + "x" +
@@ -837,7 +846,8 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     const FontMetrics font{scaleForDpi(12, row.dpi), scaleForDpi(6, row.dpi)};
     const LayoutRect room{0, 0, row.screenWidth - scaleForDpi(6, row.dpi),
                           row.screenHeight - scaleForDpi(40 + 29, row.dpi)};
-    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room, row.devices);
+    const HealthLayout l =
+        layoutHealthWindow(font, row.dpi, row.advice, room, row.devices, row.pad);
     EXPECT_TRUE(inside({0, 0, l.width, l.height}, room));
     EXPECT_EQ(l.contentHeight > l.height, row.scroll) << l.contentHeight << " " << l.height;
     const LayoutRect content{0, 0, l.width, l.contentHeight};
@@ -851,6 +861,9 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
     parts.push_back(l.distribution);
     parts.push_back(l.close);
+    parts.push_back(l.padToggle);
+    if (row.pad)
+      parts.insert(parts.end(), {l.padCaption, l.padClear, l.pad, l.padLanes, l.padList});
     EXPECT_EQ(l.adviceButtons.size(), row.advice);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       EXPECT_TRUE(inside(parts[i], content)) << i;
