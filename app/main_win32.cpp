@@ -49,37 +49,25 @@ void watchSessionChanges(HWND window, bool watch) {
   }
 }
 
-// The system drops a low-level hook silently (too slow a few times, sleep, a session change):
-// the hook thread puts a fresh one in its place.
-void reinstallHook(HookWatchdog& watchdog, std::uint32_t silence) {
+// After a resume or a session change the system may have dropped the hook: the hook thread puts
+// a fresh one in its place. (A hook dropped silently meanwhile the hook thread notices itself,
+// by its raw input: input/raw_input_win32.h.)
+void reinstallHook() {
   requestHookReinstall();
-  watchdog.onReinstalled(GetTickCount());
-  debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
+  debugPrint("Hook reinstalled:\t%d\n", 0);
 }
 
-// Raw mouse input reaches the window whatever happens to the hook chain; it is the witness
-// that tells a lost hook from an idle mouse.
 void watchHook(HWND window) {
-  RAWINPUTDEVICE mouse{};
-  mouse.usUsagePage = 0x01;  // generic desktop controls
-  mouse.usUsage = 0x02;      // mouse
-  mouse.dwFlags = RIDEV_INPUTSINK;
-  mouse.hwndTarget = window;
-  RegisterRawInputDevices(&mouse, 1, sizeof mouse);
   watchSessionChanges(window, true);
   noteHookInstalls(window);
 }
 
-void onRawInput(Program& program, HWND window) {
+// Mouse input arrived at the hook thread's raw input: a window that came to the front without
+// a word (Wine sends no foreground events) is followed from here.
+void onInputSeen(Program& program, HWND window) {
+  inputSeenTaken();
   if (!program.rawInputNoted) {
     program.rawInputNoted = SetPropW(window, contract::kRawInputProperty, HANDLE(1));
-  }
-  // The system's stamp of the event, not the time it is read here: the main thread may take a
-  // batch of raw input late, long after the hook was called for it.
-  const auto eventTime = static_cast<std::uint32_t>(GetMessageTime());
-  HookWatchdog& watchdog = program.hookWatchdog;
-  if (watchdog.onRawInput(eventTime, mouseHookProgress())) {
-    reinstallHook(watchdog, watchdog.silence(eventTime));
   }
   program.foreground.check();
 }
@@ -130,12 +118,17 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
     case WM_CREATE:
       program.applySettings(window);
       return 0;
-    case WM_INPUT:
-      onRawInput(program, window);
-      return DefWindowProcW(window, message, wParam, lParam);  // frees the raw input
+    case contract::kInputSeenMessage:
+      onInputSeen(program, window);
+      return 0;
+    case contract::kDeviceSeenMessage:
+      program.readDeviceChoices();
+      return 0;
     case WM_POWERBROADCAST:
     case WM_WTSSESSION_CHANGE:
-      if (hookMayBeGone(message, wParam)) reinstallHook(program.hookWatchdog, 0);
+      // A console session taken over remotely, or back: 模拟输入's default follows it.
+      if (message == WM_WTSSESSION_CHANGE) readRemoteSession(program.inputDevices);
+      if (hookMayBeGone(message, wParam)) reinstallHook();
       return message == WM_POWERBROADCAST ? TRUE : 0;
     case WM_DESTROY:
       watchSessionChanges(window, false);
@@ -286,8 +279,9 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
     if (opened[device]) debugPrint("Hold guard armed by its history:\t%d\n", device);
   }
   readWheelRouting();
+  readRemoteSession(program->inputDevices);
   if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
-                      &program->clickRecord, &program->padFeed)) {
+                      &program->clickRecord, &program->sourceTracker, &program->padFeed)) {
     const OwnWindowDpi perMonitor;
     MessageBoxW(nullptr, textOf(TextName::hookFailed, settings.language), kAppName, MB_OK);
     DestroyWindow(window);

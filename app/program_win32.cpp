@@ -2,10 +2,12 @@
 
 #include "common/debug_console.h"
 #include "input/hook_win32.h"
+#include "settings/profile_store.h"
 #include "tray/tray_win32.h"
 
 Program::Program()
     : filter(settings, filterState, gestureTracker, desktopInputPlatform()),
+      sourceTracker(settings, inputDevices),
       switchCounter(settings),
       health(switchCounter, clickRecord, padFeed),
       foreground(settings, *this),
@@ -27,8 +29,21 @@ void Program::applySettings(HWND window) {
   loadSettings(settings, path);
   saveSettings(settings, path);
   setDebugConsoleOpen(settings.debugMode != 0);
+  readDeviceChoices();
   if (settings.showIcon) addTrayIcon(window, paused_, settings.language);
   foreground.recheck();
+}
+
+// A device is named by its vendor and product ids, the same on every port and after a restart;
+// two mice of one model share the name.
+void Program::readDeviceChoices() {
+  const auto store = openProfileStore(settingsFilePath());
+  for (InputDevice& device : inputDevices.at) {
+    if (device.handle.load(std::memory_order_acquire) == 0) continue;
+    const auto setting =
+        static_cast<std::int32_t>(store->readInt(kInputSourceSection, device.shortName, -1));
+    device.leftOut = deviceLeftOut(device.kind, setting) ? 1 : 0;
+  }
 }
 
 void Program::setPaused(HWND window, bool pause) {

@@ -9,8 +9,8 @@
 #include "gesture/tracker.h"
 #include "health/health_win32.h"
 #include "input/click_record.h"
-#include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/input_source.h"
 #include "input/pad_feed.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
@@ -30,6 +30,9 @@ class Program final : public ProgramRuleTaker {
   bool paused() const { return paused_; }
   // The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
   void setProgramRule(Bypass rule) override;
+  // Whether the repairs leave each device the hook thread has seen alone: [输入来源] <name>, by
+  // its kind where the file does not name it. At a device's first sight and at each reload.
+  void readDeviceChoices();
 
   // The record the hook, the menu and the windows share.
   Settings settings;
@@ -37,7 +40,9 @@ class Program final : public ProgramRuleTaker {
   FilterState filterState;
   GestureTracker gestureTracker;
   InputFilter filter;
-  HookWatchdog hookWatchdog;
+  // The devices the raw input named, and the hook thread's tracker of each event's source.
+  InputDevices inputDevices;
+  SourceTracker sourceTracker;
   // The latest clicks, for the switch health's fit: a quarter of a megabyte.
   ClickRecord clickRecord;
   // The hook's button events for the 鼠标健康 window's test pad, while it is open.

@@ -16,7 +16,7 @@ constexpr NamedCommand kCommands[] = {
     {"pause", RemoteCommand::pause},     {"resume", RemoteCommand::resume},
     {"toggle", RemoteCommand::toggle},   {"reload", RemoteCommand::reload},
     {"quit", RemoteCommand::quit},       {"stats", RemoteCommand::stats},
-    {"options", RemoteCommand::options},
+    {"options", RemoteCommand::options}, {"diagnose", RemoteCommand::diagnose},
 };
 
 bool isBlank(wchar_t c) {
@@ -78,6 +78,8 @@ const char kCommandLineHelp[] =
     "  /quit     end the running Clickmend\n"
     "  /stats    print today's figures of each device (CSV)\n"
     "  /options  open the options window\n"
+    "  /diagnose print what the running Clickmend measures and knows here, to paste where\n"
+    "            someone helps you (it measures for a few hundred milliseconds)\n"
     "  /takeover start in place of the running Clickmend, which is asked to end (the menu's\n"
     "            Restart as administrator starts the program so)\n"
     "  /help /?  this list\n"

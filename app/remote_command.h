@@ -7,7 +7,16 @@
 #include <optional>
 #include <string>
 
-enum class RemoteCommand : std::uint8_t { pause, resume, toggle, reload, quit, stats, options };
+enum class RemoteCommand : std::uint8_t {
+  pause,
+  resume,
+  toggle,
+  reload,
+  quit,
+  stats,
+  options,
+  diagnose
+};
 
 // What a start does: run as ever, run in place of the instance running now (/takeover, how the
 // menu's 以管理员身份重新启动 starts the program again), print the switch list, send a command,

@@ -9,7 +9,9 @@
 #include "app/remote_command.h"
 #include "common/debug_console.h"
 #include "common/identity.h"
+#include "common/text.h"
 #include "common/window_contract.h"
+#include "health/diagnosis_win32.h"
 #include "health/health_win32.h"
 #include "tray/menu.h"
 #include "tray/tray_win32.h"
@@ -86,7 +88,8 @@ class CallerOutput {
     if (!handle || handle == INVALID_HANDLE_VALUE) return nullptr;
     return GetFileType(handle) == FILE_TYPE_UNKNOWN ? nullptr : handle;
   }
-  // Lines end as Windows text does, in a console, a file or a batch file's `for /f` alike.
+  // Lines end as Windows text does, in a console, a file or a batch file's `for /f` alike. The
+  // text is UTF-8: a console is given it as Unicode, whatever its code page.
   static void write(HANDLE handle, const std::string& text) {
     if (!handle) return;
     std::string lines;
@@ -94,7 +97,12 @@ class CallerOutput {
       if (c == '\n') lines += '\r';
       lines += c;
     }
-    DWORD written = 0;
+    DWORD written = 0, mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+      const std::wstring wide = decodeUtf8(lines).value_or(std::wstring());
+      WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+      return;
+    }
     WriteFile(handle, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
   }
 
@@ -172,7 +180,9 @@ int sendCommand(CallerOutput& io, RemoteCommand command) {
   }
   if (answer == contract::kAnswerPaused) io.out("paused\n");
   if (answer == contract::kAnswerRunning) io.out("running\n");
-  if (command == RemoteCommand::stats) io.out(ReplyWindow::text());
+  if (command == RemoteCommand::stats || command == RemoteCommand::diagnose) {
+    io.out(ReplyWindow::text());
+  }
   return 0;
 }
 
@@ -214,6 +224,11 @@ LRESULT onRemoteCommand(Program& program, HWND window, WPARAM sender,
       return contract::kAnswerDone;
     case RemoteCommand::stats:
       return sendReply(window, reinterpret_cast<HWND>(sender), todayStats(program.health))
+                 ? contract::kAnswerDone
+                 : 0;
+    case RemoteCommand::diagnose:
+      return sendReply(window, reinterpret_cast<HWND>(sender),
+                       diagnoseClickmend(program.settings, program.health))
                  ? contract::kAnswerDone
                  : 0;
   }

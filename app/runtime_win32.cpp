@@ -1,11 +1,78 @@
-// The C++ runtime's default terminate handler prints the demangled type of an escaping
-// exception to stderr, which a GUI program does not have; it would pull a demangler into the
-// exe for nothing. Nothing is meant to escape here, and if something does the process ends
-// the same way, only without the message.
+// What the static C++ runtime would otherwise bring into the exe for nothing. The program is
+// built without exceptions (CMakeLists.txt): nothing in it throws or catches, so an exception
+// from the runtime ends the process through std::terminate. Each replacement below ends it the
+// same way, only without the machinery it never uses.
 #include <cstdlib>
+#include <string>
 
+// The default terminate handler prints the demangled type of an escaping exception to stderr,
+// which a GUI program does not have; it would pull a demangler in.
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
   std::abort();
 }
 }  // namespace __gnu_cxx
+
+// The runtime's helpers that throw the standard exceptions (a string or vector grown past its
+// largest size, a failed lock). Theirs build the exception with its message, which pulls in the
+// old copy-on-write string, the exception classes and std::random_device: about 60 KiB.
+namespace std {
+void __throw_bad_alloc() {
+  std::abort();
+}
+void __throw_bad_array_new_length() {
+  std::abort();
+}
+void __throw_bad_cast() {
+  std::abort();
+}
+void __throw_bad_typeid() {
+  std::abort();
+}
+void __throw_bad_exception() {
+  std::abort();
+}
+void __throw_bad_function_call() {
+  std::abort();
+}
+void __throw_logic_error(const char*) {
+  std::abort();
+}
+void __throw_domain_error(const char*) {
+  std::abort();
+}
+void __throw_invalid_argument(const char*) {
+  std::abort();
+}
+void __throw_length_error(const char*) {
+  std::abort();
+}
+void __throw_out_of_range(const char*) {
+  std::abort();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+  std::abort();
+}
+void __throw_runtime_error(const char*) {
+  std::abort();
+}
+void __throw_range_error(const char*) {
+  std::abort();
+}
+void __throw_overflow_error(const char*) {
+  std::abort();
+}
+void __throw_underflow_error(const char*) {
+  std::abort();
+}
+void __throw_system_error(int) {
+  std::abort();
+}
+}  // namespace std
+
+// The runtime's string classes come as one object each, every member together with its unwind
+// tables, and the linker cannot drop the members the program never calls (about 60 KiB for the
+// two). Instantiated here, without exceptions, each member is a section of its own and only
+// those called are kept.
+template class std::basic_string<char>;
+template class std::basic_string<wchar_t>;

@@ -1,5 +1,6 @@
 // What one mouse event costs the hook: InputFilter::decide on each of its paths, onTimer letting
-// a held release go, addPoint, the watchdog and a debug line put into the console's ring.
+// a held release go, addPoint, the source of a button event, the watchdog and a debug line put
+// into the console's ring.
 //
 // The hook runs for every event of the desktop, up to 8,000 a second on a gaming mouse, so a
 // decision must be a few tens of nanoseconds and must never reach the heap (an allocation can
@@ -552,6 +553,41 @@ BENCHMARK(BM_WheelUnderProgramRule)->Name("decide/wheel_under_program_rule");
 BENCHMARK(BM_MoveDuringGesture)->Name("decide/move_during_gesture");
 BENCHMARK(BM_MoveDuringHeldPress)->Name("decide/move_during_held_press");
 BENCHMARK(BM_AddPoint)->Name("addPoint");
+
+// The source of a button event (input/input_source.h), what the hook adds to its decision: a
+// press or release of a known mouse, its own raw report queued before the hook call (as Wine
+// orders them) or coming only after it (told by the device that moved last), and whether the
+// repairs are for it.
+void runSourceLookup(benchmark::State& state, bool reportFirst) {
+  Settings settings = everyFeatureOn();
+  static InputDevices devices;
+  SourceTracker tracker(settings, devices);
+  const int mouse = tracker.slotOf(1) >= 0 ? tracker.slotOf(1)
+                                           : tracker.addDevice(1, DeviceKind::mouse, L"046D:C077");
+  std::uint64_t us = 1000000;
+  tracker.rawMouse(mouse, 0, us);
+  std::uint64_t wrong = 0;
+  std::uint16_t bit = 0x1;
+  const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
+  for (auto _ : state) {
+    if (reportFirst) tracker.rawMouse(mouse, bit, us);
+    const EventSource source = tracker.hookEvent(bit, false, 0, us);
+    const Repair repair = tracker.repairOf(source);
+    benchmark::DoNotOptimize(repair);
+    wrong += source.device != mouse || repair != Repair::apply;
+    bit ^= 0x3;  // press, release, press ...
+    us += 1000;
+  }
+  finish(state, before, wrong);
+}
+void BM_SourceLookup(benchmark::State& state) {
+  runSourceLookup(state, false);
+}
+void BM_SourceLookupOwnReport(benchmark::State& state) {
+  runSourceLookup(state, true);
+}
+BENCHMARK(BM_SourceLookup)->Name("source/lookup");
+BENCHMARK(BM_SourceLookupOwnReport)->Name("source/lookup_own_report");
 
 // The hook's watchdog per mouse event: the hook call it notes and the raw input that arrives
 // for the same event on the main thread.

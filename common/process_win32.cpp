@@ -43,6 +43,7 @@ ProcessRights rightsOfOpened(HANDLE process) {
 
 // The desktop's shell, opened to be asked its rights and, where it lets us, to be a parent.
 struct Shell {
+  bool found = false;
   UniqueHandle process;
   bool canBeParent = false;
   ProcessRights rights;
@@ -57,6 +58,7 @@ Shell openShell() {
   if (window) GetWindowThreadProcessId(window, &id);
   Shell shell;
   if (id == 0) return shell;
+  shell.found = true;
   // One handle for both questions: an identifier opened twice might name two processes.
   const DWORD query = PROCESS_QUERY_LIMITED_INFORMATION;
   shell.process = UniqueHandle(OpenProcess(query | PROCESS_CREATE_PROCESS, FALSE, id));
@@ -153,4 +155,10 @@ ProcessRights processRightsOf(DWORD processId) {
 
 ProcessRights ourRights() {
   return rightsOf(GetCurrentProcess());
+}
+
+std::optional<ProcessRights> shellRights() {
+  const Shell shell = openShell();
+  if (!shell.found) return std::nullopt;
+  return shell.rights;
 }

@@ -63,6 +63,8 @@ void reportRefusedStartsTo(HWND window);
 // cannot be opened.
 ProcessRights processRightsOf(DWORD processId);
 ProcessRights ourRights();
+// The desktop shell's, as the launcher finds it; nullopt when no shell runs.
+std::optional<ProcessRights> shellRights();
 
 // The program file a process runs; empty when it cannot be found out. Limited query rights are
 // granted for most processes of the desktop, also some of higher rights; a path longer than

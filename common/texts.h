@@ -114,8 +114,14 @@ enum class TextName : int {
   healthPadBreakRepaired,  // {1} presses swallowed, {2} releases swallowed
   healthPadBreakLeaked,
   healthPadLost,
-  healthPadWhatIf,  // {1} verdict
-  fileMovedAside,   // {1} a damaged file's name, {2} the name it was moved aside to
+  healthPadInjected,  // the sources
+  healthPadTouch,
+  healthPadDevice,      // {1} its short name
+  healthPadWhatIf,      // {1} verdict
+  fileMovedAside,       // {1} a damaged file's name, {2} the name it was moved aside to
+  healthCopyDiagnosis,  // the button, and what it says once it copied
+  healthDiagnosisCopied,
+  healthDiagnosisNotCopied,
   // The options window: its pages, its rows, its buttons and what it says of a wrong value.
   optionsTitle,
   optionsPageRepairs,

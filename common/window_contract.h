@@ -28,6 +28,11 @@ constexpr std::uint32_t kStartRefusedMessage = kAppMessageBase + 4;
 // Posted to the window that asked for a fit of the switch health when it is done: wParam is the
 // ticket that takes it (health/fit_worker.h).
 constexpr std::uint32_t kFitDoneMessage = kAppMessageBase + 5;
+// Posted to the main window by the hook thread: the raw input named a device for the first time
+// (wParam its slot in InputDevices, input/input_source.h), which the main window names; and
+// mouse input arrived (one at a time: the next once the main window has taken it).
+constexpr std::uint32_t kDeviceSeenMessage = kAppMessageBase + 6;
+constexpr std::uint32_t kInputSeenMessage = kAppMessageBase + 7;
 // The tray icon's callback; lParam is the mouse or notification message.
 constexpr std::uint32_t kTrayCallbackMessage = kUserMessageBase;
 
@@ -51,8 +56,8 @@ constexpr std::uint32_t kCommandCopyData = 0x436C6B43;
 constexpr std::uint32_t kReplyCopyData = 0x436C6B52;
 // A command is its name in ASCII, without terminator ("pause"); longer data is refused unread.
 constexpr std::size_t kMaxCommandBytes = 16;
-// The longest reply text a sender accepts.
-constexpr std::size_t kMaxReplyBytes = 4096;
+// The longest reply text a sender accepts: the diagnosis is the longest, a few kilobytes.
+constexpr std::size_t kMaxReplyBytes = 16384;
 
 // The result of SendMessage for a command: 0 (what any window answers to what it does not
 // know) means refused; pause, resume and toggle answer with the state they leave.

@@ -250,10 +250,55 @@ TEST(Program, FirstStartWritesTheDefaults) {
          << "not " << clicks << " presses and releases; " << target.describe();
 }
 
-TEST(InputSource, TheMouseOwnBouncingClickArrivesAsOneClick) {
-  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n"));
+// Wine's one mouse, named by its vendor and product ids, left out in the file: its bounces pass.
+TEST(InputSource, TheMouseOwnBouncingClickArrivesAsOneClickUnlessTheMouseIsLeftOut) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n", false));
   ASSERT_TRUE(program.started());
   EXPECT_TRUE(mouseBouncingClickArrivesAs(1));
+  program.writeSettingsFile(
+      settingsText(L"[设备选择]\r\n左键=1\r\n[输入来源]\r\n845E:0001=0\r\n", false));
+  PostMessageW(program.window(), window_contract::kSettingsChangedMessage, 0, 0);
+  pump(300);
+  EXPECT_TRUE(mouseBouncingClickArrivesAs(2));
+}
+
+// Other programs' clicks (SendInput's are injected) pass as they came on the console unless
+// 模拟输入=1, which is written only once it is set; clicks Windows made from touch or pen input
+// pass whatever it says, and none of them is counted as chatter.
+TEST(InputSource, InjectedClicksAreRepairedOnlyWhenTheFileSaysSo) {
+  const struct {
+    const char* name;
+    const wchar_t* simulatedInput;
+    ULONG_PTR extra;
+    int clicks;
+  } cases[] = {{"no 模拟输入 key", L"", 0, 2},
+               {"模拟输入=1", L"模拟输入=1\r\n", 0, 1},
+               {"a touch click, 模拟输入=1", L"模拟输入=1\r\n", 0xFF515780, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Clickmend program(settingsText(
+        L"[设备选择]\r\n左键=1\r\n[输入来源]\r\n" + std::wstring(c.simulatedInput), false));
+    ASSERT_TRUE(program.started());
+    Target target(200, 200, 300, 200);
+    restIn(target, kClickInterval + 200);
+    INPUT click[4] = {};
+    for (int i = 0; i < 4; ++i) {
+      click[i].type = INPUT_MOUSE;
+      click[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+      click[i].mi.dwExtraInfo = c.extra;
+    }
+    SendInput(4, click, sizeof(INPUT));  // a double click with no gap, as a macro sends it
+    pumpUntil([&] { return target.count(WM_LBUTTONUP) >= c.clicks; }, 3000);
+    pump(kClickInterval + 200);
+    EXPECT_EQ(target.count(WM_LBUTTONDOWN), c.clicks) << target.describe();
+    EXPECT_EQ(target.count(WM_LBUTTONUP), c.clicks) << target.describe();
+    std::string output;
+    EXPECT_EQ(program.runSecondInstance(10000, L"/stats", &output), 0u) << output;
+    EXPECT_EQ(output.find(",left,0,0,0\r\n") != std::string::npos, c.clicks == 2)
+        << "counted only when repaired; " << output;
+    EXPECT_EQ(program.settingsFileText().find(L"模拟输入") != std::wstring::npos,
+              c.simulatedInput[0] != L'\0');
+  }
 }
 
 // The console's lines are checked in-process by the unit tests: Wine lets no other process
@@ -458,6 +503,40 @@ TEST(CommandLine, StatsThenABogusSwitchThenQuit) {
   EXPECT_EQ(findClickmendWindow(), nullptr);
 }
 
+// What /diagnose says it measured is read on this machine: the tick in 1 ms steps at Wine's clock
+// and in 15.625 ms steps at Windows' (the case runs at both, e2e.CommandLineWindowsClock), a
+// timer asked for 1 ms clamped by the system and stamped by the tick, every probe seen by the
+// hook. Nothing in it names a folder or the user.
+TEST(CommandLine, DiagnoseSaysWhatItMeasuredOnThisMachine) {
+  Clickmend program(settingsText(kLeftChosen));
+  ASSERT_TRUE(program.started());
+  std::string out;
+  ASSERT_EQ(program.runSecondInstance(10000, L"/diagnose", &out), 0u) << out;
+  const char* clock = std::getenv("CLICKMEND_WINDOWS_CLOCK");
+  const bool windows = clock && std::string(clock) == "1";
+  const auto after = [&out](const char* label) { return out.c_str() + out.find(label); };
+  unsigned tick = 0, stamped = 0, seen = 0, sent = 0;
+  double period = 0, median = 0, worst = 0;
+  std::sscanf(after("Tick step: "), "Tick step: %u", &tick);
+  std::sscanf(after("Timer asked"), "Timer asked for 1 ms: every %lf ms, its messages stamped %u",
+              &period, &stamped);
+  std::sscanf(after("Hook delay: "), "Hook delay: median %lf ms, worst %lf ms (%u of %u", &median,
+              &worst, &seen, &sent);
+  EXPECT_TRUE(windows ? tick == 15 || tick == 16 : tick == 1) << out;
+  EXPECT_TRUE(windows ? stamped == 15 || stamped == 16 : stamped >= 10 && stamped < 15) << out;
+  EXPECT_GE(period, 9.5) << "asked for 1 ms, clamped by the system; " << out;
+  EXPECT_EQ(seen, 20u) << out;
+  EXPECT_EQ(sent, 20u) << out;
+  EXPECT_LE(median, worst) << out;
+  EXPECT_NE(out.find("Hook installs since start: 1\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("[设备选择] 左键=1;"), std::string::npos) << out;
+  EXPECT_EQ(out.find(":\\"), std::string::npos) << "no path; " << out;
+  char user[256] = {};
+  DWORD size = sizeof user;
+  ASSERT_TRUE(GetUserNameA(user, &size));
+  EXPECT_EQ(out.find(user), std::string::npos) << out;
+}
+
 // A window of Clickmend's name that answers 0 to every command, as a Clickmend does whose reply
 // cannot reach the caller: a refusal, told apart from no answer at all.
 TEST(CommandLine, ARefusalHasAnExitCodeOfItsOwn) {
@@ -516,6 +595,16 @@ TEST(Program, SwitchHealthWindowChoosesTheChatteringButton) {
       [&] { return program.settingsFileText().find(L"左键=1") != std::wstring::npos; }, 1000))
       << narrow(program.settingsFileText());
   EXPECT_NE(program.settingsFileText().find(L"滚轮穿透=0"), std::wstring::npos);
+  // 复制诊断信息 puts the diagnosis on the clipboard, the button just chosen in it.
+  const HWND copy = FindWindowExW(window, nullptr, L"Button", L"复制诊断信息");
+  DWORD_PTR unused = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(copy, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &unused));
+  EXPECT_EQ(FindWindowExW(window, nullptr, L"Button", L"诊断信息已复制"), copy);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const auto* copied = static_cast<const wchar_t*>(GetClipboardData(CF_UNICODETEXT));
+  const std::wstring diagnosis = copied ? copied : L"";
+  CloseClipboard();
+  EXPECT_NE(diagnosis.find(L"[设备选择] 左键=1;"), std::wstring::npos) << narrow(diagnosis);
   // The test pad, 左键 now chosen: the mouse's own bouncing click made in it is one row, which
   // says the bounce was swallowed.
   SendMessageW(FindWindowExW(window, nullptr, L"Button", L"打开测试区"), BM_CLICK, 0, 0);
@@ -641,7 +730,8 @@ TEST(Program, SwitchHealthFitsTheIntervalsToTheRecordedClicks) {
   if (windowsClock) {
     ASSERT_TRUE(tickStepsAsWindows()) << "the Wine server keeps its own clock";
   }
-  Clickmend program(kLeftChosen);  // the intervals at their defaults
+  // The intervals at their defaults.
+  Clickmend program(std::wstring(kLeftChosen) + kSimulatedInputRepaired);
   ASSERT_TRUE(program.started());
   Target target(200, 200, 300, 200);
   restIn(target, 300);

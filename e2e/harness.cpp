@@ -49,10 +49,10 @@ std::string narrow(const std::wstring& text) {
   return encodeUtf8(text);
 }
 
-std::wstring settingsText(const std::wstring& extra) {
+std::wstring settingsText(const std::wstring& extra, bool repairInjected) {
   return L"[修复参数]\r\n单击间隔=" + std::to_wstring(kClickInterval) + L"\r\n释放间隔=" +
          std::to_wstring(kReleaseInterval) + L"\r\n滚动间隔=" + std::to_wstring(kScrollInterval) +
-         L"\r\n" + extra;
+         L"\r\n" + (repairInjected ? kSimulatedInputRepaired : L"") + extra;
 }
 
 HWND createTopmostWindow(const wchar_t* className, WNDPROC proc, const wchar_t* title, int x, int y,

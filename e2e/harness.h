@@ -15,9 +15,14 @@ constexpr int kClickInterval = 400;
 constexpr int kReleaseInterval = 200;
 constexpr int kScrollInterval = 400;
 
-// The settings file text for a test: the scaled intervals, then `extra` lines (each "key=value"
-// under a "[section]" line the caller writes).
-std::wstring settingsText(const std::wstring& extra);
+// SendInput's input is injected: the program repairs it like the mouse's only where the file says
+// so. Every test that repairs, counts or records what it injects writes this.
+constexpr wchar_t kSimulatedInputRepaired[] = L"[输入来源]\r\n模拟输入=1\r\n";
+
+// The settings file text for a test: the scaled intervals, kSimulatedInputRepaired unless
+// `repairInjected` is false, then `extra` lines (each "key=value" under a "[section]" line the
+// caller writes).
+std::wstring settingsText(const std::wstring& extra, bool repairInjected = true);
 
 struct Received {
   UINT message;

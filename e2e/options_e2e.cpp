@@ -176,8 +176,16 @@ TEST(OptionsWindow, ASaveThatFailsIsToldAndTheEditKept) {
   const auto [before, window] = readAndOpenOptions(program);
   ASSERT_TRUE(window);
   click(window, optionControlId(K::clickRepair));
-  const HANDLE held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+  // The program reads the file too (when the fit's answer comes, for one): held once it is free.
+  HANDLE held = INVALID_HANDLE_VALUE;
+  pumpUntil(
+      [&] {
+        held = CreateFileW(program.settingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+        return held != INVALID_HANDLE_VALUE;
+      },
+      kOpenMs);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE) << "the file could not be held";
   PostMessageW(GetDlgItem(window, option_id::ok), BM_CLICK, 0, 0);
   HWND box = nullptr;
   pumpUntil([&] { return (box = optionsWindows(program).first) != window; }, kOpenMs);

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 struct FitWorker::Shared {
   Fit fit;
   Post post;
+  Start start;
   struct Waiting {
     Window window;
     std::uint32_t ticket;
@@ -24,9 +23,10 @@ struct FitWorker::Shared {
   std::uint32_t lastTicket = 0;
 };
 
-FitWorker::FitWorker(Fit fit, Post post) : shared_(std::make_shared<Shared>()) {
+FitWorker::FitWorker(Fit fit, Post post, Start start) : shared_(std::make_shared<Shared>()) {
   shared_->fit = std::move(fit);
   shared_->post = std::move(post);
+  shared_->start = std::move(start);
 }
 
 FitWorker::~FitWorker() {
@@ -66,9 +66,7 @@ std::uint32_t FitWorker::ask(Window window, FitRequest request) {
   s.waiting.push_back({window, ticket, std::move(request)});
   if (s.working) return ticket;
   s.working = true;
-  try {
-    std::thread(work, shared_).detach();
-  } catch (const std::system_error&) {
+  if (!s.start([shared = shared_] { work(shared); })) {
     // No thread to be had: the fit is made here, as late as ever but made.
     lock.unlock();
     work(shared_);

@@ -9,7 +9,8 @@
 //   "dropped"        a window that closes drops its fits: the one waiting never runs, the one
 //                    running is stopped, nothing more is posted to the window, and its answers
 //                    not taken yet are gone
-// The thread runs only while there is a fit to make; nothing waits for it to end.
+// The thread runs only while there is a fit to make; nothing waits for it to end. Where no thread
+// can be had, the fit is made by the caller of ask, as late as ever but made.
 #pragma once
 
 #include <atomic>
@@ -34,8 +35,10 @@ class FitWorker {
   using Fit = std::function<ClickFit(const FitRequest&, const std::atomic<bool>& stop)>;
   // Tells `window` that the fit of `ticket` is done; false when it cannot (the window is gone).
   using Post = std::function<bool(Window window, std::uint32_t ticket)>;
+  // Runs `body` on a thread of its own that nobody waits for; false when no thread can be had.
+  using Start = std::function<bool(std::function<void()> body)>;
 
-  FitWorker(Fit fit, Post post);
+  FitWorker(Fit fit, Post post, Start start);
   ~FitWorker();  // drops every fit
   FitWorker(const FitWorker&) = delete;
   FitWorker& operator=(const FitWorker&) = delete;

@@ -129,6 +129,23 @@ std::wstring fitSummary(const ClickFit& fit, Language language) {
                    outcome(fit.bestScore, language)});
 }
 
+std::wstring fitFound(const ClickFit& fit, Language language) {
+  switch (fit.outcome) {
+    case ClickFit::tooFew:
+      return fillText(TextName::healthFitTooFew, language,
+                      {count(fit.presses),
+                       count(kFitMinimumPresses - std::min(fit.presses, kFitMinimumPresses))});
+    case ClickFit::nothing:
+      return fillText(TextName::healthFitNothing, language,
+                      {count(fit.now.presses), outcome(fit.now, language)});
+    case ClickFit::better:
+      return fitSummary(fit, language);
+    case ClickFit::analysing:
+      break;
+  }
+  return textOf(TextName::healthAnalysing, language);
+}
+
 std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const HealthCounts& kept,
                                        const Settings& settings, const ClickFit& fit) {
   const Language language = settings.language;
@@ -152,25 +169,11 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
   }
   if (!anyMatters) return lines;
   HealthAdvice line;
-  switch (fit.outcome) {
-    case ClickFit::tooFew:
-      line.why = fillText(TextName::healthFitTooFew, language,
-                          {count(fit.presses),
-                           count(kFitMinimumPresses - std::min(fit.presses, kFitMinimumPresses))});
-      break;
-    case ClickFit::nothing:
-      line.why = fillText(TextName::healthFitNothing, language,
-                          {count(fit.now.presses), outcome(fit.now, language)});
-      break;
-    case ClickFit::better:
-      line.why = fitSummary(fit, language);
-      line.button = textOf(TextName::healthApplyIntervals, language);
-      line.action = HealthAction::applyIntervals;
-      line.choice = fit.best;
-      break;
-    case ClickFit::analysing:
-      line.why = textOf(TextName::healthAnalysing, language);
-      break;
+  line.why = fitFound(fit, language);
+  if (fit.outcome == ClickFit::better) {
+    line.button = textOf(TextName::healthApplyIntervals, language);
+    line.action = HealthAction::applyIntervals;
+    line.choice = fit.best;
   }
   lines.push_back(line);
   if (fit.outcome != ClickFit::tooFew && fit.tradeOff) {
@@ -210,6 +213,7 @@ constexpr int kPadToggleChars = 16;    // 收起测试区, Hide test pad
 constexpr int kPadCaptionChars = 110;  // the test pad's caption
 constexpr int kPadLaneLines = 6;       // the lanes' names, two lanes and the time axis
 constexpr int kPadListRows = 7;
+constexpr int kCopyChars = 20;  // 诊断信息已复制, Diagnosis copied
 
 int linesFor(int chars, int width, const FontMetrics& font) {
   const int perLine = std::max(1, width / std::max(1, font.charWidth));
@@ -299,8 +303,11 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
   }
   const int closeWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
   layout.close = {right - closeWidth, y, right, y + buttonHeight};
-  const int toggleWidth = std::min(kPadToggleChars * font.charWidth, buttonWidth);
-  layout.padToggle = {layout.close.left - gap - toggleWidth, y, layout.close.left - gap,
-                      y + buttonHeight};
+  const int copyRight = layout.close.left - dialogUnitsAcross(4, font);
+  layout.copyDiagnosis = {copyRight - std::min(kCopyChars * font.charWidth, buttonWidth), y,
+                          copyRight, y + buttonHeight};
+  const int toggleRight = layout.copyDiagnosis.left - dialogUnitsAcross(4, font);
+  layout.padToggle = {toggleRight - std::min(kPadToggleChars * font.charWidth, buttonWidth), y,
+                      toggleRight, y + buttonHeight};
   return layout;
 }

@@ -12,7 +12,7 @@
 //   |  pad   |  程序 _|‾‾‾‾‾‾‾‾‾‾‾|_
 //   +--------+  0                 90 ms
 //   [one row per click, newest first                                              ]
-//                                                             [打开测试区]  [关闭]
+//                                                             [打开测试区] [复制诊断信息] [关闭]
 #pragma once
 
 #include <cstddef>
@@ -79,6 +79,9 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
 // suggestion. Empty unless the suggestion is better.
 std::wstring fitSummary(const ClickFit& fit, Language language);
 
+// What the fit found, in one line, whatever its outcome (the advice row's text).
+std::wstring fitFound(const ClickFit& fit, Language language);
+
 // The balloon for a button that is not chosen and chatters, with the fit's line where it has one.
 std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit,
                             Language language);
@@ -99,7 +102,7 @@ struct HealthLayout {
   // of the click chosen and the list of clicks; the button that opens and closes it.
   LayoutRect padCaption, padClear, pad, padLanes, padList;
   LayoutRect padToggle;
-  LayoutRect close;
+  LayoutRect copyDiagnosis, close;
   int width = 0, height = 0;  // the client area
   int contentHeight = 0;      // more than `height`: the window scrolls
   int line = 1;               // a chart's frame and marks

@@ -1,12 +1,15 @@
 #include "health/health_win32.h"
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/debug_console.h"
+#include "common/process_win32.h"
 #include "common/texts.h"
 #include "common/window_contract.h"
 #include "health/calibration.h"
@@ -18,8 +21,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 0x4865;  // "He"
 constexpr UINT kTimerMs = 60 * 1000;
 constexpr unsigned kSaveEveryMinutes = 10;
-// Far more than 400 days of lines: anything larger is not this program's.
-constexpr std::size_t kLargestFile = 16 * 1024 * 1024;
 
 std::wstring fileName(const std::wstring& path) {
   const std::size_t slash = path.find_last_of(L"\\/");
@@ -38,6 +39,19 @@ bool postFitDone(FitWorker::Window window, std::uint32_t ticket) {
                       0) != 0;
 }
 
+DWORD WINAPI fittingThread(void* argument) {
+  const std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(argument));
+  (*body)();
+  return 0;
+}
+
+bool startFittingThread(std::function<void()> body) {
+  auto handed = std::make_unique<std::function<void()>>(std::move(body));
+  if (!startThread(fittingThread, handed.get())) return false;
+  handed.release();
+  return true;
+}
+
 }  // namespace
 
 std::string localDate() {
@@ -49,7 +63,10 @@ std::string localDate() {
 }
 
 SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks, PadFeed& pad)
-    : counter_(counter), pad_(pad), record_(clicks), fits_(fitBehind, postFitDone) {}
+    : counter_(counter),
+      pad_(pad),
+      record_(clicks),
+      fits_(fitBehind, postFitDone, startFittingThread) {}
 
 bool SwitchHealth::stillOurs(const SharedSave& save, const SharedFileWin32& file,
                              const char* notOursLine) {
@@ -120,7 +137,7 @@ void SwitchHealth::write() {
 void SwitchHealth::start(HWND window) {
   window_ = window;
   const std::wstring path = statsPathForSettings(settingsFilePath());
-  stats_ = std::make_unique<SharedFileWin32>(path, kLargestFile);
+  stats_ = std::make_unique<SharedFileWin32>(path, kStatsLargestBytes);
   recordFile_ =
       std::make_unique<SharedFileWin32>(clickRecordPathForStats(path), kClickRecordLargestBytes);
   // Tells this instance's run from another's: the process and the moment it started.

@@ -58,8 +58,12 @@ class SwitchHealth {
   // in wParam (health/fit_worker.h). A window that closes drops its fits.
   std::uint32_t askFit(HWND window, const Settings& settings, const Calibration& calibration);
   std::optional<ClickFit> takeFit(WPARAM ticket) {
-    return fits_.take(static_cast<std::uint32_t>(ticket));
+    std::optional<ClickFit> fit = fits_.take(static_cast<std::uint32_t>(ticket));
+    if (fit) latestFit_ = fit;
+    return fit;
   }
+  // The latest fit taken, for the window or a balloon; nullopt before the first.
+  const std::optional<ClickFit>& latestFit() const { return latestFit_; }
   void dropFits(HWND window) { fits_.drop(reinterpret_cast<FitWorker::Window>(window)); }
   // The hook's button events for the 鼠标健康 window's test pad.
   PadFeed& padFeed() { return pad_; }
@@ -103,6 +107,7 @@ class SwitchHealth {
   bool noticed_[kHealthButtons] = {};
   HWND window_ = nullptr;
   FitWorker fits_;
+  std::optional<ClickFit> latestFit_;
   // The chatter balloon whose fit was asked for (its ticket, 0 for none), and its text once the
   // fit came.
   std::uint32_t balloonTicket_ = 0;

@@ -20,6 +20,8 @@
 
 extern const char kStatsHeader[];
 constexpr long kDaysKept = 400;
+// Far more than 400 days of lines: anything larger is not this program's.
+constexpr std::size_t kStatsLargestBytes = 16 * 1024 * 1024;
 
 // clickmend.ini -> clickmend-stats.csv
 std::wstring statsPathForSettings(const std::wstring& settingsPath);

@@ -90,6 +90,7 @@ std::vector<PadClick> padClicks(PadRecord& record, const RepairChoice& inForce,
     anyOff = anyOff || !repairOn(inForce, b);
     withRepair.buttons[b] = true;
   }
+  for (const PadRecord::Switch& s : record.switches) anyOff = anyOff || !s.repaired;
   if (!inForce.clickRepair && !inForce.releaseRepair) {
     withRepair.clickRepair = withRepair.releaseRepair = true;
   }
@@ -109,7 +110,7 @@ std::vector<PadClick> padClicks(PadRecord& record, const RepairChoice& inForce,
       PadClick click;
       click.button = b;
       click.pressUs = hand.pressUs;
-      bool overPad = false;
+      bool overPad = false, repaired = true;
       std::uint64_t lastUs = hand.pressUs;
       for (; next < events.size() && events[next].us < until; ++next) {
         const ClickEvent& e = events[next];
@@ -117,7 +118,9 @@ std::vector<PadClick> padClicks(PadRecord& record, const RepairChoice& inForce,
         const bool handPress = e.press && e.us == hand.pressUs;
         if (handPress) {
           overPad = record.switches[next].overPad;
+          repaired = record.switches[next].repaired;
           click.source = record.switches[next].source;
+          click.device = record.switches[next].device;
         }
         const bool handRelease = !e.press && e.us == hand.releaseUs;
         click.lanes[padSwitch].push_back(
@@ -135,7 +138,7 @@ std::vector<PadClick> padClicks(PadRecord& record, const RepairChoice& inForce,
         over = (letGo && quiet >= kBounceUs) || quiet >= kPadSettleUs;
       }
       if (!over) click.outcome.verdict = PadVerdict::pending;
-      click.whatIf = !repairOn(inForce, b);
+      click.whatIf = !repairOn(inForce, b) || !repaired;
       if (click.whatIf) {
         click.wouldBe = judge(hand, until, wouldShow, b, wouldAt, click.lanes[padSwitch], nullptr);
       }
@@ -191,6 +194,22 @@ std::wstring outcomeText(const PadOutcome& outcome, Language language) {
       {std::to_wstring(outcome.swallowedPresses), std::to_wstring(outcome.swallowedReleases)});
 }
 
+// "（模拟输入）", "（046D:C077）"; nothing for a source not told apart.
+std::wstring sourceText(const PadClick& click, Language language) {
+  switch (click.source.kind) {
+    case SourceKind::injected:
+      return textOf(TextName::healthPadInjected, language);
+    case SourceKind::touch:
+      return textOf(TextName::healthPadTouch, language);
+    case SourceKind::device:
+      if (click.device) return fillText(TextName::healthPadDevice, language, {click.device});
+      break;
+    case SourceKind::unknown:
+      break;
+  }
+  return L"";
+}
+
 }  // namespace
 
 std::wstring padRow(const PadClick& click, Language language) {
@@ -202,9 +221,9 @@ std::wstring padRow(const PadClick& click, Language language) {
       click.whatIf && judged
           ? fillText(TextName::healthPadWhatIf, language, {outcomeText(click.wouldBe, language)})
           : L"";
-  // The source's place, once events carry one.
   return fillText(
       TextName::healthPadRow, language,
-      {textOf(kButtons[click.button], language), L"", laneText(click.lanes[padSwitch], language),
-       laneText(click.lanes[padProgram], language), outcomeText(click.outcome, language), wouldBe});
+      {textOf(kButtons[click.button], language), sourceText(click, language),
+       laneText(click.lanes[padSwitch], language), laneText(click.lanes[padProgram], language),
+       outcomeText(click.outcome, language), wouldBe});
 }

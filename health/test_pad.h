@@ -19,8 +19,9 @@
 // A click is judged once it is over: its button's next hand press came, or its switch has been
 // up kBounceUs and the pad saw the button let go, or its switch has been up kPadSettleUs (every
 // held release is let go by then). Until then its verdict is pending.
-// With the button's repair off, the switch's events are replayed through the filter with the
-// button chosen at the intervals in force (health/what_if.h), and judged the same way.
+// With the button's repair off, or the press's source left out of the repairs, the switch's events
+// are replayed through the filter with the button chosen at the intervals in force
+// (health/what_if.h), and judged the same way.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +33,7 @@
 #include "health/click_judgement.h"
 #include "health/what_if.h"
 #include "input/click_record.h"
+#include "input/input_source.h"
 
 // A press bounces for 0.5 to 6 ms; an opening 20 ms into a hold is no bounce of the press.
 constexpr std::uint64_t kPressBounceUs = 20000;
@@ -47,8 +49,10 @@ constexpr std::size_t kPadMostEvents = 4096;
 struct PadRecord {
   struct Switch {
     ClickEvent event;
-    bool overPad = false;     // a press the hook saw over the pad's window
-    std::uint8_t source = 0;  // where it came from (input/pad_feed.h)
+    bool overPad = false;  // a press the hook saw over the pad's window
+    bool repaired = true;  // its source meets the repairs
+    EventSource source{SourceKind::unknown, -1};
+    const wchar_t* device = nullptr;  // the device's short name, for SourceKind::device
   };
   std::vector<Switch> switches;
   std::vector<ShownClick> received;
@@ -79,7 +83,8 @@ struct PadOutcome {
 
 struct PadClick {
   int button = 0;
-  std::uint8_t source = 0;
+  EventSource source{SourceKind::unknown, -1};  // the hand's press's
+  const wchar_t* device = nullptr;
   std::uint64_t pressUs = 0;  // the hand's press, the lanes' 0
   std::vector<PadMark> lanes[padLaneCount];
   PadOutcome outcome;

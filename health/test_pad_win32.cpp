@@ -126,7 +126,8 @@ void take() {
     for (std::size_t i = 0; i < taken; ++i) {
       const PadSwitchEvent& e = events[i];
       const bool overPad = e.press && WindowFromPhysicalPoint(POINT{e.x, e.y}) == pad.box;
-      pad.record.switches.push_back({{e.us, e.tick, e.button, e.press}, overPad, e.source});
+      pad.record.switches.push_back(
+          {{e.us, e.tick, e.button, e.press}, overPad, e.repaired, e.source, e.device});
     }
     pad.fresh = pad.fresh || taken > 0 || lost;
   } while (taken == 64);

@@ -13,6 +13,7 @@
 #include "common/window_contract.h"
 #include "health/calibration.h"
 #include "health/charts_win32.h"
+#include "health/diagnosis_win32.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
 #include "health/test_pad_win32.h"
@@ -24,6 +25,7 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr int kFirstAdviceId = 100;
 constexpr int kPadToggleId = 80;
+constexpr int kCopyDiagnosisId = 99;
 // While clicks come in, the fit is asked for again at most this often; at once when the settings
 // change.
 constexpr DWORD kRefitMs = 10000;
@@ -42,6 +44,7 @@ struct HealthWindow {
   std::vector<HWND> adviceText, adviceButtons;
   HWND close = nullptr;
   HWND padToggle = nullptr;  // opens and closes the test pad
+  HWND copyDiagnosis = nullptr;
   HealthLayout layout;
   std::string pastDate;
   HealthFigures past, shown;
@@ -56,7 +59,8 @@ struct HealthWindow {
   std::uint32_t fitClicks = 0;
   DWORD fitTick = 0;
 };
-HealthWindow self;  // one at a time
+// One at a time. On the heap: its 16 KiB, mostly zeros, would otherwise be stored in the exe.
+HealthWindow& self = *new HealthWindow();
 
 // A part of the layout where it lies in the client area now, scrolled.
 RECT toRect(const LayoutRect& r) {
@@ -162,6 +166,8 @@ void arrange(const RECT* suggested = nullptr) {
   place(self.padToggle, layout.padToggle);
   ShowWindow(self.padToggle, SW_SHOWNA);
   placeTestPad(layout, self.scrollY);
+  place(self.copyDiagnosis, layout.copyDiagnosis);
+  ShowWindow(self.copyDiagnosis, SW_SHOWNA);
 }
 
 bool sameCharts(const HealthFigures& a, const HealthFigures& b) {
@@ -272,6 +278,21 @@ void act(HealthAdvice advice) {
   refresh();
 }
 
+// The measuring keeps the window busy for a few hundred milliseconds; the button then says the
+// block is on the clipboard, or a message box that it is not.
+void copyDiagnosis() {
+  const HCURSOR cursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  const std::string block = diagnoseClickmend(*self.settings, *self.health);
+  SetCursor(cursor);
+  const Language language = self.settings->language;
+  if (copyToClipboard(self.hwnd, block)) {
+    SetWindowTextW(self.copyDiagnosis, textOf(TextName::healthDiagnosisCopied, language));
+  } else {
+    MessageBoxW(self.hwnd, textOf(TextName::healthDiagnosisNotCopied, language),
+                textOf(TextName::healthTitle, language), MB_OK | MB_ICONWARNING);
+  }
+}
+
 void paint() {
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(self.hwnd, &ps);
@@ -356,8 +377,9 @@ void takeFont() {
   for (HWND control : self.figures) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
   for (HWND control : self.adviceText) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
   for (HWND control : self.adviceButtons) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
-  if (self.close) SendMessageW(self.close, WM_SETFONT, WPARAM(font), FALSE);
-  if (self.padToggle) SendMessageW(self.padToggle, WM_SETFONT, WPARAM(font), FALSE);
+  for (HWND button : {self.close, self.copyDiagnosis, self.padToggle}) {
+    if (button) SendMessageW(button, WM_SETFONT, WPARAM(font), FALSE);
+  }
   setTestPadFont(font);
   if (self.font) DeleteObject(self.font);
   self.font = font;
@@ -386,6 +408,8 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         DestroyWindow(hwnd);
       } else if (id == kPadToggleId && HIWORD(wParam) == BN_CLICKED) {
         toggleTestPad();
+      } else if (id == kCopyDiagnosisId && HIWORD(wParam) == BN_CLICKED) {
+        copyDiagnosis();
       } else if (id >= kFirstAdviceId && HIWORD(wParam) == BN_CLICKED) {
         const auto row = static_cast<std::size_t>(id - kFirstAdviceId);
         if (row < self.advice.size()) act(self.advice[row]);
@@ -449,6 +473,8 @@ void openSwitchHealthWindow(Settings& settings, SwitchHealth& health) {
   SetWindowTextW(self.padToggle, textOf(TextName::healthPadOpen, settings.language));
   self.close = child(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
   SetWindowTextW(self.close, textOf(TextName::healthClose, settings.language));
+  self.copyDiagnosis = child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kCopyDiagnosisId);
+  SetWindowTextW(self.copyDiagnosis, textOf(TextName::healthCopyDiagnosis, settings.language));
   refresh();
 
   SetTimer(self.hwnd, kRefreshTimer, kRefreshMs, nullptr);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <optional>
 #include <utility>
 
 #include "common/debug_console.h"
@@ -10,6 +11,7 @@
 #include "common/window_contract.h"
 #include "input/click_record_keeper.h"
 #include "input/own_input.h"
+#include "input/raw_input_win32.h"
 
 namespace {
 
@@ -214,6 +216,9 @@ HINSTANCE hookInstance = nullptr;
 InputFilter* hookFilter = nullptr;
 SwitchCounter* hookHealth = nullptr;
 ClickRecord* hookRecord = nullptr;
+SourceTracker* hookSources = nullptr;
+RawInputReader rawInput;
+std::atomic<bool> inputSeenPosted{false};
 ClickRecordKeeper hookRecordKeeper;
 PadFeed* hookPad = nullptr;
 std::atomic<unsigned> installs{0};
@@ -221,20 +226,10 @@ std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
 std::atomic<bool> hookInstalled{false};
 StartedThread hookThread{};  // no handle while there is no hook thread
-
-// The performance counter in microseconds.
-std::uint64_t counterMicroseconds() {
-  static const std::uint64_t frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<std::uint64_t>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  const auto count = static_cast<std::uint64_t>(now.QuadPart);
-  // In two parts, so that the product never overflows however long the machine has run.
-  return count / frequency * 1000000 + count % frequency * 1000000 / frequency;
-}
+// The latest probe the hook saw (probeHook): when, in the performance counter's counts, and how
+// many so far. Our only marked moves are probes: the hook reads the counter for nothing else.
+std::atomic<std::int64_t> probeSeenAt{0};
+std::atomic<std::uint32_t> probesSeen{0};
 
 // Both clocks at once, for an event or a wake-up.
 ClockReading readClocks() {
@@ -277,12 +272,30 @@ void recordClick(const MouseEvent& event, ClockReading now) {
                         now.us);
 }
 
-// While the test pad is open, each press and release the hook sees goes to it as it came.
-void feedPad(const MouseEvent& event, ClockReading now) {
+// Where the event came from (input/input_source.h). A button's event or a notch reads the raw
+// input already queued first, so that its own report can tell its device; each button event's
+// debug line names its source.
+EventSource sourceOf(const MouseEvent& event, const MSLLHOOKSTRUCT& info, ClockReading now) {
+  if (!hookSources) return {SourceKind::unknown, -1};
+  const std::uint16_t bit = rawBitOf(event);
+  if (bit != 0) rawInput.drain();
+  const bool injected = (info.flags & (LLMHF_INJECTED | LLMHF_LOWER_IL_INJECTED)) != 0;
+  const EventSource source = hookSources->hookEvent(bit, injected, info.dwExtraInfo, now.us);
+  if (bit != 0 && bit < raw_button::wheel) {
+    platform.printText("Source:\t%S\n", hookSources->nameOf(source));
+  }
+  return source;
+}
+
+// While the test pad is open, each press and release the hook sees goes to it as it came, with
+// its source.
+void feedPad(const MouseEvent& event, ClockReading now, EventSource source, Repair repair) {
   if (!hookPad || !hookPad->isOpen()) return;
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
   if (!m.known) return;
-  hookPad->push({now.us, now.tick, event.x, event.y, static_cast<std::uint8_t>(m.button), m.press});
+  const wchar_t* device = source.kind == SourceKind::device ? hookSources->nameOf(source) : nullptr;
+  hookPad->push({now.us, now.tick, event.x, event.y, static_cast<std::uint8_t>(m.button), m.press,
+                 repair == Repair::apply, source, device});
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -292,7 +305,14 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
     hookLatestEventTime.store(info->time, std::memory_order_relaxed);
     if (info->dwExtraInfo == kOwnInputMarker) {
-      if (readButtonMessage(event.message, info->mouseData).known) platform.ownInput.passed();
+      if (event.message == mouse_message::move) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        probeSeenAt.store(now.QuadPart, std::memory_order_relaxed);
+        probesSeen.fetch_add(1, std::memory_order_release);
+      } else if (readButtonMessage(event.message, info->mouseData).known) {
+        platform.ownInput.passed();
+      }
       return CallNextHookEx(hook, code, wParam, lParam);
     }
     event.x = info->pt.x;
@@ -302,18 +322,23 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   }
   const ClockReading now = readClocks();
   platform.windowUnderPointer.onEvent(event.message, now.tick);
-  const Decision decision = hookFilter->decide(event, now);
+  const EventSource source =
+      code == HC_ACTION ? sourceOf(event, *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam), now)
+                        : EventSource{SourceKind::unknown, -1};
+  const Repair repair =
+      code == HC_ACTION && hookSources ? hookSources->repairOf(source) : Repair::apply;
+  const Decision decision = hookFilter->decide(event, now, repair);
   if (code == HC_ACTION) {
-    countSwitchHealth(event, now, decision.repaired);
+    if (repair == Repair::apply) countSwitchHealth(event, now, decision.repaired);
     recordClick(event, now);
-    feedPad(event, now);
+    feedPad(event, now, source, repair);
   }
   if (decision.verdict == Verdict::swallow) return 1;
   // A press or release the system refuses to send behind ours passes all the same: late order
-  // is better than a lost click.
+  // is better than a lost click. Touch and pen input is never sent again as ours.
   const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-  if (code == HC_ACTION && m.known && platform.ownInput.onItsWay(GetTickCount()) &&
-      platform.deliverButton(m.button, m.press)) {
+  if (code == HC_ACTION && m.known && repair != Repair::standAside &&
+      platform.ownInput.onItsWay(GetTickCount()) && platform.deliverButton(m.button, m.press)) {
     return 1;
   }
   return CallNextHookEx(hook, code, wParam, lParam);
@@ -330,16 +355,45 @@ bool install() {
   return true;
 }
 
+// Whatever the hook missed while it was away, or while the session was locked or the machine
+// asleep, applications may have seen; our input on its way may have passed.
+void reinstall() {
+  platform.ownInput.clear();
+  hookFilter->forgetButtonStates();
+  rawInput.watchdog.onReinstalled(GetTickCount());
+  if (install()) PostMessageW(platform.commandWindow, kHookReinstalledMessage, 0, 0);
+}
+
+// Raw input reached the hook thread: for the sources, and as the witness of the hook. The main
+// window hears of mouse input too, one message at a time.
+void onRawInput(const MSG& message) {
+  if (rawInput.onMessage(message.lParam, mouseHookProgress())) {
+    const std::uint32_t silence =
+        rawInput.watchdog.silence(static_cast<std::uint32_t>(GetMessageTime()));
+    reinstall();
+    debugPrint("Hook reinstalled:\t%d\n", static_cast<std::int32_t>(silence));
+  }
+  if (!inputSeenPosted.exchange(true) &&
+      !PostMessageW(platform.commandWindow, window_contract::kInputSeenMessage, 0, 0)) {
+    inputSeenPosted = false;  // refused (a full queue): the next input tries again
+  }
+  DefWindowProcW(message.hwnd, message.message, message.wParam, message.lParam);  // frees it
+}
+
 DWORD WINAPI hookThreadMain(void* started) {
   MSG message;
   // The thread's message queue exists before anyone is told the thread is ready.
   PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
   hookInstalled = install();
+  if (hookInstalled) rawInput.start(hookInstance, hookSources, platform.commandWindow);
   SetEvent(static_cast<HANDLE>(started));
   if (!hookInstalled) return 0;
 
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     switch (message.message) {
+      case WM_INPUT:
+        onRawInput(message);
+        break;
       case WM_TIMER:
         KillTimer(nullptr, platform.timer);
         platform.timer = 0;
@@ -349,11 +403,7 @@ DWORD WINAPI hookThreadMain(void* started) {
         hookFilter->releaseHeld();
         break;
       case kReinstallHookMessage:
-        // Whatever the hook missed while it was away, or while the session was locked or the
-        // machine asleep, applications may have seen; our input on its way may have passed.
-        platform.ownInput.clear();
-        hookFilter->forgetButtonStates();
-        if (install()) PostMessageW(platform.commandWindow, kHookReinstalledMessage, 0, 0);
+        reinstall();
         break;
       default:
         break;
@@ -364,6 +414,7 @@ DWORD WINAPI hookThreadMain(void* started) {
   hookFilter->releaseHeld();
   UnhookWindowsHookEx(hook);
   hook = nullptr;
+  rawInput.stop();
   return 0;
 }
 
@@ -374,8 +425,10 @@ InputPlatform& desktopInputPlatform() {
 }
 
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
-                    SwitchCounter* health, ClickRecord* record, PadFeed* pad) {
+                    SwitchCounter* health, ClickRecord* record, SourceTracker* sources,
+                    PadFeed* pad) {
   hookInstance = instance;
+  hookSources = sources;
   hookFilter = &filter;
   hookHealth = health;
   hookRecord = record;
@@ -419,6 +472,35 @@ HookProgress mouseHookProgress() {
   progress.calls = hookCalls.load(std::memory_order_relaxed);
   progress.latestEventTime = hookLatestEventTime.load(std::memory_order_relaxed);
   return progress;
+}
+
+void inputSeenTaken() {
+  inputSeenPosted = false;
+}
+
+void readRemoteSession(InputDevices& devices) {
+  devices.remoteSession = GetSystemMetrics(SM_REMOTESESSION) != 0 ? 1 : 0;
+}
+
+std::optional<std::int64_t> probeHook(DWORD waitMs) {
+  const std::uint32_t seen = probesSeen.load(std::memory_order_acquire);
+  INPUT probe{};
+  probe.type = INPUT_MOUSE;
+  probe.mi.dwFlags = MOUSEEVENTF_MOVE;  // by nothing: the pointer stays where it is
+  LARGE_INTEGER sent, now, frequency;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&sent);
+  if (!sendOwnInput(&probe, 1)) return std::nullopt;
+  const std::int64_t deadline = sent.QuadPart + frequency.QuadPart * waitMs / 1000;
+  while (probesSeen.load(std::memory_order_acquire) == seen) {
+    QueryPerformanceCounter(&now);
+    if (now.QuadPart > deadline) return std::nullopt;
+    SwitchToThread();  // the hook's thread may need this processor
+  }
+  // A probe sent before this one and late past its own wait would be seen before it was sent.
+  const std::int64_t delay = probeSeenAt.load(std::memory_order_relaxed) - sent.QuadPart;
+  if (delay < 0 || probesSeen.load(std::memory_order_acquire) != seen + 1) return std::nullopt;
+  return delay;
 }
 
 void readWheelRouting() {

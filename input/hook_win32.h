@@ -11,11 +11,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "input/click_record.h"
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
+#include "input/input_source.h"
 #include "input/pad_feed.h"
 #include "input/switch_counter.h"
 
@@ -32,10 +34,16 @@ InputPlatform& desktopInputPlatform();
 // left running) when the hook could not be installed. Gesture commands and re-install reports are
 // posted to `commandWindow` (common/window_contract.h).
 // Presses, releases and notches are counted into `health`, and the buttons' presses and releases
-// appended to `record` and, while it is open, handed to `pad`, when given.
+// appended to `record`, when given; with `sources`, each event's source is told first and only
+// the repaired sources are counted and recorded. While it is open, every press and release goes
+// to `pad` with its source. The hook thread reads the raw input: it tells the sources apart and
+// witnesses a hook the system dropped, which the thread then installs again
+// (kHookReinstalledMessage); mouse input is noted to `commandWindow` by kInputSeenMessage.
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
                     SwitchCounter* health = nullptr, ClickRecord* record = nullptr,
-                    PadFeed* pad = nullptr);
+                    SourceTracker* sources = nullptr, PadFeed* pad = nullptr);
+// The main window took kInputSeenMessage: the next mouse input may send another.
+void inputSeenTaken();
 // Asks the hook thread to put a fresh hook in place of the current one (the system may have
 // dropped it silently). The filter's state and a gesture in progress carry over, except what
 // applications were shown of each button, which is unknown again.
@@ -50,6 +58,16 @@ unsigned mouseHookInstalls();
 // How far the hook procedure has got (its calls and the latest event's time stamp); the
 // watchdog on the main thread compares it with the raw input it receives.
 HookProgress mouseHookProgress();
+
+// Reads whether the session is a remote one (模拟输入's default follows it) into `devices`.
+// Called at start and when the session changes, never per event.
+void readRemoteSession(InputDevices& devices);
+
+// Sends a move of our own that moves nothing (a probe) and waits up to `waitMs` for the hook to
+// see it: the time that took, in the performance counter's counts; nullopt when it did not come
+// in time (the system dropped the hook, or another program's hook swallowed the probe). One
+// thread at a time.
+std::optional<std::int64_t> probeHook(DWORD waitMs);
 
 // Reads whether the system itself sends the wheel to the window under the cursor. Called at
 // start and when the system's settings change, never per event.

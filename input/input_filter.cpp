@@ -10,6 +10,11 @@ bool isMouseButton(std::uint32_t virtualKey) {
 }
 }  // namespace
 
+// The repairs act on the button: the settings chose it, and the event's source is repaired.
+bool InputFilter::chosen(MouseButton button) const {
+  return repairs_ && buttonChosen(settings_, button);
+}
+
 bool InputFilter::gestureKeyHeld() {
   return settings_.gestures && platform_.isKeyHeld(settings_.gestureKey);
 }
@@ -28,7 +33,7 @@ bool InputFilter::holdsRightPress() {
   return features_ && settings_.volumeControl && settings_.volumeKey == vk::rightButton;
 }
 
-Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
+Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repair repair) {
   const std::uint32_t now = clocks.tick;
   wheel_.noteCall(now);
   judged_ = false;
@@ -37,6 +42,8 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
   const Bypass bypass = state_.gesturePress ? Bypass::none : state_.bypass.load();
   if (bypass >= Bypass::all) return standAside();
   features_ = bypass == Bypass::none;
+  if (repair == Repair::standAside && !state_.gesturePress) return standAside();
+  repairs_ = repair == Repair::apply;
 
   switch (event.message) {
     case mouse_message::move:
@@ -51,22 +58,22 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
     case mouse_message::rightDown:
       state_.gesturePress = features_ && gestureKeyHeld();
       if (state_.gesturePress) return startGesture(event, now);
-      judged_ = true;
-      return buttons_.press(MouseButton::right, settings_.rightButton != 0, holdsRightPress(),
+      judged_ = repairs_;
+      return buttons_.press(MouseButton::right, chosen(MouseButton::right), holdsRightPress(),
                             event, clocks);
 
     case mouse_message::leftDown:
-      judged_ = true;
-      return buttons_.press(MouseButton::left, settings_.leftButton != 0, false, event, clocks);
+      judged_ = repairs_;
+      return buttons_.press(MouseButton::left, chosen(MouseButton::left), false, event, clocks);
 
     case mouse_message::rightUp:
       if (state_.gesturePress) return endGesture(now);
-      judged_ = true;
-      return buttons_.release(MouseButton::right, settings_.rightButton != 0, event, clocks);
+      judged_ = repairs_;
+      return buttons_.release(MouseButton::right, chosen(MouseButton::right), event, clocks);
 
     case mouse_message::leftUp:
-      judged_ = true;
-      return buttons_.release(MouseButton::left, settings_.leftButton != 0, event, clocks);
+      judged_ = repairs_;
+      return buttons_.release(MouseButton::left, chosen(MouseButton::left), event, clocks);
 
     case mouse_message::wheel:
       return routeWheel(event, now);
@@ -78,10 +85,9 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks) {
       // An X button message that names neither side button passes as it came.
       const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
       if (!m.known) return kPass;
-      judged_ = true;
-      const bool chosen = buttonChosen(settings_, m.button);
-      return m.press ? buttons_.press(m.button, chosen, false, event, clocks)
-                     : buttons_.release(m.button, chosen, event, clocks);
+      judged_ = repairs_;
+      return m.press ? buttons_.press(m.button, chosen(m.button), false, event, clocks)
+                     : buttons_.release(m.button, chosen(m.button), event, clocks);
     }
 
     default:
@@ -116,8 +122,10 @@ Decision InputFilter::endGesture(std::uint32_t now) {
 // under the cursor, else on as it came.
 Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
   const auto delta = static_cast<std::int16_t>(event.mouseData >> 16);
-  const Decision repair = wheel_.notch(delta, now);
-  if (repair.verdict == Verdict::swallow) return repair;
+  if (repairs_) {
+    const Decision repair = wheel_.notch(delta, now);
+    if (repair.verdict == Verdict::swallow) return repair;
+  }
 
   if (features_ && settings_.volumeControl) {
     if (volumeKeyHeld()) {

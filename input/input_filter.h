@@ -25,6 +25,7 @@
 #include "gesture/tracker.h"
 #include "input/button_machine.h"
 #include "input/input_platform.h"
+#include "input/input_source.h"
 #include "input/wheel_filter.h"
 #include "settings/settings.h"
 
@@ -66,8 +67,10 @@ class InputFilter {
         buttons_(settings, state.buttons, platform),
         wheel_(settings, state.wheel, platform) {}
 
-  // One event at `now`. Allocates nothing and takes no lock.
-  Decision decide(const MouseEvent& event, ClockReading now);
+  // One event at `now`, from a source the repairs treat as `repair` (input/input_source.h):
+  // skipped, it takes every route but the repairs'; standing aside, it passes untouched and
+  // what is held back goes first. Allocates nothing and takes no lock.
+  Decision decide(const MouseEvent& event, ClockReading now, Repair repair = Repair::apply);
   // A wake-up asked for with wakeAfter is due: lets go of the held releases whose time has come.
   void onTimer(ClockReading now) { buttons_.timer(now); }
   // Lets go of every held release, and of a held-back press, at once (the filter switched off,
@@ -79,10 +82,11 @@ class InputFilter {
   void forgetButtonStates();
   const FilterState& state() const { return state_; }
   // The button event just decided met the repairs: not a gesture's, nor one passed untouched in
-  // a pause or for a program's rule 2. The click record keeps only these.
+  // a pause, for a program's rule 2 or for its source. The click record keeps only these.
   bool repairsJudged() const { return judged_; }
 
  private:
+  bool chosen(MouseButton button) const;
   bool gestureKeyHeld();
   bool volumeKeyHeld();
   bool holdsRightPress();
@@ -97,6 +101,7 @@ class InputFilter {
   FilterState& state_;
   // No program's rule turns gestures, volume and pass-through off for the current event.
   bool features_ = true;
+  bool repairs_ = true;  // the current event's source is repaired
   bool judged_ = false;
   GestureTracker& gesture_;
   InputPlatform& platform_;

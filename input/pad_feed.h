@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "input/input_source.h"
+
 // Far more button events than a hand makes between two of the pad's takes (every 50 ms).
 constexpr std::uint32_t kPadFeedSlots = 256;
 
@@ -26,7 +28,9 @@ struct PadSwitchEvent {
   std::int32_t y = 0;
   std::uint8_t button = 0;  // a HealthDevice button: 0 left, 1 right, 2 middle, 3 and 4 the sides
   bool press = false;
-  std::uint8_t source = 0;  // where the event came from; 0: not told apart
+  bool repaired = true;  // its source meets the repairs (Repair::apply)
+  EventSource source{SourceKind::unknown, -1};
+  const wchar_t* device = nullptr;  // a device's short name (InputDevices, which outlives the pad)
 };
 
 class PadFeed {

@@ -127,6 +127,8 @@ host_part() {
       onTimer/lets_waiting_go) echo "\`onTimer\` settling a timed press, a press and a move behind it" ;;
       addPoint) echo "\`addPoint\` alone" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
+      source/lookup) echo "source of a button event, told by the device that moved last" ;;
+      source/lookup_own_report) echo "source of a button event, its own raw report first (with it)" ;;
       debugLine/put_and_take) echo "a debug line put into the console's ring and taken out" ;;
       health/chatter_press) echo "switch health: counting a release and the chatter press after it" ;;
       health/release) echo "switch health: counting a release" ;;
@@ -171,6 +173,12 @@ host_part() {
       echo
       printf 'Switch health counting: at most %.1f ns per call (a row counts two events), target 10 ns.\n' \
         "$counting"
+    fi
+    lookup=$(grep '^"source/lookup_median"' "$csv" | cut -d, -f4 || true)
+    if [ -n "$lookup" ]; then
+      echo
+      printf 'Source of a button event: %.1f ns added to its decision, target 10 ns, no allocation.\n' \
+        "$lookup"
     fi
     appending=$(grep '^"record/append_median"' "$csv" | cut -d, -f4 || true)
     fitting=$(grep '^"fit/full_record[^"]*_median"' "$csv" | cut -d, -f3 || true)
@@ -304,7 +312,8 @@ wine_part() {
 
   # Size and imports. "System DLL": one Wine installs in the prefix's system32, as Windows does.
   # They are the release's: the 32-bit exe, built here too where the tests ran the 64-bit one.
-  local size size_limit=307200 size_met=0 size_note objdump imports dll foreign="" release=$exe
+  # The size bound is scripts/test.sh's.
+  local size size_limit=524288 size_met=0 size_note objdump imports dll foreign="" release=$exe
   if [ "$windows" != win32 ]; then
     cmake --preset win32 >/dev/null
     cmake --build --preset win32 --target clickmend >/dev/null
@@ -410,7 +419,7 @@ wine_part() {
     echo
     echo "| Figure | Measured | Target | Met |"
     echo "| --- | --- | --- | --- |"
-    echo "| Size of clickmend.exe (win32 preset, the release) | $size bytes ($(kib "$size")) | under 300 KiB ($size_limit bytes) |" \
+    echo "| Size of clickmend.exe (win32 preset, the release) | $size bytes ($(kib "$size")) | under 512 KiB ($size_limit bytes) |" \
       "$size_note |"
     echo "| Imported DLLs | $(echo $imports | sed 's/ /, /g') | system DLLs only |" \
       "$(if [ -z "$foreign" ]; then echo yes; else echo "**no**:$foreign"; fi) |"

@@ -64,6 +64,14 @@ for build in win32 ${windows#win32}; do
   [ -z "$unknown" ] || { echo "build/$build/clickmend.exe imports $(echo $unknown)" >&2; exit 1; }
 done
 
+step "size: the release's clickmend.exe under 512 KiB"
+# Users download the one exe; docs/benchmarks.md says what keeps it small. scripts/bench.sh
+# reports it against the same bound.
+size_bound=524288
+size=$(stat -c %s build/win32/clickmend.exe)
+printf 'win32: %d bytes, bound %d: %d to spare\n' "$size" "$size_bound" $((size_bound - size))
+[ "$size" -lt "$size_bound" ] || { echo "build/win32/clickmend.exe is over the bound" >&2; exit 1; }
+
 trap stop_wine_and_display EXIT
 start_virtual_display
 # Wine takes its ANSI code page from the Unix locale: everything in the one most users have

@@ -9,6 +9,7 @@
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";
+const wchar_t* const kInputSourceSection = L"输入来源";
 const wchar_t* const kButtonKeys[kButtonCount] = {L"左键", L"右键", L"中键", L"后退键", L"前进键"};
 
 bool anyButtonChosen(const Settings& settings) {
@@ -20,7 +21,7 @@ bool anyButtonChosen(const Settings& settings) {
 
 namespace {
 
-enum class Kind { flag, interval, guard, blip, modifier, language };
+enum class Kind { flag, interval, guard, blip, modifier, language, absentOrFlag };
 
 // A flag that is written `once`: only when it is on or the file already holds it, so that a file
 // that never named it stays as it was.
@@ -61,6 +62,8 @@ const SettingsKey kSettingsKeys[] = {
     {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, W::never},
     {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, W::never},
     {L"功能设置", L"语言", Kind::language, nullptr, nullptr, 0, W::never},
+    {kInputSourceSection, L"模拟输入", Kind::absentOrFlag, nullptr, &Settings::simulatedInput, -1,
+     W::never},
 };
 
 // Longer than any language's name: a longer value names none.
@@ -72,6 +75,16 @@ constexpr std::size_t kLanguageValueChars = 16;
 std::mutex& settingsFileMutex() {
   static std::mutex mutex;
   return mutex;
+}
+
+// The key's value in `settings` as the file says it.
+std::wstring valueText(const SettingsKey& entry, const Settings& settings) {
+  if (entry.flag) return (settings.*entry.flag) != 0 ? L"1" : L"0";
+  if (entry.interval) return std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
+  if (entry.kind == Kind::language) {
+    return settings.language.load() == Language::english ? L"English" : L"中文";
+  }
+  return std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
 }
 
 }  // namespace
@@ -119,6 +132,9 @@ void loadSettings(Settings& settings, ProfileStore& store) {
       case Kind::modifier:
         settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
         break;
+      case Kind::absentOrFlag:  // absent (-1) until the file says; then any other number is on
+        (settings.*entry.interval) = raw == 0xFFFFFFFFu ? -1 : raw != 0 ? 1 : 0;
+        break;
       case Kind::language:
         break;
     }
@@ -150,17 +166,8 @@ bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
     bool named = false;
     for (const wchar_t* key : keys) named = named || std::wcscmp(key, entry.key) == 0;
     if (!named) continue;
-    std::wstring text;
-    if (entry.flag) {
-      text = (settings.*entry.flag) != 0 ? L"1" : L"0";
-    } else if (entry.interval) {
-      text = std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
-    } else if (entry.kind == Kind::language) {
-      text = settings.language.load() == Language::english ? L"English" : L"中文";
-    } else {
-      text = std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
-    }
-    written = store->writeString(entry.section, entry.key, text.c_str()) && written;
+    written =
+        store->writeString(entry.section, entry.key, valueText(entry, settings).c_str()) && written;
   }
   return written;
 }
@@ -224,4 +231,18 @@ std::wstring settingsPathForExecutable(const std::wstring& executablePath) {
   const bool hasExtension =
       dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
   return (hasExtension ? executablePath.substr(0, dot) : executablePath) + L".ini";
+}
+
+std::vector<std::wstring> settingsNotAtDefaults(const Settings& settings) {
+  Settings defaults;
+  std::vector<std::wstring> lines;
+  for (const SettingsKey& entry : kSettingsKeys) {
+    std::wstring fallback = std::to_wstring(entry.fallback);
+    if (entry.kind == Kind::language) fallback = valueText(entry, defaults);
+    const std::wstring value = valueText(entry, settings);
+    if (value != fallback) {
+      lines.push_back(L"[" + std::wstring(entry.section) + L"] " + entry.key + L"=" + value);
+    }
+  }
+  return lines;
 }

@@ -78,6 +78,8 @@ struct Settings {
   WholeField<std::uint32_t> modifierChoice;
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
+  // [输入来源] 模拟输入: whether other programs' input is repaired; -1 while the file does not say.
+  WholeField<std::int32_t> simulatedInput{-1};
   // [功能设置] 语言: the language of every text a user reads; never written.
   WholeField<Language> language;
 };
@@ -130,6 +132,10 @@ void saveSettings(const Settings& settings, ProfileStore& store);
 bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
                       const std::vector<const wchar_t*>& keys);
 
+// Each key of the record whose value is not its default, as the file would say it, in the order
+// of the file's keys: "[修复参数] 单击间隔=60".
+std::vector<std::wstring> settingsNotAtDefaults(const Settings& settings);
+
 // D:\Tools\x.exe -> D:\Tools\x.ini; a name without extension gets one.
 std::wstring settingsPathForExecutable(const std::wstring& executablePath);
 
@@ -139,3 +145,5 @@ std::wstring settingsFilePath();
 // Section and key names shared with the menu and the gesture commands.
 extern const wchar_t* const kGestureSection;
 extern const wchar_t* const kExcludedProgramsSection;
+// [输入来源]: 模拟输入, and one key per device the user left out or brought in.
+extern const wchar_t* const kInputSourceSection;

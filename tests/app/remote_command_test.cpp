@@ -29,6 +29,7 @@ TEST(CommandLine, Switches) {
       {L"clickmend.exe \"/reload\"", K::send, C::reload},
       {L"clickmend.exe --stats", K::send, C::stats},
       {L"clickmend.exe /Options", K::send, C::options},
+      {L"clickmend.exe /Diagnose", K::send, C::diagnose},
       {L"clickmend.exe /takeover", K::takeOver, C::pause},
       {L"clickmend.exe /?", K::help, C::pause},
       {L"clickmend.exe --Help", K::help, C::pause},
@@ -52,7 +53,7 @@ TEST(CommandLine, Switches) {
   }
 }
 
-// Whatever another program sends, only one of the seven names under our identifier is a command.
+// Whatever another program sends, only one of the eight names under our identifier is a command.
 TEST(CommandLine, MessagesTheRunningProgramAccepts) {
   struct Case {
     const char* name;
@@ -65,6 +66,7 @@ TEST(CommandLine, MessagesTheRunningProgramAccepts) {
       {"pause", ours, "pause", RemoteCommand::pause},
       {"stats", ours, "stats", RemoteCommand::stats},
       {"options", ours, "options", RemoteCommand::options},
+      {"diagnose", ours, "diagnose", RemoteCommand::diagnose},
       {"wrong identifier", window_contract::kReplyCopyData, "pause", std::nullopt},
       {"identifier zero", 0, "quit", std::nullopt},
       {"unknown", ours, "bogus", std::nullopt},

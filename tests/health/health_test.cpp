@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -11,6 +12,7 @@
 
 #include "common/text.h"
 #include "health/calibration.h"
+#include "health/diagnosis.h"
 #include "health/fit_worker.h"
 #include "health/health_view.h"
 #include "health/stats_file.h"
@@ -569,6 +571,10 @@ TEST(FitWorker, OneAtATimeTheLatestOfEachWindowAndNothingForAClosedOne) {
         posted.push_back(ticket);
         changed.notify_all();
         return true;
+      },
+      [](std::function<void()> body) {
+        std::thread(std::move(body)).detach();
+        return true;
       });
   const auto ask = [&](FitWorker::Window window, std::size_t id) {
     return worker.ask(window, {std::vector<ClickRun>(id), {}, {}});
@@ -597,6 +603,67 @@ TEST(FitWorker, OneAtATimeTheLatestOfEachWindowAndNothingForAClosedOne) {
   EXPECT_EQ(started, (std::vector<std::size_t>{10, 20, 12}));
   EXPECT_EQ(posted, (std::vector<std::uint32_t>{a, c}));
   EXPECT_EQ(worker.take(c).value_or(ClickFit()).presses, 12u);
+}
+
+// Where no thread can be had, ask makes the fit itself and has posted it when it returns.
+TEST(FitWorker, WithoutAThreadTheFitIsMadeInAsk) {
+  std::vector<std::uint32_t> posted;
+  FitWorker worker(
+      [](const FitRequest& request, const std::atomic<bool>&) {
+        ClickFit fit;
+        fit.presses = static_cast<std::uint32_t>(request.runs.size());
+        return fit;
+      },
+      [&](FitWorker::Window, std::uint32_t ticket) {
+        posted.push_back(ticket);
+        return true;
+      },
+      [](std::function<void()>) { return false; });
+  const std::uint32_t ticket = worker.ask(1, {std::vector<ClickRun>(7), {}, {}});
+  EXPECT_EQ(posted, std::vector<std::uint32_t>{ticket});
+  EXPECT_EQ(worker.take(ticket).value_or(ClickFit()).presses, 7u);
+}
+
+// The clocks as Windows (15.625 ms steps) and Wine (1 ms) step them, read from samples fed
+// here: a reading late by a step or more, a tick that wrapped or a late wake-up moves nothing.
+TEST(Diagnosis, ClocksAreReadFromWhatWasSampled) {
+  const struct {
+    const char* name;
+    std::vector<std::uint32_t> readings;
+    std::uint32_t least, most;  // the step
+  } ticks[] = {
+      {"Wine, each read again and again", {100, 100, 100, 101, 101, 101, 102}, 1, 1},
+      {"Wine, a reading late by two steps", {100, 101, 102, 105, 106, 107}, 1, 1},
+      {"Windows", {1000, 1016, 1031, 1047, 1063, 1078, 1094, 1109, 1125}, 15, 16},
+      {"Windows, readings late by a step", {0, 31, 47, 62, 94, 109}, 15, 16},
+      {"Windows, the tick wrapped", {0xFFFFFFF0u, 0xFFFFFFF0u, 0, 16}, 15, 16},
+      {"never advanced", {7, 7, 7}, 0, 0},
+  };
+  for (const auto& row : ticks) {
+    SCOPED_TRACE(row.name);
+    EXPECT_GE(tickStepMs(row.readings), row.least);
+    EXPECT_LE(tickStepMs(row.readings), row.most);
+  }
+  const struct {
+    const char* name;
+    std::vector<std::uint64_t> wakeUpsUs;
+    std::uint64_t periodUs;
+  } timers[] = {
+      {"Windows", {3000, 18625, 34250, 49875, 65500}, 15625},
+      {"one late, the next on time", {0, 10000, 27000, 30000, 40000}, 10000},
+      {"one wake-up", {5000}, 0},
+  };
+  for (const auto& row : timers) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(timerPeriodUs(row.wakeUpsUs), row.periodUs);
+  }
+  std::vector<std::uint64_t> delays(19, 40);
+  delays.insert(delays.begin() + 7, 5000);
+  const DelayFigures figures = delayFigures(delays);
+  EXPECT_EQ(figures.count, 20u);
+  EXPECT_EQ(figures.medianUs, 40u) << "one slow probe of 20";
+  EXPECT_EQ(figures.worstUs, 5000u);
+  EXPECT_EQ(delayFigures({}).count, 0u);
 }
 
 std::string text(const std::wstring& wide) {
@@ -733,6 +800,7 @@ TEST(TestPad, ShowsWhatTheSwitchDidBesideWhatThePadReceived) {
     std::vector<std::wstring> rows;
     const char* marks;
     double nowMs = 15000;
+    bool injectedLeftOut = false;  // the clicks are other programs' input, 模拟输入=0
   } rows[] = {
       {"a blip double, repaired",
        {{'P', 0}, {'R', 90}, {'P', 94}, {'R', 96}},
@@ -778,6 +846,15 @@ TEST(TestPad, ShowsWhatTheSwitchDidBesideWhatThePadReceived) {
        true,
        {L"鼠标左键：开关 按 90 松；程序 无（毫秒）。点击丢失"},
        "--"},
+      {"a blip double of injected input left out: its source, and what the repair would do",
+       {{'P', 0}, {'R', 90}, {'P', 94}, {'R', 96}},
+       {{'P', 0.2}, {'R', 90.2}, {'P', 94.2}, {'R', 96.2}},
+       true,
+       {L"鼠标左键（模拟输入）：开关 按 90 松 4.0 按 2.0 松；程序 按 90 松 4.0 按 2.0 "
+        L"松（毫秒）。抖动漏过。按现在的间隔开启修复：抖动已修复：吞掉 1 次按下、1 次松开"},
+       "--**",
+       15000,
+       true},
       {"a click whose release has not reached the pad yet",
        {{'P', 0}, {'R', 30}},
        {{'P', 0.2}},
@@ -793,7 +870,11 @@ TEST(TestPad, ShowsWhatTheSwitchDidBesideWhatThePadReceived) {
     for (const Step& s : row.hook) {
       const ClickEvent e{us(s.ms), static_cast<std::uint32_t>(us(s.ms) / 1000), healthLeft,
                          s.kind != 'R'};
-      record.switches.push_back({e, s.kind == 'P'});
+      record.switches.push_back(
+          {e,
+           s.kind == 'P',
+           !row.injectedLeftOut,
+           {row.injectedLeftOut ? SourceKind::injected : SourceKind::unknown, -1}});
     }
     for (const Step& s : row.received)
       record.received.push_back({us(s.ms), healthLeft, s.kind == 'P'});
@@ -861,6 +942,7 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     parts.insert(parts.end(), l.adviceButtons.begin(), l.adviceButtons.end());
     parts.push_back(l.distribution);
     parts.push_back(l.close);
+    parts.push_back(l.copyDiagnosis);
     parts.push_back(l.padToggle);
     if (row.pad)
       parts.insert(parts.end(), {l.padCaption, l.padClear, l.pad, l.padLanes, l.padList});

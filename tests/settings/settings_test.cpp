@@ -83,6 +83,7 @@ TEST_F(SettingsFile, FirstStartWritesTheNineKeysWithDefaults) {
   EXPECT_EQ(readInt(path, L"功能设置", L"快捷键", 77), 77u);
   EXPECT_EQ(settings.language, Language::chinese);
   EXPECT_EQ(openProfileStore(path)->readString(L"功能设置", L"语言", 16), L"") << "not written";
+  EXPECT_EQ(settingsNotAtDefaults(settings), std::vector<std::wstring>());
 }
 
 TEST_F(SettingsFile, LanguageIsEnglishOnlyWhenAskedFor) {
@@ -145,6 +146,16 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
     loadSettings(settings, path);
     EXPECT_EQ(settings.blipLength, c.interval);
   }
+  // Other programs' input: absent until the file says, never written by a save.
+  for (const Case& c : {Case{L"模拟输入=1", 1}, Case{L"模拟输入=0", 0}, Case{L"模拟输入=7", 1},
+                        Case{L"模拟输入=", -1}, Case{L"其他=1", -1}}) {
+    SCOPED_TRACE(utf8(c.line));
+    writeUtf16(path, std::wstring(L"[输入来源]\r\n") + c.line + L"\r\n");
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.simulatedInput, c.interval);
+  }
+  saveSettings(settings, path);
+  EXPECT_EQ(fileText(path).find(L"模拟输入"), std::wstring::npos);
 }
 
 TEST_F(SettingsFile, FlagsAreOneForAnyNonZeroValue) {
@@ -158,6 +169,9 @@ TEST_F(SettingsFile, FlagsAreOneForAnyNonZeroValue) {
   EXPECT_EQ(settings.rightButton, 1);
   EXPECT_EQ(settings.middleButton, 1);
   EXPECT_EQ(settings.xButton1, 0);
+  EXPECT_EQ(settingsNotAtDefaults(settings),
+            (std::vector<std::wstring>{L"[修复功能] 释放=0", L"[设备选择] 右键=1",
+                                       L"[设备选择] 中键=1", L"[设备选择] 前进键=1"}));
   settings.xButton2 = 0;
   saveSettings(settings, path);
   EXPECT_EQ(readInt(path, L"修复功能", L"单击", 77), 1u) << "5 is written back as 1";
