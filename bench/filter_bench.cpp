@@ -708,8 +708,9 @@ void BM_ReplayTickFarAhead(benchmark::State& state) {
   for (auto _ : state) wrong += replayShown(run, choice).size() != 2;
   if (wrong) fail(state, "the replay did not show one click");
 }
-// What the hook adds to a button event while the test pad is open: the flag read and the event
-// handed to the pad's feed. The main thread's takes, every 128 events, are timed with it.
+// What the hook adds to a button event while the test pad is open: the flag read and the event,
+// with its source, handed to the pad's feed. The main thread's takes, every 128 events, are timed
+// with it.
 void BM_PadFeedOpen(benchmark::State& state) {
   static PadFeed feed;
   static PadSwitchEvent taken[kPadFeedSlots];
@@ -720,8 +721,15 @@ void BM_PadFeedOpen(benchmark::State& state) {
   const std::uint64_t before = allocationCount.load(std::memory_order_relaxed);
   for (auto _ : state) {
     if (feed.isOpen()) {
-      feed.push(
-          {1000ull * tick, tick, 100, 100, static_cast<std::uint8_t>(tick & 1), (tick & 2) != 0});
+      feed.push({1000ull * tick,
+                 tick,
+                 100,
+                 100,
+                 static_cast<std::uint8_t>(tick & 1),
+                 (tick & 2) != 0,
+                 true,
+                 {SourceKind::device, 0},
+                 L"046D:C077"});
     }
     benchmark::ClobberMemory();
     if (++tick % 128 == 0) wrong += feed.take(taken, kPadFeedSlots, &lost) != 128 || lost;

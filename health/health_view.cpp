@@ -219,6 +219,39 @@ int linesFor(int chars, int width, const FontMetrics& font) {
   const int perLine = std::max(1, width / std::max(1, font.charWidth));
   return (chars + perLine - 1) / perLine;
 }
+
+// The test pad, between `left` and `right`: its caption beside 清除, the box and the lanes, the
+// list of clicks.
+struct PadSizes {
+  int clearWidth, captionHeight, laneHeight, listHeight;
+  int height(int gap) const { return captionHeight + laneHeight + listHeight + 3 * gap; }
+};
+
+PadSizes padSizes(const FontMetrics& font, int line, int left, int right, int gap, int buttonWidth,
+                  int buttonHeight) {
+  PadSizes sizes;
+  sizes.clearWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
+  sizes.captionHeight = std::max(
+      linesFor(kPadCaptionChars, right - left - sizes.clearWidth - gap, font) * font.lineHeight,
+      buttonHeight);
+  sizes.laneHeight = kPadLaneLines * font.lineHeight;
+  sizes.listHeight = kPadListRows * font.lineHeight + 4 * line;
+  return sizes;
+}
+
+// Places the pad's parts from `y` down; returns the y below them.
+int placePad(HealthLayout& layout, const PadSizes& sizes, int left, int right, int gap,
+             int buttonHeight, int y) {
+  layout.padCaption = {left, y, right - sizes.clearWidth - gap, y + sizes.captionHeight};
+  layout.padClear = {right - sizes.clearWidth, y, right, y + buttonHeight};
+  y += sizes.captionHeight + gap;
+  const int padWidth = (right - left - gap) / 3;
+  layout.pad = {left, y, left + padWidth, y + sizes.laneHeight};
+  layout.padLanes = {left + padWidth + gap, y, right, y + sizes.laneHeight};
+  y += sizes.laneHeight + gap;
+  layout.padList = {left, y, right, y + sizes.listHeight};
+  return y + sizes.listHeight + gap;
+}
 }  // namespace
 
 unsigned shownDevices(const HealthFigures& figures, const Settings& settings) {
@@ -258,14 +291,9 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
   const int rowHeight =
       std::max(linesFor(kAdviceChars, adviceWidth, font) * lineHeight, buttonHeight);
   const int advice = static_cast<int>(adviceCount) * (rowHeight + gap);
-  // The test pad: its caption beside 清除, the box and the lanes, the list of clicks.
-  const int clearWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
-  const int captionHeight =
-      std::max(linesFor(kPadCaptionChars, right - margin - clearWidth - gap, font) * lineHeight,
-               buttonHeight);
-  const int laneHeight = kPadLaneLines * lineHeight;
-  const int listHeight = kPadListRows * lineHeight + 4 * layout.line;
-  const int pad = testPad ? captionHeight + laneHeight + listHeight + 3 * gap : 0;
+  const PadSizes padParts =
+      padSizes(font, layout.line, margin, right, gap, buttonWidth, buttonHeight);
+  const int pad = testPad ? padParts.height(gap) : 0;
   // The distribution's caption above its bars, the ms scale and the marks' names below.
   const int distributionText = 4 * lineHeight;
   int blocks = 0;
@@ -290,17 +318,7 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
     layout.adviceButtons.push_back({right - buttonWidth, y, right, y + buttonHeight});
     y += rowHeight + gap;
   }
-  if (testPad) {
-    layout.padCaption = {margin, y, right - clearWidth - gap, y + captionHeight};
-    layout.padClear = {right - clearWidth, y, right, y + buttonHeight};
-    y += captionHeight + gap;
-    const int padWidth = (right - margin - gap) / 3;
-    layout.pad = {margin, y, margin + padWidth, y + laneHeight};
-    layout.padLanes = {margin + padWidth + gap, y, right, y + laneHeight};
-    y += laneHeight + gap;
-    layout.padList = {margin, y, right, y + listHeight};
-    y += listHeight + gap;
-  }
+  if (testPad) y = placePad(layout, padParts, margin, right, gap, buttonHeight, y);
   const int closeWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
   layout.close = {right - closeWidth, y, right, y + buttonHeight};
   const int copyRight = layout.close.left - dialogUnitsAcross(4, font);
