@@ -123,6 +123,10 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       return 0;
     case contract::kDeviceSeenMessage:
       program.readDeviceChoices();
+      program.describeDevice(window, static_cast<int>(wParam));
+      return 0;
+    case contract::kDeviceNamedMessage:
+      program.takeDeviceDescription(reinterpret_cast<DeviceDescription*>(lParam));
       return 0;
     case WM_POWERBROADCAST:
     case WM_WTSSESSION_CHANGE:

@@ -1,5 +1,10 @@
 #include "app/program_win32.h"
 
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <string>
+
 #include "common/debug_console.h"
 #include "input/hook_win32.h"
 #include "settings/profile_store.h"
@@ -44,6 +49,22 @@ void Program::readDeviceChoices() {
         static_cast<std::int32_t>(store->readInt(kInputSourceSection, device.shortName, -1));
     device.leftOut = deviceLeftOut(device.kind, setting) ? 1 : 0;
   }
+}
+
+void Program::describeDevice(HWND window, int slot) {
+  if (slot < 0 || slot >= kMaxDevices) return;
+  const std::uintptr_t handle = inputDevices.at[slot].handle.load(std::memory_order_acquire);
+  if (handle != 0) ::describeDevice(reinterpret_cast<HANDLE>(handle), slot, window);
+}
+
+void Program::takeDeviceDescription(DeviceDescription* taken) {
+  const std::unique_ptr<DeviceDescription> description(taken);
+  if (!description || description->slot < 0 || description->slot >= kMaxDevices) return;
+  InputDevice& device = inputDevices.at[description->slot];
+  std::copy(std::begin(description->text), std::end(description->text), device.description);
+  device.description[kDeviceDescriptionChars - 1] = L'\0';
+  debugPrintText("Device:\t%S\n",
+                 (std::wstring(device.shortName) + L"\t" + device.description).c_str());
 }
 
 void Program::setPaused(HWND window, bool pause) {

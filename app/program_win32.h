@@ -7,6 +7,7 @@
 
 #include "app/foreground_win32.h"
 #include "gesture/tracker.h"
+#include "input/device_description_win32.h"
 #include "health/health_win32.h"
 #include "input/click_record.h"
 #include "input/input_filter.h"
@@ -33,6 +34,10 @@ class Program final : public ProgramRuleTaker {
   // Whether the repairs leave each device the hook thread has seen alone: [输入来源] <name>, by
   // its kind where the file does not name it. At a device's first sight and at each reload.
   void readDeviceChoices();
+  // What Windows calls the device of a slot, read on a thread of its own and taken here (the
+  // description owned from then on); the debug line names it.
+  void describeDevice(HWND window, int slot);
+  void takeDeviceDescription(DeviceDescription* description);
 
   // The record the hook, the menu and the windows share.
   Settings settings;

@@ -33,6 +33,9 @@ constexpr std::uint32_t kFitDoneMessage = kAppMessageBase + 5;
 // mouse input arrived (one at a time: the next once the main window has taken it).
 constexpr std::uint32_t kDeviceSeenMessage = kAppMessageBase + 6;
 constexpr std::uint32_t kInputSeenMessage = kAppMessageBase + 7;
+// Posted to the main window when what Windows calls a device was read
+// (input/device_description_win32.h).
+constexpr std::uint32_t kDeviceNamedMessage = kAppMessageBase + 8;
 // The tray icon's callback; lParam is the mouse or notification message.
 constexpr std::uint32_t kTrayCallbackMessage = kUserMessageBase;
 

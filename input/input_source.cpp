@@ -55,16 +55,28 @@ void shortDeviceName(const wchar_t* path, wchar_t (&name)[12]) {
     name[9] = L'\0';
     return;
   }
+  // Without ids ("\\?\HID#SYNA7DB5&Col02#..."), the device's own part, the same for each of its
+  // collections.
   const wchar_t* part = path;
   while (*part != L'\0' && *part != L'#') ++part;
   int length = 0;
   if (*part == L'#') {
-    for (++part; part[length] != L'\0' && part[length] != L'#' && length < 11; ++length) {
+    for (++part; part[length] != L'\0' && part[length] != L'#' && part[length] != L'&' &&
+                 length < kDeviceShortNameChars - 1;
+         ++length) {
       name[length] = part[length];
     }
   }
   name[length] = L'\0';
 }
+
+namespace {
+bool sameName(const wchar_t* a, const wchar_t* b) {
+  int i = 0;
+  while (a[i] != L'\0' && a[i] == b[i]) ++i;
+  return a[i] == b[i];
+}
+}  // namespace
 
 std::uint16_t rawBitOf(const MouseEvent& event) {
   if (event.message == mouse_message::wheel) return raw_button::wheel;
@@ -93,6 +105,7 @@ int SourceTracker::slotOf(std::uintptr_t handle) const {
 }
 
 int SourceTracker::addDevice(std::uintptr_t handle, DeviceKind kind, const wchar_t* shortName) {
+  if (kind == DeviceKind::mouse) kind = kindOfName(shortName);
   for (int i = 0; i < kMaxDevices && handle != 0; ++i) {
     InputDevice& device = devices_.at[i];
     if (device.handle.load(std::memory_order_relaxed) != 0) continue;
@@ -107,6 +120,17 @@ int SourceTracker::addDevice(std::uintptr_t handle, DeviceKind kind, const wchar
     return i;
   }
   return -1;
+}
+
+// A touchpad or touch screen names its mouse collection with its own ids.
+DeviceKind SourceTracker::kindOfName(const wchar_t* shortName) const {
+  for (const InputDevice& device : devices_.at) {
+    if (device.handle.load(std::memory_order_acquire) != 0 && device.kind != DeviceKind::mouse &&
+        sameName(device.shortName, shortName)) {
+      return device.kind;
+    }
+  }
+  return DeviceKind::mouse;
 }
 
 // Each bit a hook call is waiting for is taken by that call; the rest wait for theirs.

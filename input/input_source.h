@@ -61,7 +61,8 @@ enum class DeviceKind : std::uint8_t { mouse, touchpad, touchScreen };
 
 // What the debug line calls a device: its vendor and product ids, "046D:C077", read from the
 // system's path of it ("\\?\HID#VID_046D&PID_C077&MI_01#...", or a Bluetooth device's
-// "...VID&0002046D_PID&B016..."); the path's second part where it names neither.
+// "...VID&0002046D_PID&B016..."); where it names neither, the path's second part up to its first
+// '&' ("SYNA7DB5" of "HID#SYNA7DB5&Col02#...", a touchpad on the laptop's own bus).
 void shortDeviceName(const wchar_t* path, wchar_t (&name)[12]);
 
 // A precision touchpad and a touch screen are left out unless the user brings one in: their
@@ -80,6 +81,7 @@ constexpr std::uint64_t kRawMatchUs = 100000;
 
 constexpr int kMaxDevices = 16;
 constexpr int kDeviceShortNameChars = 12;  // "046D:C077" and its terminator
+constexpr int kDeviceDescriptionChars = 64;
 static_assert(kDeviceShortNameChars == 12, "shortDeviceName writes 12 characters at most");
 
 // One device the raw input named. The hook thread fills a free slot and publishes its handle
@@ -89,6 +91,8 @@ struct InputDevice {
   std::atomic<std::uintptr_t> handle{0};  // the raw input's device handle; 0: a free slot
   DeviceKind kind = DeviceKind::mouse;
   wchar_t shortName[kDeviceShortNameChars] = {};  // vendor:product, for the debug line
+  // What Windows calls it ("HID-compliant mouse"); written and read by the main thread alone.
+  wchar_t description[kDeviceDescriptionChars] = {};
   Flag leftOut;
   std::atomic<std::uint32_t> clicks{0};  // presses since start
 };
@@ -125,7 +129,10 @@ class SourceTracker {
 
   // The slot of a device handle, or -1 when it has none yet (or no device, 0).
   int slotOf(std::uintptr_t handle) const;
-  // A device seen for the first time: its slot, or -1 when every slot is taken.
+  // A device seen for the first time: its slot, or -1 when every slot is taken. A mouse named as
+  // a touchpad or touch screen already seen is that device's own mouse collection (a precision
+  // touchpad has one beside its contacts, as most touch screens do), and is of its kind: the
+  // Win32 side adds the digitizers present before a mouse it has not seen yet.
   int addDevice(std::uintptr_t handle, DeviceKind kind, const wchar_t* shortName);
   // A mouse's raw report (`slot` -1: one that names no device) with its button flags, or a
   // touchpad's or touch screen's report, handled at `us`.
@@ -141,6 +148,7 @@ class SourceTracker {
 
  private:
   int deviceOf(std::uint16_t rawBit, std::uint64_t us);
+  DeviceKind kindOfName(const wchar_t* shortName) const;
   bool takeRawReport(std::uint16_t rawBit, std::uint64_t us, int* slot);
 
   const Settings& settings_;

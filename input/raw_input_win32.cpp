@@ -15,6 +15,20 @@ const wchar_t kWindowClass[] = L"Clickmend.RawInput";
 alignas(8) BYTE reportBuffer[1024];
 alignas(8) BYTE batchBuffer[8192];
 
+// A precision touchpad's or touch screen's collection, by its usage.
+bool digitizerKind(HANDLE device, DeviceKind* kind) {
+  RID_DEVICE_INFO info{};
+  info.cbSize = sizeof info;
+  UINT size = sizeof info;
+  if (GetRawInputDeviceInfoW(device, RIDI_DEVICEINFO, &info, &size) == static_cast<UINT>(-1) ||
+      info.dwType != RIM_TYPEHID || info.hid.usUsagePage != kDigitizerPage ||
+      (info.hid.usUsage != kTouchScreenUsage && info.hid.usUsage != kTouchpadUsage)) {
+    return false;
+  }
+  *kind = info.hid.usUsage == kTouchScreenUsage ? DeviceKind::touchScreen : DeviceKind::touchpad;
+  return true;
+}
+
 bool runsUnderWow64() {
   BOOL wow64 = FALSE;
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
@@ -113,24 +127,27 @@ void RawInputReader::handle(DWORD type, HANDLE device, const BYTE* data, std::ui
   }
 }
 
-// A device seen for the first time is given a slot here, by its kind and ids (two quick calls
-// to the system, no file opened), and the main thread is told to name it.
+// A device seen for the first time is given a slot here, by its kind and ids (quick calls to the
+// system, no file opened), and the main thread is told to name it. Before a new mouse, the
+// digitizers present are added, so that a touchpad's or touch screen's own mouse collection is
+// known for theirs (SourceTracker::addDevice), whichever reports first.
 int RawInputReader::slotFor(DWORD type, HANDLE device) {
   const auto handle = reinterpret_cast<std::uintptr_t>(device);
-  int slot = sources_->slotOf(handle);
+  const int slot = sources_->slotOf(handle);
   if (slot >= 0 || handle == 0 || handle == untracked_) return slot;
-  DeviceKind kind = DeviceKind::mouse;
-  if (type == RIM_TYPEHID) {
-    RID_DEVICE_INFO info{};
-    info.cbSize = sizeof info;
-    UINT size = sizeof info;
-    if (GetRawInputDeviceInfoW(device, RIDI_DEVICEINFO, &info, &size) == static_cast<UINT>(-1) ||
-        info.dwType != RIM_TYPEHID || info.hid.usUsagePage != kDigitizerPage) {
-      untracked_ = handle;
-      return -1;
-    }
-    kind = info.hid.usUsage == kTouchScreenUsage ? DeviceKind::touchScreen : DeviceKind::touchpad;
+  if (type == RIM_TYPEMOUSE) {
+    addDigitizers();
+    return add(device, DeviceKind::mouse);
   }
+  DeviceKind kind;
+  if (type != RIM_TYPEHID || !digitizerKind(device, &kind)) {
+    untracked_ = handle;
+    return -1;
+  }
+  return add(device, kind);
+}
+
+int RawInputReader::add(HANDLE device, DeviceKind kind) {
   wchar_t path[256] = L"";
   UINT chars = 256;
   if (GetRawInputDeviceInfoW(device, RIDI_DEVICENAME, path, &chars) == static_cast<UINT>(-1)) {
@@ -139,11 +156,25 @@ int RawInputReader::slotFor(DWORD type, HANDLE device) {
   path[255] = L'\0';
   wchar_t name[kDeviceShortNameChars];
   shortDeviceName(path, name);
-  slot = sources_->addDevice(handle, kind, name);
+  const int slot = sources_->addDevice(reinterpret_cast<std::uintptr_t>(device), kind, name);
   if (slot < 0) {
-    untracked_ = handle;  // every slot taken: told apart no more
+    untracked_ = reinterpret_cast<std::uintptr_t>(device);  // every slot taken: told apart no more
     return -1;
   }
   PostMessageW(commandWindow_, window_contract::kDeviceSeenMessage, static_cast<WPARAM>(slot), 0);
   return slot;
+}
+
+void RawInputReader::addDigitizers() {
+  RAWINPUTDEVICELIST list[256];
+  UINT count = 256;
+  count = GetRawInputDeviceList(list, &count, sizeof list[0]);
+  if (count == static_cast<UINT>(-1)) return;
+  DeviceKind kind;
+  for (UINT i = 0; i < count; ++i) {
+    if (list[i].dwType == RIM_TYPEHID && digitizerKind(list[i].hDevice, &kind) &&
+        sources_->slotOf(reinterpret_cast<std::uintptr_t>(list[i].hDevice)) < 0) {
+      add(list[i].hDevice, kind);
+    }
+  }
 }

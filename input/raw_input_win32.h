@@ -28,6 +28,8 @@ class RawInputReader {
  private:
   void handle(DWORD type, HANDLE device, const BYTE* data, std::uint64_t us);
   int slotFor(DWORD type, HANDLE device);
+  int add(HANDLE device, DeviceKind kind);
+  void addDigitizers();
 
   HWND window_ = nullptr;
   HWND commandWindow_ = nullptr;

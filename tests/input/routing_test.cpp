@@ -182,13 +182,15 @@ class SourceRouting : public FilterFixture {
       SCOPED_TRACE(std::to_string(s.tick) + s.what);
       const ClockReading now = atTick(s.tick);
       if (s.what == 'r' || s.what == 't') {
+        // A, B, and TP's contacts and its own mouse collection, each its own handle.
         const std::string name = s.device;
-        const std::uintptr_t handle = name == "-" ? 0 : name[0];  // A, B and T(P)
+        const std::uintptr_t handle = name == "-" ? 0 : name[0] + (s.what == 't' ? 0x100 : 0);
         if (handle && tracker.slotOf(handle) < 0) {
-          const DeviceKind kind = name == "TP" ? DeviceKind::touchpad : DeviceKind::mouse;
+          const DeviceKind kind = s.what == 't' ? DeviceKind::touchpad : DeviceKind::mouse;
           const int slot = tracker.addDevice(handle, kind, decodeUtf8(name)->c_str());
           for (const auto& [key, value] : c.settings) {  // the main thread's part
-            if (key == name) devices->at[slot].leftOut = deviceLeftOut(kind, value);
+            if (key == name)
+              devices->at[slot].leftOut = deviceLeftOut(devices->at[slot].kind, value);
           }
         }
         if (s.what == 'r') tracker.rawMouse(tracker.slotOf(handle), s.message, now.us);
@@ -259,6 +261,14 @@ TEST_F(SourceRouting, OnlyTheMouseIsRepaired) {
         {1500, 'r', "A"},
         {20000, 't', "TP"},
         {30000, 'h', "A", leftDown}}},
+      {"a touchpad's own mouse collection",
+       {{0, 't', "TP"},
+        {1000, 'r', "TP", 0x1},
+        {1000, 'h', "TP", leftDown},
+        {1004, 'r', "TP", 0x2},
+        {1004, 'h', "TP", leftUp},
+        {1008, 'r', "TP", 0x1},
+        {1008, 'h', "TP", leftDown}}},
       {"a macro's double click", macroDoubleClick},
       {"a macro's double click in a remote session", repairedMacro, -1, true},
       {"模拟输入=0 in a remote session", macroDoubleClick, 0, true},
@@ -298,6 +308,7 @@ TEST(DeviceName, IsTheVendorAndProductIds) {
       {L"\\\\?\\HID#{00001124-0000-1000-8000-00805f9b34fb}_VID&0002046d_PID&b016&Col01#9&1",
        "046D:B016"},
       {L"\\\\?\\ACPI#PNP0F13#4&2cd0b1b&0#{378de44c}", "PNP0F13"},
+      {L"\\\\?\\HID#SYNA7DB5&Col02#5&1b2c&0&0001#{378de44c}", "SYNA7DB5"},
       {L"", ""}};
   for (const auto& [path, expected] : rows) {
     wchar_t name[12];
