@@ -3,13 +3,17 @@
 // Input layout (little-endian; a stream cut short ends there):
 //   settings  u16 flags (bit 0 click repair, 1 release repair, 2 scroll repair, 3 left button,
 //             4 right button, 5 wheel pass-through, 6 volume control, 7 gestures, 8 posting
-//             a wheel succeeds, 9 the filter is switched off and on: releaseHeld), i32 click
-//             interval, i32 release interval, i32 scroll interval, u8 modifier choice (1..6,
-//             anything else means Alt)
+//             a wheel succeeds, 9 the filter is switched off and on: releaseHeld, 10 middle
+//             button, 11 back button, 12 forward button, 13 debug mode), i32 click interval,
+//             i32 release interval, i32 scroll interval, u8 modifier choice (1..6, anything else
+//             means Alt), u8 抖动时长 (modulo kLongestBlipMs + 1), u16 保护间隔 (1 + the value
+//             modulo kLongestHoldGuardMs): each setting within the bounds loading gives it
 //   then ops  one byte each: low nibble the kind, high nibble the step of the tick before it
 //             (0, 1, 2, 3, 4, 10, 40, 49, 50, 51, 99, 100, 101, 300, 1000, 1001 ms)
 //     0 move by i8 dx, i8 dy      1 left down    2 left up      3 right down   4 right up
-//     5 middle down   6 wheel +120   7 wheel -120   8 wheel by i16 delta   9 horizontal wheel
+//     5 the middle or a side button: u8, bits 0-1 which (middle, back, forward; 3 middle),
+//       bit 2 down
+//     6 wheel +120   7 wheel -120   8 wheel by i16 delta   9 horizontal wheel
 //     10 set the held keys: u8 mask (Alt, Ctrl, Shift, left Windows, left and right button;
 //        the two high bits: the timer's lateness, and both set: the system routes the wheel)
 //     11 any event: i32 code, u32 message, i32 x, i32 y, u32 mouse data
@@ -23,15 +27,19 @@
 // The desktop's timer runs each wake-up the filter asks for when it is due, late by 0, 3, 16
 // or 70 ms as op 10's two high bits say.
 //
-// The properties, as applications see the buttons (what the filter passed plus what it
+// The properties, as applications see the five buttons (what the filter passed plus what it
 // delivered, a delivery made during an event coming after that event):
 // - Each button's presses and releases alternate. Before a button's first event reaches them
 //   its state is unknown, so that first event may be a release.
 // - Once a button is up and its hold has run out, applications see it up (plus the timer's
 //   lateness); and they see every button that is up as up right after releaseHeld. A hold ends
-//   at the later of the last stamped press + the release interval and the release +
-//   kHoldGuardMs, and never past the release + kMaxHoldMs.
-// - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered.
+//   at the later of the last stamped press + the release interval and the release + 保护间隔,
+//   and never past the release + kMaxHoldMs; a release that waits behind a timed press goes out
+//   within 抖动时长 of it.
+// - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered, and only
+//   of a button one of whose events was swallowed before. A button never chosen is swallowed
+//   only while a press is timed (the right button also for the gesture and the volume).
+// - No "Button state bug" line: the button machine met no event it has no transition for.
 // - Events with a non-zero hook code and messages the filter does not handle pass; a move is
 //   swallowed only when a held-back right press is delivered in its place (a drag begins), or
 //   while a press is timed: then it and the middle and side buttons' events wait behind it.
@@ -51,6 +59,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 
 #include "gesture/tracker.h"
@@ -60,8 +69,8 @@
 
 namespace {
 
-[[noreturn]] void failed(const char* what, std::uint32_t tick) {
-  std::fprintf(stderr, "filter_fuzz: at tick %u: %s\n", tick, what);
+[[noreturn]] void failed(const char* what, std::uint32_t tick, const wchar_t* line = L"") {
+  std::fprintf(stderr, "filter_fuzz: at tick %u: %s%ls\n", tick, what, line);
   std::abort();
 }
 
@@ -96,10 +105,16 @@ void readSettings(Reader& in, Settings& s, bool& postSucceeds, bool& switchOff) 
   s.gestures = bit(7);
   postSucceeds = bit(8) != 0;
   switchOff = bit(9) != 0;
+  s.middleButton = bit(10);
+  s.xButton1 = bit(11);
+  s.xButton2 = bit(12);
+  s.debugMode = bit(13);
   s.clickInterval = in.i32();
   s.releaseInterval = in.i32();
   s.scrollInterval = in.i32();
   s.modifierChoice = in.u8();
+  s.blipLength = in.u8() % (kLongestBlipMs + 1);
+  s.holdGuardInterval = 1 + in.u16() % kLongestHoldGuardMs;
   const ModifierKeys keys = ModifierKeyChoice(s.modifierChoice);
   s.gestureKey = keys.gestureKey;
   s.volumeKey = keys.volumeKey;
@@ -109,6 +124,35 @@ constexpr std::uint32_t kKeys[6] = {vk::alt,         vk::control,    vk::shift,
                                     vk::leftWindows, vk::leftButton, vk::rightButton};
 constexpr std::uint32_t kLateBy[4] = {0, 3, 16, 70};
 constexpr std::uint32_t kMaxLate = 70;
+
+// The five buttons' messages as the hook is handed them, in the order of MouseButton; an X
+// button's names it in the high word of the mouse data.
+struct ButtonMessages {
+  std::uint32_t down, up, data;
+};
+constexpr ButtonMessages kMessages[kButtonCount] = {
+    {mouse_message::leftDown, mouse_message::leftUp, 0},
+    {mouse_message::rightDown, mouse_message::rightUp, 0},
+    {mouse_message::middleDown, mouse_message::middleUp, 0},
+    {mouse_message::xButtonDown, mouse_message::xButtonUp, mouse_message::xButton1Data << 16},
+    {mouse_message::xButtonDown, mouse_message::xButtonUp, mouse_message::xButton2Data << 16}};
+constexpr Flag Settings::*kChosen[kButtonCount] = {&Settings::leftButton, &Settings::rightButton,
+                                                   &Settings::middleButton, &Settings::xButton1,
+                                                   &Settings::xButton2};
+
+// The button an event is of, or -1 (an X button message that names neither side button).
+int buttonOf(std::uint32_t message, std::uint32_t mouseData) {
+  for (int i = 0; i < kButtonCount; ++i) {
+    const ButtonMessages& m = kMessages[i];
+    const bool named = m.data == 0 || (mouseData & 0xFFFF0000u) == m.data;
+    if ((message == m.down || message == m.up) && named) return i;
+  }
+  return -1;
+}
+bool isPress(std::uint32_t m) {
+  return m == mouse_message::leftDown || m == mouse_message::rightDown ||
+         m == mouse_message::middleDown || m == mouse_message::xButtonDown;
+}
 
 // Holds the keys the stream says and records what the filter asked of it for one call.
 class StreamPlatform final : public NullInputPlatform {
@@ -121,9 +165,14 @@ class StreamPlatform final : public NullInputPlatform {
   bool volumeSent = false;
   int commandsQueued = 0;
   int masks = 0;
-  // A timed press, what waited behind it and a release: at most this many in one call.
-  static constexpr int kMostDeliveries = 2 * kWaitingEvents + 4;
-  std::uint32_t delivered[kMostDeliveries] = {};
+  // A timed press, what waited behind it (a press let go late goes out with the release before
+  // it) and every button's held release: at most this many in one call.
+  static constexpr int kMostDeliveries = 2 * kWaitingEvents + 2 * kButtonCount;
+  struct Delivery {
+    int button;
+    bool press;
+  };
+  Delivery delivered[kMostDeliveries] = {};
   int deliveredCount = 0;
   bool wakeAsked = false;
   std::uint32_t wakeDelay = 0;
@@ -139,7 +188,11 @@ class StreamPlatform final : public NullInputPlatform {
     return false;
   }
   bool isKeyHeld(std::uint32_t virtualKey) override { return held(virtualKey); }
-  void printText(const char*, const wchar_t* text) override { checkCommand(text); }
+  // As libinput's tests abort on its debouncer's bug line.
+  void printText(const char* format, const wchar_t* text) override {
+    if (std::strncmp(format, "Button state bug", 16) == 0) failed("Button state bug: ", tick, text);
+    if (std::strncmp(format, "command:", 8) == 0) checkCommand(text);
+  }
   bool postWheel(std::int32_t, std::int32_t, std::uint32_t) override {
     posted = postSucceeds;
     return postSucceeds;
@@ -155,15 +208,8 @@ class StreamPlatform final : public NullInputPlatform {
     ++commandsQueued;
   }
   bool deliverButton(MouseButton button, bool press) override {
-    // The middle and side buttons are never chosen: their events are delivered only when they
-    // waited behind a timed press.
-    if (button != MouseButton::left && button != MouseButton::right) return true;
-    const bool left = button == MouseButton::left;
-    const std::uint32_t message = press
-                                      ? (left ? mouse_message::leftDown : mouse_message::rightDown)
-                                      : (left ? mouse_message::leftUp : mouse_message::rightUp);
     if (deliveredCount == kMostDeliveries) failed("too many deliveries in one call", tick);
-    delivered[deliveredCount++] = message;
+    delivered[deliveredCount++] = {static_cast<int>(button), press};
     return true;
   }
   void wakeAfter(std::uint32_t delayMs) override {
@@ -189,24 +235,6 @@ class StreamPlatform final : public NullInputPlatform {
 constexpr std::uint32_t kTickSteps[16] = {0,  1,  2,  3,   4,   10,  40,   49,
                                           50, 51, 99, 100, 101, 300, 1000, 1001};
 
-int buttonOf(std::uint32_t m) {
-  switch (m) {
-    case mouse_message::leftDown:
-    case mouse_message::leftUp:
-      return 0;
-    case mouse_message::rightDown:
-    case mouse_message::rightUp:
-      return 1;
-    default:
-      return -1;
-  }
-}
-bool isPress(std::uint32_t m) {
-  return m == mouse_message::leftDown || m == mouse_message::rightDown;
-}
-constexpr std::uint32_t kDownMessage[2] = {mouse_message::leftDown, mouse_message::rightDown};
-constexpr std::uint32_t kUpMessage[2] = {mouse_message::leftUp, mouse_message::rightUp};
-
 // A button as the hand holds it and as applications have been shown it.
 struct Button {
   bool down = false;
@@ -216,6 +244,16 @@ struct Button {
   std::uint64_t upBy = 0;
   bool shown = false;  // an event of it has reached applications
   bool shownDown = false;
+  bool everChosen = false;  // the settings chose it at some time in the stream
+  int swallowed = 0;        // its events swallowed and not delivered since
+};
+
+// The press stamp the release filter measures from: each press of a chosen button that does not
+// begin a gesture (the left and right buttons share one). Before the first, no release is a
+// bounce.
+struct Stamp {
+  bool set = false;
+  std::uint64_t clock = 0;
 };
 
 struct Stream {
@@ -230,11 +268,8 @@ struct Stream {
   std::uint32_t lateBy = 0;
   bool waking = false;
   std::uint64_t wakeClock = 0;
-  Button buttons[2];
-  // The press stamp the release filter measures from: each press of a chosen button that does
-  // not begin a gesture. Before the first, no release is a bounce.
-  bool stamped = false;
-  std::uint64_t stampClock = 0;
+  Button buttons[kButtonCount];
+  Stamp stamps[kButtonCount];  // the left's serves the right too
   // Button events so far, those that waited behind a timed press, and what the repairs counted.
   std::uint64_t buttonEvents = 0, waited = 0, counted = 0;
 
@@ -242,10 +277,20 @@ struct Stream {
   void expect(bool condition, const char* what) const {
     if (!condition) failed(what, now());
   }
+  bool chosen(int which) const { return (settings.*kChosen[which]) != 0; }
+  void settingsRead() {
+    for (int i = 0; i < kButtonCount; ++i) buttons[i].everChosen |= chosen(i);
+  }
+  Stamp& stampOf(int which) { return stamps[which == 1 ? 0 : which]; }
+  // A press is timed, or events wait behind one.
+  bool timing() const {
+    bool timed = state.buttons.waitingCount > 0;
+    for (const ButtonState& b : state.buttons.at) timed |= b.phase == ButtonPhase::pressTimed;
+    return timed;
+  }
 
-  void show(std::uint32_t message) {
-    Button& b = buttons[buttonOf(message)];
-    const bool down = isPress(message);
+  void show(int which, bool down) {
+    Button& b = buttons[which];
     if (b.shown) {
       expect(b.shownDown != down, "applications got two presses or two releases in a row");
     }
@@ -254,7 +299,16 @@ struct Stream {
   }
   // What the filter asked of the desktop in the call just made at `at`.
   void afterCall(std::uint64_t at) {
-    for (int i = 0; i < platform.deliveredCount; ++i) show(platform.delivered[i]);
+    for (int i = 0; i < platform.deliveredCount; ++i) {
+      const StreamPlatform::Delivery d = platform.delivered[i];
+      Button& b = buttons[d.button];
+      if (b.swallowed == 0) {
+        expect(b.everChosen, "a button was delivered that was not chosen");
+        expect(false, "a button was delivered that no event of it was swallowed for");
+      }
+      --b.swallowed;
+      show(d.button, d.press);
+    }
     if (platform.wakeAsked) {
       waking = true;
       wakeClock = at + platform.wakeDelay + lateBy;
@@ -280,12 +334,14 @@ struct Stream {
     }
   }
 
-  // How long a release at `clock` may be held.
-  std::int64_t holdBound() const {
+  // How long a release of `which` at `clock` may be held; `timing`: it may wait behind a timed
+  // press first, and goes out at the latest when that press has been down 抖动时长.
+  std::int64_t holdBound(int which, bool timing) {
     const std::int64_t interval = settings.releaseInterval;
-    const std::uint64_t sinceStamp = clock - stampClock;
-    std::int64_t hold = kHoldGuardMs;
-    if (!stamped) {
+    const Stamp& stamp = stampOf(which);
+    const std::uint64_t sinceStamp = clock - stamp.clock;
+    std::int64_t hold = settings.holdGuardInterval;
+    if (!stamp.set) {
       // Only the hold guard holds a release.
     } else if (sinceStamp >= 0x80000000u) {
       // The filter's 32-bit gap no longer says how long ago the stamp was.
@@ -293,10 +349,8 @@ struct Stream {
     } else if (interval - static_cast<std::int64_t>(sinceStamp) > hold) {
       hold = interval - static_cast<std::int64_t>(sinceStamp);
     }
-    return hold < kMaxHoldMs ? hold : kMaxHoldMs;
-  }
-  bool chosen(int which) const {
-    return (which == 0 ? settings.leftButton : settings.rightButton) != 0;
+    hold = std::min<std::int64_t>(hold, kMaxHoldMs);
+    return timing ? std::max<std::int64_t>(hold, settings.blipLength) : hold;
   }
 
   void send(const MouseEvent& e) {
@@ -304,29 +358,27 @@ struct Stream {
     const bool gestureHeld = s.gestures && platform.held(s.gestureKey);
     wakeUntil(clock);
     expectUpOnceHeldLongEnough();
-    const int which = e.code == 0 ? buttonOf(e.message) : -1;
+    const bool timing = this->timing();
+    const int which = e.code == 0 ? buttonOf(e.message, e.mouseData) : -1;
+    const bool press = isPress(e.message);
     if (which >= 0) {
       Button& b = buttons[which];
-      b.down = isPress(e.message);
-      if (b.down && chosen(which) && !(which == 1 && gestureHeld)) {
-        stampClock = clock;
-        stamped = true;
-      }
+      b.down = press;
+      if (b.down && chosen(which) && !(which == 1 && gestureHeld)) stampOf(which) = {true, clock};
       if (!b.down) {
-        const std::uint64_t hold = static_cast<std::uint64_t>(holdBound());
+        const std::uint64_t hold = static_cast<std::uint64_t>(holdBound(which, timing));
         if (!b.released || b.upBy < clock + hold) b.upBy = clock + hold;
         b.released = true;
       }
     }
     platform.tick = now();
     platform.clear();
-    bool timing = false;
-    for (const ButtonState& b : state.buttons.at) timing |= b.phase == ButtonPhase::pressTimed;
 
     const Decision decision = filter.decide(e, {now(), clock * 1000});
     const bool swallowed = decision.verdict == Verdict::swallow;
 
-    if (which >= 0 && !swallowed) show(e.message);
+    if (which >= 0 && !swallowed) show(which, press);
+    if (which >= 0 && swallowed) ++buttons[which].swallowed;
     const int masks = platform.masks;
     platform.masks = 0;
     afterCall(clock);
@@ -355,17 +407,17 @@ struct Stream {
       }
     } else if (e.message == mouse_message::move && swallowed) {
       expect(timing || (buttons[1].down && platform.deliveredCount == 1 &&
-                        platform.delivered[0] == mouse_message::rightDown),
+                        platform.delivered[0].button == 1 && platform.delivered[0].press),
              "a move was swallowed other than to deliver a held-back right press before it");
     } else if (which < 0) {
-      // The middle and side buttons' events wait behind a timed press too.
-      expect(!swallowed || (timing && readButtonMessage(e.message, e.mouseData).known),
-             "an event the filter does not handle was swallowed");
+      expect(!swallowed, "an event the filter does not handle was swallowed");
+    } else if (which != 1 && !buttons[which].everChosen) {
+      // The right button is held back for the volume and taken by gestures, chosen or not.
+      expect(!swallowed || timing, "a button never chosen was swallowed while nothing was timed");
     }
-    const bool buttonEvent = e.code == 0 && readButtonMessage(e.message, e.mouseData).known;
-    buttonEvents += buttonEvent;
-    waited += buttonEvent && swallowed && timing;
-    counted += buttonEvent ? decision.repaired : 0;
+    buttonEvents += which >= 0;
+    waited += which >= 0 && swallowed && timing;
+    counted += which >= 0 ? decision.repaired : 0;
     expect(decision.repaired <= 2 + 2 * waited &&
                (swallowed || decision.repaired == 0 || which >= 0) && counted <= buttonEvents,
            "the repairs counted more events than they swallowed");
@@ -382,13 +434,14 @@ struct Stream {
     expect(std::wcslen(gesture.text) == gesture.length, "the gesture length is wrong");
   }
 
-  void send(std::uint32_t message, std::uint32_t mouseData = 0) {
-    send(MouseEvent{0, message, x, y, mouseData});
-  }
   // The hand presses or lets go; a button already that way is first moved the other way.
   void button(int which, bool down) {
-    if (buttons[which].down == down) send(down ? kUpMessage[which] : kDownMessage[which]);
-    send(down ? kDownMessage[which] : kUpMessage[which]);
+    const ButtonMessages& m = kMessages[which];
+    if (buttons[which].down == down) send({0, down ? m.up : m.down, x, y, m.data});
+    send({0, down ? m.down : m.up, x, y, m.data});
+  }
+  void send(std::uint32_t message, std::uint32_t mouseData = 0) {
+    send(MouseEvent{0, message, x, y, mouseData});
   }
   void releaseHeld() {
     platform.clear();
@@ -416,6 +469,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Stream s;
   bool switchOff = false;
   readSettings(in, s.settings, s.platform.postSucceeds, switchOff);
+  s.settingsRead();
   using namespace mouse_message;
   while (!in.done()) {
     const std::uint8_t op = in.u8();
@@ -436,9 +490,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 4:
         s.button((op & 0x0F) >= 3, (op & 1) != 0);
         break;
-      case 5:
-        s.send(middleDown);
+      case 5: {
+        const std::uint8_t which = in.u8();
+        s.button(2 + (which & 3) % 3, (which & 4) != 0);
         break;
+      }
       case 6:
         s.send(wheel, wheelData(120));
         break;
@@ -462,8 +518,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         e.x = in.i32();
         e.y = in.i32();
         e.mouseData = in.u32();
-        const int which = buttonOf(e.message);
-        if (e.code == 0 && which >= 0) {
+        const int which = e.code == 0 ? buttonOf(e.message, e.mouseData) : -1;
+        if (which >= 0) {
           s.button(which, isPress(e.message));
         } else {
           s.send(e);
@@ -475,6 +531,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 13:
         readSettings(in, s.settings, s.platform.postSucceeds, switchOff);
+        s.settingsRead();
         // A release waiting behind a timed press is judged under the settings of its turn.
         if (s.state.buttons.waitingCount > 0) {
           for (Button& b : s.buttons) b.upBy = std::max(b.upBy, s.clock + kMaxHoldMs);

@@ -5,10 +5,10 @@
 // before the hand let go. Each hand click owns what was shown of its button from its press up
 // to the hand's next press:
 //   hand   P(0)-------R(90) P(94)R(96)          P(600)
-//   shown  P(0)-------R(90)                     clean: the bounce's release is not the hand's
-//   shown  P(0)-------R(90) P(94)R(96)          two presses
-//   shown  P(0)--R(2)---------R(90)             a release before the hand let go
-//   shown  (nothing)                            lost
+//   shown  P(0)-------R(90)                     "clean: the bounce's release is not the hand's"
+//   shown  P(0)-------R(90) P(94)R(96)          "two presses"
+//   shown  P(0)--R(2)---------R(90)             "a release before the hand let go"
+//   shown  (nothing)                            "lost"
 //
 // Where only the switch's own record is known, the hand's clicks are read from it by two
 // measures. Length: a closure shorter than the blip length is a bounce wherever it falls (contact
@@ -18,12 +18,13 @@
 // a bounce at the release), as is one after the click's own leading bounces (a bounce at the
 // press); a short one less than kBounceUs after the hand let go is a bounce too. A long one
 // kDoubtUs to kBounceUs after it may be either (see health/what_if.h). A bounce's release never
-// stands for the hand's, nor does the next press's gap count from it:
-//   P(0)R(2) P(4)----R(90)                one click, let go at 90
-//   P(0)-----R(90) P(94)R(96)             one click, let go at 90
-//   P(0)-R(500) P(510)----R(1000)         one drag, let go at 1000
-//   P(0)--R(48) P(83)R(85) P(89)--R(144)  two clicks, the second pressed at 89, 41 ms after 48
-//   P(0)R(3)                              a bounce, far from any click
+// stands for the hand's, nor does the next press's gap count from it (blip length 10 ms):
+//   "a bounce at the press"        P(0)R(2) P(4)----R(90)         one click, let go at 90
+//   "a bounce at the release"      P(0)-----R(90) P(94)R(96)      one click, let go at 90
+//   "an opening in a drag"         P(0)-R(500) P(510)----R(1000)  one drag, let go at 1000
+//   "a bounce between two clicks"  P(0)--R(48) P(83)R(85) P(89)--R(144)
+//                                  two clicks, the second pressed at 89, 41 ms after 48
+//   "a bounce far from any click"  P(0)R(3)                       a bounce, no click
 #pragma once
 
 #include <cstddef>

@@ -20,12 +20,22 @@
 // every repair off nothing is lost, so one always does), then takes the fewest unclean, the
 // fewest lost, the least delay, the fewest keys changed. It is offered only when it is better on
 // the record than the settings in force: within the loss budget where they are not, or fewer
-// unclean, or as few and less delay. A change that would only add delay is never offered.
-//   worn switch, defaults             3 doubled, 4 lost   ->  click repair off: 4 doubled, 0 lost
-//   bounces after releases, defaults  every click clean   ->  nothing to offer: no change is
-//                                                             cleaner, none adds less delay
-//   clean switch                      nothing to offer
-//   double clicks as fast as bounces  the best within budget, and what fewer doubled would cost
+// unclean, or as few and less delay. A change that would only add delay is never offered. Where
+// fewer doubled would lose more than the budget allows, it also says what that would cost. On the
+// seeded records of a hand that the tests replay (tests/support/click_corpus.h):
+//   "worn switch, the defaults, Windows' clock"
+//       3 doubled, 4 lost -> click repair off: 4 doubled, 0 lost
+//   "worn switch, the defaults, Wine's clock"
+//       3 doubled, 2 lost -> click repair off: 4 doubled, 0 lost
+//   "worn switch not chosen yet", "a worn back button not chosen yet"
+//                                             a choice that loses none, the button chosen
+//   "double clicks as fast as the bounces"    a choice that loses none: the blip rule tells the
+//                                             bounces from the double clicks by their length
+//   "bounces after releases, the defaults: every click clean, nothing to offer"
+//                                             no change is cleaner, none adds less delay
+//   "clean switch"                            no button chatters: nothing to fit
+//   "a worn right button among many left clicks: too few of its own"
+//                                             fewer than kFitMinimumPresses of its presses
 #pragma once
 
 #include <atomic>

@@ -6,6 +6,15 @@
 #include "common/win32_values.h"
 
 namespace {
+const wchar_t* phaseName(ButtonPhase phase) {
+  static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
+                                           L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
+                                           L"pressHeld",   L"pressTimed",     L"pressTaken"};
+  static_assert(sizeof kPhases / sizeof kPhases[0] ==
+                static_cast<int>(ButtonPhase::pressTaken) + 1);
+  return kPhases[static_cast<int>(phase)];
+}
+
 bool holdsRelease(ButtonPhase phase) {
   return phase == ButtonPhase::releaseHeld || phase == ButtonPhase::releaseGuarded;
 }
@@ -64,15 +73,15 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
 Decision ButtonMachine::pressInTurn(MouseButton button, bool chosen, bool holdBack,
                                     const MouseEvent& event, ClockReading now, bool late) {
   ButtonState& b = states_[button];
-  if (timesPress(b, chosen, now)) {
+  if (timesPress(button, chosen, now)) {
     // The wake-up is late: the held release goes out before the press is timed. A release the
     // system refuses now is dropped: the press stands in for its button held.
     if (holdsRelease(b) && now.us >= b.deadlineUs && !letGo(button)) {
-      b.phase = ButtonPhase::down;
+      setPhase(button, ButtonPhase::down);
       return counted(b, {Verdict::swallow, 0});
     }
     b.beneath = b.phase;
-    b.phase = ButtonPhase::pressTimed;
+    setPhase(button, ButtonPhase::pressTimed);
     b.pressTick = now.tick;
     b.pressTime = event.time;
     b.pressUs = now.us;
@@ -94,7 +103,8 @@ Decision ButtonMachine::pressInTurn(MouseButton button, bool chosen, bool holdBa
 
 // Inside a held release, or within kBlipWindowUs of the release (the guard's window is inside
 // the release it holds). A press the hook sees first, or long after, passes at once.
-bool ButtonMachine::timesPress(const ButtonState& b, bool chosen, ClockReading now) const {
+bool ButtonMachine::timesPress(MouseButton button, bool chosen, ClockReading now) {
+  const ButtonState& b = states_[button];
   if (!chosen || settings_.blipLength <= 0 || !b.released) return false;
   switch (b.phase) {
     case ButtonPhase::releaseHeld:
@@ -107,8 +117,10 @@ bool ButtonMachine::timesPress(const ButtonState& b, bool chosen, ClockReading n
     case ButtonPhase::down:
     case ButtonPhase::pressSwallowed:
     case ButtonPhase::pressHeld:
-    case ButtonPhase::pressTimed:
     case ButtonPhase::pressTaken:
+      return false;
+    case ButtonPhase::pressTimed:  // press() settled it
+      impossible(button, L"press");
       return false;
   }
   return now.us - b.releaseUs < kBlipWindowUs;
@@ -119,7 +131,7 @@ bool ButtonMachine::timesPress(const ButtonState& b, bool chosen, ClockReading n
 // button's next decision. True when its press was delivered now.
 bool ButtonMachine::settle(MouseButton button) {
   ButtonState& b = states_[button];
-  b.phase = b.beneath;
+  setPhase(button, b.beneath);
   const Decision decision = judgePress(button, true, b.holdBack, states_.heldPressX,
                                        states_.heldPressY, {b.pressTick, b.pressUs});
   b.owed = static_cast<std::uint8_t>(b.owed + decision.repaired);
@@ -155,14 +167,14 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
         if (b.phase == ButtonPhase::releaseGuarded) {
           platform_.print("Hold guard:\t%d\n", tickGap(at.tick, b.releaseTick));
         }
-        b.phase = ButtonPhase::down;
+        setPhase(button, ButtonPhase::down);
         return {Verdict::swallow, 2};
       }
       // The wake-up is late (or the button is no longer chosen): this press passing now would
       // reach applications before the release we inject, so both go out as our own, in order.
       // A release the system refuses now is dropped: the press stands in for its button held.
       if (!letGo(button)) {
-        b.phase = ButtonPhase::down;
+        setPhase(button, ButtonPhase::down);
         return {Verdict::swallow, 0};
       }
       late = true;
@@ -174,21 +186,23 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
     case ButtonPhase::down:            // the hook missed its release (a program with higher
     case ButtonPhase::pressSwallowed:  // rights took it): this press is judged as any other
     case ButtonPhase::pressHeld:
-    case ButtonPhase::pressTimed:
     case ButtonPhase::pressTaken:
+      break;
+    case ButtonPhase::pressTimed:  // settled before it is judged
+      impossible(button, L"press");
       break;
   }
   if (verdict == Verdict::swallow) {
-    b.phase = ButtonPhase::pressSwallowed;
+    setPhase(button, ButtonPhase::pressSwallowed);
     return {Verdict::swallow, 1};
   }
   if (button == MouseButton::right && holdBack) {
-    b.phase = ButtonPhase::pressHeld;
+    setPhase(button, ButtonPhase::pressHeld);
     states_.heldPressX = x;
     states_.heldPressY = y;
     return {Verdict::swallow, 0};
   }
-  b.phase = ButtonPhase::down;
+  setPhase(button, ButtonPhase::down);
   if (!late) return {Verdict::pass, 0};
   deliver(button, true);
   return {Verdict::swallow, 0};
@@ -243,7 +257,7 @@ bool ButtonMachine::endsInBlip(MouseButton button, const MouseEvent& release, Cl
     return false;
   }
   platform_.print("Contact blip:\t%d\n", static_cast<std::int32_t>(length));
-  b.phase = b.beneath;
+  setPhase(button, b.beneath);
   return true;
 }
 
@@ -270,8 +284,10 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
     case ButtonPhase::down:     // is left held
     case ButtonPhase::up:
     case ButtonPhase::pressSwallowed:
-    case ButtonPhase::pressTimed:
     case ButtonPhase::pressTaken:
+      break;
+    case ButtonPhase::pressTimed:  // release() settled it, or took it for a blip
+      impossible(button, L"release");
       break;
   }
   const bool repair = chosen && settings_.releaseRepair;
@@ -285,18 +301,18 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
   }
   // Applications never saw the press (the press filter, a gesture or volume took it).
   if (b.phase == ButtonPhase::pressSwallowed || b.phase == ButtonPhase::pressTaken) {
-    b.phase = ButtonPhase::up;
+    setPhase(button, ButtonPhase::up);
     return counted(b, {Verdict::swallow, 0});
   }
   const bool guard = repair && b.guardArmed;
   if (!bounce && !guard && !heldPress) {
-    b.phase = ButtonPhase::up;
+    setPhase(button, ButtonPhase::up);
     return counted(b, {Verdict::pass, 0});
   }
   // The release of a held-back press goes out at once, as a held release that is due: one the
   // system refuses is tried again, never dropped with the button left down.
   if (!bounce && !guard) {
-    b.phase = ButtonPhase::releaseHeld;
+    setPhase(button, ButtonPhase::releaseHeld);
     b.deadlineUs = now.us;
     letGoDue(now);
     return counted(b, {Verdict::swallow, 0});
@@ -309,7 +325,7 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
     if (filterDeadline > deadline) deadline = filterDeadline;
   }
   if (deadline - now.us > milliseconds(kMaxHoldMs)) deadline = now.us + milliseconds(kMaxHoldMs);
-  b.phase = bounce ? ButtonPhase::releaseHeld : ButtonPhase::releaseGuarded;
+  setPhase(button, bounce ? ButtonPhase::releaseHeld : ButtonPhase::releaseGuarded);
   b.deadlineUs = deadline;
   letGoDue(now);
   return counted(b, {Verdict::swallow, 0});
@@ -340,15 +356,19 @@ Verdict ButtonMachine::moveInTurn(const MouseEvent& event) {
 // A gesture or volume took the right button over: a held-back press never goes out, and the
 // button is `next`. In any other phase it stays as it was: a held release is let go on time, a
 // press applications saw stays down for them, and a swallowed press's release is swallowed.
-void ButtonMachine::heldPressTaken(ButtonPhase next) {
+void ButtonMachine::heldPressTaken(ButtonPhase next, ClockReading now) {
   ButtonState& right = states_[MouseButton::right];
   // A timed press that turns the volume or begins a gesture is the hand's: judged first, it
   // may turn out a held-back press, which is taken then. So is a right event waiting behind
-  // another's timed press: it takes its turn first, and what waited before it.
-  if (right.phase == ButtonPhase::pressTimed || states_.waits(MouseButton::right)) settleAll();
+  // another's timed press: it takes its turn first, and what waited before it; a release that
+  // held as at its time is let go now if its window has passed.
+  if (right.phase == ButtonPhase::pressTimed || states_.waits(MouseButton::right)) {
+    settleAll();
+    letGoDue(now);
+  }
   switch (right.phase) {
     case ButtonPhase::pressHeld:
-      right.phase = next;
+      setPhase(MouseButton::right, next);
       break;
     case ButtonPhase::unknown:
     case ButtonPhase::down:
@@ -356,8 +376,10 @@ void ButtonMachine::heldPressTaken(ButtonPhase next) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
     case ButtonPhase::pressSwallowed:
-    case ButtonPhase::pressTimed:
     case ButtonPhase::pressTaken:
+      break;
+    case ButtonPhase::pressTimed:  // settled above
+      impossible(MouseButton::right, next == ButtonPhase::pressTaken ? L"volume" : L"gesture");
       break;
   }
 }
@@ -377,12 +399,12 @@ bool ButtonMachine::letGo(MouseButton button) {
   switch (held) {
     case ButtonPhase::releaseHeld:
     case ButtonPhase::releaseGuarded:
-      b.phase = ButtonPhase::up;
+      setPhase(button, ButtonPhase::up);
       if (deliver(button, false)) return true;
-      b.phase = held;
+      setPhase(button, held);
       return false;
     case ButtonPhase::pressHeld:
-      b.phase = ButtonPhase::down;
+      setPhase(button, ButtonPhase::down);
       deliver(button, true);
       return true;
     case ButtonPhase::unknown:
@@ -398,21 +420,31 @@ bool ButtonMachine::letGo(MouseButton button) {
 }
 
 // As libinput's debouncer does: an event the state has no transition for is a fault of this
-// filter; it is told, and the state stays as it was.
+// filter, and it is told. The button is then unknown, as after the hook is installed again: its
+// next press is judged as any, its next release passes, and none is left held.
 void ButtonMachine::impossible(MouseButton button, const wchar_t* event) {
-  static const wchar_t* const kPhases[] = {L"unknown",     L"down",           L"up",
-                                           L"releaseHeld", L"releaseGuarded", L"pressSwallowed",
-                                           L"pressHeld",   L"pressTimed",     L"pressTaken"};
+  tell("Button state bug:\t%S\n", button, {event, L" in ", phaseName(states_[button].phase)});
+  setPhase(button, ButtonPhase::unknown);
+}
+
+void ButtonMachine::tellPhase(MouseButton button, ButtonPhase from, ButtonPhase to) {
+  tell("Button phase:\t%S\n", button, {phaseName(from), L" -> ", phaseName(to)});
+}
+
+// "left " and the parts, cut to the line.
+void ButtonMachine::tell(const char* format, MouseButton button,
+                         std::initializer_list<const wchar_t*> parts) {
   static const wchar_t* const kButtonNames[kButtonCount] = {L"left ", L"right ", L"middle ", L"x1 ",
                                                             L"x2 "};
   wchar_t line[64];
   std::size_t length = 0;
-  for (const wchar_t* part : {kButtonNames[static_cast<int>(button)], event, L" in ",
-                              kPhases[static_cast<int>(states_[button].phase)]}) {
+  const auto add = [&](const wchar_t* part) {
     while (*part != L'\0' && length + 1 < sizeof line / sizeof line[0]) line[length++] = *part++;
-  }
+  };
+  add(kButtonNames[static_cast<int>(button)]);
+  for (const wchar_t* part : parts) add(part);
   line[length] = L'\0';
-  platform_.printText("Button state bug:\t%S\n", line);
+  platform_.printText(format, line);
 }
 
 // The left and right buttons share one stamp. A middle or side button's press is no bounce of
@@ -524,15 +556,18 @@ void ButtonMachine::forget() {
       releaseNow(button);
     }
   }
-  for (ButtonState& b : states_.at) {
-    if (!holdsRelease(b) && b.phase != ButtonPhase::pressTimed) b.phase = ButtonPhase::unknown;
+  for (MouseButton button : kMouseButtons) {
+    const ButtonState& b = states_[button];
+    if (!holdsRelease(b) && b.phase != ButtonPhase::pressTimed) {
+      setPhase(button, ButtonPhase::unknown);
+    }
   }
 }
 
 // The button's release, whose event the hook never saw, goes out now, or at the next wake-up
 // if the system refuses it.
 void ButtonMachine::releaseNow(MouseButton button) {
-  states_[button].phase = ButtonPhase::releaseHeld;
+  setPhase(button, ButtonPhase::releaseHeld);
   states_[button].deadlineUs = 0;
   if (!letGo(button)) platform_.wakeAfter(1);
 }

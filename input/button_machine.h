@@ -3,25 +3,41 @@
 // cannot judge yet.
 //
 // Each case is a timeline under the name its test repeats. P press, R release, (t) its tick in
-// ms, .... a release held back, |t when it is let go (delivered as input of our own). Intervals:
-// press 100, release 50.
+// ms from the case's first event (the tables run that at tick 1000, after the hook's first call
+// at 0; a case that shows the first call counts from it), .... a release held back, |t when it
+// is let go (delivered as input of our own). Intervals: press 100, release 50.
 //
 // Press filter: a press within the interval of the stamp (the last press of a chosen button; the
 // left and right buttons share one, the middle and side buttons each keep their own):
 //   "a burst renews the stamp each time"
 //     P(0)---P(40)---P(90)-------P(300)        passes, swallowed, swallowed, passes
-//   "the first press the hook sees passes"      first call(0)--P(10)   passes
+//   "press boundary 99/100"                    P(0)---P(99)---P(199)  passes, swallowed, passes
+//   "the first press the hook sees passes"      first call(0)--P(99)   passes
+//   "press 100 ms after the hook's first call"  first call(0)--P(100)  passes
 //   "a press 24.9 days after the last passes"  a gap the signed difference reads as negative
 //                                              is long ago, never a bounce
+//   "press across 2^32" (ticks from 2^32 - 256)
+//     P(0)--R(32)..|52-----P(272)--P(336)      336 swallowed: 64 ms after 272, across the wrap
+//   "left then right within the interval"
+//     left  P(0)
+//     right      P(50)R(60)-------P(200)       50 swallowed, so 60 is too; 200 passes
 // Release filter: a release within the interval of the stamp is held, not dropped:
 //   "a quick click inside one tick arrives whole"
 //     P(0)R(0).........|50
+//   "release 2 ms after the press is held like any bounce"
+//     P(0)R(2)........|50
 //   "a bounce 3 ms after the press is let go at press + interval"
 //     P(0)--R(3).......|50
 //   "a release late in the interval is held for the guard's window"
 //     P(0)-------R(40)...|60
 //   "release 50 ms after the press passes"
 //     P(0)-------R(50)
+//   "a 30 ms click without bounce is let go on the timer"
+//     P(0)--R(30)..|50---------P(200)
+//   "a release the system refuses is tried again at the next wake-up"
+//     P(0)--R(30)..|50 refused, |51
+//   "two releases in a row: the held one stands for both"
+//     P(0)--R(30)R(35)..|50
 //   "a double click of 70 ms presses 140 ms apart stays two clicks" (release interval 100)
 //     P(0)--R(70)..|100--P(140)--R(210)..|240
 //   "a left release soon after a right press is held, not lost"
@@ -32,36 +48,88 @@
 //     back          P(40)------R(200)           its own stamp: passes, and so does its release
 //   "chattering click"
 //     P(0)--R(30)-P(40)--------R(300)          applications see P(0) and R(300)
+//   "worked sequence"
+//     P(0)-R(20)-P(35)---------R(400)          applications see P(0) and R(400)
+//   "a bounce inside one tick keeps the button down"
+//     P(0)R(0)P(0)-------------R(400)          applications see P(0) and R(400)
 //   "the real release soon after a bounce press is let go"
 //     P(0)--R(30)-P(40)R(45)....|90
-//   "a press after a late wake-up goes out behind the held release"
-//     P(0)--R(30)..|50.......P(110)            at 110: R, then P, delivered
+//   "a press after a late wake-up goes out behind the held release" (the wake-up 70 ms late)
+//     P(0)--R(30)..|50.......P(100)            at 100: R, then P, delivered
 //   "the release of a swallowed press is swallowed too"
 //     P(0)---R(60)--P(90)-------R(200)         90 and 200 swallowed
 //   "a release whose press the hook never saw passes"
 //     P(0)---R(60)---------R(300)
+//   "a release before any press passes"         first call(0)--R(20)
+//   "after the hook is installed again the release of a swallowed press passes"
+//     P(0)---R(60)--P(90)--reinstalled(100)--R(200)
+// Either repair alone, no button chosen, and what the repairs never touch: every event passes,
+// but for a release the release filter holds:
+//   "press repair off"                          P(0)P(10)--R(30)....|60   measured from 10
+//   "press repair off, release soon after the first call"
+//     first call(0)--P(10)R(20)....|60
+//   "release repair off"                        P(0)R(10)
+//   "no device chosen"                          left P(0)P(1)R(4), right P(5)R(8)
+//   "right button is not chosen"                right P(0)P(10)R(12)
+//   "hook codes other than 0 pass unexamined"   P(0), then P(10) and R(20) with codes 3 and -1
+//   "middle button and horizontal wheel pass"   middle P(0)P(1), the horizontal wheel at 2
 // Hold guard: a bounce in a drag arms it; then each release waits the guard's window (保护间隔,
-// 20 ms by default) for its bounce:
+// 20 ms by default) for its bounce. Each case starts P(0)------R(4000)P(4005), which arms it:
 //   "later bounces are swallowed"
-//     P(0)------R(5000)P(5005)------R(6000)P(6004)------R(9000)....|9020
-//     passes    passes passes,armed held   swallowed    held
+//     ...R(5000)P(5004)------R(5500)P(5516)------R(8000)....|8020
+//        held   swallowed    held    swallowed    held
+//   "the drag ends"                             ...R(8000)....|8020
+//   "a click and a double click arrive whole"
+//     ...R(5000)..|5020  P(6000)R(6060)..|6080  P(6150)R(6210)..|6230
+//   "a bounce the release filter sees keeps its longer hold"
+//     ...R(4030)....|4055                       the press stamp 4005 + the release interval
+//   "the right button is untouched"             right P(5000)R(5100) pass; left ...R(8000)..|8020
+//   "a longer window" (保护间隔 35)
+//     P(0)------R(4000)P(4030)------R(8000)....|8035
+// The middle and side buttons, each from its own stamp:
+//   "the real release soon after a middle bounce press is let go"
+//     middle P(0)--R(30)-P(40)R(45)....|90
+//   "a back press after a late wake-up goes out behind the held release" (70 ms late)
+//     back P(0)--R(30)..|50.......P(100)       at 100: R, then P, delivered
+//   "the forward button not chosen lets its bounce through"
+//     forward P(0)R(4)P(8)---------R(100)
+//   "a forward button bounce is held like the others"
+//     forward P(0)--R(30)..|50
+//   "two buttons held at once"
+//     left   P(0)-------------------R(300)
+//     middle       P(40)R(60)....|90
+//   "two held releases due at one late wake-up go out in the order they came" (70 ms late)
+//     back   P(0)----R(20)..........|120
+//     middle   P(5)------R(30)......|120        back's release first
 // Contact blips (the tables above run with the rule off): a press of a chosen button inside a
 // held release or less than kBlipWindowUs after its release is held back (::::) until it is let
-// go or has been down 抖动时长 (10 ms); times here by the performance counter:
+// go or has been down 抖动时长 (10 ms); times here by the performance counter, each case run with
+// ticks that step every millisecond and every 15.625 ms:
 //   "a blip inside one tick"
 //     P(0)---R(90)P(94.2)R(95.1)                94.2 held, then swallowed with 95.1: a blip
+//   "a middle button's blip"
+//     middle P(0)---R(90)P(94.2)R(95.1)
+//   "a blip across a tick step"
+//     P(0)---R(90)P(92.9)R(94.1)
 //   "a hand's press 30 ms after a blip"
 //     P(0)---R(90)P(94)R(96)---P(126):::::|136  the stamp stays at 0: 126 is judged at its own
 //                                               time, passes, and goes out at 136
-//   "a bounce that stays down inside a held release"
-//     P(0)--R(30)......P(40):::::|50--R(300)    at 50 it is judged as at 40: a bounce pair, both
+//   "a blip, then a bounce that stays down, inside a held release"
+//     P(0)--R(30)..P(35)R(37)..P(40):::|50--R(300)
+//                                               35 and 37 a blip; at 50, 40 is judged as at 40:
+//                                               a bounce pair with the held release, both
 //                                               swallowed; applications see P(0) and R(300)
 //   "a hand's 80 ms click delivered in one batch after a stall"
-//     own ticks   R(100)  P(120)  R(200)         all three reach the hook at 230, 0.1 ms apart:
+//     own ticks   R(100)  P(120)  R(200)         all three reach the hook at 230, 0.05 ms apart:
 //     hook        R,P,R(230)                     the own ticks put the press 80 ms before its
-//                                               release, so it is a hand's, never a blip
-//   "a held release woken a step early"
-//     P(0)--R(30).....wake(49.4) ..|50          an early wake-up waits again
+//                                               release, so it is a hand's, never a blip: P
+//                                               goes out at once, R at 280.05
+//   "a hand's press the hook is asked about while the held release goes out"
+//     P(0)---R(200)P(205):::|215---R(300)....|320   the guard armed at 205
+//                                         P(330):::|340   asked about while 320 goes out
+//   "a held release woken a step early" (ticks in steps of 15.625 ms)
+//     P(0.5)--R(30.7).....wake(46.9) ..|50.7    an early wake-up waits again: nothing goes out
+//                                               before the guard's window after 30.7 has passed
 // Every button event and move after a timed press waits behind it (~~) and goes out after it,
 // in the order it came, judged as at its own time; moves one after another as the last of them,
 // the pointer put where it left it, so that the press lands where it was made:
@@ -69,8 +137,21 @@
 //     left   P(0)---R(200)---P(230):::::::::|240
 //     right                     P(232)~~~~~~|240  R(238)~~|240
 //     moves                      (233)(236)~|240              the pointer put at 236
+//   "a volume notch lets what waited go, and a held release that is due with it" (快捷键=6,
+//   the wake-up 70 ms late)
+//     left   P(0)--------R(100)--P(120):::::|180  held by the hand: the notch is for the volume
+//     middle      P(50)-------------R(123)~~|180  held as at 123, to 150: due, it goes out
+//     right                           P(124)~|180
+// The hook installed again: what is undecided goes out as the click it became:
 //   "a timed press goes out as a click when the hook is installed again"
-//     P(1000)--R(1100)--P(1120):::reinstalled(1125)   P and R delivered at 1125
+//     P(0)--R(100)--P(120):::reinstalled(125)   P and R delivered at 125
+//   "a held-back right press goes out as a click when the hook is installed again" (快捷键=5)
+//     right P(0).....reinstalled(100)           P and R delivered at 100
+//           P(1000)..R(1100)                    P and R delivered at 1100
+// A state no events lead to, as a fault of this filter would leave it: the event that meets it
+// is told ("Button state bug"), and the button's clicks go on reaching applications:
+//   "an event in a phase without transition is told and the button still works"
+//     P(timed, on a timed press) R(0)           P and R delivered at 0, told; P(1000)R(1100) pass
 //
 // One line per feature:
 // - Applications see each button's presses and releases alternate.
@@ -86,10 +167,12 @@
 //   the hand's: the next press is measured from the release before it.
 // - Debug lines: "ClickTime:\t%d", "ReleaseTime:\t%d", "Hold guard armed:\t%d",
 //   "Hold guard:\t%d", "Contact blip:\t%d" (its length in µs), and "Button state bug:\t%S" for
-//   an event in a state the machine has no transition for.
+//   an event in a state the machine has no transition for ("left press in pressTimed"). In
+//   debug mode each change of a phase too: "Button phase:\t%S" ("left up -> pressTimed").
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "input/input_platform.h"
 #include "settings/settings.h"
@@ -105,7 +188,7 @@ constexpr std::uint64_t kBlipWindowUs = 40000;
 constexpr std::int32_t kStalledClickTicks = 31;
 
 // One button's state: what applications have been shown of it, and what the machine holds back
-// of it. Only ButtonMachine's events change it.
+// of it. Only ButtonMachine::setPhase changes it.
 enum class ButtonPhase : std::uint8_t {
   unknown,         // nothing since the hook was installed, or installed again
   down,            // applications saw its press
@@ -195,9 +278,9 @@ struct ButtonStates {
   int waitingCount = 0;
 };
 
-// The buttons' state machines. Each event has one handler, and only the handlers change a
-// phase; an event in a phase that has no transition for it is a fault of this filter, told on
-// the debug console, and leaves the phase as it was.
+// The buttons' state machines. Each event has one handler, and every change of a phase goes
+// through setPhase; an event in a phase that has no transition for it is a fault of this filter,
+// told on the debug console (impossible), and leaves the button unknown.
 class ButtonMachine {
  public:
   ButtonMachine(const Settings& settings, ButtonStates& states, InputPlatform& platform)
@@ -212,10 +295,10 @@ class ButtonMachine {
   Verdict move(const MouseEvent& event, ClockReading now);
   // The right press began a gesture: a held-back press whose release the hook missed is not
   // delivered late as a drag.
-  void gestureBegan() { heldPressTaken(ButtonPhase::unknown); }
+  void gestureBegan(ClockReading now) { heldPressTaken(ButtonPhase::unknown, now); }
   // The wheel turned the volume: a held-back right press was the start of it, and it and its
   // release reach no one.
-  void takenForVolume() { heldPressTaken(ButtonPhase::pressTaken); }
+  void takenForVolume(ClockReading now) { heldPressTaken(ButtonPhase::pressTaken, now); }
   // A wake-up asked for with wakeAfter is due.
   void timer(ClockReading now) { letGoDue(now); }
   // Lets go of every held release, and of a held-back press, at once.
@@ -261,11 +344,20 @@ class ButtonMachine {
   void settleTimed();
   void settleAll();
   bool letGo(MouseButton button);
-  void heldPressTaken(ButtonPhase next);
-  void impossible(MouseButton button, const wchar_t* event);
+  void heldPressTaken(ButtonPhase next, ClockReading now);
+  [[gnu::cold]] void impossible(MouseButton button, const wchar_t* event);
+  // The one place a phase changes. The line is made only in debug mode: otherwise a change
+  // costs a load and a branch more than the store.
+  void setPhase(MouseButton button, ButtonPhase to) {
+    ButtonPhase& phase = states_[button].phase;
+    if (settings_.debugMode && phase != to) tellPhase(button, phase, to);
+    phase = to;
+  }
+  [[gnu::cold]] void tellPhase(MouseButton button, ButtonPhase from, ButtonPhase to);
+  void tell(const char* format, MouseButton button, std::initializer_list<const wchar_t*> parts);
   Decision judgePress(MouseButton button, bool chosen, bool holdBack, std::int32_t x,
                       std::int32_t y, ClockReading at);
-  bool timesPress(const ButtonState& b, bool chosen, ClockReading now) const;
+  bool timesPress(MouseButton button, bool chosen, ClockReading now);
   bool settle(MouseButton button);
   static Decision counted(ButtonState& b, Decision decision);
   Verdict pressFilter(MouseButton button, ClockReading at);

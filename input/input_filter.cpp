@@ -57,7 +57,7 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
 
     case mouse_message::rightDown:
       state_.gesturePress = features_ && gestureKeyHeld();
-      if (state_.gesturePress) return startGesture(event, now);
+      if (state_.gesturePress) return startGesture(event, clocks);
       judged_ = repairs_;
       return buttons_.press(MouseButton::right, chosen(MouseButton::right), holdsRightPress(),
                             event, clocks);
@@ -76,7 +76,7 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
       return buttons_.release(MouseButton::left, chosen(MouseButton::left), event, clocks);
 
     case mouse_message::wheel:
-      return routeWheel(event, now);
+      return routeWheel(event, clocks);
 
     case mouse_message::middleDown:
     case mouse_message::middleUp:
@@ -97,9 +97,9 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
 
 // The press starts a gesture and is swallowed, and the key is masked so that its release is not
 // a lone tap that opens a menu.
-Decision InputFilter::startGesture(const MouseEvent& event, std::uint32_t now) {
-  buttons_.gestureBegan();
-  beginGesture(gesture_, event.x, event.y, now);
+Decision InputFilter::startGesture(const MouseEvent& event, ClockReading now) {
+  buttons_.gestureBegan(now);
+  beginGesture(gesture_, event.x, event.y, now.tick);
   platform_.maskGestureKey();
   return kSwallow;
 }
@@ -120,7 +120,8 @@ Decision InputFilter::endGesture(std::uint32_t now) {
 
 // A notch the repair lets through goes to the volume while its key is held, else to the window
 // under the cursor, else on as it came.
-Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
+Decision InputFilter::routeWheel(const MouseEvent& event, ClockReading clocks) {
+  const std::uint32_t now = clocks.tick;
   const auto delta = static_cast<std::int16_t>(event.mouseData >> 16);
   if (repairs_) {
     const Decision repair = wheel_.notch(delta, now);
@@ -129,7 +130,7 @@ Decision InputFilter::routeWheel(const MouseEvent& event, std::uint32_t now) {
 
   if (features_ && settings_.volumeControl) {
     if (volumeKeyHeld()) {
-      buttons_.takenForVolume();
+      buttons_.takenForVolume(clocks);
       maskVolumeKey(now);
       platform_.print("Wheel direction:\t%d\n", delta);
       if (delta > 0) {

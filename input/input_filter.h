@@ -90,9 +90,9 @@ class InputFilter {
   bool gestureKeyHeld();
   bool volumeKeyHeld();
   bool holdsRightPress();
-  Decision startGesture(const MouseEvent& event, std::uint32_t now);
+  Decision startGesture(const MouseEvent& event, ClockReading now);
   Decision endGesture(std::uint32_t now);
-  Decision routeWheel(const MouseEvent& event, std::uint32_t now);
+  Decision routeWheel(const MouseEvent& event, ClockReading clocks);
   void maskVolumeKey(std::uint32_t now);
   std::uint32_t mouseKeyState();
   Decision standAside();

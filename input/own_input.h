@@ -4,6 +4,8 @@
 // Such an event goes out behind ours, as input of our own. Input another program's hook
 // swallowed never comes back, so each input counts for kOnTheWayMs from when it was sent,
 // counted from the oldest still on its way; and nothing counts once the hook is installed again:
+//   "ours comes back"                R sent(0)  P(5) behind ours  R back(8)  P(9) passes
+//   "the hook installed again"       R sent(0)  reinstalled(100)  P(200) passes
 //   "a swallowed own input stops counting"
 //     R sent(0) ......... never back   P(999) behind ours, P(1000) passes
 //     R sent(1500) R back(1501)       P(1502) passes

@@ -3,12 +3,12 @@
 # time on a copy of its seed corpus in build/fuzz/runs/<target>/corpus, which keeps what it
 # finds from one run to the next. Exits non-zero when a target crashes or breaks a property;
 # the input that did it is in build/fuzz/runs/<target>/artifacts/.
-# Usage: scripts/fuzz.sh [seconds per target]   (default 60)
+# Usage: scripts/fuzz.sh [seconds per target]   (default: FUZZ_SECONDS, else 30, what CI gives)
 # Needs: cmake, clang, libclang-rt-14-dev (libFuzzer and the sanitizer runtimes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-60}
+seconds=${1:-${FUZZ_SECONDS:-30}}
 if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
   echo "usage: $0 [seconds per target]" >&2
   exit 2

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -376,6 +378,56 @@ TEST(Calibration, ChoosesTheButtonsThatChatter) {
   EXPECT_TRUE(!opened[healthLeft] && opened[healthRight] && opened[healthX2]);
 }
 
+// A timeline as health/click_judgement.h writes it: P(t) a press, R(t) a release, t in ms.
+std::vector<ClickEvent> timelineEvents(const char* text) {
+  std::vector<ClickEvent> events;
+  for (const char* c = text; (c = std::strpbrk(c, "PR")) != nullptr; ++c) {
+    const auto us = static_cast<std::uint64_t>(std::strtod(c + 2, nullptr) * 1000);
+    events.push_back({us, static_cast<std::uint32_t>(us / 1000), healthLeft, *c == 'P'});
+  }
+  return events;
+}
+
+// The hand's clicks read from a record, and the first of them judged by what was shown of it.
+TEST(ClickJudgement, TheHandsClicksAndWhatApplicationsSawOfThem) {
+  const char* const hand = "P(0)-------R(90) P(94)R(96)          P(600)";
+  const struct {
+    const char *name, *record, *shown, *expected;
+  } rows[] = {
+      {"a bounce at the press", "P(0)R(2) P(4)----R(90)", nullptr, "0-90; 1 bounces"},
+      {"a bounce at the release", "P(0)-----R(90) P(94)R(96)", nullptr, "0-90; 1 bounces"},
+      {"an opening in a drag", "P(0)-R(500) P(510)----R(1000)", nullptr, "0-1000; 0 bounces"},
+      {"a bounce between two clicks", "P(0)--R(48) P(83)R(85) P(89)--R(144)", nullptr,
+       "0-48; 89-144 41 ms after; 1 bounces"},
+      {"a bounce far from any click", "P(0)R(3)", nullptr, "1 bounces"},
+      {"clean: the bounce's release is not the hand's", hand, "P(0)-------R(90)", "1 presses"},
+      {"two presses", hand, "P(0)-------R(90) P(94)R(96)", "2 presses"},
+      {"a release before the hand let go", hand, "P(0)--R(2)---------R(90)", "1 presses early"},
+      {"lost", hand, "(nothing)", "0 presses"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::uint32_t bounces = 0;
+    const auto clicks = handClicks(timelineEvents(r.record), healthLeft, 10000, bounces);
+    std::string got;
+    if (r.shown) {
+      std::vector<ShownClick> shown;
+      for (const ClickEvent& e : timelineEvents(r.shown))
+        shown.push_back({e.us, e.button, e.press});
+      std::size_t at = 0;
+      const ClickJudgement j = judgeClick(clicks.at(0), 600000, shown, healthLeft, at);
+      got = std::to_string(j.presses) + " presses" + (j.earlyRelease ? " early" : "");
+    } else {
+      for (const HandClick& c : clicks) {
+        got += std::to_string(c.pressUs / 1000) + "-" + std::to_string(c.releaseUs / 1000) +
+               (c.gapUs == kNever ? "" : " " + std::to_string(c.gapUs / 1000) + " ms after") + "; ";
+      }
+      got += std::to_string(bounces) + " bounces";
+    }
+    EXPECT_EQ(got, r.expected);
+  }
+}
+
 // The clicks of `button` (the left's by default) and, where given, the right button's, in time
 // order.
 ClickRun recorded(const corpus::Corpus& c, bool windowsClock, const corpus::Corpus* right = nullptr,
@@ -431,17 +483,17 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     int clean;  // episodes clean at least: with the choice where one is offered, else as now
     const corpus::Corpus* right = nullptr;
     std::uint8_t button = healthLeft;  // the button `c` holds the clicks of
+    const char* figures = nullptr;     // as health/what_if.h gives them: now -> the choice offered
   } rows[] = {
       {"worn switch, the defaults, Wine's clock", corpus::make(28, worn), false, true,
-       ClickFit::better, false, 239},
+       ClickFit::better, false, 239, nullptr, healthLeft,
+       "3 doubled, 2 lost -> click repair off: 4 doubled, 0 lost"},
       {"worn switch, the defaults, Windows' clock", corpus::make(28, worn), true, true,
-       ClickFit::better, false, 239},
+       ClickFit::better, false, 239, nullptr, healthLeft,
+       "3 doubled, 4 lost -> click repair off: 4 doubled, 0 lost"},
       {"worn switch not chosen yet", corpus::make(28, worn), true, false, ClickFit::better, false,
        239},
       {"clean switch", corpus::make(28, clean), true, false, ClickFit::tooFew, false, 240},
-      // The bounces are contacts of a few milliseconds: the blip rule tells them from the
-      // double clicks by their length, and the click repair, which swallows the second clicks,
-      // is better off.
       {"double clicks as fast as the bounces", corpus::make(28, fast), false, true,
        ClickFit::better, false, 239},
       {"bounces after releases, the defaults: every click clean, nothing to offer", releaseBounces,
@@ -473,6 +525,13 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     const ClickFit fit = fitClicks({run}, repairChoiceOf(settings), matters);
     EXPECT_EQ(fit.outcome, row.outcome);
     EXPECT_EQ(fit.tradeOff, row.tradeOff);
+    const auto scores = [](const ReplayScore& s) {
+      return std::to_string(s.doubled) + " doubled, " + std::to_string(s.lost) + " lost";
+    };
+    const std::string choice = fit.best.clickRepair ? "" : "click repair off: ";
+    if (row.figures) {
+      EXPECT_EQ(scores(fit.now) + " -> " + choice + scores(fit.bestScore), row.figures);
+    }
     bool offered = false, chooses = false;
     for (const HealthAdvice& a : healthAdvice(calibration, kept, settings, fit)) {
       offered = offered || a.action == HealthAction::applyIntervals;
