@@ -7,9 +7,9 @@
 
 #include "app/foreground_win32.h"
 #include "gesture/tracker.h"
-#include "input/device_description_win32.h"
 #include "health/health_win32.h"
 #include "input/click_record.h"
+#include "input/device_description_win32.h"
 #include "input/input_filter.h"
 #include "input/input_source.h"
 #include "input/pad_feed.h"

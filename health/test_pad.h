@@ -8,14 +8,21 @@
 // A click owns its button's events from its press up to the hand's next press of it. The
 // switch's events other than the hand's press and release are marked: an opening that begins
 // kPressBounceUs or more after the press and before the hand let go is the hold breaking, any
-// other a bounce (at the press, or after the release). The verdict, first that applies:
-//   开关 (switch)                 程序 (the pad received)      verdict
-//   P(0)------R(90)               (nothing)                    点击丢失: lost
-//   P(0)-R(500)P(510)---R(1000)   P(0)---------------R(1000)   按住时断开已修复 (what was
-//   swallowed) P(0)-R(500)P(510)---R(1000)   P(0)-R(500)P(510)--R(1000)   按住时断开未修复
-//   P(0)R(2)P(4)--------R(90)     P(0)---------------R(90)     抖动已修复 (what was swallowed)
-//   P(0)------R(90)P(94)R(96)     P(0)------R(90)P(94)R(96)    抖动漏过
-//   P(0)------R(30)               P(0)---------R(50)           干净: a held release, let go at 50
+// other a bounce (at the press, or after the release). The verdict, first that applies, on the
+// rows of the test table that walks it:
+//   "a click lost, and one made off the pad"
+//     开关 P(0)------R(90)               程序 (nothing)                     点击丢失
+//   "a drag that opened, repaired"
+//     开关 P(0)-R(500)P(510)---R(1000)   程序 P(0)---------------R(1000)    按住时断开已修复 (*)
+//   "a drag that opened, not repaired"
+//     开关 P(0)-R(500)P(510)---R(1000)   程序 P(0)-R(500)P(510)--R(1000)    按住时断开未修复
+//   "a blip double, repaired"
+//     开关 P(0)------R(90)P(94)R(96)     程序 P(0)------R(90)               抖动已修复 (*)
+//   "a blip double with the repair off: what the intervals in force would have done"
+//     开关 P(0)------R(90)P(94)R(96)     程序 P(0)------R(90)P(94)R(96)     抖动漏过
+//   "a held release, then a timed press, each where it went"
+//     开关 P(0)------R(30)               程序 P(0)---------R(50)            干净
+//   (*) with what was swallowed: 1 press and 1 release
 // A click is judged once it is over: its button's next hand press came, or its switch has been
 // up kBounceUs and the pad saw the button let go, or its switch has been up kPadSettleUs (every
 // held release is let go by then). Until then its verdict is pending.
