@@ -55,11 +55,6 @@ enum class TextName : int {
   // The 鼠标健康 window and its balloon. Numbers come in as {1}, {2}, ...
   healthTitle,
   healthClose,
-  healthLeftButton,
-  healthRightButton,
-  healthMiddleButton,
-  healthBackButton,
-  healthForwardButton,
   healthWheel,
   healthRepairOn,   // {1} device
   healthRepairOff,  // {1} device

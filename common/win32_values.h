@@ -23,6 +23,19 @@ constexpr std::uint32_t xButton1Data = 1;
 constexpr std::uint32_t xButton2Data = 2;
 }  // namespace mouse_message
 
+// The flags of a button's press and release sent as input (MOUSEINPUT's dwFlags); an X button's
+// input names which one in its mouse data, as its message does in the high word.
+namespace mouse_input {
+constexpr std::uint32_t leftDown = 0x0002;
+constexpr std::uint32_t leftUp = 0x0004;
+constexpr std::uint32_t rightDown = 0x0008;
+constexpr std::uint32_t rightUp = 0x0010;
+constexpr std::uint32_t middleDown = 0x0020;
+constexpr std::uint32_t middleUp = 0x0040;
+constexpr std::uint32_t xDown = 0x0080;
+constexpr std::uint32_t xUp = 0x0100;
+}  // namespace mouse_input
+
 // The key and button bits the receiver of a wheel message reads from its wParam.
 namespace mouse_key {
 constexpr std::uint32_t leftButton = 0x0001;

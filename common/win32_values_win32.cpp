@@ -49,6 +49,15 @@ static_assert(mouse_message::xButton1Data == XBUTTON1);
 static_assert(mouse_message::xButton2Data == XBUTTON2);
 static_assert(mouse_message::horizontalWheel == WM_MOUSEHWHEEL);
 
+static_assert(mouse_input::leftDown == MOUSEEVENTF_LEFTDOWN);
+static_assert(mouse_input::leftUp == MOUSEEVENTF_LEFTUP);
+static_assert(mouse_input::rightDown == MOUSEEVENTF_RIGHTDOWN);
+static_assert(mouse_input::rightUp == MOUSEEVENTF_RIGHTUP);
+static_assert(mouse_input::middleDown == MOUSEEVENTF_MIDDLEDOWN);
+static_assert(mouse_input::middleUp == MOUSEEVENTF_MIDDLEUP);
+static_assert(mouse_input::xDown == MOUSEEVENTF_XDOWN);
+static_assert(mouse_input::xUp == MOUSEEVENTF_XUP);
+
 static_assert(mouse_key::leftButton == MK_LBUTTON);
 static_assert(mouse_key::rightButton == MK_RBUTTON);
 static_assert(mouse_key::shift == MK_SHIFT);

@@ -512,12 +512,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         s.lateBy = kLateBy[s.platform.heldMask >> 6];
         break;
       case 11: {
-        MouseEvent e{};
-        e.code = in.i32();
-        e.message = in.u32();
-        e.x = in.i32();
-        e.y = in.i32();
-        e.mouseData = in.u32();
+        // Made whole, so that its button's message is read as the hook reads it; a braced list
+        // takes the input in order.
+        const MouseEvent e{in.i32(), in.u32(), in.i32(), in.i32(), in.u32()};
         const int which = e.code == 0 ? buttonOf(e.message, e.mouseData) : -1;
         if (which >= 0) {
           s.button(which, isPress(e.message));

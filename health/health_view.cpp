@@ -8,9 +8,10 @@
 
 namespace {
 
-const TextName kDeviceNames[healthDeviceCount] = {
-    TextName::healthLeftButton, TextName::healthRightButton,   TextName::healthMiddleButton,
-    TextName::healthBackButton, TextName::healthForwardButton, TextName::healthWheel};
+// A button by its name in the button table, then the wheel.
+TextName deviceName(int device) {
+  return device < kHealthButtons ? kButtons[device].name : TextName::healthWheel;
+}
 
 std::uint32_t perMille(std::uint64_t part, std::uint64_t whole) {
   return whole ? static_cast<std::uint32_t>(part * 1000 / whole) : 0;
@@ -46,7 +47,7 @@ void addDay(HealthFigures& figures, long age, const HealthCounts& day) {
 }
 
 bool chosen(int button, const Settings& settings) {
-  return (settings.*kButtonChosen[button]) != 0;
+  return buttonChosen(settings, static_cast<MouseButton>(button));
 }
 
 std::wstring count(std::uint32_t n) {
@@ -98,7 +99,7 @@ std::wstring deviceFigures(int device, const HealthFigures& figures, const Setti
                                         : chosen(device, settings) &&
                                               (settings.clickRepair || settings.releaseRepair);
   std::wstring text = fillText(on ? TextName::healthRepairOn : TextName::healthRepairOff, language,
-                               {textOf(kDeviceNames[device], language)});
+                               {textOf(deviceName(device), language)});
   if (figures.periods[device][periodLast30Days].events == 0) {
     return text + L"\n" + textOf(TextName::healthNothingCounted, language);
   }
@@ -157,7 +158,7 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
     anyMatters = anyMatters || matters[button];
     if (!calibration.buttons[button].choose || chosen(button, settings)) continue;
     const DeviceCounts& d = kept.devices[button];
-    const std::wstring device = textOf(kDeviceNames[button], language);
+    const std::wstring device = textOf(deviceName(button), language);
     HealthAdvice line;
     line.why =
         fillText(TextName::healthNotRepaired, language,
@@ -188,7 +189,7 @@ std::vector<HealthAdvice> healthAdvice(const Calibration& calibration, const Hea
 
 std::wstring chatterBalloon(int button, const DeviceCounts& today, const ClickFit& fit,
                             Language language) {
-  const std::wstring device = textOf(kDeviceNames[button], language);
+  const std::wstring device = textOf(deviceName(button), language);
   const std::wstring perMilleToday = count(perMille(today.chatter, today.events));
   const std::wstring summary = fitSummary(fit, language);
   if (summary.empty()) return fillText(TextName::healthBalloon, language, {device, perMilleToday});

@@ -208,7 +208,7 @@ bool SwitchHealth::takeNotice(const Settings& settings, std::wstring* text) {
   }
   const Calibration today = calibrate(ledger_.today());
   for (int button = 0; button < kHealthButtons && balloonTicket_ == 0; ++button) {
-    const bool chosen = (settings.*kButtonChosen[button]) != 0;
+    const bool chosen = buttonChosen(settings, static_cast<MouseButton>(button));
     if (noticed_[button] || chosen || !today.buttons[button].choose) continue;
     noticed_[button] = true;
     balloonButton_ = button;

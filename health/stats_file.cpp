@@ -18,8 +18,10 @@ bool startsWith(const std::string& text, const char* prefix, std::size_t size) {
   return text.compare(0, size, prefix, size) == 0;
 }
 
-const char* const kDeviceNames[healthDeviceCount] = {"left", "right", "middle",
-                                                     "x1",   "x2",    "wheel"};
+// A button by its debug name in the button table, then the wheel.
+const char* deviceName(int device) {
+  return device < kHealthButtons ? kButtons[device].debugName : "wheel";
+}
 // A day's lines in this order. The middle and side buttons came later: their lines are written
 // only once they counted something, so that a day without them reads as it always did.
 const int kLineOrder[healthDeviceCount] = {healthLeft,   healthRight, healthWheel,
@@ -149,7 +151,7 @@ bool dayNumber(const std::string& date, long* day) {
 }
 
 std::string formatStatsLine(const std::string& date, int device, const DeviceCounts& counts) {
-  std::string line = date + ',' + kDeviceNames[device] + ',' + std::to_string(counts.events) + ',' +
+  std::string line = date + ',' + deviceName(device) + ',' + std::to_string(counts.events) + ',' +
                      std::to_string(counts.chatter) + ',' + std::to_string(counts.repaired);
   for (const auto& kind : counts.gaps) {
     int used = kGapBuckets;
@@ -171,7 +173,7 @@ bool parseStatsLine(const std::string& line, std::string* date, int* device, Dev
   }
   int found = -1;
   for (int i = 0; i < healthDeviceCount; ++i) {
-    if (fields[1] == kDeviceNames[i]) found = i;
+    if (fields[1] == deviceName(i)) found = i;
   }
   DeviceCounts read;
   if (found < 0 || !readNumber(fields[2], &read.events) || !readNumber(fields[3], &read.chatter) ||

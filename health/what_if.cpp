@@ -10,9 +10,6 @@
 #include "input/null_platform.h"
 #include "settings/settings.h"
 
-// A choice's buttons are the settings' [设备选择] flags, by device.
-static_assert(kHealthButtons == kButtonCount);
-
 namespace {
 
 // What applications were shown, as the replay goes: the desktop under the filter.
@@ -33,30 +30,15 @@ struct ReplayDesktop : NullInputPlatform {
   }
 };
 
-// The hook's event for a recorded one: the message, and for a side button which one.
+// The hook's event for a recorded one (the record holds buttons 0..kHealthButtons - 1 alone).
 MouseEvent eventOf(const ClickEvent& e) {
-  using namespace mouse_message;
-  static const std::uint32_t kDown[kHealthButtons] = {leftDown, rightDown, middleDown, xButtonDown,
-                                                      xButtonDown};
-  static const std::uint32_t kData[kHealthButtons] = {0, 0, 0, xButton1Data << 16,
-                                                      xButton2Data << 16};
-  const int b = e.button;  // the record holds buttons 0..kHealthButtons - 1 alone
-  // Each button's up message follows its down message.
-  return {0, kDown[b] + (e.press ? 0u : 1u), 0, 0, kData[b], e.tick};
+  const ButtonRow& row = kButtons[e.button];
+  return {0, e.press ? row.downMessage : row.upMessage, 0, 0, row.xData << 16, e.tick};
 }
 
+// The replay's settings: the choice's, on a record with every feature and other repair off.
 void settingsOf(const RepairChoice& choice, Settings& s) {
-  s.clickRepair = choice.clickRepair;
-  s.releaseRepair = choice.releaseRepair;
-  s.scrollRepair = 0;
-  for (int b = 0; b < kHealthButtons; ++b) s.*kButtonChosen[b] = choice.buttons[b];
-  s.wheelPassThrough = 0;
-  s.volumeControl = 0;
-  s.gestures = 0;
-  s.clickInterval = choice.clickMs;
-  s.releaseInterval = choice.releaseMs;
-  s.holdGuardInterval = choice.guardMs;
-  s.blipLength = choice.blipMs;
+  putSettings(s, choiceValues(choice));
 }
 
 // An honest record's gap between two events needs a wake-up for each hold let go in it: a few
@@ -312,6 +294,23 @@ RepairChoice repairChoiceOf(const Settings& settings) {
   c.guardMs = settings.holdGuardInterval;
   c.blipMs = settings.blipLength;
   return c;
+}
+
+std::vector<SettingValue> choiceValues(const RepairChoice& choice) {
+  using K = SettingKey;
+  std::vector<SettingValue> values;
+  for (MouseButton button : kMouseButtons) {
+    if (choice.buttons[static_cast<int>(button)]) values.push_back({chosenSetting(button), 1});
+  }
+  values.push_back({K::clickRepair, choice.clickRepair});
+  values.push_back({K::releaseRepair, choice.releaseRepair});
+  if (choice.clickRepair) values.push_back({K::clickInterval, choice.clickMs});
+  if (choice.releaseRepair) {
+    values.push_back({K::releaseInterval, choice.releaseMs});
+    values.push_back({K::holdGuard, choice.guardMs});
+  }
+  values.push_back({K::blipLength, choice.blipMs});
+  return values;
 }
 
 std::vector<ShownClick> replayShown(const ClickRun& run, const RepairChoice& choice) {

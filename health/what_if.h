@@ -46,6 +46,8 @@
 #include "input/click_record.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
+#include "settings/settings_table.h"
+
 // Fewer hand presses than this say too little to fit anything to.
 constexpr std::uint32_t kFitMinimumPresses = 200;
 // The shortest interval the grid offers on Windows: two steps of its tick counter, the clock the
@@ -65,6 +67,10 @@ bool operator==(const RepairChoice& a, const RepairChoice& b);
 
 // The repairs in force.
 RepairChoice repairChoiceOf(const Settings& settings);
+// What a choice puts into the settings: its buttons chosen, the repairs on or off, the interval
+// of each repair that is on and the blip length. The replay runs on these, and 应用建议间隔
+// writes them.
+std::vector<SettingValue> choiceValues(const RepairChoice& choice);
 
 struct ReplayScore {
   std::uint32_t presses = 0;  // hand presses

@@ -230,33 +230,16 @@ void refresh() {
 
 // What `advice` changes in `settings`, changed there: the keys it changed.
 std::vector<const wchar_t*> takeAdvice(const HealthAdvice& advice, Settings& settings) {
-  std::vector<const wchar_t*> keys;
-  const auto set = [&](auto& field, auto value, const wchar_t* key) {
-    if (field.load() == value) return;
-    field = value;
-    keys.push_back(key);
-  };
-  const RepairChoice& c = advice.choice;
   switch (advice.action) {
     case HealthAction::chooseButton:
-      set(settings.*kButtonChosen[advice.device], std::uint8_t{1}, kButtonKeys[advice.device]);
-      break;
+      return putSettings(settings, {{chosenSetting(static_cast<MouseButton>(advice.device)), 1}});
     case HealthAction::applyIntervals:
       // The buttons the suggestion was fitted for are chosen with it.
-      for (int b = 0; b < kHealthButtons; ++b) {
-        if (c.buttons[b]) set(settings.*kButtonChosen[b], std::uint8_t{1}, kButtonKeys[b]);
-      }
-      set(settings.clickRepair, std::uint8_t{c.clickRepair}, L"单击");
-      set(settings.releaseRepair, std::uint8_t{c.releaseRepair}, L"释放");
-      if (c.clickRepair) set(settings.clickInterval, c.clickMs, L"单击间隔");
-      if (c.releaseRepair) set(settings.releaseInterval, c.releaseMs, L"释放间隔");
-      if (c.releaseRepair) set(settings.holdGuardInterval, c.guardMs, L"保护间隔");
-      set(settings.blipLength, c.blipMs, L"抖动时长");
-      break;
+      return putSettings(settings, choiceValues(advice.choice));
     case HealthAction::none:
       break;
   }
-  return keys;
+  return {};
 }
 
 // Each button writes the keys it changes and no other: what the user changed in the file

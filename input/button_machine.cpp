@@ -27,33 +27,6 @@ std::uint64_t milliseconds(std::int32_t ms) {
 }
 }  // namespace
 
-ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData) {
-  switch (message) {
-    case mouse_message::leftDown:
-      return {true, MouseButton::left, true};
-    case mouse_message::leftUp:
-      return {true, MouseButton::left, false};
-    case mouse_message::rightDown:
-      return {true, MouseButton::right, true};
-    case mouse_message::rightUp:
-      return {true, MouseButton::right, false};
-    case mouse_message::middleDown:
-      return {true, MouseButton::middle, true};
-    case mouse_message::middleUp:
-      return {true, MouseButton::middle, false};
-    case mouse_message::xButtonDown:
-    case mouse_message::xButtonUp: {
-      const std::uint32_t which = mouseData >> 16;
-      if (which != mouse_message::xButton1Data && which != mouse_message::xButton2Data) break;
-      return {true, which == mouse_message::xButton1Data ? MouseButton::x1 : MouseButton::x2,
-              message == mouse_message::xButtonDown};
-    }
-    default:
-      break;
-  }
-  return {false, MouseButton::left, false};
-}
-
 // A press soon after its button's release may be the contact closing again for a few
 // milliseconds: it is timed before it is judged (see timesPress), and judged as at its own time
 // once it has stayed down long enough to be a hand's (settle). Meanwhile every other button
@@ -65,7 +38,7 @@ Decision ButtonMachine::press(MouseButton button, bool chosen, bool holdBack,
   // and behind what waited for it.
   if (states_[button].phase == ButtonPhase::pressTimed) settle(button);
   if (states_.waitingCount > 0) letGoDue(now);
-  if (mustWait(now)) return waitBehind({event, now, button, true, true, chosen, holdBack});
+  if (mustWait(now)) return waitBehind({now, event, chosen, holdBack});
   return pressInTurn(button, chosen, holdBack, event, now, delivered_ != before);
 }
 
@@ -243,7 +216,7 @@ Decision ButtonMachine::release(MouseButton button, bool chosen, const MouseEven
     settle(button);
   }
   if (states_.waitingCount > 0) letGoDue(now);
-  if (mustWait(now)) return waitBehind({event, now, button, true, false, chosen, false});
+  if (mustWait(now)) return waitBehind({now, event, chosen, false});
   return releaseInTurn(button, chosen, now, delivered_ != before);
 }
 
@@ -334,7 +307,7 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
 // A move while a press is timed waits behind it, so that the press lands where it was made.
 Verdict ButtonMachine::move(const MouseEvent& event, ClockReading now) {
   if (mustWait(now)) {
-    waitBehind({event, now, MouseButton::left, false, false, false, false});
+    waitBehind({now, event, false, false});
     return Verdict::swallow;
   }
   return moveInTurn(event);
@@ -434,14 +407,15 @@ void ButtonMachine::tellPhase(MouseButton button, ButtonPhase from, ButtonPhase 
 // "left " and the parts, cut to the line.
 void ButtonMachine::tell(const char* format, MouseButton button,
                          std::initializer_list<const wchar_t*> parts) {
-  static const wchar_t* const kButtonNames[kButtonCount] = {L"left ", L"right ", L"middle ", L"x1 ",
-                                                            L"x2 "};
   wchar_t line[64];
   std::size_t length = 0;
   const auto add = [&](const wchar_t* part) {
     while (*part != L'\0' && length + 1 < sizeof line / sizeof line[0]) line[length++] = *part++;
   };
-  add(kButtonNames[static_cast<int>(button)]);
+  for (const char* name = buttonRow(button).debugName; *name != '\0'; ++name) {
+    line[length++] = static_cast<wchar_t>(*name);  // a few ASCII letters: they fit
+  }
+  add(L" ");
   for (const wchar_t* part : parts) add(part);
   line[length] = L'\0';
   platform_.printText(format, line);
@@ -590,7 +564,5 @@ bool ButtonMachine::shownDown(MouseButton button, bool askSystem) {
     case ButtonPhase::unknown:
       break;
   }
-  static const std::uint32_t kKeys[kButtonCount] = {vk::leftButton, vk::rightButton,
-                                                    vk::middleButton, vk::xButton1, vk::xButton2};
-  return askSystem && platform_.isKeyHeld(kKeys[static_cast<int>(button)]);
+  return askSystem && platform_.isKeyHeld(buttonRow(button).virtualKey);
 }

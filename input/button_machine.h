@@ -202,24 +202,6 @@ enum class ButtonPhase : std::uint8_t {
   pressTaken,      // the hand holds a right press the volume took: it and its release reach no one
 };
 
-// In the order of the switch health's devices too.
-constexpr MouseButton kMouseButtons[kButtonCount] = {
-    MouseButton::left, MouseButton::right, MouseButton::middle, MouseButton::x1, MouseButton::x2};
-
-// What a button's message says; `known` is false for any other message. An X button's message
-// says which one in the high word of the mouse data.
-struct ButtonMessage {
-  bool known;
-  MouseButton button;
-  bool press;
-};
-ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData);
-
-// The settings choose the button for the repairs.
-inline bool buttonChosen(const Settings& settings, MouseButton button) {
-  return (settings.*kButtonChosen[static_cast<int>(button)]) != 0;
-}
-
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
   std::uint64_t releaseUs = 0;
@@ -246,13 +228,13 @@ struct ButtonState {
 // A button event or a move that came while a press was timed. It waits behind that press and is
 // judged as at its own time when its turn comes; a move stands for the pointer's position.
 struct WaitingEvent {
-  MouseEvent event;
   ClockReading at;
-  MouseButton button;
-  bool isButton;  // else a move
-  bool press;
-  bool chosen;    // as the settings said when it came
-  bool holdBack;  // as ButtonMachine::press was asked
+  MouseEvent event;  // a button's, which its message names, or a move
+  bool chosen;       // as the settings said when it came
+  bool holdBack;     // as ButtonMachine::press was asked
+  bool isButton() const { return event.buttonMessage.known; }
+  MouseButton button() const { return event.buttonMessage.button; }
+  bool press() const { return event.buttonMessage.press; }
 };
 // A hand makes a few events in the 抖动时长 a press is timed for; moves that follow each other
 // wait as one. A queue full settles the timed press at once as the hand's, and what waited goes

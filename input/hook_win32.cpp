@@ -136,25 +136,12 @@ class DesktopInputPlatform final : public InputPlatform {
   }
 
   bool deliverButton(MouseButton button, bool press) override {
+    const ButtonRow& row = buttonRow(button);
     INPUT input{};
     input.type = INPUT_MOUSE;
-    switch (button) {
-      case MouseButton::left:
-        input.mi.dwFlags = press ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-        break;
-      case MouseButton::right:
-        input.mi.dwFlags = press ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
-        break;
-      case MouseButton::middle:
-        input.mi.dwFlags = press ? MOUSEEVENTF_MIDDLEDOWN : MOUSEEVENTF_MIDDLEUP;
-        break;
-      case MouseButton::x1:
-      case MouseButton::x2:
-        // The side button is named in mouseData, as the hook reads it from an X button's event.
-        input.mi.dwFlags = press ? MOUSEEVENTF_XDOWN : MOUSEEVENTF_XUP;
-        input.mi.mouseData = button == MouseButton::x1 ? XBUTTON1 : XBUTTON2;
-        break;
-    }
+    input.mi.dwFlags = press ? row.sendDown : row.sendUp;
+    // A side button is named in mouseData, as the hook reads it from an X button's event.
+    input.mi.mouseData = row.xData;
     ownInput.sent(GetTickCount());
     if (sendOwnInput(&input, 1)) return true;
     ownInput.refused();
@@ -237,39 +224,41 @@ ClockReading readClocks() {
   return {tick, counterMicroseconds()};
 }
 
-static_assert(static_cast<int>(MouseButton::middle) == healthMiddle &&
-              static_cast<int>(MouseButton::x2) == healthX2 && kHealthButtons == kButtonCount);
-
 // The hook's own events for the switch health and the click record, timed by the performance
-// counter: the tick counter's steps are as long as the bounces measured.
+// counter: the tick counter's steps are as long as the bounces measured. A button's device has
+// its number.
 void countSwitchHealth(const MouseEvent& event, ClockReading now, int repaired) {
-  if (event.message == mouse_message::wheel) {
-    if (hookHealth) {
-      hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), now.us, repaired);
-    }
-    return;
-  }
-  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-  if (!m.known) return;
-  const int button = static_cast<int>(m.button);  // a button's device has its number
-  const std::uint64_t us = now.us;
   if (!hookHealth) return;
-  if (!m.press) {
-    hookHealth->release(button, us, repaired);
+  if (event.message == mouse_message::wheel) {
+    hookHealth->notch(static_cast<std::int16_t>(event.mouseData >> 16), now.us, repaired);
     return;
   }
-  const std::int32_t chatter = hookHealth->press(button, us, repaired);
+  const ButtonMessage& m = event.buttonMessage;
+  if (!m.known) return;
+  const int button = static_cast<int>(m.button);
+  if (!m.press) {
+    hookHealth->release(button, now.us, repaired);
+    return;
+  }
+  const std::int32_t chatter = hookHealth->press(button, now.us, repaired);
   if (chatter >= 0) platform.print("Chatter:\t%d\n", chatter);
 }
 
 // Only what the repairs judged goes into the record (input/click_record_keeper.h).
 void recordClick(const MouseEvent& event, ClockReading now) {
   if (!hookRecord) return;
-  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-  const int button = m.known ? static_cast<int>(m.button) : -1;  // a button's device number
-  hookRecordKeeper.note(*hookRecord, button, m.press, hookFilter->repairsJudged(),
-                        hookFilter->state().buttons.phaseAfterWaiting(MouseButton::right), now.tick,
-                        now.us);
+  const ButtonMessage& m = event.buttonMessage;
+  hookRecordKeeper.note(
+      *hookRecord, m.known ? static_cast<int>(m.button) : -1, m.press, hookFilter->repairsJudged(),
+      hookFilter->state().buttons.phaseAfterWaiting(MouseButton::right), now.tick, now.us);
+}
+
+// The event is read from the hook's data once, its button's message with it.
+MouseEvent hookEvent(int code, WPARAM wParam, const MSLLHOOKSTRUCT* info) {
+  const auto message = static_cast<std::uint32_t>(wParam);
+  if (!info) return {code, message, 0, 0, 0};
+  return {code,      message, info->pt.x, info->pt.y, static_cast<std::uint32_t>(info->mouseData),
+          info->time};
 }
 
 // Where the event came from (input/input_source.h). A button's event or a notch reads the raw
@@ -300,35 +289,29 @@ void feedPad(const MouseEvent& event, ClockReading now, EventSource source, Repa
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   hookCalls.fetch_add(1, std::memory_order_relaxed);
-  MouseEvent event{code, static_cast<std::uint32_t>(wParam), 0, 0, 0};
-  if (code == HC_ACTION) {
-    const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+  const auto* info = code == HC_ACTION ? reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam) : nullptr;
+  if (info) {
     hookLatestEventTime.store(info->time, std::memory_order_relaxed);
     if (info->dwExtraInfo == kOwnInputMarker) {
-      if (event.message == mouse_message::move) {
+      if (wParam == mouse_message::move) {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         probeSeenAt.store(now.QuadPart, std::memory_order_relaxed);
         probesSeen.fetch_add(1, std::memory_order_release);
-      } else if (readButtonMessage(event.message, info->mouseData).known) {
+      } else if (readButtonMessage(static_cast<std::uint32_t>(wParam), info->mouseData).known) {
         platform.ownInput.passed();
       }
       return CallNextHookEx(hook, code, wParam, lParam);
     }
-    event.x = info->pt.x;
-    event.y = info->pt.y;
-    event.mouseData = info->mouseData;
-    event.time = info->time;
   }
+  const MouseEvent event = hookEvent(code, wParam, info);
   const ClockReading now = readClocks();
   platform.windowUnderPointer.onEvent(event.message, now.tick);
   const EventSource source =
-      code == HC_ACTION ? sourceOf(event, *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam), now)
-                        : EventSource{SourceKind::unknown, -1};
-  const Repair repair =
-      code == HC_ACTION && hookSources ? hookSources->repairOf(source) : Repair::apply;
+      info ? sourceOf(event, *info, now) : EventSource{SourceKind::unknown, -1};
+  const Repair repair = info && hookSources ? hookSources->repairOf(source) : Repair::apply;
   const Decision decision = hookFilter->decide(event, now, repair);
-  if (code == HC_ACTION) {
+  if (info) {
     if (repair == Repair::apply) countSwitchHealth(event, now, decision.repaired);
     recordClick(event, now);
     feedPad(event, now, source, repair);
@@ -336,8 +319,8 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   if (decision.verdict == Verdict::swallow) return 1;
   // A press or release the system refuses to send behind ours passes all the same: late order
   // is better than a lost click. Touch and pen input is never sent again as ours.
-  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-  if (code == HC_ACTION && m.known && repair != Repair::standAside &&
+  const ButtonMessage& m = event.buttonMessage;
+  if (info && m.known && repair != Repair::standAside &&
       platform.ownInput.onItsWay(GetTickCount()) && platform.deliverButton(m.button, m.press)) {
     return 1;
   }

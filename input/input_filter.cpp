@@ -54,45 +54,25 @@ Decision InputFilter::decide(const MouseEvent& event, ClockReading clocks, Repai
         addPoint(gesture_, event.x, event.y, now);
       }
       return {buttons_.move(event, clocks), 0};
-
-    case mouse_message::rightDown:
-      state_.gesturePress = features_ && gestureKeyHeld();
-      if (state_.gesturePress) return startGesture(event, clocks);
-      judged_ = repairs_;
-      return buttons_.press(MouseButton::right, chosen(MouseButton::right), holdsRightPress(),
-                            event, clocks);
-
-    case mouse_message::leftDown:
-      judged_ = repairs_;
-      return buttons_.press(MouseButton::left, chosen(MouseButton::left), false, event, clocks);
-
-    case mouse_message::rightUp:
-      if (state_.gesturePress) return endGesture(now);
-      judged_ = repairs_;
-      return buttons_.release(MouseButton::right, chosen(MouseButton::right), event, clocks);
-
-    case mouse_message::leftUp:
-      judged_ = repairs_;
-      return buttons_.release(MouseButton::left, chosen(MouseButton::left), event, clocks);
-
     case mouse_message::wheel:
       return routeWheel(event, clocks);
-
-    case mouse_message::middleDown:
-    case mouse_message::middleUp:
-    case mouse_message::xButtonDown:
-    case mouse_message::xButtonUp: {
-      // An X button message that names neither side button passes as it came.
-      const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
-      if (!m.known) return kPass;
-      judged_ = repairs_;
-      return m.press ? buttons_.press(m.button, chosen(m.button), false, event, clocks)
-                     : buttons_.release(m.button, chosen(m.button), event, clocks);
-    }
-
     default:
-      return kPass;
+      break;
   }
+  // An X button message that names neither side button passes as it came.
+  const ButtonMessage& m = event.buttonMessage;
+  if (!m.known) return kPass;
+  const bool right = m.button == MouseButton::right;
+  if (right && m.press) {
+    state_.gesturePress = features_ && gestureKeyHeld();
+    if (state_.gesturePress) return startGesture(event, clocks);
+  } else if (right && state_.gesturePress) {
+    return endGesture(now);
+  }
+  judged_ = repairs_;
+  return m.press
+             ? buttons_.press(m.button, chosen(m.button), right && holdsRightPress(), event, clocks)
+             : buttons_.release(m.button, chosen(m.button), event, clocks);
 }
 
 // The press starts a gesture and is swallowed, and the key is masked so that its release is not
@@ -160,13 +140,10 @@ Decision InputFilter::routeWheel(const MouseEvent& event, ClockReading clocks) {
 // and for the left and right buttons only while the hook does not know them. A middle or side
 // button the hook has not seen since it was installed reads as up.
 std::uint32_t InputFilter::mouseKeyState() {
-  static const std::uint32_t kBits[kButtonCount] = {mouse_key::leftButton, mouse_key::rightButton,
-                                                    mouse_key::middleButton, mouse_key::xButton1,
-                                                    mouse_key::xButton2};
   std::uint32_t keys = 0;
   for (MouseButton button : kMouseButtons) {
     const bool mainButton = button == MouseButton::left || button == MouseButton::right;
-    if (buttons_.shownDown(button, mainButton)) keys |= kBits[static_cast<int>(button)];
+    if (buttons_.shownDown(button, mainButton)) keys |= buttonRow(button).keyBit;
   }
   if (platform_.isKeyHeld(vk::shift)) keys |= mouse_key::shift;
   if (platform_.isKeyHeld(vk::control)) keys |= mouse_key::control;

@@ -4,15 +4,48 @@
 
 #include <cstdint>
 
-// The mouse's buttons, in the order of the settings' kButtonChosen.
-enum class MouseButton : std::uint8_t { left, right, middle, x1, x2 };
+#include "common/mouse_buttons.h"
+
+// What a button's message says; `known` is false for any other message, and for an X button's
+// message that names neither side button.
+struct ButtonMessage {
+  bool known;
+  MouseButton button;
+  bool press;
+};
+
+inline ButtonMessage readButtonMessage(std::uint32_t message, std::uint32_t mouseData) {
+  // Moves and wheel notches, most of the events, are told at once.
+  if (message < mouse_message::leftDown || message > mouse_message::xButtonUp) {
+    return {false, MouseButton::left, false};
+  }
+  for (const ButtonRow& row : kButtons) {
+    if (message != row.downMessage && message != row.upMessage) continue;
+    if (row.xData != 0 && mouseData >> 16 != row.xData) continue;
+    return {true, row.button, message == row.downMessage};
+  }
+  return {false, MouseButton::left, false};
+}
 
 struct MouseEvent {
-  std::int32_t code;        // hook code; only 0 is examined
-  std::uint32_t message;    // the mouse message
-  std::int32_t x, y;        // screen position
-  std::uint32_t mouseData;  // high word: signed wheel delta
-  std::uint32_t time = 0;   // the event's own tick, as the system stamped it when it happened
+  MouseEvent() = default;
+  MouseEvent(std::int32_t code, std::uint32_t message, std::int32_t x, std::int32_t y,
+             std::uint32_t mouseData, std::uint32_t time = 0)
+      : code(code),
+        message(message),
+        x(x),
+        y(y),
+        mouseData(mouseData),
+        time(time),
+        buttonMessage(readButtonMessage(message, mouseData)) {}
+
+  std::int32_t code = 0;        // hook code; only 0 is examined
+  std::uint32_t message = 0;    // the mouse message
+  std::int32_t x = 0, y = 0;    // screen position
+  std::uint32_t mouseData = 0;  // high word: signed wheel delta
+  std::uint32_t time = 0;       // the event's own tick, as the system stamped it when it happened
+  // The button's message read once, when the event is made: everything after reads this.
+  ButtonMessage buttonMessage{false, MouseButton::left, false};
 };
 
 // Now, by both clocks, read once per event or wake-up: the tick counter the repairs' intervals

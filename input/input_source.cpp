@@ -81,7 +81,7 @@ bool sameName(const wchar_t* a, const wchar_t* b) {
 std::uint16_t rawBitOf(const MouseEvent& event) {
   if (event.message == mouse_message::wheel) return raw_button::wheel;
   if (event.message == mouse_message::horizontalWheel) return raw_button::horizontalWheel;
-  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  const ButtonMessage& m = event.buttonMessage;
   if (!m.known) return 0;
   return static_cast<std::uint16_t>(1u << (2 * static_cast<int>(m.button) + (m.press ? 0 : 1)));
 }

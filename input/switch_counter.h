@@ -21,21 +21,23 @@
 #include <atomic>
 #include <cstdint>
 
+#include "common/mouse_buttons.h"
+
 struct Settings;
 
 // Enumerators are lower camel case everywhere; an unscoped enum, used as an index, names its
-// enumerators after itself. The buttons come first, in the order of the input filter's
-// MouseButton, so that a button's number is its device.
+// enumerators after itself. The buttons come first, each numbered as its MouseButton, so that a
+// button's number is its device; the wheel follows them.
 enum HealthDevice {
-  healthLeft,
-  healthRight,
-  healthMiddle,
-  healthX1,
-  healthX2,
-  healthWheel,
+  healthLeft = static_cast<int>(MouseButton::left),
+  healthRight = static_cast<int>(MouseButton::right),
+  healthMiddle = static_cast<int>(MouseButton::middle),
+  healthX1 = static_cast<int>(MouseButton::x1),
+  healthX2 = static_cast<int>(MouseButton::x2),
+  healthWheel = kButtonCount,
   healthDeviceCount
 };
-constexpr int kHealthButtons = healthWheel;
+constexpr int kHealthButtons = kButtonCount;
 
 constexpr std::uint64_t kChatterUs = 20000;
 

@@ -8,15 +8,15 @@
 ButtonPhase ButtonStates::phaseAfterWaiting(MouseButton button) const {
   for (int i = waitingCount - 1; i >= 0; --i) {
     const WaitingEvent& e = waiting[i];
-    if (e.isButton && e.button == button)
-      return e.press ? ButtonPhase::pressTimed : ButtonPhase::up;
+    if (e.isButton() && e.button() == button)
+      return e.press() ? ButtonPhase::pressTimed : ButtonPhase::up;
   }
   return (*this)[button].phase;
 }
 
 bool ButtonStates::waits(MouseButton button) const {
   for (int i = 0; i < waitingCount; ++i) {
-    if (waiting[i].isButton && waiting[i].button == button) return true;
+    if (waiting[i].isButton() && waiting[i].button() == button) return true;
   }
   return false;
 }
@@ -37,7 +37,7 @@ bool ButtonMachine::waitsBehindTimed(ClockReading now) {
 // A move behind a move replaces it: only where the pointer ends matters.
 Decision ButtonMachine::waitBehind(const WaitingEvent& e) {
   int& count = states_.waitingCount;
-  if (!e.isButton && count > 0 && !states_.waiting[count - 1].isButton) {
+  if (!e.isButton() && count > 0 && !states_.waiting[count - 1].isButton()) {
     states_.waiting[count - 1] = e;
   } else {
     states_.waiting[count++] = e;
@@ -64,14 +64,14 @@ void ButtonMachine::letWaitingGo(std::uint64_t nowUs) {
     const MouseButton button = kMouseButtons[timed];
     int own = 0;
     while (own < states_.waitingCount &&
-           !(states_.waiting[own].isButton && states_.waiting[own].button == button)) {
+           !(states_.waiting[own].isButton() && states_.waiting[own].button() == button)) {
       ++own;
     }
     if (own == states_.waitingCount) {
       if (nowUs - states_[button].pressUs < blipUs) break;  // the wake-up lets it go
       settle(button);
     } else if (const WaitingEvent& e = states_.waiting[own];
-               !e.press && endsInBlip(button, e.event, e.at)) {
+               !e.press() && endsInBlip(button, e.event, e.at)) {
       ButtonState& b = states_[button];
       b.owed = static_cast<std::uint8_t>(b.owed + 2);
       takeWaiting(own);
@@ -92,16 +92,16 @@ WaitingEvent ButtonMachine::takeWaiting(int at) {
 // A button's event passing goes out as ours; a move puts the pointer where it left it, after a
 // held-back right press it carries out of the drag rectangle has gone out.
 void ButtonMachine::takeTurn(const WaitingEvent& e) {
-  if (!e.isButton) {
+  if (!e.isButton()) {
     moveInTurn(e.event);
     platform_.placePointer(e.event.x, e.event.y);
     return;
   }
-  const Decision d = e.press ? pressInTurn(e.button, e.chosen, e.holdBack, e.event, e.at, false)
-                             : releaseInTurn(e.button, e.chosen, e.at, false);
-  ButtonState& b = states_[e.button];
+  const Decision d = e.press() ? pressInTurn(e.button(), e.chosen, e.holdBack, e.event, e.at, false)
+                               : releaseInTurn(e.button(), e.chosen, e.at, false);
+  ButtonState& b = states_[e.button()];
   b.owed = static_cast<std::uint8_t>(b.owed + d.repaired);
-  if (d.verdict == Verdict::pass) deliver(e.button, e.press);
+  if (d.verdict == Verdict::pass) deliver(e.button(), e.press());
 }
 
 void ButtonMachine::settleTimed() {

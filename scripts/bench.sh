@@ -126,6 +126,7 @@ host_part() {
       decide/press_behind_timed) echo "press of another button while a press is timed: it waits" ;;
       onTimer/lets_waiting_go) echo "\`onTimer\` settling a timed press, a press and a move behind it" ;;
       addPoint) echo "\`addPoint\` alone" ;;
+      hook/read_event) echo "the hook's event made, its button's message read (a move, a press, a side release)" ;;
       watchdog/event) echo "hook watchdog: a hook call and its raw input" ;;
       source/lookup) echo "source of a button event, told by the device that moved last" ;;
       source/lookup_own_report) echo "source of a button event, its own raw report first (with it)" ;;

@@ -6,65 +6,16 @@
 #include "common/file_access.h"
 #include "common/text.h"
 #include "settings/profile_store.h"
-
-const wchar_t* const kGestureSection = L"鼠标手势";
-const wchar_t* const kExcludedProgramsSection = L"排除程序";
-const wchar_t* const kInputSourceSection = L"输入来源";
-const wchar_t* const kButtonKeys[kButtonCount] = {L"左键", L"右键", L"中键", L"后退键", L"前进键"};
+#include "settings/settings_table.h"
 
 bool anyButtonChosen(const Settings& settings) {
-  for (Flag Settings::*chosen : kButtonChosen) {
-    if (settings.*chosen) return true;
+  for (MouseButton button : kMouseButtons) {
+    if (buttonChosen(settings, button)) return true;
   }
   return false;
 }
 
 namespace {
-
-enum class Kind { flag, interval, guard, blip, modifier, language, absentOrFlag };
-
-// A flag that is written `once`: only when it is on or the file already holds it, so that a file
-// that never named it stays as it was.
-enum class Written : std::uint8_t { never, always, once };
-using W = Written;
-
-struct SettingsKey {
-  const wchar_t* section;
-  const wchar_t* key;
-  Kind kind;
-  Flag Settings::*flag;
-  WholeField<std::int32_t> Settings::*interval;
-  std::int32_t fallback;
-  Written written;
-};
-
-// Loaded in this order; the flags marked written are saved in this order too.
-const SettingsKey kSettingsKeys[] = {
-    {L"修复功能", L"单击", Kind::flag, &Settings::clickRepair, nullptr, 1, W::always},
-    {L"修复功能", L"释放", Kind::flag, &Settings::releaseRepair, nullptr, 1, W::always},
-    {L"修复功能", L"滚动", Kind::flag, &Settings::scrollRepair, nullptr, 1, W::always},
-    {L"修复参数", L"单击间隔", Kind::interval, nullptr, &Settings::clickInterval, 100, W::never},
-    {L"修复参数", L"释放间隔", Kind::interval, nullptr, &Settings::releaseInterval, 50, W::never},
-    {L"修复参数", L"滚动间隔", Kind::interval, nullptr, &Settings::scrollInterval, 50, W::never},
-    {L"修复参数", L"保护间隔", Kind::guard, nullptr, &Settings::holdGuardInterval, kHoldGuardMs,
-     W::never},
-    {L"修复参数", L"抖动时长", Kind::blip, nullptr, &Settings::blipLength, kBlipMs, W::never},
-    {L"设备选择", L"左键", Kind::flag, &Settings::leftButton, nullptr, 0, W::always},
-    {L"设备选择", L"右键", Kind::flag, &Settings::rightButton, nullptr, 0, W::always},
-    {L"设备选择", L"中键", Kind::flag, &Settings::middleButton, nullptr, 0, W::once},
-    {L"设备选择", L"后退键", Kind::flag, &Settings::xButton1, nullptr, 0, W::once},
-    {L"设备选择", L"前进键", Kind::flag, &Settings::xButton2, nullptr, 0, W::once},
-    {L"功能设置", L"滚轮穿透", Kind::flag, &Settings::wheelPassThrough, nullptr, 1, W::always},
-    {L"功能设置", L"音量控制", Kind::flag, &Settings::volumeControl, nullptr, 1, W::always},
-    {L"功能设置", L"鼠标手势", Kind::flag, &Settings::gestures, nullptr, 1, W::always},
-    {L"功能设置", L"显示图标", Kind::flag, &Settings::showIcon, nullptr, 1, W::always},
-    {L"功能设置", L"调试模式", Kind::flag, &Settings::debugMode, nullptr, 0, W::never},
-    {L"功能设置", L"全屏暂停", Kind::flag, &Settings::fullScreenPause, nullptr, 0, W::never},
-    {L"功能设置", L"快捷键", Kind::modifier, nullptr, nullptr, 1, W::never},
-    {L"功能设置", L"语言", Kind::language, nullptr, nullptr, 0, W::never},
-    {kInputSourceSection, L"模拟输入", Kind::absentOrFlag, nullptr, &Settings::simulatedInput, -1,
-     W::never},
-};
 
 // Longer than any language's name: a longer value names none.
 constexpr std::size_t kLanguageValueChars = 16;
@@ -77,14 +28,37 @@ std::mutex& settingsFileMutex() {
   return mutex;
 }
 
-// The key's value in `settings` as the file says it.
-std::wstring valueText(const SettingsKey& entry, const Settings& settings) {
-  if (entry.flag) return (settings.*entry.flag) != 0 ? L"1" : L"0";
-  if (entry.interval) return std::to_wstring(static_cast<std::int32_t>(settings.*entry.interval));
-  if (entry.kind == Kind::language) {
-    return settings.language.load() == Language::english ? L"English" : L"中文";
+// The value a row takes from the file's number; an absent key reads as the default.
+std::int32_t valueRead(const SettingRow& row, std::uint32_t raw) {
+  const auto value = static_cast<std::int32_t>(raw);
+  switch (row.kind) {
+    case SettingKind::flag:  // a default of -1 says "absent": any number the file holds is 0 or 1
+      return value == row.fallback ? value : raw != 0 ? 1 : 0;
+    case SettingKind::bounded:
+    case SettingKind::choice:
+      return value >= row.least && value <= row.most ? value : row.fallback;
+    case SettingKind::interval:
+    case SettingKind::language:
+      break;
   }
-  return std::to_wstring(static_cast<std::uint32_t>(settings.modifierChoice));
+  return value;
+}
+
+// Every row from the store, or every default without one.
+void loadRows(Settings& settings, ProfileStore* store) {
+  for (const SettingRow& row : kSettingRows) {
+    std::int32_t value = row.fallback;
+    if (store && row.kind == SettingKind::language) {
+      value = static_cast<std::int32_t>(
+          languageNamed(store->readString(row.section, row.key, kLanguageValueChars)));
+    } else if (store) {
+      value = valueRead(row, store->readInt(row.section, row.key, row.fallback));
+    }
+    row.set(settings, value);
+  }
+  const ModifierKeys keys = ModifierKeyChoice(settings.modifierChoice);
+  settings.gestureKey = keys.gestureKey;
+  settings.volumeKey = keys.volumeKey;
 }
 
 }  // namespace
@@ -107,52 +81,18 @@ ModifierKeys ModifierKeyChoice(std::uint32_t choice) {
 }
 
 void loadSettings(Settings& settings, ProfileStore& store) {
-  for (const SettingsKey& entry : kSettingsKeys) {
-    if (entry.kind == Kind::language) {
-      settings.language =
-          languageNamed(store.readString(entry.section, entry.key, kLanguageValueChars));
-      continue;
-    }
-    const std::uint32_t raw = store.readInt(entry.section, entry.key, entry.fallback);
-    switch (entry.kind) {
-      case Kind::flag:
-        (settings.*entry.flag) = raw != 0 ? 1 : 0;
-        break;
-      case Kind::interval:
-        (settings.*entry.interval) = static_cast<std::int32_t>(raw);
-        break;
-      case Kind::guard:
-        (settings.*entry.interval) =
-            raw >= 1 && raw <= kLongestHoldGuardMs ? static_cast<std::int32_t>(raw) : kHoldGuardMs;
-        break;
-      case Kind::blip:
-        (settings.*entry.interval) =
-            raw <= kLongestBlipMs ? static_cast<std::int32_t>(raw) : kBlipMs;
-        break;
-      case Kind::modifier:
-        settings.modifierChoice = (raw >= 1 && raw <= 6) ? raw : 1u;
-        break;
-      case Kind::absentOrFlag:  // absent (-1) until the file says; then any other number is on
-        (settings.*entry.interval) = raw == 0xFFFFFFFFu ? -1 : raw != 0 ? 1 : 0;
-        break;
-      case Kind::language:
-        break;
-    }
-  }
-  const ModifierKeys keys = ModifierKeyChoice(settings.modifierChoice);
-  settings.gestureKey = keys.gestureKey;
-  settings.volumeKey = keys.volumeKey;
+  loadRows(settings, &store);
 }
 
 void saveSettings(const Settings& settings, ProfileStore& store) {
-  for (const SettingsKey& entry : kSettingsKeys) {
-    if (entry.written == W::never) continue;
-    const bool on = (settings.*entry.flag) != 0;
-    if (entry.written == W::once && !on && store.readString(entry.section, entry.key, 2).empty()) {
+  for (const SettingRow& row : kSettingRows) {
+    if (row.written == Written::never) continue;
+    const std::int32_t value = row.get(settings);
+    if (row.written == Written::once && value == row.fallback &&
+        store.readString(row.section, row.key, 2).empty()) {
       continue;
     }
-    const wchar_t* text = on ? L"1" : L"0";
-    store.writeString(entry.section, entry.key, text);
+    store.writeString(row.section, row.key, settingText(row, value).c_str());
   }
 }
 
@@ -162,25 +102,36 @@ bool saveSettingsKeys(const Settings& settings, const std::wstring& path,
   if (!prepareSettingsFile(path)) return false;
   const auto store = openProfileStore(path);
   bool written = true;
-  for (const SettingsKey& entry : kSettingsKeys) {
+  for (const SettingRow& row : kSettingRows) {
     bool named = false;
-    for (const wchar_t* key : keys) named = named || std::wcscmp(key, entry.key) == 0;
+    for (const wchar_t* key : keys) named = named || std::wcscmp(key, row.key) == 0;
     if (!named) continue;
-    written =
-        store->writeString(entry.section, entry.key, valueText(entry, settings).c_str()) && written;
+    const std::wstring text = settingText(row, row.get(settings));
+    written = store->writeString(row.section, row.key, text.c_str()) && written;
   }
   return written;
 }
 
-void loadSettings(Settings& settings, const std::wstring& path) {
+bool loadSettings(Settings& settings, const std::wstring& path) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
   prepareSettingsFile(path);
-  loadSettings(settings, *openProfileStore(path));
+  // Held by another program, or unreadable otherwise: every key would read as absent. The
+  // settings in force stay; a record never read runs on the defaults and is never saved over
+  // the file until it has been read.
+  if (fileExists(path) && !readFileBytes(path, kMaxSettingsFileBytes)) {
+    if (!settings.fileRead) loadRows(settings, nullptr);
+    return false;
+  }
+  loadRows(settings, openProfileStore(path).get());
+  settings.fileRead = true;
+  return true;
 }
 
 void saveSettings(const Settings& settings, const std::wstring& path) {
   std::lock_guard<std::mutex> lock(settingsFileMutex());
-  if (prepareSettingsFile(path)) saveSettings(settings, *openProfileStore(path));
+  if (settings.fileRead && prepareSettingsFile(path)) {
+    saveSettings(settings, *openProfileStore(path));
+  }
 }
 
 namespace {
@@ -234,14 +185,11 @@ std::wstring settingsPathForExecutable(const std::wstring& executablePath) {
 }
 
 std::vector<std::wstring> settingsNotAtDefaults(const Settings& settings) {
-  Settings defaults;
   std::vector<std::wstring> lines;
-  for (const SettingsKey& entry : kSettingsKeys) {
-    std::wstring fallback = std::to_wstring(entry.fallback);
-    if (entry.kind == Kind::language) fallback = valueText(entry, defaults);
-    const std::wstring value = valueText(entry, settings);
-    if (value != fallback) {
-      lines.push_back(L"[" + std::wstring(entry.section) + L"] " + entry.key + L"=" + value);
+  for (const SettingRow& row : kSettingRows) {
+    const std::wstring value = settingText(row, row.get(settings));
+    if (value != settingText(row, row.fallback)) {
+      lines.push_back(L"[" + std::wstring(row.section) + L"] " + row.key + L"=" + value);
     }
   }
   return lines;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/mouse_buttons.h"
 #include "common/texts.h"
 #include "common/win32_values.h"
 
@@ -82,16 +83,19 @@ struct Settings {
   WholeField<std::int32_t> simulatedInput{-1};
   // [功能设置] 语言: the language of every text a user reads; never written.
   WholeField<Language> language;
+  // The record holds what the settings file says (or there was no file): only then may a save
+  // write the file. Read and written by the main thread alone.
+  bool fileRead = false;
 };
 
-// [设备选择]: whether the repairs apply to each of the mouse's buttons, in the order the input
-// filter numbers them (left, right, middle, back, forward).
-constexpr int kButtonCount = 5;
-inline Flag Settings::*const kButtonChosen[kButtonCount] = {
+// [设备选择]: whether the repairs apply to each of the mouse's buttons, by button.
+inline constexpr Flag Settings::*kButtonChosen[kButtonCount] = {
     &Settings::leftButton, &Settings::rightButton, &Settings::middleButton, &Settings::xButton1,
     &Settings::xButton2};
-// The buttons' keys in [设备选择], in the same order.
-extern const wchar_t* const kButtonKeys[kButtonCount];
+// The settings choose the button for the repairs.
+inline bool buttonChosen(const Settings& settings, MouseButton button) {
+  return (settings.*kButtonChosen[static_cast<int>(button)]) != 0;
+}
 // Any button is chosen: the repairs have something to act on.
 bool anyButtonChosen(const Settings& settings);
 
@@ -114,10 +118,13 @@ ModifierKeys ModifierKeyChoice(std::uint32_t choice);
 // - anything else (a UTF-8 BOM before other bytes): left alone.
 bool prepareSettingsFile(const std::wstring& path);
 
-// Reads every key of the record from the settings file at `path` (defaults where absent).
-void loadSettings(Settings& settings, const std::wstring& path);
-// Writes the nine persisted flags, and 中键, 后退键 and 前进键 once the file holds them or they are
-// on; every other line of the file stays as it was.
+// Reads every key of the record from the settings file at `path` (defaults where absent). A file
+// that exists but cannot be read (held by another program, say) is not read as defaults: the
+// record stays as it was, or takes the defaults if it was never read, and false is returned.
+bool loadSettings(Settings& settings, const std::wstring& path);
+// Writes the keys the settings table marks written (the nine flags, and 中键, 后退键 and 前进键
+// once the file holds them or they are on); every other line of the file stays as it was. A
+// record that does not hold what the file says (loadSettings) writes nothing.
 void saveSettings(const Settings& settings, const std::wstring& path);
 
 // The same two over an already open store, for callers that bring their own.
@@ -142,7 +149,8 @@ std::wstring settingsPathForExecutable(const std::wstring& executablePath);
 // The running program's settings file, beside it (settings_win32.cpp; Windows only).
 std::wstring settingsFilePath();
 
-// Section and key names shared with the menu and the gesture commands.
+// The sections of entries, beside the settings table (settings_table.cpp): the gestures, the
+// programs, and the input sources.
 extern const wchar_t* const kGestureSection;
 extern const wchar_t* const kExcludedProgramsSection;
 // [输入来源]: 模拟输入, and one key per device the user left out or brought in.

@@ -20,6 +20,10 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
   const auto submenu = [language](T text, P opens) {
     return MenuRow{P::top, K::submenu, textOf(text, language), 0, false, false, opens};
   };
+  const auto device = [&](MouseButton button) {
+    const ButtonRow& row = buttonRow(button);
+    return item(P::deviceSubmenu, row.name, row.menuCommand, buttonChosen(settings, button));
+  };
   const auto separator = [](P place) {
     return MenuRow{place, K::separator, L"", 0, false, false, place};
   };
@@ -28,11 +32,11 @@ std::array<MenuRow, kTrayMenuRowCount> trayMenuRows(const Settings& settings,
       item(P::top, T::menuReleaseRepair, id::releaseRepair, settings.releaseRepair, noButton),
       item(P::top, T::menuScrollRepair, id::scrollRepair, settings.scrollRepair, noButton),
       submenu(T::menuDevice, P::deviceSubmenu),
-      item(P::deviceSubmenu, T::menuLeftButton, id::leftButton, settings.leftButton),
-      item(P::deviceSubmenu, T::menuRightButton, id::rightButton, settings.rightButton),
-      item(P::deviceSubmenu, T::menuMiddleButton, id::middleButton, settings.middleButton),
-      item(P::deviceSubmenu, T::menuBackButton, id::xButton1, settings.xButton1),
-      item(P::deviceSubmenu, T::menuForwardButton, id::xButton2, settings.xButton2),
+      device(MouseButton::left),
+      device(MouseButton::right),
+      device(MouseButton::middle),
+      device(MouseButton::x1),
+      device(MouseButton::x2),
       separator(P::top),
       item(P::top, T::menuWheelPassThrough, id::wheelPassThrough, settings.wheelPassThrough),
       item(P::top, T::menuVolumeControl, id::volumeControl, settings.volumeControl),
@@ -72,11 +76,6 @@ const PlannedCommand kPlans[] = {
     {menu_command::clickRepair, flips(&Settings::clickRepair)},
     {menu_command::releaseRepair, flips(&Settings::releaseRepair)},
     {menu_command::scrollRepair, flips(&Settings::scrollRepair)},
-    {menu_command::leftButton, flips(&Settings::leftButton)},
-    {menu_command::rightButton, flips(&Settings::rightButton)},
-    {menu_command::middleButton, flips(&Settings::middleButton)},
-    {menu_command::xButton1, flips(&Settings::xButton1)},
-    {menu_command::xButton2, flips(&Settings::xButton2)},
     {menu_command::wheelPassThrough, flips(&Settings::wheelPassThrough)},
     {menu_command::volumeControl, flips(&Settings::volumeControl)},
     {menu_command::gestures, flips(&Settings::gestures)},
@@ -94,6 +93,12 @@ const PlannedCommand kPlans[] = {
 }  // namespace
 
 MenuCommandPlan planMenuCommand(std::uintptr_t command) {
+  // A button's row flips its choice.
+  for (MouseButton button : kMouseButtons) {
+    if (buttonRow(button).menuCommand == command) {
+      return flips(kButtonChosen[static_cast<int>(button)]);
+    }
+  }
   for (const PlannedCommand& c : kPlans) {
     if (c.identifier == command) return c.plan;
   }

@@ -10,40 +10,8 @@
 
 namespace {
 
-using K = OptionKey;
-
-// Intervals beyond a second would hold every click of a hand back; loading reads any number, the
-// window offers what a repair can use.
-constexpr int kLongestInterval = 1000;
 constexpr std::size_t kLongestNumber = 6;
 constexpr std::size_t kLongestProgramName = 260;
-
-const OptionBounds kSpecs[kOptionCount] = {
-    {L"修复功能", L"单击", 0, 1},
-    {L"修复功能", L"释放", 0, 1},
-    {L"修复功能", L"滚动", 0, 1},
-    {L"修复参数", L"单击间隔", 0, kLongestInterval},
-    {L"修复参数", L"释放间隔", 0, kLongestInterval},
-    {L"修复参数", L"滚动间隔", 0, kLongestInterval},
-    {L"修复参数", L"保护间隔", 1, kLongestHoldGuardMs},
-    {L"修复参数", L"抖动时长", 0, kLongestBlipMs},
-    {L"设备选择", L"左键", 0, 1},
-    {L"设备选择", L"右键", 0, 1},
-    {L"设备选择", L"中键", 0, 1},
-    {L"设备选择", L"后退键", 0, 1},
-    {L"设备选择", L"前进键", 0, 1},
-    {L"功能设置", L"滚轮穿透", 0, 1},
-    {L"功能设置", L"音量控制", 0, 1},
-    {L"功能设置", L"鼠标手势", 0, 1},
-    {L"功能设置", L"显示图标", 0, 1},
-    {L"功能设置", L"调试模式", 0, 1},
-    {L"功能设置", L"全屏暂停", 0, 1},
-    {L"功能设置", L"快捷键", 1, 6},
-    {L"功能设置", L"语言", 0, 0},
-};
-
-constexpr wchar_t kEnglish[] = L"English";
-constexpr wchar_t kChinese[] = L"中文";
 
 std::wstring trimmed(const std::wstring& text) {
   const std::size_t begin = text.find_first_not_of(L" \t");
@@ -102,35 +70,10 @@ std::vector<OptionEntry> entriesOf(ProfileStore& store, const wchar_t* section) 
 
 }  // namespace
 
-const OptionBounds& optionBounds(OptionKey key) {
-  return kSpecs[static_cast<std::size_t>(key)];
-}
-
 Options optionsFrom(const Settings& settings, ProfileStore& store) {
   Options options;
-  const auto flag = [](std::uint8_t value) { return std::wstring(value ? L"1" : L"0"); };
-  const auto number = [](std::int64_t value) { return std::to_wstring(value); };
-  options[K::clickRepair] = flag(settings.clickRepair);
-  options[K::releaseRepair] = flag(settings.releaseRepair);
-  options[K::scrollRepair] = flag(settings.scrollRepair);
-  options[K::clickInterval] = number(settings.clickInterval);
-  options[K::releaseInterval] = number(settings.releaseInterval);
-  options[K::scrollInterval] = number(settings.scrollInterval);
-  options[K::holdGuard] = number(settings.holdGuardInterval);
-  options[K::blipLength] = number(settings.blipLength);
-  options[K::leftButton] = flag(settings.leftButton);
-  options[K::rightButton] = flag(settings.rightButton);
-  options[K::middleButton] = flag(settings.middleButton);
-  options[K::xButton1] = flag(settings.xButton1);
-  options[K::xButton2] = flag(settings.xButton2);
-  options[K::wheelPassThrough] = flag(settings.wheelPassThrough);
-  options[K::volumeControl] = flag(settings.volumeControl);
-  options[K::gestures] = flag(settings.gestures);
-  options[K::showIcon] = flag(settings.showIcon);
-  options[K::debugMode] = flag(settings.debugMode);
-  options[K::fullScreenPause] = flag(settings.fullScreenPause);
-  options[K::modifier] = number(settings.modifierChoice);
-  options[K::language] = settings.language.load() == Language::english ? kEnglish : kChinese;
+  for (const SettingRow& row : kSettingRows)
+    options[row.setting] = settingText(row, row.get(settings));
   options.gestures = entriesOf(store, kGestureSection);
   options.programs = entriesOf(store, kExcludedProgramsSection);
   return options;
@@ -142,16 +85,18 @@ Options loadOptions(ProfileStore& store) {
   return optionsFrom(settings, store);
 }
 
-bool validOption(OptionKey key, const std::wstring& text) {
-  if (key == K::language) return text == kEnglish || text == kChinese;
-  const OptionBounds& bounds = optionBounds(key);
-  return numberWithin(text, bounds.least, bounds.most);
+bool validOption(SettingKey key, const std::wstring& text) {
+  const SettingRow& row = settingRow(key);
+  if (row.kind == SettingKind::language) {
+    return text == settingText(row, row.least) || text == settingText(row, row.most);
+  }
+  return numberWithin(text, row.least, row.most);
 }
 
-std::vector<OptionKey> wrongOptions(const Options& loaded, const Options& edited) {
-  std::vector<OptionKey> wrong;
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<OptionKey>(i);
+std::vector<SettingKey> wrongOptions(const Options& loaded, const Options& edited) {
+  std::vector<SettingKey> wrong;
+  for (const SettingRow& row : kSettingRows) {
+    const SettingKey key = row.setting;
     if (edited[key] != loaded[key] && !validOption(key, edited[key])) wrong.push_back(key);
   }
   return wrong;
@@ -199,14 +144,14 @@ void setEntry(std::vector<OptionEntry>& entries, const OptionEntry& entry) {
 
 std::vector<OptionWrite> optionWrites(const Options& loaded, const Options& edited) {
   std::vector<OptionWrite> writes;
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<OptionKey>(i);
+  for (const SettingRow& row : kSettingRows) {
+    const SettingKey key = row.setting;
     if (edited[key] == loaded[key] || !validOption(key, edited[key])) continue;
     // " 080" is 80, which may be what the file holds already.
-    const std::wstring value =
-        key == K::language ? edited[key] : std::to_wstring(std::stoi(trimmed(edited[key])));
-    if (value != loaded[key])
-      writes.push_back({optionBounds(key).section, optionBounds(key).key, value});
+    const std::wstring value = row.kind == SettingKind::language
+                                   ? edited[key]
+                                   : settingText(row, std::stoi(trimmed(edited[key])));
+    if (value != loaded[key]) writes.push_back({row.section, row.key, value});
   }
   entryWrites(kGestureSection, loaded.gestures, edited.gestures, writes);
   entryWrites(kExcludedProgramsSection, loaded.programs, edited.programs, writes);

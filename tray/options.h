@@ -18,45 +18,9 @@
 
 #include "common/dpi_layout.h"
 #include "common/texts.h"
+#include "settings/settings_table.h"
 
 class ProfileStore;
-struct Settings;
-
-// The single-valued settings, in the order of the settings file.
-enum class OptionKey : int {
-  clickRepair,
-  releaseRepair,
-  scrollRepair,
-  clickInterval,
-  releaseInterval,
-  scrollInterval,
-  holdGuard,
-  blipLength,
-  leftButton,
-  rightButton,
-  middleButton,
-  xButton1,
-  xButton2,
-  wheelPassThrough,
-  volumeControl,
-  gestures,
-  showIcon,
-  debugMode,
-  fullScreenPause,
-  modifier,
-  language,
-  count
-};
-constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionKey::count);
-
-// Where a setting lives and the whole numbers it may hold (a flag 0..1, 快捷键 1..6; 语言 is
-// its own: 中文 or English).
-struct OptionBounds {
-  const wchar_t* section;
-  const wchar_t* key;
-  int least, most;
-};
-const OptionBounds& optionBounds(OptionKey key);
 
 // A line of [鼠标手势] or [排除程序]: the name and the value as written.
 struct OptionEntry {
@@ -64,13 +28,14 @@ struct OptionEntry {
 };
 
 struct Options {
-  // As the controls show them: "0" or "1", the number, "English" or "中文".
-  std::array<std::wstring, kOptionCount> values;
+  // Each row of the settings table as its control shows it: "0" or "1", the number, "English"
+  // or "中文".
+  std::array<std::wstring, kSettingCount> values;
   std::vector<OptionEntry> gestures;
   std::vector<OptionEntry> programs;
 
-  std::wstring& operator[](OptionKey key) { return values[static_cast<std::size_t>(key)]; }
-  const std::wstring& operator[](OptionKey key) const {
+  std::wstring& operator[](SettingKey key) { return values[static_cast<std::size_t>(key)]; }
+  const std::wstring& operator[](SettingKey key) const {
     return values[static_cast<std::size_t>(key)];
   }
 };
@@ -81,9 +46,9 @@ Options optionsFrom(const Settings& settings, ProfileStore& store);
 Options loadOptions(ProfileStore& store);
 
 // The value the control shows is one the file may hold.
-bool validOption(OptionKey key, const std::wstring& text);
+bool validOption(SettingKey key, const std::wstring& text);
 // Each changed value that is wrong: these are not written.
-std::vector<OptionKey> wrongOptions(const Options& loaded, const Options& edited);
+std::vector<SettingKey> wrongOptions(const Options& loaded, const Options& edited);
 
 // The numbered gesture actions (gesture/commands.h), and the most letters the tracker keeps.
 constexpr int kGestureActionCount = 10;
@@ -123,9 +88,6 @@ bool writeOptions(ProfileStore& store, const std::vector<OptionWrite>& writes);
 
 // ---- The window's form: its pages of rows, as data, and where each control goes. ----
 
-enum class OptionsPage : int { repairs, features, gestures, programs, count };
-constexpr int kOptionsPageCount = static_cast<int>(OptionsPage::count);
-
 enum class FormKind { label, check, edit, combo, button, list, note };
 
 // One control: its identifier (the window's and the end-to-end tests'), its kind, its width in
@@ -150,9 +112,9 @@ constexpr int ok = 1;      // IDOK
 constexpr int cancel = 2;  // IDCANCEL
 constexpr int apply = 0x3001;
 constexpr int firstPage = 0x3010;  // + OptionsPage
-// The check boxes and value fields, one per OptionKey.
-constexpr int firstValue = 0x3100;  // + OptionKey
-constexpr int firstWrong = 0x3200;  // + OptionKey: the note that says a value is wrong
+// The check boxes and value fields, one per SettingKey.
+constexpr int firstValue = 0x3100;  // + SettingKey
+constexpr int firstWrong = 0x3200;  // + SettingKey: the note that says a value is wrong
 constexpr int suggestion = 0x3300;
 constexpr int applySuggestion = 0x3301;
 constexpr int gestureList = 0x3400;
@@ -176,10 +138,10 @@ constexpr int programWrong = 0x3508;
 constexpr int label = 0;  // labels and units: no identifier of their own
 }  // namespace option_id
 
-constexpr int optionControlId(OptionKey key) {
+constexpr int optionControlId(SettingKey key) {
   return option_id::firstValue + static_cast<int>(key);
 }
-constexpr int optionWrongId(OptionKey key) {
+constexpr int optionWrongId(SettingKey key) {
   return option_id::firstWrong + static_cast<int>(key);
 }
 

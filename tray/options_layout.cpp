@@ -5,7 +5,6 @@
 
 namespace {
 
-using K = OptionKey;
 using P = OptionsPage;
 using F = FormKind;
 using T = TextName;
@@ -19,52 +18,58 @@ constexpr int kUnit = 24;
 constexpr int kWide = 308;
 constexpr int kButton = 50;
 constexpr int kPageButton = 74;
+constexpr int kLanguage = 100;
 
-FormCell check(K key, T text) {
-  return {optionControlId(key), F::check, kCheck, text};
-}
 FormCell label(T text, int width = kLabel) {
   return {id::label, F::label, width, text};
 }
 
-FormRow interval(T name, K key) {
-  return {P::repairs,
-          {label(name),
-           {optionControlId(key), F::edit, kNumber, T::count},
-           label(T::optionsMilliseconds, kUnit),
-           {optionWrongId(key), F::note, kWide - kLabel - kNumber - kUnit - 12, T::count}}};
+// A setting's controls: a check box, a number of milliseconds with the note that says it is
+// wrong, or a list to pick from.
+void settingCells(const SettingRow& setting, std::vector<FormCell>& cells) {
+  const int control = optionControlId(setting.setting);
+  switch (setting.kind) {
+    case SettingKind::flag:
+      cells.push_back({control, F::check, kCheck, setting.label});
+      return;
+    case SettingKind::interval:
+    case SettingKind::bounded:
+      cells.insert(cells.end(), {label(setting.label),
+                                 {control, F::edit, kNumber, T::count},
+                                 label(T::optionsMilliseconds, kUnit),
+                                 {optionWrongId(setting.setting), F::note,
+                                  kWide - kLabel - kNumber - kUnit - 12, T::count}});
+      return;
+    case SettingKind::choice:
+      cells.insert(cells.end(),
+                   {label(setting.label), {control, F::combo, kWide - kLabel - 4, T::count}});
+      return;
+    case SettingKind::language:
+      cells.insert(cells.end(), {label(setting.label), {control, F::combo, kLanguage, T::count}});
+      return;
+  }
+}
+
+// The page's settings, a row of the form for each of their lines.
+void settingLines(P page, std::vector<FormRow>& rows) {
+  for (int line = 0;; ++line) {
+    FormRow row{page, {}};
+    for (const SettingRow& setting : kSettingRows) {
+      if (setting.page == page && setting.line == line) settingCells(setting, row.cells);
+    }
+    if (row.cells.empty()) return;
+    rows.push_back(row);
+  }
 }
 
 std::vector<FormRow> form() {
-  return {
-      {P::repairs,
-       {check(K::clickRepair, T::menuClickRepair), check(K::releaseRepair, T::menuReleaseRepair),
-        check(K::scrollRepair, T::menuScrollRepair)}},
-      {P::repairs,
-       {check(K::leftButton, T::menuLeftButton), check(K::rightButton, T::menuRightButton)}},
-      {P::repairs,
-       {check(K::middleButton, T::menuMiddleButton), check(K::xButton1, T::menuBackButton),
-        check(K::xButton2, T::menuForwardButton)}},
-      interval(T::healthClickInterval, K::clickInterval),
-      interval(T::healthReleaseInterval, K::releaseInterval),
-      interval(T::optionsScrollInterval, K::scrollInterval),
-      interval(T::optionsGuardInterval, K::holdGuard),
-      interval(T::optionsBlipLength, K::blipLength),
-      {P::repairs, {{id::suggestion, F::note, kWide, T::count}}, 3},
-      {P::repairs, {{id::applySuggestion, F::button, 2 * kButton + 20, T::healthApplyIntervals}}},
-
-      {P::features,
-       {check(K::wheelPassThrough, T::menuWheelPassThrough),
-        check(K::volumeControl, T::menuVolumeControl), check(K::gestures, T::menuGestures)}},
-      {P::features,
-       {check(K::showIcon, T::optionsShowIcon), check(K::debugMode, T::optionsDebugMode),
-        check(K::fullScreenPause, T::optionsFullScreenPause)}},
-      {P::features,
-       {label(T::optionsModifier),
-        {optionControlId(K::modifier), F::combo, kWide - kLabel - 4, T::count}}},
-      {P::features,
-       {label(T::optionsLanguage), {optionControlId(K::language), F::combo, 100, T::count}}},
-
+  std::vector<FormRow> rows;
+  settingLines(P::repairs, rows);
+  rows.push_back({P::repairs, {{id::suggestion, F::note, kWide, T::count}}, 3});
+  rows.push_back(
+      {P::repairs, {{id::applySuggestion, F::button, 2 * kButton + 20, T::healthApplyIntervals}}});
+  settingLines(P::features, rows);
+  const std::vector<FormRow> lists = {
       {P::gestures, {{id::gestureList, F::list, kWide, T::count}}, 7},
       {P::gestures,
        {label(T::optionsGesture),
@@ -95,6 +100,8 @@ std::vector<FormRow> form() {
         {id::programRemove, F::button, kButton, T::optionsRemove},
         {id::programWrong, F::note, kWide - 3 * kButton - 12, T::count}}},
   };
+  rows.insert(rows.end(), lists.begin(), lists.end());
+  return rows;
 }
 
 // A control's height in dialog units down: a line of text, or a field or button around one.

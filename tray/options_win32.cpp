@@ -17,16 +17,15 @@
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tray/options.h"
+#include "tray/options_form_win32.h"
 #include "tray/program_picker_win32.h"
 
 namespace {
 
-using K = OptionKey;
+using K = SettingKey;
 namespace id = option_id;
 
 constexpr int kRunProgramRow = kGestureActionCount;  // the action list's last row
-// A drop-down list shows this many rows below its field.
-constexpr int kDropDownRows = 12;
 
 struct alignas(DWORD) EmptyTemplate {
   DLGTEMPLATE dialog;
@@ -88,93 +87,9 @@ std::optional<std::string> currentFileBytes() {
   return readFileBytes(self.path, kMaxSettingsFileBytes);
 }
 
-// ---- Controls from the form ----
-
-HWND create(const wchar_t* className, DWORD style, DWORD exStyle, int control,
-            const wchar_t* caption) {
-  return CreateWindowExW(exStyle, className, caption, WS_CHILD | style, 0, 0, 0, 0, self.hwnd,
-                         reinterpret_cast<HMENU>(INT_PTR(control ? control : -1)),
-                         GetModuleHandleW(nullptr), nullptr);
-}
-
-HWND createCell(const FormCell& cell, DWORD group) {
-  const wchar_t* caption = cell.text == TextName::count ? L"" : text(cell.text);
-  switch (cell.kind) {
-    case FormKind::label:
-      return create(L"STATIC", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE | group, 0, cell.id, caption);
-    case FormKind::note:
-      return create(L"STATIC", SS_LEFT | SS_NOPREFIX | group, 0, cell.id, caption);
-    case FormKind::check:
-      return create(L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP | group, 0, cell.id, caption);
-    case FormKind::edit:
-      return create(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | group, WS_EX_CLIENTEDGE, cell.id,
-                    caption);
-    case FormKind::combo:
-      return create(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | group, 0, cell.id,
-                    caption);
-    case FormKind::button:
-      return create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | group, 0, cell.id, caption);
-    case FormKind::list:
-      return create(
-          L"LISTBOX",
-          LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP | group,
-          WS_EX_CLIENTEDGE, cell.id, caption);
-  }
-  return nullptr;
-}
-
-void fillCombo(int control, std::initializer_list<TextName> rows) {
-  for (TextName row : rows) {
-    SendMessageW(item(control), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text(row)));
-  }
-}
-
-void createControls() {
-  const TextName pageNames[kOptionsPageCount] = {
-      TextName::optionsPageRepairs, TextName::optionsPageFeatures, TextName::optionsPageGestures,
-      TextName::optionsPagePrograms};
-  for (int page = 0; page < kOptionsPageCount; ++page) {
-    create(L"BUTTON",
-           BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_VISIBLE | (page == 0 ? WS_GROUP | WS_TABSTOP : 0),
-           0, id::firstPage + page, text(pageNames[page]));
-  }
-  for (const FormRow& row : optionsForm()) {
-    for (const FormCell& cell : row.cells) {
-      // The first control of the pages starts a new group: the page buttons' arrows stop there.
-      self.cells.push_back(createCell(cell, self.cells.empty() ? WS_GROUP : 0));
-    }
-  }
-  create(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP | WS_VISIBLE, 0, id::ok,
-         text(TextName::optionsOk));
-  create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, id::cancel,
-         text(TextName::optionsCancel));
-  create(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, id::apply,
-         text(TextName::optionsApply));
-  fillCombo(optionControlId(K::modifier),
-            {TextName::optionsModifier1, TextName::optionsModifier2, TextName::optionsModifier3,
-             TextName::optionsModifier4, TextName::optionsModifier5, TextName::optionsModifier6});
-  fillCombo(optionControlId(K::language), {TextName::optionsChinese, TextName::optionsEnglish});
-  fillCombo(id::gestureAction,
-            {TextName::optionsAction1, TextName::optionsAction2, TextName::optionsAction3,
-             TextName::optionsAction4, TextName::optionsAction5, TextName::optionsAction6,
-             TextName::optionsAction7, TextName::optionsAction8, TextName::optionsAction9,
-             TextName::optionsAction10, TextName::optionsRunProgram});
-  fillCombo(id::programRule, {TextName::optionsRule1, TextName::optionsRule2});
-  select(id::gestureAction, 0);
-  select(id::programRule, 0);
-}
-
 void showPage(int page) {
   self.page = page;
-  for (int p = 0; p < kOptionsPageCount; ++p) {
-    CheckDlgButton(self.hwnd, id::firstPage + p, p == page ? BST_CHECKED : BST_UNCHECKED);
-  }
-  std::size_t at = 0;
-  for (const FormRow& row : optionsForm()) {
-    for (std::size_t i = 0; i < row.cells.size() && at < self.cells.size(); ++i) {
-      ShowWindow(self.cells[at++], static_cast<int>(row.page) == page ? SW_SHOW : SW_HIDE);
-    }
-  }
+  showOptionsPage(self.hwnd, self.cells, page);
 }
 
 // ---- Values in and out of the controls ----
@@ -204,23 +119,45 @@ void fillList(int control, const std::vector<OptionEntry>& entries,
   }
 }
 
-bool isFlag(K key) {
-  return optionBounds(key).least == 0 && optionBounds(key).most == 1;
+// A setting's value, as the file holds it, into its control.
+void show(const SettingRow& row, const std::wstring& value) {
+  const int control = optionControlId(row.setting);
+  switch (row.kind) {
+    case SettingKind::flag:
+      CheckDlgButton(self.hwnd, control, value == L"1" ? BST_CHECKED : BST_UNCHECKED);
+      break;
+    case SettingKind::interval:
+    case SettingKind::bounded:
+      setText(control, value);
+      break;
+    case SettingKind::choice:
+      select(control, std::max(0, _wtoi(value.c_str()) - row.least));
+      break;
+    case SettingKind::language:
+      select(control, value == settingText(row, row.most) ? 1 : 0);
+      break;
+  }
+}
+
+// The value a setting's control holds, as the file would hold it.
+std::wstring shown(const SettingRow& row) {
+  const int control = optionControlId(row.setting);
+  switch (row.kind) {
+    case SettingKind::flag:
+      return IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
+    case SettingKind::choice:
+    case SettingKind::language:
+      return settingText(row, row.least + std::max(0, selected(control)));
+    case SettingKind::interval:
+    case SettingKind::bounded:
+      break;
+  }
+  return textOfControl(control);
 }
 
 void fill(const Options& options) {
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<K>(i);
-    const int control = optionControlId(key);
-    if (key == K::modifier) {
-      select(control, std::max(0, _wtoi(options[key].c_str()) - 1));
-    } else if (key == K::language) {
-      select(control, options[key] == L"English" ? 1 : 0);
-    } else if (isFlag(key)) {
-      CheckDlgButton(self.hwnd, control, options[key] == L"1" ? BST_CHECKED : BST_UNCHECKED);
-    } else {
-      setText(control, options[key]);
-    }
+  for (const SettingRow& row : kSettingRows) {
+    if (shownInOptions(row)) show(row, options[row.setting]);
   }
   self.gestures = options.gestures;
   self.programs = options.programs;
@@ -230,18 +167,8 @@ void fill(const Options& options) {
 
 Options edited() {
   Options options = self.loaded;
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<K>(i);
-    const int control = optionControlId(key);
-    if (key == K::modifier) {
-      options[key] = std::to_wstring(selected(control) + 1);
-    } else if (key == K::language) {
-      options[key] = selected(control) == 1 ? L"English" : L"中文";
-    } else if (isFlag(key)) {
-      options[key] = IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
-    } else {
-      options[key] = textOfControl(control);
-    }
+  for (const SettingRow& row : kSettingRows) {
+    if (shownInOptions(row)) options[row.setting] = shown(row);
   }
   options.gestures = self.gestures;
   options.programs = self.programs;
@@ -249,15 +176,13 @@ Options edited() {
 }
 
 void showWrong(const std::vector<K>& wrong) {
-  for (std::size_t i = 0; i < kOptionCount; ++i) {
-    const auto key = static_cast<K>(i);
-    if (!item(optionWrongId(key))) continue;
-    const bool isWrong = std::find(wrong.begin(), wrong.end(), key) != wrong.end();
-    const OptionBounds& bounds = optionBounds(key);
-    setText(optionWrongId(key),
-            isWrong ? fillText(TextName::optionsWrongNumber, self.language,
-                               {std::to_wstring(bounds.least), std::to_wstring(bounds.most)})
-                    : std::wstring());
+  for (const SettingRow& row : kSettingRows) {
+    const int note = optionWrongId(row.setting);
+    if (!item(note)) continue;
+    const bool isWrong = std::find(wrong.begin(), wrong.end(), row.setting) != wrong.end();
+    setText(note, isWrong ? fillText(TextName::optionsWrongNumber, self.language,
+                                     {std::to_wstring(row.least), std::to_wstring(row.most)})
+                          : std::wstring());
   }
 }
 
@@ -286,25 +211,10 @@ void findSuggestion(const std::optional<ClickFit>& fit) {
 // What 应用建议间隔 writes in 鼠标健康, put into the controls: 应用 or 确定 writes it.
 void takeSuggestion() {
   if (!self.suggestion) return;
-  const RepairChoice& c = *self.suggestion;
-  const auto check = [](K key, bool on) {
-    if (on) CheckDlgButton(self.hwnd, optionControlId(key), BST_CHECKED);
-  };
-  check(K::leftButton, c.buttons[healthLeft]);
-  check(K::rightButton, c.buttons[healthRight]);
-  check(K::middleButton, c.buttons[healthMiddle]);
-  check(K::xButton1, c.buttons[healthX1]);
-  check(K::xButton2, c.buttons[healthX2]);
-  CheckDlgButton(self.hwnd, optionControlId(K::clickRepair),
-                 c.clickRepair ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(self.hwnd, optionControlId(K::releaseRepair),
-                 c.releaseRepair ? BST_CHECKED : BST_UNCHECKED);
-  if (c.clickRepair) setText(optionControlId(K::clickInterval), std::to_wstring(c.clickMs));
-  if (c.releaseRepair) {
-    setText(optionControlId(K::releaseInterval), std::to_wstring(c.releaseMs));
-    setText(optionControlId(K::holdGuard), std::to_wstring(c.guardMs));
+  for (const SettingValue& v : choiceValues(*self.suggestion)) {
+    const SettingRow& row = settingRow(v.setting);
+    show(row, settingText(row, v.value));
   }
-  setText(optionControlId(K::blipLength), std::to_wstring(c.blipMs));
 }
 
 void load() {
@@ -440,58 +350,6 @@ void pickOpenProgram() {
   if (const auto name = pickProgramWithWindow(self.hwnd, at)) setText(id::programName, *name);
 }
 
-// ---- Layout ----
-
-void place(HWND control, const LayoutRect& r, int extraHeight = 0) {
-  MoveWindow(control, r.left, r.top, r.width(), r.height() + extraHeight, TRUE);
-}
-
-void arrange(const RECT* suggested) {
-  const int dpi = windowDpi(self.hwnd);
-  const HFONT font = createMessageFont(dpi);
-  for (HWND child = GetWindow(self.hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessageW(child, WM_SETFONT, WPARAM(font), FALSE);
-  }
-  if (self.font) DeleteObject(self.font);
-  self.font = font;
-  const FontMetrics metrics = measureFont(font);
-  const OptionsLayout layout = layoutOptions(metrics);
-  for (int page = 0; page < kOptionsPageCount; ++page) {
-    place(item(id::firstPage + page), layout.pages[page]);
-  }
-  std::size_t at = 0;
-  for (const FormRow& row : optionsForm()) {
-    for (const FormCell& cell : row.cells) {
-      if (at >= layout.cells.size() || at >= self.cells.size()) break;
-      place(self.cells[at], layout.cells[at],
-            cell.kind == FormKind::combo ? kDropDownRows * metrics.lineHeight : 0);
-      ++at;
-    }
-  }
-  place(item(id::ok), layout.ok);
-  place(item(id::cancel), layout.cancel);
-  place(item(id::apply), layout.apply);
-  // The list's columns: the name, then what it does.
-  const int tab = 4 * 16;  // dialog units of the list's font: the longest usual gesture text
-  for (int list : {id::gestureList, id::programList}) {
-    const int stops = list == id::programList ? 2 * tab : tab;
-    SendMessageW(item(list), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stops));
-  }
-
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_STYLE));
-  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(self.hwnd, GWL_EXSTYLE));
-  const SIZE frame = frameSize(style, exStyle, dpi);
-  const LayoutRect work = workAreaOf(self.hwnd, suggested);
-  const int width = layout.width + frame.cx, height = layout.height + frame.cy;
-  const LayoutRect r = suggested ? fitToWorkArea({suggested->left, suggested->top,
-                                                  suggested->left + width, suggested->top + height},
-                                                 work)
-                                 : centreInWorkArea(width, height, work);
-  SetWindowPos(self.hwnd, nullptr, r.left, r.top, r.width(), r.height(),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(self.hwnd, nullptr, TRUE);
-}
-
 void onCommand(int control, int notification) {
   if (control >= id::firstPage && control < id::firstPage + kOptionsPageCount) {
     if (notification == BN_CLICKED) showPage(control - id::firstPage);
@@ -556,15 +414,16 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
       self.hwnd = dialog;
       keepDialogFromScaling(dialog);
       SetWindowTextW(dialog, text(TextName::optionsTitle));
-      createControls();
+      self.cells = createOptionsControls(dialog, self.language);
       load();
       fill(self.loaded);
       findSuggestion(std::nullopt);
       showPage(0);
-      arrange(nullptr);
+      self.font = arrangeOptions(dialog, self.cells, self.font, nullptr);
       return TRUE;
     case WM_DPICHANGED:
-      arrange(reinterpret_cast<const RECT*>(lParam));
+      self.font =
+          arrangeOptions(dialog, self.cells, self.font, reinterpret_cast<const RECT*>(lParam));
       return TRUE;
     case WM_COMMAND:
       onCommand(LOWORD(wParam), HIWORD(wParam));

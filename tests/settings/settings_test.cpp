@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -376,6 +377,27 @@ TEST_F(SettingsFile, ReadOnlyFileIsReadAndLeftAlone) {
   saveSettings(settings, path);
   EXPECT_EQ(readFileBytes(path, kMaxSettingsFileBytes), before);
   setReadOnly(path, false);
+}
+
+// Held by another program, the file reads as if every key were absent. A folder in its place
+// stands for that here: it exists and cannot be read.
+TEST_F(SettingsFile, AFileThatCannotBeReadIsNotReadAsDefaults) {
+  namespace fs = std::filesystem;
+  const std::wstring mine = L"[修复功能]\r\n单击=0\r\n[设备选择]\r\n左键=1\r\n";
+  writeUtf16(path, mine);
+  loadSettings(settings, path);
+  fs::rename(fs::path(path), fs::path(path + L".away"));
+  fs::create_directory(fs::path(path));
+  EXPECT_FALSE(loadSettings(settings, path));
+  EXPECT_EQ(settings.clickRepair, 0) << "a reload keeps the settings in force";
+  EXPECT_EQ(settings.leftButton, 1);
+  Settings started;
+  loadSettings(started, path);
+  EXPECT_EQ(started.clickRepair, 1) << "a start runs on the defaults";
+  fs::remove(fs::path(path));
+  fs::rename(fs::path(path + L".away"), fs::path(path));
+  saveSettings(started, path);
+  EXPECT_EQ(utf8(fileText(path)), utf8(mine)) << "not written over before it was read";
 }
 
 TEST_F(SettingsFile, LargeFileIsStillRead) {

@@ -14,7 +14,7 @@
 
 namespace {
 
-using K = OptionKey;
+using K = SettingKey;
 
 void writeText(const std::wstring& path, const std::wstring& text) {
   ASSERT_TRUE(writeFileBytes(path, "\xFF\xFE" + encodeUtf16le(text)));
@@ -95,7 +95,7 @@ TEST(OptionsModel, Validation) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(validOption(c.key, c.text), c.valid)
-        << encodeUtf8(optionBounds(c.key).key) << "=" << encodeUtf8(c.text);
+        << encodeUtf8(settingRow(c.key).key) << "=" << encodeUtf8(c.text);
   }
   struct Text {
     bool (*check)(const std::wstring&);
