@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/mouse_buttons.h"
 #include "settings/settings.h"
 
 namespace {
@@ -213,9 +214,6 @@ std::wstring sourceText(const PadClick& click, Language language) {
 }  // namespace
 
 std::wstring padRow(const PadClick& click, Language language) {
-  static const TextName kButtons[kHealthButtons] = {
-      TextName::healthLeftButton, TextName::healthRightButton, TextName::healthMiddleButton,
-      TextName::healthBackButton, TextName::healthForwardButton};
   const bool judged = click.outcome.verdict != PadVerdict::pending;
   const std::wstring wouldBe =
       click.whatIf && judged
@@ -223,7 +221,7 @@ std::wstring padRow(const PadClick& click, Language language) {
           : L"";
   return fillText(
       TextName::healthPadRow, language,
-      {textOf(kButtons[click.button], language), sourceText(click, language),
+      {textOf(kButtons[click.button].name, language), sourceText(click, language),
        laneText(click.lanes[padSwitch], language), laneText(click.lanes[padProgram], language),
        outcomeText(click.outcome, language), wouldBe});
 }
