@@ -96,6 +96,17 @@ void onCommand(Program& program, HWND window, WPARAM identifier) {
   requestHeldReleases();  // a repair may have been switched off
 }
 
+// As the menu's 暂停 does, and said in a short balloon: the key gives no other sign.
+void onPauseHotkey(Program& program, HWND window) {
+  program.setPaused(window, !program.paused());
+  requestHeldReleases();
+  if (program.settings.showIcon) {
+    showTrayBalloon(window, kAppName,
+                    textOf(program.paused() ? TextName::pausedBalloon : TextName::resumedBalloon,
+                           program.settings.language));
+  }
+}
+
 // A full-screen program is not interrupted: the balloon comes at a later tick instead.
 void showNotice(Program& program, HWND window) {
   std::wstring notice;
@@ -111,6 +122,24 @@ bool hookMayBeGone(UINT message, WPARAM event) {
     return event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND;
   }
   return event == WTS_SESSION_UNLOCK || event == WTS_CONSOLE_CONNECT || event == WTS_REMOTE_CONNECT;
+}
+
+// WM_DESTROY, or WM_HOTKEY: the pause hot key's, or any other, another program's way to end
+// Clickmend.
+void onEndOrHotkey(Program& program, HWND window, UINT message, WPARAM wParam) {
+  if (message == WM_HOTKEY && wParam == Program::kPauseHotkeyId) {
+    onPauseHotkey(program, window);
+    return;
+  }
+  if (message == WM_DESTROY) {
+    watchSessionChanges(window, false);
+    RemovePropW(window, contract::kHookInstallsProperty);
+    RemovePropW(window, contract::kRawInputProperty);
+  }
+  // Deleted whatever the settings say now: the file may have been edited since the icon was
+  // added, and deleting an absent icon does no harm.
+  removeTrayIcon(window);
+  PostQuitMessage(0);
 }
 
 LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -135,15 +164,8 @@ LRESULT onMessage(Program& program, HWND window, UINT message, WPARAM wParam, LP
       if (hookMayBeGone(message, wParam)) reinstallHook();
       return message == WM_POWERBROADCAST ? TRUE : 0;
     case WM_DESTROY:
-      watchSessionChanges(window, false);
-      RemovePropW(window, contract::kHookInstallsProperty);
-      RemovePropW(window, contract::kRawInputProperty);
-      [[fallthrough]];
-    case WM_HOTKEY:  // registered by nothing here: another program's way to end Clickmend
-      // Deleted whatever the settings say now: the file may have been edited since the icon
-      // was added, and deleting an absent icon does no harm.
-      removeTrayIcon(window);
-      PostQuitMessage(0);
+    case WM_HOTKEY:
+      onEndOrHotkey(program, window, message, wParam);
       return 0;
     case WM_COMMAND:
       onCommand(program, window, wParam);
@@ -270,6 +292,7 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
 
   const HWND window = createMainWindow(instance, *program);
   if (!window) return 0;
+  listDevicesInOptions(program->inputDevices);
   reportRefusedStartsTo(window);
 
   // The statistics are read before the hook starts: a switch that opened in the middle of a

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "common/debug_console.h"
+#include "common/identity.h"
 #include "input/hook_win32.h"
 #include "settings/profile_store.h"
+#include "tray/hotkey_win32.h"
 #include "tray/tray_win32.h"
 
 Program::Program()
@@ -36,7 +38,23 @@ void Program::applySettings(HWND window) {
   setDebugConsoleOpen(settings.debugMode != 0);
   readDeviceChoices();
   if (settings.showIcon) addTrayIcon(window, paused_, settings.language);
+  holdPauseHotkey(window);
   foreground.recheck();
+}
+
+// The key 暂停热键 names, held while it is set. Another program's key is told once, not taken.
+void Program::holdPauseHotkey(HWND window) {
+  const std::int32_t wanted = settings.pauseHotkey;
+  if (wanted == pauseHotkey_) return;
+  if (pauseHotkeyHeld_) UnregisterHotKey(window, kPauseHotkeyId);
+  pauseHotkey_ = wanted;
+  pauseHotkeyHeld_ = wanted != 0 && registerHotkey(window, kPauseHotkeyId, wanted);
+  if (wanted != 0 && !pauseHotkeyHeld_) {
+    debugPrint("Pause hot key held by another program:\t%d\n", wanted);
+    if (settings.showIcon) {
+      showTrayBalloon(window, kAppName, textOf(TextName::hotkeyTaken, settings.language));
+    }
+  }
 }
 
 // A device is named by its vendor and product ids, the same on every port and after a restart;

@@ -29,6 +29,8 @@ class Program final : public ProgramRuleTaker {
   // volume control rest too, and the tray icon is greyed. Never saved: a start is never paused.
   void setPaused(HWND window, bool paused);
   bool paused() const { return paused_; }
+  // WM_HOTKEY under this identifier is the pause hot key's; any other ends the program.
+  static constexpr int kPauseHotkeyId = 0x5048;
   // The rule of the program in the foreground (input/program_rule.h); a pause goes before it.
   void setProgramRule(Bypass rule) override;
   // Whether the repairs leave each device the hook thread has seen alone: [输入来源] <name>, by
@@ -61,9 +63,12 @@ class Program final : public ProgramRuleTaker {
 
  private:
   void publishBypass();
+  void holdPauseHotkey(HWND window);
 
   bool paused_ = false;  // main thread only, as the rule; the hook reads filterState.bypass
   Bypass programRule_ = Bypass::none;
+  std::int32_t pauseHotkey_ = 0;  // the key last asked for, held or refused
+  bool pauseHotkeyHeld_ = false;
 };
 
 // The program of the main window, set when the window is created; nullptr before.

@@ -46,6 +46,9 @@ const NamedText kChinese[] = {
     {N::startRefusedBalloon,
      L"程序没有启动。Clickmend 以管理员身份运行，而手势绑定的程序和配置文件的编辑器只以桌面的权限"
      L"启动，现在无法得到这样的权限（桌面没有运行，或拒绝了 Clickmend）。"},
+    {N::pausedBalloon, L"修复已暂停。再按一次暂停热键即恢复。"},
+    {N::resumedBalloon, L"修复已恢复。"},
+    {N::hotkeyTaken, L"这个键已被其他程序占用，不能用作暂停热键。请换一个键。"},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -149,6 +152,7 @@ const NamedText kChinese[] = {
     {N::optionsModifier5, L"手势用 Alt，音量用鼠标右键"},
     {N::optionsModifier6, L"手势用 Alt，音量用鼠标左键"},
     {N::optionsLanguage, L"语言"},
+    {N::optionsPauseHotkey, L"暂停热键"},
     {N::optionsChinese, L"中文"},
     {N::optionsEnglish, L"English"},
     {N::optionsGesture, L"手势"},
@@ -184,6 +188,19 @@ const NamedText kChinese[] = {
      L"你的改动仍在窗口里，稍后可以再按 确定 或 应用。"},
     {N::optionsFileChanged,
      L"配置文件在这个窗口打开后被改动过：已重新读取，你的改动写在它的新内容上。"},
+    {N::optionsPageSources, L"输入来源"},
+    {N::optionsSimulatedInput, L"模拟输入"},
+    {N::optionsSimulatedDefault, L"默认（仅远程会话修复）"},
+    {N::optionsSimulatedUntouched, L"不修复"},
+    {N::optionsSimulatedRepaired, L"修复"},
+    {N::optionsDevices, L"修复这些设备的点击（取消勾选即不修复）："},
+    {N::optionsDeviceColumn, L"设备"},
+    {N::optionsDeviceIdColumn, L"编号"},
+    {N::optionsDeviceClicksColumn, L"点击"},
+    {N::optionsMouse, L"鼠标"},
+    {N::optionsTouchpad, L"触摸板"},
+    {N::optionsTouchScreen, L"触摸屏"},
+    {N::optionsUntold, L"启动以来的 {2} 次点击中，{1}% 无法分辨来自哪个设备。"},
 };
 
 // The README's English names.
@@ -227,6 +244,10 @@ const NamedText kEnglish[] = {
      L"Nothing was started. Clickmend runs as administrator, and starts the programs bound to "
      L"gestures and the settings file's editor only with the desktop's rights, which cannot be "
      L"had now (the desktop is not running, or refused Clickmend)."},
+    {N::pausedBalloon, L"Repairs paused. Press the pause hot key again to resume."},
+    {N::resumedBalloon, L"Repairs resumed."},
+    {N::hotkeyTaken,
+     L"Another program already holds this key: it cannot be the pause hot key. Choose another."},
     {N::aboutText,
      L"Clickmend v{1}\n"
      L"\n"
@@ -347,6 +368,7 @@ const NamedText kEnglish[] = {
     {N::optionsModifier5, L"Alt for gestures, right button for volume"},
     {N::optionsModifier6, L"Alt for gestures, left button for volume"},
     {N::optionsLanguage, L"Language"},
+    {N::optionsPauseHotkey, L"Pause hot key"},
     {N::optionsChinese, L"Chinese"},
     {N::optionsEnglish, L"English"},
     {N::optionsGesture, L"Gesture"},
@@ -385,6 +407,19 @@ const NamedText kEnglish[] = {
     {N::optionsFileChanged,
      L"The settings file changed while this window was open: it was read again and your changes "
      L"were written over its new content."},
+    {N::optionsPageSources, L"Input sources"},
+    {N::optionsSimulatedInput, L"Simulated input"},
+    {N::optionsSimulatedDefault, L"Default (repaired in a remote session only)"},
+    {N::optionsSimulatedUntouched, L"Not repaired"},
+    {N::optionsSimulatedRepaired, L"Repaired"},
+    {N::optionsDevices, L"Repair the clicks of these devices (clear one to leave it out):"},
+    {N::optionsDeviceColumn, L"Device"},
+    {N::optionsDeviceIdColumn, L"IDs"},
+    {N::optionsDeviceClicksColumn, L"Clicks"},
+    {N::optionsMouse, L"Mouse"},
+    {N::optionsTouchpad, L"Touchpad"},
+    {N::optionsTouchScreen, L"Touch screen"},
+    {N::optionsUntold, L"Of the {2} clicks since start, {1}% could not be told by device."},
 };
 
 using Index = std::array<const wchar_t*, kTextCount>;

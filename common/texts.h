@@ -49,6 +49,10 @@ enum class TextName : int {
   outOfReachBalloon,
   // The balloon when nothing could be started with no more than the desktop's rights.
   startRefusedBalloon,
+  // The balloons of the pause hot key, and the message when another program holds its key.
+  pausedBalloon,
+  resumedBalloon,
+  hotkeyTaken,
   // The About box: {1} is the version.
   aboutText,
   aboutOk,
@@ -143,6 +147,7 @@ enum class TextName : int {
   optionsModifier5,
   optionsModifier6,
   optionsLanguage,
+  optionsPauseHotkey,
   optionsChinese,
   optionsEnglish,
   optionsGesture,
@@ -175,6 +180,20 @@ enum class TextName : int {
   optionsExeFiles,
   optionsNotSaved,  // {1} the settings file's path
   optionsFileChanged,
+  // The 输入来源 page: 模拟输入's choices, the devices' list and the share of clicks untold.
+  optionsPageSources,
+  optionsSimulatedInput,
+  optionsSimulatedDefault,
+  optionsSimulatedUntouched,
+  optionsSimulatedRepaired,
+  optionsDevices,
+  optionsDeviceColumn,
+  optionsDeviceIdColumn,
+  optionsDeviceClicksColumn,
+  optionsMouse,
+  optionsTouchpad,
+  optionsTouchScreen,
+  optionsUntold,  // {1} percent, {2} clicks
   count
 };
 

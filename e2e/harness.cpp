@@ -223,6 +223,11 @@ void key(WORD virtualKey, bool down) {
   SendInput(1, &in, sizeof in);
 }
 
+void chord(std::initializer_list<WORD> keys) {
+  for (const WORD k : keys) key(k, true);
+  for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) key(*k, false);
+}
+
 bool playXInput(const std::string& steps, std::string* problem) {
   static unsigned played = 0;
   const char* player = std::getenv("CLICKMEND_X_INPUT");

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,8 @@ void restIn(const Target& target, DWORD ms);
 void mouseButton(DWORD flag, DWORD data = 0);  // MOUSEEVENTF_LEFTDOWN, ...; data: XBUTTON1, ...
 void wheel(int delta);
 void key(WORD virtualKey, bool down);
+// The keys pressed in order and let go in the reverse order: {VK_CONTROL, VK_TAB} is Ctrl+Tab.
+void chord(std::initializer_list<WORD> keys);
 
 // The same input as a mouse makes it: played through the X server (scripts/x_input_play.c), so
 // that Wine delivers it as the mouse's own, not flagged injected and with the raw input of its

@@ -1,7 +1,13 @@
 // The options window driven as a user would: opened from the menu's command, its controls
 // clicked and filled, 应用 / 确定 / 取消 pressed; the settings file and the running program
 // checked.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 #include <utility>
@@ -71,6 +77,35 @@ std::pair<std::wstring, HWND> readAndOpenOptions(const Clickmend& program) {
   return {before, openOptions(program)};
 }
 
+// The page the tabs show.
+int shownPage(HWND window) {
+  return static_cast<int>(SendDlgItemMessageW(window, option_id::pages, TCM_GETCURSEL, 0, 0));
+}
+
+// Ctrl+Tab, or Ctrl+Shift+Tab `backwards`, from wherever the focus is: the next page (the last
+// from the first) shows, with its controls.
+::testing::AssertionResult turnPage(HWND window, bool backwards = false) {
+  const int to = (shownPage(window) + (backwards ? kOptionsPageCount - 1 : 1)) % kOptionsPageCount;
+  SetForegroundWindow(window);
+  backwards ? chord({VK_CONTROL, VK_SHIFT, VK_TAB}) : chord({VK_CONTROL, VK_TAB});
+  int first = 0;  // the page's first control that is not a label
+  for (const FormRow& row : optionsForm()) {
+    if (!first && static_cast<int>(row.page) == to && row.cells[0].id != option_id::label) {
+      first = row.cells[0].id;
+    }
+  }
+  if (pumpUntil([&] { return shownPage(window) == to; }, 5000) &&
+      IsWindowVisible(GetDlgItem(window, first))) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "not on page " << to;
+}
+
+void turnTo(HWND window, OptionsPage page) {
+  while (shownPage(window) != static_cast<int>(page) && turnPage(window)) {
+  }
+}
+
 void click(HWND window, int control) {
   SendMessageW(GetDlgItem(window, control), BM_CLICK, 0, 0);
 }
@@ -115,7 +150,7 @@ TEST(OptionsWindow, CancelAfterChangesWritesNothing) {
   ASSERT_TRUE(window);
   click(window, optionControlId(K::clickRepair));
   type(window, optionControlId(K::clickInterval), L"80");
-  click(window, option_id::firstPage + static_cast<int>(OptionsPage::programs));
+  EXPECT_TRUE(turnPage(window, true)) << "Ctrl+Shift+Tab from the first page";
   type(window, option_id::programName, L"mstsc.exe");
   click(window, option_id::programAdd);
   click(window, option_id::cancel);
@@ -128,7 +163,9 @@ TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
   ASSERT_TRUE(program.started());
   const auto [before, window] = readAndOpenOptions(program);
   ASSERT_TRUE(window);
-  click(window, option_id::firstPage + static_cast<int>(OptionsPage::programs));
+  for (int page = 0; page < static_cast<int>(OptionsPage::programs); ++page) {
+    ASSERT_TRUE(turnPage(window)) << "Ctrl+Tab";
+  }
   type(window, option_id::programName, L"mstsc.exe");
   choose(window, option_id::programRule, 1);
   click(window, option_id::programAdd);
@@ -136,6 +173,58 @@ TEST(OptionsWindow, AProgramAddedWithRuleTwoIsInTheFile) {
   EXPECT_TRUE(closes(program));
   EXPECT_EQ(narrow(program.settingsFileText()),
             narrow(replaced(before, L"cs2.exe=1\r\n", L"cs2.exe=1\r\nmstsc.exe=2\r\n")));
+}
+
+// A list view's message whose item (and its text) lives in the program, where a list view of
+// another process needs it: written there, sent, read back.
+std::wstring sendListItem(HWND list, UINT message, int row, LVITEMW item) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  struct Remote {
+    LVITEMW item;
+    wchar_t text[128];
+  } local{item, {}};
+  void* remote = VirtualAllocEx(process, nullptr, sizeof local, MEM_COMMIT, PAGE_READWRITE);
+  local.item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof item);
+  local.item.cchTextMax = 128;
+  WriteProcessMemory(process, remote, &local, sizeof local, nullptr);
+  SendMessageW(list, message, WPARAM(row), reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, remote, &local, sizeof local, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  local.text[127] = L'\0';
+  return local.text;
+}
+
+// Wine's one mouse, seen once input moved it, is listed as it calls itself, with its ids; its
+// check cleared and 模拟输入 put back to 默认, the file leaves it out and loses 模拟输入's line.
+TEST(OptionsWindow, TheMouseSeenIsListedAndLeftOut) {
+  Clickmend program(kHandWritten);
+  ASSERT_TRUE(program.started());
+  {
+    Target target(200, 200, 300, 200);  // Wine gives raw input only while a window is in front
+    restIn(target, 1000);               // the mouse named on a thread of its own meanwhile
+  }
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  const HWND list = GetDlgItem(window, option_id::deviceList);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  LVITEMW item{};
+  item.iSubItem = 1;
+  EXPECT_EQ(narrow(sendListItem(list, LVM_GETITEMTEXTW, 0, item)), "845E:0001");
+  item.iSubItem = 0;
+  EXPECT_EQ(narrow(sendListItem(list, LVM_GETITEMTEXTW, 0, item)), "Wine HID mouse");
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(1);
+  sendListItem(list, LVM_SETITEMSTATE, 0, item);
+  choose(window, optionControlId(K::simulatedInput), 0);
+  click(window, option_id::ok);
+  EXPECT_TRUE(closes(program));
+  const std::string after = narrow(program.settingsFileText());
+  EXPECT_NE(after.find("845E:0001=0\r\n"), std::string::npos) << after;
+  EXPECT_EQ(after.find("模拟输入"), std::string::npos) << after;
 }
 
 // Written meanwhile (by Notepad, say): the window tells, and writes its own change over the file
@@ -208,6 +297,54 @@ TEST(OptionsWindow, ASaveThatFailsIsToldAndTheEditKept) {
   EXPECT_EQ(narrow(program.settingsFileText()), narrow(replaced(before, L"单击=1", L"单击=0")));
 }
 
+// Set on the 功能 page, the pause hot key flips 暂停 as the menu does: a chattering click passes
+// whole while paused and is repaired again after the second press. A key another program holds
+// is refused with a message, and not written.
+TEST(OptionsWindow, APauseHotkeySetInTheWindowPausesTheRepairs) {
+  Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n"));
+  ASSERT_TRUE(program.started());
+  ASSERT_TRUE(RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'K')) << "held by this test";
+  const HWND window = openOptions(program);
+  ASSERT_TRUE(window);
+  turnTo(window, OptionsPage::features);
+  const HWND field = GetDlgItem(window, optionControlId(K::pauseHotkey));
+  ASSERT_TRUE(IsWindowVisible(field));
+  SendMessageW(field, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+  PostMessageW(GetDlgItem(window, option_id::apply), BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(pumpUntil(
+      [&] {
+        const WindowsOf now = optionsWindows(program);
+        box = now.first == window ? now.last : now.first;
+        return now.found == 2;
+      },
+      kOpenMs))
+      << "a key another program holds was taken silently";
+  wchar_t said[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, said, 512);
+  EXPECT_EQ(narrow(said), narrow(textOf(TextName::hotkeyTaken, Language::chinese)));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  pumpUntil([&] { return optionsWindows(program).found == 1; }, kOpenMs);
+  UnregisterHotKey(nullptr, 1);
+  EXPECT_EQ(program.settingsFileText().find(L"暂停热键"), std::wstring::npos);
+
+  const WORD pauseKey = MAKEWORD('P', HOTKEYF_CONTROL | HOTKEYF_ALT);
+  SendMessageW(field, HKM_SETHOTKEY, pauseKey, 0);
+  click(window, option_id::ok);
+  ASSERT_TRUE(closes(program));
+  EXPECT_NE(program.settingsFileText().find(L"暂停热键=" + std::to_wstring(pauseKey)),
+            std::wstring::npos);
+  Target target(200, 200, 300, 200);
+  for (const int downs : {2, 1}) {
+    SCOPED_TRACE(downs == 2 ? "paused" : "resumed");
+    chord({VK_CONTROL, VK_MENU, 'P'});
+    pump(300);
+    target.clear();
+    chatteringClick(target.center());
+    EXPECT_EQ(target.count(WM_LBUTTONDOWN), downs) << target.describe();
+  }
+}
+
 // Alt held, the right button dragged up from `at`: the gesture U.
 void drawUp(POINT at) {
   moveTo(at);
@@ -238,7 +375,7 @@ TEST(OptionsWindow, AGestureDrawnAndAddedRunsAtOnce) {
   ASSERT_TRUE(program.started());
   const HWND window = openOptions(program);
   ASSERT_TRUE(window);
-  click(window, option_id::firstPage + static_cast<int>(OptionsPage::gestures));
+  turnTo(window, OptionsPage::gestures);
   RECT at{};
   GetWindowRect(window, &at);
   drawUp({(at.left + at.right) / 2, (at.top + at.bottom) / 2 + 60});

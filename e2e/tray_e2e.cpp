@@ -886,8 +886,11 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheOptionsWindowOpen) {
   ASSERT_TRUE(pumpUntil(
       [&] { return !(windows = visibleWindows(program.processId(), L"#32770")).empty(); }, 15000));
   const HWND window = windows.front();
-  SendMessageW(GetDlgItem(window, option_id::firstPage + static_cast<int>(OptionsPage::gestures)),
-               BM_CLICK, 0, 0);
+  SetForegroundWindow(window);
+  for (int page = 0; page < static_cast<int>(OptionsPage::gestures); ++page) {
+    chord({VK_CONTROL, VK_TAB});
+    pump(200);
+  }
   SendMessageW(GetDlgItem(window, option_id::gestureList), LB_SETCURSEL, 0, 0);
   SendMessageW(window, WM_COMMAND, MAKEWPARAM(option_id::gestureList, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(GetDlgItem(window, option_id::gestureList)));

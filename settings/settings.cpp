@@ -37,6 +37,8 @@ std::int32_t valueRead(const SettingRow& row, std::uint32_t raw) {
     case SettingKind::bounded:
     case SettingKind::choice:
       return value >= row.least && value <= row.most ? value : row.fallback;
+    case SettingKind::hotkey:  // modifiers without a key are none
+      return value >= row.least && value <= row.most && (value & 0xFF) != 0 ? value : row.fallback;
     case SettingKind::interval:
     case SettingKind::language:
       break;

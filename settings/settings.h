@@ -79,6 +79,9 @@ struct Settings {
   WholeField<std::uint32_t> modifierChoice;
   WholeField<std::uint32_t> gestureKey;
   WholeField<std::uint32_t> volumeKey;
+  // [功能设置] 暂停热键: the key that flips 暂停, as a hot key field holds it (modifiers × 256 +
+  // virtual key); 0, none.
+  WholeField<std::int32_t> pauseHotkey;
   // [输入来源] 模拟输入: whether other programs' input is repaired; -1 while the file does not say.
   WholeField<std::int32_t> simulatedInput{-1};
   // [功能设置] 语言: the language of every text a user reads; never written.

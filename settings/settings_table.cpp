@@ -17,6 +17,7 @@ constexpr const wchar_t* kFeatures = L"功能设置";
 // Intervals beyond a second would hold every click of a hand back; loading reads any number, the
 // window offers what a repair can use.
 constexpr std::int32_t kLongestInterval = 1000;
+constexpr std::int32_t kLastHotkey = 0x0FFF;
 
 template <auto member>
 std::int32_t getField(const Settings& settings) {
@@ -68,6 +69,8 @@ constexpr TextName kModifierChoices[] = {T::optionsModifier1, T::optionsModifier
                                          T::optionsModifier3, T::optionsModifier4,
                                          T::optionsModifier5, T::optionsModifier6};
 constexpr TextName kLanguageChoices[] = {T::optionsChinese, T::optionsEnglish};
+constexpr TextName kSimulatedInputChoices[] = {
+    T::optionsSimulatedDefault, T::optionsSimulatedUntouched, T::optionsSimulatedRepaired};
 
 }  // namespace
 
@@ -116,9 +119,14 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
                                    kModifierChoices),
     row<&Settings::language>(K::language, kFeatures, L"语言", SettingKind::language, 0, 0, 1,
                              W::never, T::optionsLanguage, {P::features, 3}, kLanguageChoices),
-    // Other programs' input repaired: absent (-1) until the file says. Not in the window yet.
+    // The modifiers (Shift 1, Ctrl 2, Alt 4, an extended key 8) times 256, plus the virtual key.
+    row<&Settings::pauseHotkey>(K::pauseHotkey, kFeatures, L"暂停热键", SettingKind::hotkey, 0, 0,
+                                kLastHotkey, W::never, T::optionsPauseHotkey, {P::features, 4}),
+    // Other programs' input repaired: absent (-1) until the file says; the window offers the
+    // absent value as its own choice, which deletes the line.
     row<&Settings::simulatedInput>(K::simulatedInput, kInputSourceSection, L"模拟输入",
-                                   SettingKind::flag, -1, 0, 1, W::never, T::count, {P::count, 0}),
+                                   SettingKind::flag, -1, -1, 1, W::never, T::optionsSimulatedInput,
+                                   {P::sources, 0}, kSimulatedInputChoices),
 };
 
 namespace {

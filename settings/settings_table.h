@@ -37,6 +37,7 @@ enum class SettingKey : int {
   fullScreenPause,
   modifier,
   language,
+  pauseHotkey,
   simulatedInput,
   count
 };
@@ -44,11 +45,13 @@ constexpr std::size_t kSettingCount = static_cast<std::size_t>(SettingKey::count
 
 // How a value is read from the file and edited in the options window.
 enum class SettingKind : std::uint8_t {
-  flag,      // any number but 0 reads as 1 (a default of -1: absent); a check box
+  flag,  // any number but 0 reads as 1 (a default of -1: absent); a check box, or with `choices`
+         // a list of absent, 0 and 1
   interval,  // milliseconds, read as written; the window offers least..most
   bounded,   // milliseconds; outside least..most reads as the default
   choice,    // least..most, outside reads as the default; a list of `choices` to pick from
   language,  // "English" in any case is 1, anything else 0; a list of `choices`
+  hotkey,    // a key with its modifiers, as a hot key field holds it; outside least..most: none
 };
 
 // When saveSettings writes it: never (a window writes it when the user sets it, through
@@ -57,9 +60,10 @@ enum class SettingKind : std::uint8_t {
 enum class Written : std::uint8_t { never, always, once };
 
 // The options window's pages. A setting is shown on its page's line, beside the others of the
-// same line in the order of the table; the last two pages hold the gestures and the programs. A
-// setting whose page is `count` is not shown.
-enum class OptionsPage : int { repairs, features, gestures, programs, count };
+// same line in the order of the table; the gestures and the programs have a page each, and the
+// input sources' page lists the devices below its setting. A setting whose page is `count` is not
+// shown.
+enum class OptionsPage : int { repairs, features, gestures, programs, sources, count };
 constexpr int kOptionsPageCount = static_cast<int>(OptionsPage::count);
 
 struct SettingRow {
@@ -86,6 +90,10 @@ inline const SettingRow& settingRow(SettingKey setting) {
 }
 inline bool shownInOptions(const SettingRow& row) {
   return row.page != OptionsPage::count;
+}
+// A flag the file may leave out, which the window offers as a choice of its own.
+inline bool absentIsChoice(const SettingRow& row) {
+  return row.kind == SettingKind::flag && row.fallback == -1 && row.choices != nullptr;
 }
 
 // The value as the file holds it: "0" or "1", the number, "English" or "中文".

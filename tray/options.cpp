@@ -90,6 +90,7 @@ bool validOption(SettingKey key, const std::wstring& text) {
   if (row.kind == SettingKind::language) {
     return text == settingText(row, row.least) || text == settingText(row, row.most);
   }
+  if (absentIsChoice(row) && text == settingText(row, row.fallback)) return true;
   return numberWithin(text, row.least, row.most);
 }
 
@@ -151,7 +152,12 @@ std::vector<OptionWrite> optionWrites(const Options& loaded, const Options& edit
     const std::wstring value = row.kind == SettingKind::language
                                    ? edited[key]
                                    : settingText(row, std::stoi(trimmed(edited[key])));
-    if (value != loaded[key]) writes.push_back({row.section, row.key, value});
+    if (value == loaded[key]) continue;
+    if (absentIsChoice(row) && value == settingText(row, row.fallback)) {
+      writes.push_back({row.section, row.key, std::nullopt});
+    } else {
+      writes.push_back({row.section, row.key, value});
+    }
   }
   entryWrites(kGestureSection, loaded.gestures, edited.gestures, writes);
   entryWrites(kExcludedProgramsSection, loaded.programs, edited.programs, writes);

@@ -88,7 +88,8 @@ bool writeOptions(ProfileStore& store, const std::vector<OptionWrite>& writes);
 
 // ---- The window's form: its pages of rows, as data, and where each control goes. ----
 
-enum class FormKind { label, check, edit, combo, button, list, note };
+// A checkList is a list view whose rows have check boxes (tray/device_list_win32.h).
+enum class FormKind { label, check, edit, combo, button, list, note, hotkey, checkList };
 
 // One control: its identifier (the window's and the end-to-end tests'), its kind, its width in
 // dialog units, and the text it is created with (a label, a check box, a button; TextName::count
@@ -106,12 +107,12 @@ struct FormRow {
   int lines = 1;  // a list or a note this many lines tall
 };
 
-// Identifiers of the controls: the page buttons, then each page's, then 确定 取消 应用.
+// Identifiers of the controls: the pages' tabs, then each page's, then 确定 取消 应用.
 namespace option_id {
 constexpr int ok = 1;      // IDOK
 constexpr int cancel = 2;  // IDCANCEL
 constexpr int apply = 0x3001;
-constexpr int firstPage = 0x3010;  // + OptionsPage
+constexpr int pages = 0x3010;  // the tab control: its tab n is OptionsPage n
 // The check boxes and value fields, one per SettingKey.
 constexpr int firstValue = 0x3100;  // + SettingKey
 constexpr int firstWrong = 0x3200;  // + SettingKey: the note that says a value is wrong
@@ -135,6 +136,8 @@ constexpr int programAdd = 0x3505;
 constexpr int programChange = 0x3506;
 constexpr int programRemove = 0x3507;
 constexpr int programWrong = 0x3508;
+constexpr int deviceList = 0x3600;
+constexpr int untold = 0x3601;
 constexpr int label = 0;  // labels and units: no identifier of their own
 }  // namespace option_id
 
@@ -145,16 +148,17 @@ constexpr int optionWrongId(SettingKey key) {
   return option_id::firstWrong + static_cast<int>(key);
 }
 
-// Every page's rows, top to bottom; the page buttons and 确定 取消 应用 are not rows.
+// Every page's rows, top to bottom; the tabs and 确定 取消 应用 are not rows.
 const std::vector<FormRow>& optionsForm();
 
-//   [修复] [功能] [鼠标手势] [排除程序]
-//   +--------------------------------------------+
-//   | the page's rows, each cell left to right   |
-//   +--------------------------------------------+
+// The tabs are a strip above the page, as wide as the widest page; the page's controls sit on
+// the window's own background below it.
+//
+//   /修复\/功能\/鼠标手势\/排除程序\/输入来源\_____________
+//     the page's rows, each cell left to right
 //                                [确定] [取消] [应用]
 struct OptionsLayout {
-  LayoutRect pages[kOptionsPageCount];
+  LayoutRect tabs;
   LayoutRect ok, cancel, apply;
   std::vector<LayoutRect> cells;  // in the order of optionsForm(), row by row
   int width = 0, height = 0;      // the client area

@@ -1,7 +1,11 @@
 #include "tray/options_form_win32.h"
 
+#include <commctrl.h>
+
 #include "common/dpi_win32.h"
+#include "common/system_library_win32.h"
 #include "settings/settings_table.h"
+#include "tray/device_list_win32.h"
 #include "tray/options.h"
 
 namespace {
@@ -16,6 +20,20 @@ HWND create(HWND dialog, const wchar_t* className, DWORD style, DWORD exStyle, i
   return CreateWindowExW(exStyle, className, caption, WS_CHILD | style, 0, 0, 0, 0, dialog,
                          reinterpret_cast<HMENU>(INT_PTR(control ? control : -1)),
                          GetModuleHandleW(nullptr), nullptr);
+}
+
+// The common controls (the tabs, the hot key field, the devices' list) come from comctl32.dll,
+// which the exe does not import: loaded from the system folder, as every library the program loads
+// at run time.
+bool commonControlsReady() {
+  static const bool ready = [] {
+    const auto init = systemLibraryFunction<decltype(&InitCommonControlsEx)>(
+        L"comctl32.dll", "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX classes{sizeof classes,
+                                 ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_LISTVIEW_CLASSES};
+    return init && init(&classes);
+  }();
+  return ready;
 }
 
 HWND createCell(HWND dialog, const FormCell& cell, DWORD group, Language language) {
@@ -40,6 +58,18 @@ HWND createCell(HWND dialog, const FormCell& cell, DWORD group, Language languag
       return make(L"LISTBOX",
                   LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                   WS_EX_CLIENTEDGE);
+    case FormKind::hotkey:
+      if (commonControlsReady()) {
+        const HWND field = make(HOTKEY_CLASSW, WS_TABSTOP, WS_EX_CLIENTEDGE);
+        // A key alone or with Shift alone would be taken from every program's typing: Ctrl+Alt
+        // is added to it.
+        SendMessageW(field, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+                     MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+        return field;
+      }
+      return make(L"STATIC", SS_LEFT);
+    case FormKind::checkList:
+      return commonControlsReady() ? createDeviceList(dialog, cell.id, group, language) : nullptr;
   }
   return nullptr;
 }
@@ -54,6 +84,23 @@ void fillCombo(HWND dialog, int control, const TextName* rows, int count, Langua
   if (select) SendDlgItemMessageW(dialog, control, CB_SETCURSEL, 0, 0);
 }
 
+// The pages' tabs, made last: the bottom of the window's order, so that the keys reach the page's
+// controls first. Without the common controls there are none, and Ctrl+Tab still turns pages.
+void createTabs(HWND dialog, Language language) {
+  if (!commonControlsReady()) return;
+  const HWND tabs =
+      create(dialog, WC_TABCONTROLW, WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, id::pages, L"");
+  const TextName names[kOptionsPageCount] = {
+      TextName::optionsPageRepairs, TextName::optionsPageFeatures, TextName::optionsPageGestures,
+      TextName::optionsPagePrograms, TextName::optionsPageSources};
+  for (int page = 0; page < kOptionsPageCount; ++page) {
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = const_cast<wchar_t*>(textOf(names[page], language));
+    SendMessageW(tabs, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&tab));
+  }
+}
+
 void place(HWND control, const LayoutRect& r, int extraHeight = 0) {
   MoveWindow(control, r.left, r.top, r.width(), r.height() + extraHeight, TRUE);
 }
@@ -62,17 +109,9 @@ void place(HWND control, const LayoutRect& r, int extraHeight = 0) {
 
 std::vector<HWND> createOptionsControls(HWND dialog, Language language) {
   using T = TextName;
-  const T pageNames[kOptionsPageCount] = {T::optionsPageRepairs, T::optionsPageFeatures,
-                                          T::optionsPageGestures, T::optionsPagePrograms};
-  for (int page = 0; page < kOptionsPageCount; ++page) {
-    create(dialog, L"BUTTON",
-           BS_AUTORADIOBUTTON | BS_PUSHLIKE | WS_VISIBLE | (page == 0 ? WS_GROUP | WS_TABSTOP : 0),
-           0, id::firstPage + page, textOf(pageNames[page], language));
-  }
   std::vector<HWND> cells;
   for (const FormRow& row : optionsForm()) {
     for (const FormCell& cell : row.cells) {
-      // The first control of the pages starts a new group: the page buttons' arrows stop there.
       cells.push_back(createCell(dialog, cell, cells.empty() ? WS_GROUP : 0, language));
     }
   }
@@ -86,6 +125,7 @@ std::vector<HWND> createOptionsControls(HWND dialog, Language language) {
   for (const auto& b : buttons) {
     create(dialog, L"BUTTON", b.style | WS_TABSTOP | WS_VISIBLE, 0, b.id, textOf(b.text, language));
   }
+  createTabs(dialog, language);
   for (const SettingRow& row : kSettingRows) {
     if (row.choices) {
       fillCombo(dialog, optionControlId(row.setting), row.choices, row.most - row.least + 1,
@@ -103,14 +143,18 @@ std::vector<HWND> createOptionsControls(HWND dialog, Language language) {
 }
 
 void showOptionsPage(HWND dialog, const std::vector<HWND>& cells, int page) {
-  for (int p = 0; p < kOptionsPageCount; ++p) {
-    CheckDlgButton(dialog, id::firstPage + p, p == page ? BST_CHECKED : BST_UNCHECKED);
-  }
+  SendDlgItemMessageW(dialog, id::pages, TCM_SETCURSEL, page, 0);
   std::size_t at = 0;
   for (const FormRow& row : optionsForm()) {
     for (std::size_t i = 0; i < row.cells.size() && at < cells.size(); ++i) {
       ShowWindow(cells[at++], static_cast<int>(row.page) == page ? SW_SHOW : SW_HIDE);
     }
+  }
+  // The focus on a control now hidden goes to the tabs, where the arrows turn pages too.
+  const HWND focus = GetFocus();
+  const HWND tabs = GetDlgItem(dialog, id::pages);
+  if (focus && IsChild(dialog, focus) && !IsWindowVisible(focus)) {
+    SendMessageW(dialog, WM_NEXTDLGCTL, WPARAM(tabs ? tabs : GetDlgItem(dialog, id::ok)), TRUE);
   }
 }
 
@@ -124,9 +168,7 @@ HFONT arrangeOptions(HWND dialog, const std::vector<HWND>& cells, HFONT oldFont,
   if (oldFont) DeleteObject(oldFont);
   const FontMetrics metrics = measureFont(font);
   const OptionsLayout layout = layoutOptions(metrics);
-  for (int page = 0; page < kOptionsPageCount; ++page) {
-    place(GetDlgItem(dialog, id::firstPage + page), layout.pages[page]);
-  }
+  place(GetDlgItem(dialog, id::pages), layout.tabs);
   std::size_t at = 0;
   for (const FormRow& row : optionsForm()) {
     for (const FormCell& cell : row.cells) {
@@ -136,6 +178,7 @@ HFONT arrangeOptions(HWND dialog, const std::vector<HWND>& cells, HFONT oldFont,
       ++at;
     }
   }
+  sizeDeviceColumns(GetDlgItem(dialog, id::deviceList));
   place(GetDlgItem(dialog, id::ok), layout.ok);
   place(GetDlgItem(dialog, id::cancel), layout.cancel);
   place(GetDlgItem(dialog, id::apply), layout.apply);

@@ -17,8 +17,10 @@ constexpr int kNumber = 32;
 constexpr int kUnit = 24;
 constexpr int kWide = 308;
 constexpr int kButton = 50;
-constexpr int kPageButton = 74;
+// The tabs' strip: a line of text and the tab's frame around it.
+constexpr int kTabsHeight = 14;
 constexpr int kLanguage = 100;
+constexpr int kHotkey = 100;  // "Ctrl + Alt + Scroll Lock"
 
 FormCell label(T text, int width = kLabel) {
   return {id::label, F::label, width, text};
@@ -30,7 +32,11 @@ void settingCells(const SettingRow& setting, std::vector<FormCell>& cells) {
   const int control = optionControlId(setting.setting);
   switch (setting.kind) {
     case SettingKind::flag:
-      cells.push_back({control, F::check, kCheck, setting.label});
+      if (absentIsChoice(setting)) {
+        cells.insert(cells.end(), {label(setting.label), {control, F::combo, 150, T::count}});
+      } else {
+        cells.push_back({control, F::check, kCheck, setting.label});
+      }
       return;
     case SettingKind::interval:
     case SettingKind::bounded:
@@ -46,6 +52,9 @@ void settingCells(const SettingRow& setting, std::vector<FormCell>& cells) {
       return;
     case SettingKind::language:
       cells.insert(cells.end(), {label(setting.label), {control, F::combo, kLanguage, T::count}});
+      return;
+    case SettingKind::hotkey:
+      cells.insert(cells.end(), {label(setting.label), {control, F::hotkey, kHotkey, T::count}});
       return;
   }
 }
@@ -101,6 +110,10 @@ std::vector<FormRow> form() {
         {id::programWrong, F::note, kWide - 3 * kButton - 12, T::count}}},
   };
   rows.insert(rows.end(), lists.begin(), lists.end());
+  settingLines(P::sources, rows);
+  rows.push_back({P::sources, {{id::label, F::note, kWide, T::optionsDevices}}});
+  rows.push_back({P::sources, {{id::deviceList, F::checkList, kWide, T::count}}, 8});
+  rows.push_back({P::sources, {{id::untold, F::note, kWide, T::count}}, 2});
   return rows;
 }
 
@@ -113,10 +126,12 @@ int cellHeight(FormKind kind, int lines) {
     case F::note:
       return 8 * lines + 2;
     case F::list:
+    case F::checkList:
       return 8 * lines + 4;
     case F::edit:
     case F::combo:
     case F::button:
+    case F::hotkey:
       return 14;
   }
   return 14;
@@ -136,12 +151,7 @@ OptionsLayout layoutOptions(const FontMetrics& font) {
   const int buttonHeight = down(14);
   OptionsLayout layout;
   int right = 0;
-  for (int page = 0; page < kOptionsPageCount; ++page) {
-    const int left = margin + page * (across(kPageButton) + gap);
-    layout.pages[page] = {left, margin, left + across(kPageButton), margin + buttonHeight};
-    right = std::max(right, layout.pages[page].right);
-  }
-  const int pageTop = margin + buttonHeight + 2 * gapDown;
+  const int pageTop = margin + down(kTabsHeight) + 2 * gapDown;
   int bottom[kOptionsPageCount];
   std::fill(bottom, bottom + kOptionsPageCount, pageTop);
   for (const FormRow& row : optionsForm()) {
@@ -164,6 +174,7 @@ OptionsLayout layoutOptions(const FontMetrics& font) {
     y += height + gapDown;
   }
   const int buttonsTop = *std::max_element(bottom, bottom + kOptionsPageCount) + gapDown;
+  layout.tabs = {margin, margin, right, margin + down(kTabsHeight)};
   layout.width = right + margin;
   const int buttonWidth = across(kButton);
   const auto button = [&](int fromRight) {

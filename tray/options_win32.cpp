@@ -2,6 +2,8 @@
 // out from its font and DPI, again on WM_DPICHANGED.
 #include "tray/options_win32.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -16,6 +18,8 @@
 #include "input/program_rule.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
+#include "tray/device_list_win32.h"
+#include "tray/hotkey_win32.h"
 #include "tray/options.h"
 #include "tray/options_form_win32.h"
 #include "tray/program_picker_win32.h"
@@ -48,9 +52,11 @@ struct OptionsWindow {
   std::uint32_t fitTicket = 0;  // the fit asked for, until it comes
   std::vector<HWND> cells;      // in the order of optionsForm(), labels included
   int page = 0;
+  std::vector<DeviceRow> devices;  // as the file held them when last read
 };
 
 OptionsWindow self;
+const InputDevices* seenDevices = nullptr;
 
 const wchar_t* text(TextName name) {
   return textOf(name, self.language);
@@ -88,8 +94,8 @@ std::optional<std::string> currentFileBytes() {
 }
 
 void showPage(int page) {
-  self.page = page;
-  showOptionsPage(self.hwnd, self.cells, page);
+  self.page = (page + kOptionsPageCount) % kOptionsPageCount;
+  showOptionsPage(self.hwnd, self.cells, self.page);
 }
 
 // ---- Values in and out of the controls ----
@@ -122,6 +128,7 @@ void fillList(int control, const std::vector<OptionEntry>& entries,
 // A setting's value, as the file holds it, into its control.
 void show(const SettingRow& row, const std::wstring& value) {
   const int control = optionControlId(row.setting);
+  if (absentIsChoice(row)) return select(control, _wtoi(value.c_str()) - row.least);
   switch (row.kind) {
     case SettingKind::flag:
       CheckDlgButton(self.hwnd, control, value == L"1" ? BST_CHECKED : BST_UNCHECKED);
@@ -136,18 +143,27 @@ void show(const SettingRow& row, const std::wstring& value) {
     case SettingKind::language:
       select(control, value == settingText(row, row.most) ? 1 : 0);
       break;
+    case SettingKind::hotkey:
+      SendMessageW(item(control), HKM_SETHOTKEY, WPARAM(_wtoi(value.c_str())), 0);
+      break;
   }
 }
 
 // The value a setting's control holds, as the file would hold it.
 std::wstring shown(const SettingRow& row) {
   const int control = optionControlId(row.setting);
+  if (absentIsChoice(row)) return settingText(row, row.least + std::max(0, selected(control)));
   switch (row.kind) {
     case SettingKind::flag:
       return IsDlgButtonChecked(self.hwnd, control) == BST_CHECKED ? L"1" : L"0";
     case SettingKind::choice:
     case SettingKind::language:
       return settingText(row, row.least + std::max(0, selected(control)));
+    case SettingKind::hotkey: {
+      // Modifiers without their key yet are no key.
+      const auto key = static_cast<std::int32_t>(SendMessageW(item(control), HKM_GETHOTKEY, 0, 0));
+      return settingText(row, (key & 0xFF) != 0 ? key : 0);
+    }
     case SettingKind::interval:
     case SettingKind::bounded:
       break;
@@ -163,6 +179,12 @@ void fill(const Options& options) {
   self.programs = options.programs;
   fillList(id::gestureList, self.gestures, gestureLine);
   fillList(id::programList, self.programs, programLine);
+  fillDeviceList(item(id::deviceList), self.devices, self.language);
+  const int untold = seenDevices ? untoldPercent(*seenDevices) : -1;
+  setText(id::untold, untold < 0 ? std::wstring()
+                                 : fillText(TextName::optionsUntold, self.language,
+                                            {std::to_wstring(untold),
+                                             std::to_wstring(seenDevices->clicks.load())}));
 }
 
 Options edited() {
@@ -220,7 +242,9 @@ void takeSuggestion() {
 void load() {
   prepareSettingsFile(self.path);
   self.fileBytes = currentFileBytes();
-  self.loaded = loadOptions(*openProfileStore(self.path));
+  const auto store = openProfileStore(self.path);
+  self.loaded = loadOptions(*store);
+  self.devices = seenDevices ? deviceRows(*seenDevices, *store) : std::vector<DeviceRow>();
 }
 
 enum class Saved { yes, wrongValue, notWritten };
@@ -229,11 +253,26 @@ enum class Saved { yes, wrongValue, notWritten };
 // applied at once. A wrong value stays in its control, marked, and is not written. A file that
 // cannot be written (read-only, the disk full, held by another program) is told, and every edit
 // stays in the window for the next try.
+// A pause hot key another program holds is refused, and told: never taken silently. The field
+// goes back to the key in force.
+void refuseHeldHotkey(Options& now) {
+  std::wstring& key = now[K::pauseHotkey];
+  if (key == self.loaded[K::pauseHotkey] || hotkeyFree(self.hwnd, _wtoi(key.c_str()))) return;
+  MessageBoxW(self.hwnd, text(TextName::hotkeyTaken), text(TextName::optionsTitle),
+              MB_OK | MB_ICONWARNING);
+  key = self.loaded[K::pauseHotkey];
+  show(settingRow(K::pauseHotkey), key);
+}
+
 Saved save() {
-  const Options now = edited();
+  Options now = edited();
+  refuseHeldHotkey(now);
   const std::vector<K> wrong = wrongOptions(self.loaded, now);
   showWrong(wrong);
-  const std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
+  std::vector<OptionWrite> writes = optionWrites(self.loaded, now);
+  std::vector<DeviceRow> devices = self.devices;
+  readDeviceChecks(item(id::deviceList), devices);
+  for (OptionWrite& write : deviceWrites(self.devices, devices)) writes.push_back(write);
   bool written = true;
   if (!writes.empty()) {
     // Someone wrote the file meanwhile (Notepad, the menu): only this window's own changes go
@@ -351,10 +390,6 @@ void pickOpenProgram() {
 }
 
 void onCommand(int control, int notification) {
-  if (control >= id::firstPage && control < id::firstPage + kOptionsPageCount) {
-    if (notification == BN_CLICKED) showPage(control - id::firstPage);
-    return;
-  }
   if (notification == LBN_SELCHANGE && control == id::gestureList) return showGesture();
   if (notification == LBN_SELCHANGE && control == id::programList) return showProgram();
   if (notification != BN_CLICKED) return;
@@ -428,6 +463,12 @@ INT_PTR CALLBACK optionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     case WM_COMMAND:
       onCommand(LOWORD(wParam), HIWORD(wParam));
       return TRUE;
+    case WM_NOTIFY:
+      if (const auto* note = reinterpret_cast<const NMHDR*>(lParam);
+          note->idFrom == id::pages && note->code == TCN_SELCHANGE) {
+        showPage(static_cast<int>(SendMessageW(note->hwndFrom, TCM_GETCURSEL, 0, 0)));
+      }
+      return TRUE;
     case window_contract::kFitDoneMessage:
       if (const auto fit = self.health->takeFit(wParam); fit && wParam == self.fitTicket) {
         findSuggestion(fit);
@@ -482,5 +523,16 @@ bool takeDrawnGesture(const std::wstring& text) {
 }
 
 bool optionsWindowMessage(MSG* message) {
-  return self.hwnd && IsDialogMessageW(self.hwnd, message);
+  if (!self.hwnd) return false;
+  // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, as in every window of tabs, from any control.
+  if (message->message == WM_KEYDOWN && message->wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
+      (message->hwnd == self.hwnd || IsChild(self.hwnd, message->hwnd))) {
+    showPage(self.page + (GetKeyState(VK_SHIFT) < 0 ? -1 : 1));
+    return true;
+  }
+  return IsDialogMessageW(self.hwnd, message);
+}
+
+void listDevicesInOptions(const InputDevices& devices) {
+  seenDevices = &devices;
 }

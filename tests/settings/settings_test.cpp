@@ -155,6 +155,14 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
     loadSettings(settings, path);
     EXPECT_EQ(settings.simulatedInput, c.interval);
   }
+  // The pause hot key: a key with modifiers (Ctrl+Alt+P is 0x650), else none; never saved.
+  for (const Case& c : {Case{L"暂停热键=1616", 1616}, Case{L"暂停热键=1536", 0},
+                        Case{L"暂停热键=4096", 0}, Case{L"暂停热键=-1", 0}}) {
+    SCOPED_TRACE(utf8(c.line));
+    writeUtf16(path, std::wstring(L"[功能设置]\r\n") + c.line + L"\r\n");
+    loadSettings(settings, path);
+    EXPECT_EQ(settings.pauseHotkey, c.interval);
+  }
   saveSettings(settings, path);
   EXPECT_EQ(fileText(path).find(L"模拟输入"), std::wstring::npos);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 
 #include "common/file_access.h"
@@ -11,6 +12,7 @@
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tests/test_files.h"
+#include "tray/device_list.h"
 
 namespace {
 
@@ -193,6 +195,16 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
        L"; gestures\r\nDR=3\r\nU=\"C:\\A B\\x.exe\"\r\n[排除程序]\r\ncs2.exe=1\r\n"
        L"[修复参数]\r\n保护间隔=35\r\n[设备选择]\r\n后退键=1\r\n[功能设置]\r\n快捷键=5\r\n",
        {}},
+      {"模拟输入 set",
+       [](Options& o) { o[K::simulatedInput] = L"0"; },
+       L"[输入来源]\r\n模拟输入=0\r\n",
+       {},
+       L""},
+      {"模拟输入 back to 默认: its line goes",
+       [](Options& o) { o[K::simulatedInput] = L"-1"; },
+       L"[输入来源]\r\nA:B=0\r\n",
+       {},
+       L"[输入来源]\r\n模拟输入=1\r\nA:B=0\r\n"},
       {"a program written twice in different case: every line of it removed",
        [](Options& o) { o.programs.erase(o.programs.begin()); },
        L"[排除程序]\r\nmstsc.exe=2\r\n",
@@ -217,6 +229,65 @@ TEST(OptionsModel, WritesOnlyWhatChanged) {
   }
 }
 
+// The 输入来源 page's devices: one row per name, and only a device treated otherwise than its kind
+// is in the file.
+TEST(OptionsModel, DevicesByNameWriteOnlyWhatDiffersFromTheirKind) {
+  InputDevices devices;
+  SourceTracker tracker(Settings{}, devices);
+  const struct {
+    std::uintptr_t handle;
+    DeviceKind kind;
+    const wchar_t* name;
+    const wchar_t* description;
+    std::uint32_t clicks;
+  } seen[] = {{1, DeviceKind::mouse, L"046D:C077", L"USB Optical Mouse", 5},
+              {2, DeviceKind::touchpad, L"06CB:CE26", L"Touchpad", 0},
+              {3, DeviceKind::mouse, L"06CB:CE26", L"HID-compliant mouse", 3},
+              {4, DeviceKind::mouse, L"046D:C077", L"", 2}};
+  for (const auto& d : seen) {
+    const int slot = tracker.addDevice(d.handle, d.kind, d.name);
+    std::wcsncpy(devices.at[slot].description, d.description, kDeviceDescriptionChars - 1);
+    devices.at[slot].clicks = d.clicks;
+  }
+  EXPECT_EQ(untoldPercent(devices), -1) << "no click yet";
+  devices.clicks = 11;
+  devices.untold = 1;
+  EXPECT_EQ(untoldPercent(devices), 10);
+  const struct {
+    const char* name;
+    bool mouseLeftOut, touchpadLeftOut;
+    const wchar_t* before;
+    const wchar_t* after;
+  } cases[] = {
+      {"as their kinds: nothing written", false, true, L"", L""},
+      {"the mouse left out, the touchpad brought in", true, false, L"",
+       L"[输入来源]\r\n046D:C077=0\r\n06CB:CE26=1\r\n"},
+      {"both back to their kinds: their lines go", false, true,
+       L"[输入来源]\r\n模拟输入=1\r\n046D:C077=0\r\n06CB:CE26=1\r\n",
+       L"[输入来源]\r\n模拟输入=1\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::wstring path = dir.file(L"c.ini");
+    writeText(path, c.before);
+    const auto store = openProfileStore(path);
+    const std::vector<DeviceRow> loaded = deviceRows(devices, *store);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(encodeUtf8(loaded[0].description + L" " + loaded[1].description),
+              "USB Optical Mouse Touchpad");
+    EXPECT_EQ(loaded[0].clicks, 7u);
+    EXPECT_EQ(loaded[1].clicks, 3u) << "a touchpad's own mouse collection is the touchpad";
+    std::vector<DeviceRow> edited = loaded;
+    edited[0].leftOut = c.mouseLeftOut;
+    edited[1].leftOut = c.touchpadLeftOut;
+    EXPECT_TRUE(writeOptions(*store, deviceWrites(loaded, edited)));
+    EXPECT_EQ(readText(path), encodeUtf8(c.after));
+    const std::vector<DeviceRow> reread = deviceRows(devices, *openProfileStore(path));
+    EXPECT_TRUE(deviceWrites(reread, edited).empty()) << "the file holds what was edited";
+  }
+}
+
 std::string corners(const LayoutRect& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right) +
          "," + std::to_string(r.bottom);
@@ -231,8 +302,7 @@ TEST(OptionsLayout, EveryControlInsideAndApartAtEachDpi) {
     // It fits a 1366 x 768 screen of the same scale, room left for the frame and the taskbar.
     EXPECT_LE(layout.width * 96 / (font.charWidth * 16), 1366 - 40);
     EXPECT_LE(layout.height * 96 / (font.lineHeight * 8), 768 - 40 - 60);
-    std::vector<LayoutRect> shared(std::begin(layout.pages), std::end(layout.pages));
-    shared.insert(shared.end(), {layout.ok, layout.cancel, layout.apply});
+    const std::vector<LayoutRect> shared = {layout.tabs, layout.ok, layout.cancel, layout.apply};
     std::vector<std::vector<LayoutRect>> pages(kOptionsPageCount, shared);
     ASSERT_EQ(layout.cells.size(), [&] {
       std::size_t n = 0;
