@@ -296,13 +296,15 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
   reportRefusedStartsTo(window);
 
   // The statistics are read before the hook starts: a switch that opened in the middle of a
-  // hold lately starts with its hold guard armed, set while the hook thread does not run yet.
+  // hold lately, or whose long-hold window was set, starts with its hold guard armed, set while
+  // the hook thread does not run yet.
   program->health.start(window);
   bool opened[kHealthButtons] = {};
   openedInAHoldLately(program->health.ledger(), opened);
   for (MouseButton button : kMouseButtons) {
     const int device = static_cast<int>(button);  // a button's device has its number
-    program->filterState.buttons[button].guardArmed = opened[device];
+    const bool armed = guardArmedAtStart(settings, button, opened[device]);
+    program->filterState.buttons[button].guardArmed = armed;
     if (opened[device]) debugPrint("Hold guard armed by its history:\t%d\n", device);
   }
   readWheelRouting();

@@ -80,7 +80,9 @@ enum class TextName : int {
   healthOutcome,      // {1} doubled, {2} lost
   healthChoiceClick,  // {1} ms
   healthChoiceClickOff,
-  healthChoiceRelease,  // {1} ms, {2} the hold guard's ms
+  healthChoiceRelease,   // {1} ms, {2} the hold guard's ms
+  healthChoiceLongHold,  // added to healthChoiceRelease: {1} the long-hold window's ms, {2} the
+                         // drag threshold's ms
   healthChoiceReleaseOff,
   healthChoiceBlip,  // {1} ms
   healthChoiceBlipOff,
@@ -133,6 +135,9 @@ enum class TextName : int {
   optionsScrollInterval,
   optionsGuardInterval,
   optionsBlipLength,
+  optionsLongHoldGuard,
+  optionsLongHoldGuardCost,
+  optionsDragThreshold,
   optionsMilliseconds,
   optionsWrongNumber,  // {1} least, {2} most
   optionsNoSuggestion,

@@ -233,12 +233,16 @@ TEST(Program, FirstStartWritesTheDefaults) {
 
 // A bouncing click as the mouse itself makes it, played through the X server on a new target
 // window: the switch opens 4 ms after the press and closes 3 ms later, as a worn one does, and
-// the button is let go 300 ms after that. It arrives as `clicks` presses and as many releases.
-::testing::AssertionResult mouseBouncingClickArrivesAs(int clicks) {
+// the button is let go 300 ms after that (or, `drag`, it opens for 6 ms 500 ms into the hold and
+// is let go 400 ms later). It arrives as `clicks` presses and as many releases.
+::testing::AssertionResult mouseBouncingClickArrivesAs(int clicks, bool drag = false) {
   Target target(200, 200, 300, 200);
   const POINT at = target.center();
   const std::string steps = "move " + std::to_string(at.x) + " " + std::to_string(at.y) +
-                            " wait 600000 down 1 wait 4000 up 1 wait 3000 down 1 wait 300000 up 1";
+                            (drag ? " wait 600000 down 1 wait 500000 up 1 wait 6000 down 1 wait "
+                                    "400000 up 1"
+                                  : " wait 600000 down 1 wait 4000 up 1 wait 3000 down 1 wait "
+                                    "300000 up 1");
   std::string problem;
   if (!playXInput(steps, &problem)) return ::testing::AssertionFailure() << problem;
   pumpUntil([&] { return target.count(WM_LBUTTONUP) >= clicks; }, 5000);
@@ -251,9 +255,11 @@ TEST(Program, FirstStartWritesTheDefaults) {
 }
 
 // Wine's one mouse, named by its vendor and product ids, left out in the file: its bounces pass.
+// First, on a fresh folder with no fit and no history, a drag whose switch opens once.
 TEST(InputSource, TheMouseOwnBouncingClickArrivesAsOneClickUnlessTheMouseIsLeftOut) {
   Clickmend program(settingsText(L"[设备选择]\r\n左键=1\r\n", false));
   ASSERT_TRUE(program.started());
+  EXPECT_TRUE(mouseBouncingClickArrivesAs(1, true)) << "the drag";
   EXPECT_TRUE(mouseBouncingClickArrivesAs(1));
   program.writeSettingsFile(
       settingsText(L"[设备选择]\r\n左键=1\r\n[输入来源]\r\n845E:0001=0\r\n", false));

@@ -7,7 +7,9 @@
 //             button, 11 back button, 12 forward button, 13 debug mode), i32 click interval,
 //             i32 release interval, i32 scroll interval, u8 modifier choice (1..6, anything else
 //             means Alt), u8 抖动时长 (modulo kLongestBlipMs + 1), u16 保护间隔 (1 + the value
-//             modulo kLongestHoldGuardMs): each setting within the bounds loading gives it
+//             modulo kLongestHoldGuardMs), u8 长按保护间隔 (0 unset, else 4 times the value, at
+//             most kLongestHoldGuardMs), u16 拖动阈值 (kShortestDragThresholdMs + the value modulo
+//             the bounds' span): each setting within the bounds loading gives it
 //   then ops  one byte each: low nibble the kind, high nibble the step of the tick before it
 //             (0, 1, 2, 3, 4, 10, 40, 49, 50, 51, 99, 100, 101, 300, 1000, 1001 ms)
 //     0 move by i8 dx, i8 dy      1 left down    2 left up      3 right down   4 right up
@@ -33,8 +35,9 @@
 //   its state is unknown, so that first event may be a release.
 // - Once a button is up and its hold has run out, applications see it up (plus the timer's
 //   lateness); and they see every button that is up as up right after releaseHeld. A hold ends
-//   at the later of the last stamped press + the release interval and the release + 保护间隔,
-//   and never past the release + kMaxHoldMs; a release that waits behind a timed press goes out
+//   at the later of the last stamped press + the release interval and the release + the
+//   guard's window (the longest of 保护间隔, 长按保护间隔, kOpeningWaitMs and 抖动时长), and
+//   never past the release + kMaxHoldMs; a release that waits behind a timed press goes out
 //   within 抖动时长 of it.
 // - A wake-up is asked for 1 to kMaxHoldMs ahead; only button messages are delivered, and only
 //   of a button one of whose events was swallowed before. A button never chosen is swallowed
@@ -115,6 +118,9 @@ void readSettings(Reader& in, Settings& s, bool& postSucceeds, bool& switchOff) 
   s.modifierChoice = in.u8();
   s.blipLength = in.u8() % (kLongestBlipMs + 1);
   s.holdGuardInterval = 1 + in.u16() % kLongestHoldGuardMs;
+  s.longHoldGuardInterval = std::min(4 * in.u8(), kLongestHoldGuardMs);
+  s.dragThreshold = kShortestDragThresholdMs +
+                    in.u16() % (kLongestDragThresholdMs - kShortestDragThresholdMs + 1);
   const ModifierKeys keys = ModifierKeyChoice(s.modifierChoice);
   s.gestureKey = keys.gestureKey;
   s.volumeKey = keys.volumeKey;
@@ -340,7 +346,9 @@ struct Stream {
     const std::int64_t interval = settings.releaseInterval;
     const Stamp& stamp = stampOf(which);
     const std::uint64_t sinceStamp = clock - stamp.clock;
-    std::int64_t hold = settings.holdGuardInterval;
+    std::int64_t hold =
+        std::max<std::int64_t>({settings.holdGuardInterval, settings.longHoldGuardInterval,
+                                kOpeningWaitMs, settings.blipLength});
     if (!stamp.set) {
       // Only the hold guard holds a release.
     } else if (sinceStamp >= 0x80000000u) {

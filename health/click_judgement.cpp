@@ -25,7 +25,11 @@ std::vector<HandClick> handClicks(const std::vector<ClickEvent>& events, int but
   // One closure, [pressUs, releaseUs], kNever where the record ends with it down.
   const auto closure = [&](std::uint64_t pressUs, std::uint64_t releaseUs) {
     const bool hand = releaseUs == kNever || releaseUs - pressUs >= blipUs;
-    const bool continues = reading != Reading::nothing && since(pressUs, anchor) < kDoubtUs;
+    const std::uint64_t gap = since(pressUs, anchor);
+    const bool afterDrag =
+        reading == Reading::hand && click.releaseUs - click.pressUs >= kDragHoldUs;
+    const bool continues =
+        reading != Reading::nothing && (gap < kDoubtUs || (afterDrag && gap < kBounceUs));
     if (!continues) {
       // Short, and soon after the hand let go: the switch closing again behind the release.
       if (!hand && reading == Reading::hand && since(pressUs, handRelease) < kBounceUs) {

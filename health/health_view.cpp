@@ -60,9 +60,13 @@ std::wstring describe(const RepairChoice& c, Language language) {
   const std::wstring click =
       c.clickRepair ? fillText(TextName::healthChoiceClick, language, {count(c.clickMs)})
                     : textOf(TextName::healthChoiceClickOff, language);
-  const std::wstring release = c.releaseRepair ? fillText(TextName::healthChoiceRelease, language,
-                                                          {count(c.releaseMs), count(c.guardMs)})
-                                               : textOf(TextName::healthChoiceReleaseOff, language);
+  std::wstring release = c.releaseRepair ? fillText(TextName::healthChoiceRelease, language,
+                                                    {count(c.releaseMs), count(c.guardMs)})
+                                         : textOf(TextName::healthChoiceReleaseOff, language);
+  if (c.releaseRepair && c.longGuardMs > c.guardMs) {
+    release +=
+        fillText(TextName::healthChoiceLongHold, language, {count(c.longGuardMs), count(c.dragMs)});
+  }
   const std::wstring blip = c.blipMs > 0
                                 ? fillText(TextName::healthChoiceBlip, language, {count(c.blipMs)})
                                 : textOf(TextName::healthChoiceBlipOff, language);

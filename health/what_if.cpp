@@ -52,6 +52,9 @@ void replayRun(const ClickRun& run, const Settings& settings, std::vector<ShownC
   ReplayDesktop desktop;
   desktop.shown = &shown;
   InputFilter filter(settings, state, gesture, desktop);
+  // As the program starts once the choice is applied.
+  for (MouseButton b : kMouseButtons)
+    state.buttons[b].guardArmed = guardArmedAtStart(settings, b, false);
   std::uint64_t lastUs = 0;
   std::uint32_t lastTick = 0;
   // A wake-up due at a tick is a time after the latest event by as many milliseconds, and never
@@ -104,8 +107,10 @@ struct JudgedRecord {
   std::vector<JudgedRun> runs;
   std::uint32_t presses[kHealthButtons] = {};
   std::uint32_t bounces = 0;
-  // Each button's shortest gap from a release to a hand press (kNever: none).
+  // Each button's shortest gap from a release to a hand press (kNever: none), and from the
+  // release of a hand's hold longer than each of kDragThresholds.
   std::uint64_t shortestGapUs[kHealthButtons] = {kNever, kNever, kNever, kNever, kNever};
+  std::uint64_t shortestGapAfterDragUs[kHealthButtons][3] = {};
   // How long each button's contact stayed closed, where that was less than the grid's longest
   // blip length.
   std::vector<std::uint64_t> shortClosuresUs[kHealthButtons];
@@ -114,17 +119,28 @@ struct JudgedRecord {
 // 抖动时长 as the grid offers it, off first, then shortest first.
 constexpr int kBlipLengths[] = {0, 6, 8, 10, 12};
 constexpr std::uint64_t kLongestBlipUs = 12000;
+// 拖动阈值 and 长按保护间隔 as the grid offers them.
+constexpr int kDragThresholds[] = {200, 250, 300};
+constexpr int kLongGuardWindows[] = {30, 35, 40, 50};
 
 JudgedRecord judgeRecord(const std::vector<ClickRun>& runs, int blipMs) {
   const std::uint64_t blipUs = static_cast<std::uint64_t>(blipMs > 0 ? blipMs : kBlipMs) * 1000;
   JudgedRecord out;
+  for (auto& button : out.shortestGapAfterDragUs)
+    std::fill(std::begin(button), std::end(button), kNever);
   for (const ClickRun& run : runs) {
     JudgedRun judged{&run, {}};
     for (int b = 0; b < kHealthButtons; ++b) {
       judged.hands[b] = handClicks(run.events, b, blipUs, out.bounces);
       out.presses[b] += static_cast<std::uint32_t>(judged.hands[b].size());
-      for (const HandClick& h : judged.hands[b]) {
-        out.shortestGapUs[b] = std::min(out.shortestGapUs[b], h.gapUs);
+      const std::vector<HandClick>& hands = judged.hands[b];
+      for (std::size_t k = 0; k < hands.size(); ++k) {
+        out.shortestGapUs[b] = std::min(out.shortestGapUs[b], hands[k].gapUs);
+        const std::uint64_t held = k > 0 ? hands[k - 1].releaseUs - hands[k - 1].pressUs : 0;
+        for (std::size_t t = 0; t < std::size(kDragThresholds); ++t) {
+          std::uint64_t& shortest = out.shortestGapAfterDragUs[b][t];
+          if (held >= kDragThresholds[t] * 1000ull) shortest = std::min(shortest, hands[k].gapUs);
+        }
       }
     }
     out.runs.push_back(std::move(judged));
@@ -180,7 +196,9 @@ int changes(const RepairChoice& a, const RepairChoice& b) {
   return (a.clickRepair != b.clickRepair) + (a.releaseRepair != b.releaseRepair) +
          (a.clickRepair && a.clickMs != b.clickMs) +
          (a.releaseRepair && a.releaseMs != b.releaseMs) +
-         (a.releaseRepair && a.guardMs != b.guardMs) + (a.blipMs != b.blipMs);
+         (a.releaseRepair && a.guardMs != b.guardMs) + (a.blipMs != b.blipMs) +
+         (a.releaseRepair && a.longGuardMs != b.longGuardMs) +
+         (a.releaseRepair && a.dragMs != b.dragMs);
 }
 
 // The order of choice: within the budget, then the fewest unclean, the fewest lost, the least
@@ -267,6 +285,8 @@ std::vector<RepairChoice> grid(const bool (&fitted)[kHealthButtons], const Repai
           c.releaseMs = release != 0 ? release : now.releaseMs;
           c.guardMs = release != 0 ? guard : now.guardMs;
           c.blipMs = blip;
+          c.longGuardMs = now.longGuardMs;
+          c.dragMs = now.dragMs;
           out.push_back(c);
         }
       }
@@ -275,13 +295,42 @@ std::vector<RepairChoice> grid(const bool (&fitted)[kHealthButtons], const Repai
   return out;
 }
 
+// The best candidate with the guard's window following the hold: each long-hold window with
+// each drag threshold, where the user's own record holds no hand press that soon after the
+// release of a hold that long (a drag's opening and a hand's quick second press look alike by
+// time alone: they differ in the hold before them).
+void tryLongHolds(const JudgedRecord& record, const bool (&fitted)[kHealthButtons],
+                  const RepairChoice& now, ClickFit& fit, const std::atomic<bool>* stop) {
+  if (!fit.best.releaseRepair) return;
+  const RepairChoice base = fit.best;
+  for (std::size_t t = 0; t < std::size(kDragThresholds); ++t) {
+    for (int window : kLongGuardWindows) {
+      if (window <= base.guardMs) continue;
+      bool room = true;
+      for (int b = 0; b < kHealthButtons; ++b) {
+        room = room && (!fitted[b] || record.shortestGapAfterDragUs[b][t] > window * 1000ull);
+      }
+      if (!room) continue;
+      if (stop && stop->load(std::memory_order_relaxed)) return;
+      RepairChoice candidate = base;
+      candidate.longGuardMs = window;
+      candidate.dragMs = kDragThresholds[t];
+      const ReplayScore s = replayRecord(record, candidate);
+      if (rank(s, candidate, now) < rank(fit.bestScore, fit.best, now)) {
+        fit.best = candidate;
+        fit.bestScore = s;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 bool operator==(const RepairChoice& a, const RepairChoice& b) {
   return std::equal(a.buttons, a.buttons + kHealthButtons, b.buttons) &&
          a.clickRepair == b.clickRepair && a.releaseRepair == b.releaseRepair &&
          a.clickMs == b.clickMs && a.releaseMs == b.releaseMs && a.guardMs == b.guardMs &&
-         a.blipMs == b.blipMs;
+         a.blipMs == b.blipMs && a.longGuardMs == b.longGuardMs && a.dragMs == b.dragMs;
 }
 
 RepairChoice repairChoiceOf(const Settings& settings) {
@@ -293,6 +342,8 @@ RepairChoice repairChoiceOf(const Settings& settings) {
   c.releaseMs = settings.releaseInterval;
   c.guardMs = settings.holdGuardInterval;
   c.blipMs = settings.blipLength;
+  c.longGuardMs = settings.longHoldGuardInterval;
+  c.dragMs = settings.dragThreshold;
   return c;
 }
 
@@ -308,6 +359,11 @@ std::vector<SettingValue> choiceValues(const RepairChoice& choice) {
   if (choice.releaseRepair) {
     values.push_back({K::releaseInterval, choice.releaseMs});
     values.push_back({K::holdGuard, choice.guardMs});
+    // Set by the fit alone: a choice without one leaves the user's as it is.
+    if (choice.longGuardMs != 0) {
+      values.push_back({K::longHoldGuard, choice.longGuardMs});
+      values.push_back({K::dragThreshold, choice.dragMs});
+    }
   }
   values.push_back({K::blipLength, choice.blipMs});
   return values;
@@ -352,6 +408,7 @@ ClickFit fitClicks(const std::vector<ClickRun>& runs, const RepairChoice& now,
     }
     any = true;
   }
+  if (any) tryLongHolds(record, fitted, now, fit, stop);
   // Worth telling when the best leaves 2 % of the presses doubled and another would halve that.
   fit.tradeOff = static_cast<std::uint64_t>(fit.bestScore.doubled) * 50 >= fit.bestScore.presses &&
                  fit.fewestDoubledScore.doubled * 2 <= fit.bestScore.doubled;

@@ -138,7 +138,11 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
       // seeing the button down. A bounce pair the release filter holds prints no guard line.
       if (chosen && at.us < b.deadlineUs) {
         if (b.phase == ButtonPhase::releaseGuarded) {
-          platform_.print("Hold guard:\t%d\n", tickGap(at.tick, b.releaseTick));
+          const std::int32_t gap = tickGap(at.tick, b.releaseTick);
+          platform_.print("Hold guard:\t%d\n", gap);
+          // The wait after a long hold caught the switch opening: it is worn.
+          if (!b.guardArmed) platform_.print("Hold guard armed:\t%d\n", gap);
+          b.guardArmed = true;
         }
         setPhase(button, ButtonPhase::down);
         return {Verdict::swallow, 2};
@@ -153,7 +157,7 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
       late = true;
       break;
     case ButtonPhase::up:
-      if (chosen) armHoldGuard(b, at.tick);
+      if (chosen) armHoldGuard(b, at);
       break;
     case ButtonPhase::unknown:
     case ButtonPhase::down:            // the hook missed its release (a program with higher
@@ -171,11 +175,15 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
   }
   if (button == MouseButton::right && holdBack) {
     setPhase(button, ButtonPhase::pressHeld);
+    b.downTick = at.tick;
+    b.downUs = at.us;
     states_.heldPressX = x;
     states_.heldPressY = y;
     return {Verdict::swallow, 0};
   }
   setPhase(button, ButtonPhase::down);
+  b.downTick = at.tick;
+  b.downUs = at.us;
   if (!late) return {Verdict::pass, 0};
   deliver(button, true);
   return {Verdict::swallow, 0};
@@ -187,13 +195,24 @@ Decision ButtonMachine::judgePress(MouseButton button, bool chosen, bool holdBac
 // on each release of the button is held for that window, and a press within it is swallowed
 // with it. This first bounce has already reached applications as a release, so its press goes
 // on as the filter judges it. An armed guard delays that button's releases and nothing else.
-void ButtonMachine::armHoldGuard(ButtonState& b, std::uint32_t now) {
+void ButtonMachine::armHoldGuard(ButtonState& b, ClockReading now) {
   if (!settings_.releaseRepair || b.guardArmed) return;
-  const std::int32_t gap = tickGap(now, b.releaseTick);
-  if (gap >= 0 && gap < settings_.holdGuardInterval) {
+  const std::int64_t since = sinceUs(now, b.releaseTick, b.releaseUs);
+  if (insideInterval(since, settings_.holdGuardInterval)) {
     b.guardArmed = true;
-    platform_.print("Hold guard armed:\t%d\n", gap);
+    platform_.print("Hold guard armed:\t%d\n", static_cast<std::int32_t>(since / 1000));
   }
+}
+
+// The guard's window for a release: 保护间隔 after a click; after a hold longer than 拖动阈值,
+// 长按保护间隔 once the guard is armed, and before that kOpeningWaitMs (or 抖动时长).
+std::uint64_t ButtonMachine::guardWindowUs(const ButtonState& b, bool longHold) const {
+  const std::int32_t guard = settings_.holdGuardInterval;
+  if (!longHold) return milliseconds(guard);
+  const std::int32_t blip = settings_.blipLength;
+  if (!b.guardArmed) return milliseconds(blip > kOpeningWaitMs ? blip : kOpeningWaitMs);
+  const std::int32_t longer = settings_.longHoldGuardInterval;
+  return milliseconds(longer > guard ? longer : guard);
 }
 
 // A release within the release interval of the stamp is a bounce candidate, however soon it
@@ -268,16 +287,20 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
   bool bounce = false;
   const Stamp stamp = stampOf(button);
   if (repair && stamp.set) {
-    const std::int32_t gap = tickGap(now.tick, stamp.tick);
-    bounce = gap >= 0 && gap < interval;
-    if (bounce) platform_.print("ReleaseTime:\t%d\n", gap);
+    const std::int64_t since = sinceUs(now, stamp.tick, stamp.us);
+    bounce = insideInterval(since, interval);
+    if (bounce) platform_.print("ReleaseTime:\t%d\n", static_cast<std::int32_t>(since / 1000));
   }
+  // A drag's drop: one comparison more on the release's path.
+  const bool longHold =
+      repair && b.phase == ButtonPhase::down &&
+      !insideInterval(sinceUs(now, b.downTick, b.downUs), settings_.dragThreshold);
   // Applications never saw the press (the press filter, a gesture or volume took it).
   if (b.phase == ButtonPhase::pressSwallowed || b.phase == ButtonPhase::pressTaken) {
     setPhase(button, ButtonPhase::up);
     return counted(b, {Verdict::swallow, 0});
   }
-  const bool guard = repair && b.guardArmed;
+  const bool guard = repair && (b.guardArmed || longHold);
   if (!bounce && !guard && !heldPress) {
     setPhase(button, ButtonPhase::up);
     return counted(b, {Verdict::pass, 0});
@@ -292,7 +315,7 @@ Decision ButtonMachine::releaseInTurn(MouseButton button, bool chosen, ClockRead
   }
   // The windows are counted from the events they start at by the performance counter: a
   // window counted in ticks would start and end up to a tick step off.
-  std::uint64_t deadline = now.us + milliseconds(settings_.holdGuardInterval);
+  std::uint64_t deadline = now.us + guardWindowUs(b, guard && longHold);
   if (bounce) {
     const std::uint64_t filterDeadline = stamp.us + milliseconds(interval);
     if (filterDeadline > deadline) deadline = filterDeadline;
@@ -437,14 +460,14 @@ ButtonMachine::Stamp ButtonMachine::stampOf(MouseButton button) {
 // ago all the same.
 Verdict ButtonMachine::pressFilter(MouseButton button, ClockReading at) {
   const Stamp stamp = stampOf(button);
-  const std::int32_t gap = tickGap(at.tick, stamp.tick);
+  const std::int64_t since = sinceUs(at, stamp.tick, stamp.us);
   const bool first = !stamp.set;
   stamp.tick = at.tick;
   stamp.us = at.us;
   stamp.set = true;
   if (!settings_.clickRepair || first) return Verdict::pass;
-  if (gap >= 0 && gap < settings_.clickInterval) {
-    platform_.print("ClickTime:\t%d\n", gap);
+  if (insideInterval(since, settings_.clickInterval)) {
+    platform_.print("ClickTime:\t%d\n", static_cast<std::int32_t>(since / 1000));
     return Verdict::swallow;
   }
   return Verdict::pass;

@@ -47,11 +47,11 @@
 //     left  P(0)--R(30)......|50
 //     back          P(40)------R(200)           its own stamp: passes, and so does its release
 //   "chattering click"
-//     P(0)--R(30)-P(40)--------R(300)          applications see P(0) and R(300)
+//     P(0)--R(30)-P(40)--------R(200)          applications see P(0) and R(200)
 //   "worked sequence"
-//     P(0)-R(20)-P(35)---------R(400)          applications see P(0) and R(400)
+//     P(0)-R(20)-P(35)---------R(200)          applications see P(0) and R(200)
 //   "a bounce inside one tick keeps the button down"
-//     P(0)R(0)P(0)-------------R(400)          applications see P(0) and R(400)
+//     P(0)R(0)P(0)-------------R(200)          applications see P(0) and R(200)
 //   "the real release soon after a bounce press is let go"
 //     P(0)--R(30)-P(40)R(45)....|90
 //   "a press after a late wake-up goes out behind the held release" (the wake-up 70 ms late)
@@ -74,7 +74,10 @@
 //   "hook codes other than 0 pass unexamined"   P(0), then P(10) and R(20) with codes 3 and -1
 //   "middle button and horizontal wheel pass"   middle P(0)P(1), the horizontal wheel at 2
 // Hold guard: a bounce in a drag arms it; then each release waits the guard's window (保护间隔,
-// 20 ms by default) for its bounce. Each case starts P(0)------R(4000)P(4005), which arms it:
+// 20 ms by default) for its bounce, and one that ends a hold longer than 拖动阈值 (250 ms) the
+// longer 长按保护间隔 (保护间隔's unless set). Before anything is armed, such a drop waits
+// kOpeningWaitMs (or 抖动时长) for the switch: a press that comes is swallowed with it and arms
+// the guard. Each case starts P(0)------R(4000)P(4005), the drop and its opening swallowed:
 //   "later bounces are swallowed"
 //     ...R(5000)P(5004)------R(5500)P(5516)------R(8000)....|8020
 //        held   swallowed    held    swallowed    held
@@ -85,7 +88,7 @@
 //     ...R(4030)....|4055                       the press stamp 4005 + the release interval
 //   "the right button is untouched"             right P(5000)R(5100) pass; left ...R(8000)..|8020
 //   "a longer window" (保护间隔 35)
-//     P(0)------R(4000)P(4030)------R(8000)....|8035
+//     P(0)------R(4000)..|4010 P(4030)------R(8000)....|8035   4030 passes, and arms it
 // The middle and side buttons, each from its own stamp:
 //   "the real release soon after a middle bounce press is let go"
 //     middle P(0)--R(30)-P(40)R(45)....|90
@@ -96,7 +99,7 @@
 //   "a forward button bounce is held like the others"
 //     forward P(0)--R(30)..|50
 //   "two buttons held at once"
-//     left   P(0)-------------------R(300)
+//     left   P(0)-------------------R(200)
 //     middle       P(40)R(60)....|90
 //   "two held releases due at one late wake-up go out in the order they came" (70 ms late)
 //     back   P(0)----R(20)..........|120
@@ -115,10 +118,10 @@
 //     P(0)---R(90)P(94)R(96)---P(126):::::|136  the stamp stays at 0: 126 is judged at its own
 //                                               time, passes, and goes out at 136
 //   "a blip, then a bounce that stays down, inside a held release"
-//     P(0)--R(30)..P(35)R(37)..P(40):::|50--R(300)
+//     P(0)--R(30)..P(35)R(37)..P(40):::|50--R(200)
 //                                               35 and 37 a blip; at 50, 40 is judged as at 40:
 //                                               a bounce pair with the held release, both
-//                                               swallowed; applications see P(0) and R(300)
+//                                               swallowed; applications see P(0) and R(200)
 //   "a hand's 80 ms click delivered in one batch after a stall"
 //     own ticks   R(100)  P(120)  R(200)         all three reach the hook at 230, 0.05 ms apart:
 //     hook        R,P,R(230)                     the own ticks put the press 80 ms before its
@@ -130,6 +133,17 @@
 //   "a held release woken a step early" (ticks in steps of 15.625 ms)
 //     P(0.5)--R(30.7).....wake(46.9) ..|50.7    an early wake-up waits again: nothing goes out
 //                                               before the guard's window after 30.7 has passed
+// How long the button was held, by the performance counter (拖动阈值 250, 长按保护间隔 35):
+//   "a 6 ms opening 500 ms into a hold, nothing armed"
+//     P(0)------R(500)P(506):::|516-----R(906).....|941     506 swallowed with 500; armed
+//   "a 29 ms opening 743 ms into a hold, with the long window"
+//     P(0)--R(200)P(205):::|215 (armed)----R(948)P(977):::|987----R(1300).....|1335
+//   "a hand's second press 30.7 ms after the release of a 172 ms click" (armed at 205 as above)
+//     P(1200)---R(1372)..|1392 P(1402.7):::|1412.7            the hand's: it passes
+//   "a release at the threshold's edge"
+//     P(0.3)------R(250.3)P(256):::                            swallowed with 250.3
+//   "a release just before the threshold's edge"
+//     P(0.3)------R(250.2)  P(256):::|266                      both pass; 256 arms the guard
 // Every button event and move after a timed press waits behind it (~~) and goes out after it,
 // in the order it came, judged as at its own time; moves one after another as the last of them,
 // the pointer put where it left it, so that the press lands where it was made:
@@ -186,6 +200,11 @@ constexpr std::uint64_t kBlipWindowUs = 40000;
 // was down longer than any bounce, whatever the performance counter says: the hook may be called
 // for both at once after the system stalled.
 constexpr std::int32_t kStalledClickTicks = 31;
+// A release that ends a hold longer than 拖动阈值 (a drag) waits this long, or 抖动时长 if that is
+// longer, for the switch's opening before anything is armed: no hand presses again this soon
+// after letting go, least of all after a long hold, and a drop arriving this much later is not
+// felt, where a drag broken in two is.
+constexpr std::int32_t kOpeningWaitMs = 10;
 
 // One button's state: what applications have been shown of it, and what the machine holds back
 // of it. Only ButtonMachine::setPhase changes it.
@@ -202,10 +221,20 @@ enum class ButtonPhase : std::uint8_t {
   pressTaken,      // the hand holds a right press the volume took: it and its release reach no one
 };
 
+// Whether the button starts with its hold guard armed: its switch opened in a hold lately (the
+// switch health's history says), or 长按保护间隔 was set (by the fit, which saw the switch open
+// in drags in the record of clicks, or by the user), which no history need show.
+inline bool guardArmedAtStart(const Settings& settings, MouseButton button, bool openedLately) {
+  return openedLately || (settings.longHoldGuardInterval > 0 && buttonChosen(settings, button));
+}
+
 struct ButtonState {
   std::uint32_t releaseTick = 0;  // the last release the hook saw, a blip's aside
   std::uint64_t releaseUs = 0;
   std::uint64_t deadlineUs = 0;  // when the held release is let go
+  // When the press applications see down was judged: the hold a release ends is from there.
+  std::uint32_t downTick = 0;
+  std::uint64_t downUs = 0;
   // The timed press: when the hook saw it, and its own tick.
   std::uint32_t pressTick = 0;
   std::uint32_t pressTime = 0;
@@ -350,7 +379,8 @@ class ButtonMachine {
     bool& set;
   };
   Stamp stampOf(MouseButton button);
-  void armHoldGuard(ButtonState& b, std::uint32_t now);
+  void armHoldGuard(ButtonState& b, ClockReading now);
+  std::uint64_t guardWindowUs(const ButtonState& b, bool longHold) const;
   void letGoDue(ClockReading now);
 
   const Settings& settings_;

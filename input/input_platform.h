@@ -78,6 +78,25 @@ inline std::int32_t tickGap(std::uint32_t now, std::uint32_t then) {
   return static_cast<std::int32_t>(now - then);
 }
 
+// How long after the reading (tick, us) `now` is, in µs, to judge whether it falls inside an
+// interval: by the performance counter, as the windows end, where the tick's steps (15.625 ms on
+// Windows) would put an event one step to either side of the edge; by the tick where the counter
+// is not comparable with it (gone back, or more than two steps apart from the tick: a record
+// joined across a restart, a damaged one). Negative: the tick reads it as long ago.
+inline std::int64_t sinceUs(ClockReading now, std::uint32_t tick, std::uint64_t us) {
+  const std::int64_t byTick = std::int64_t{tickGap(now.tick, tick)} * 1000;
+  if (now.us < us) return byTick;
+  const std::uint64_t byCounter = now.us - us;
+  const std::uint64_t apart = byTick < 0 ? UINT64_MAX
+                              : byCounter > static_cast<std::uint64_t>(byTick)
+                                  ? byCounter - static_cast<std::uint64_t>(byTick)
+                                  : static_cast<std::uint64_t>(byTick) - byCounter;
+  return apart <= 2 * 15625 ? static_cast<std::int64_t>(byCounter) : byTick;
+}
+inline bool insideInterval(std::int64_t sinceUs, std::int32_t intervalMs) {
+  return sinceUs >= 0 && intervalMs > 0 && sinceUs < std::int64_t{intervalMs} * 1000;
+}
+
 // What the decisions need from the desktop. Everything here is called from inside the hook,
 // so an implementation must return at once.
 class InputPlatform {

@@ -114,7 +114,8 @@ host_part() {
       decide/wheel_under_program_rule) echo "wheel notch, volume key held, a program's rule 1: passes" ;;
       decide/move_during_gesture) echo "move during a gesture" ;;
       decide/move_during_held_press) echo "move while a right press is held back (快捷键=5)" ;;
-      decide/release_held_by_guard) echo "release, held by an armed hold guard" ;;
+      decide/release_held_by_guard) echo "release after a drag's hold, held by an armed hold guard" ;;
+      decide/release_held_by_guard_after_click) echo "release after a click's hold, held by an armed hold guard" ;;
       decide/side_release_swallowed) echo "release of the back button, swallowed as a bounce" ;;
       decide/press_guard_bounce) echo "press, swallowed with a guard-held release" ;;
       decide/press_after_late_wake_up) echo "press after a late wake-up (release and press delivered)" ;;

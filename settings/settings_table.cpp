@@ -13,6 +13,7 @@ constexpr const wchar_t* kRepairs = L"修复功能";
 constexpr const wchar_t* kParameters = L"修复参数";
 constexpr const wchar_t* kDevices = L"设备选择";
 constexpr const wchar_t* kFeatures = L"功能设置";
+constexpr const wchar_t* kSources = L"输入来源";  // a constant where the table is one too
 
 // Intervals beyond a second would hold every click of a hand back; loading reads any number, the
 // window offers what a repair can use.
@@ -65,6 +66,11 @@ constexpr SettingRow milliseconds(K setting, SettingKind kind, const wchar_t* ke
                      {P::repairs, line});
 }
 
+constexpr SettingRow withHint(SettingRow row, T hint) {
+  row.hint = hint;
+  return row;
+}
+
 constexpr TextName kModifierChoices[] = {T::optionsModifier1, T::optionsModifier2,
                                          T::optionsModifier3, T::optionsModifier4,
                                          T::optionsModifier5, T::optionsModifier6};
@@ -76,7 +82,7 @@ constexpr TextName kSimulatedInputChoices[] = {
 
 const wchar_t* const kGestureSection = L"鼠标手势";
 const wchar_t* const kExcludedProgramsSection = L"排除程序";
-const wchar_t* const kInputSourceSection = L"输入来源";
+const wchar_t* const kInputSourceSection = kSources;
 
 constexpr SettingRow kSettingRows[kSettingCount] = {
     flag<&Settings::clickRepair>(K::clickRepair, kRepairs, L"单击", 1, W::always,
@@ -96,6 +102,14 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
                                                T::optionsGuardInterval, 6),
     milliseconds<&Settings::blipLength>(K::blipLength, SettingKind::bounded, L"抖动时长", kBlipMs,
                                         0, kLongestBlipMs, T::optionsBlipLength, 7),
+    // 0 (absent): 保护间隔's.
+    withHint(milliseconds<&Settings::longHoldGuardInterval>(
+                 K::longHoldGuard, SettingKind::bounded, L"长按保护间隔", 0, 0, kLongestHoldGuardMs,
+                 T::optionsLongHoldGuard, 8),
+             T::optionsLongHoldGuardCost),
+    milliseconds<&Settings::dragThreshold>(K::dragThreshold, SettingKind::bounded, L"拖动阈值",
+                                           kDragThresholdMs, kShortestDragThresholdMs,
+                                           kLongestDragThresholdMs, T::optionsDragThreshold, 9),
     chosen<MouseButton::left>(K::leftButton, W::always, 1),
     chosen<MouseButton::right>(K::rightButton, W::always, 1),
     chosen<MouseButton::middle>(K::middleButton, W::once, 2),
@@ -124,9 +138,9 @@ constexpr SettingRow kSettingRows[kSettingCount] = {
                                 kLastHotkey, W::never, T::optionsPauseHotkey, {P::features, 4}),
     // Other programs' input repaired: absent (-1) until the file says; the window offers the
     // absent value as its own choice, which deletes the line.
-    row<&Settings::simulatedInput>(K::simulatedInput, kInputSourceSection, L"模拟输入",
-                                   SettingKind::flag, -1, -1, 1, W::never, T::optionsSimulatedInput,
-                                   {P::sources, 0}, kSimulatedInputChoices),
+    row<&Settings::simulatedInput>(K::simulatedInput, kSources, L"模拟输入", SettingKind::flag, -1,
+                                   -1, 1, W::never, T::optionsSimulatedInput, {P::sources, 0},
+                                   kSimulatedInputChoices),
 };
 
 namespace {
@@ -139,13 +153,14 @@ constexpr bool settingRowsInOrder() {
 }
 static_assert(settingRowsInOrder());
 
-// The row of each button's choice, by button: its key is the button table's own.
+// The row of each button's choice, by button: its key and name are the button table's own, and
+// its name tells it (two literals' addresses are no constant to compare).
 constexpr std::array<SettingKey, kButtonCount> kChosenSettings = [] {
   std::array<SettingKey, kButtonCount> out{};
   for (int b = 0; b < kButtonCount; ++b) {
     out[b] = SettingKey::count;
     for (const SettingRow& row : kSettingRows) {
-      if (row.key == kButtons[b].key) out[b] = row.setting;
+      if (row.label == kButtons[b].name) out[b] = row.setting;
     }
   }
   return out;

@@ -24,6 +24,8 @@ enum class SettingKey : int {
   scrollInterval,
   holdGuard,
   blipLength,
+  longHoldGuard,
+  dragThreshold,
   leftButton,
   rightButton,
   middleButton,
@@ -81,6 +83,8 @@ struct SettingRow {
   OptionsPage page;
   int line;
   const TextName* choices;  // choice and language: the list's rows, least first
+  // Shown beside its field while the value is right: what the setting costs.
+  TextName hint = TextName::count;
 };
 
 extern const SettingRow kSettingRows[kSettingCount];

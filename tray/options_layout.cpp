@@ -44,7 +44,7 @@ void settingCells(const SettingRow& setting, std::vector<FormCell>& cells) {
                                  {control, F::edit, kNumber, T::count},
                                  label(T::optionsMilliseconds, kUnit),
                                  {optionWrongId(setting.setting), F::note,
-                                  kWide - kLabel - kNumber - kUnit - 12, T::count}});
+                                  kWide - kLabel - kNumber - kUnit - 12, setting.hint}});
       return;
     case SettingKind::choice:
       cells.insert(cells.end(),

@@ -204,7 +204,8 @@ void showWrong(const std::vector<K>& wrong) {
     const bool isWrong = std::find(wrong.begin(), wrong.end(), row.setting) != wrong.end();
     setText(note, isWrong ? fillText(TextName::optionsWrongNumber, self.language,
                                      {std::to_wstring(row.least), std::to_wstring(row.most)})
-                          : std::wstring());
+                  : row.hint != TextName::count ? std::wstring(text(row.hint))
+                                                : std::wstring());
   }
 }
 

@@ -397,6 +397,7 @@ TEST(ClickJudgement, TheHandsClicksAndWhatApplicationsSawOfThem) {
       {"a bounce at the press", "P(0)R(2) P(4)----R(90)", nullptr, "0-90; 1 bounces"},
       {"a bounce at the release", "P(0)-----R(90) P(94)R(96)", nullptr, "0-90; 1 bounces"},
       {"an opening in a drag", "P(0)-R(500) P(510)----R(1000)", nullptr, "0-1000; 0 bounces"},
+      {"a long opening in a drag", "P(0)-R(500) P(535)----R(1000)", nullptr, "0-1000; 0 bounces"},
       {"a bounce between two clicks", "P(0)--R(48) P(83)R(85) P(89)--R(144)", nullptr,
        "0-48; 89-144 41 ms after; 1 bounces"},
       {"a bounce far from any click", "P(0)R(3)", nullptr, "1 bounces"},
@@ -458,8 +459,10 @@ corpus::Judged judged(const corpus::Corpus& c, const ClickRun& run, const Repair
 // judged by what the window would have seen: every episode's clicks one press each, no release
 // before the finger let go.
 TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
-  corpus::Mix worn, clean, fast;
+  corpus::Mix worn, clean, fast, longOpenings;
   clean.wornPercent = 0;
+  longOpenings.openingLow = 25, longOpenings.openingHigh = 35;
+  longOpenings.doubleGapLow = longOpenings.doubleGapHigh = 30;
   // Double clicks 40 to 50 ms from release to press, bounces 30 to 38 ms after the release.
   fast.doubleGapLow = 40, fast.doubleGapHigh = 50;
   fast.releaseBounceLow = 30, fast.releaseBounceHigh = 38;
@@ -487,10 +490,12 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
   } rows[] = {
       {"worn switch, the defaults, Wine's clock", corpus::make(28, worn), false, true,
        ClickFit::better, false, 239, nullptr, healthLeft,
-       "3 doubled, 2 lost -> click repair off: 4 doubled, 0 lost"},
+       "3 doubled, 3 lost -> click repair off: long-hold window 30 ms after 250: 3 doubled, 0 "
+       "lost"},
       {"worn switch, the defaults, Windows' clock", corpus::make(28, worn), true, true,
        ClickFit::better, false, 239, nullptr, healthLeft,
-       "3 doubled, 4 lost -> click repair off: 4 doubled, 0 lost"},
+       "3 doubled, 3 lost -> click repair off: long-hold window 30 ms after 250: 3 doubled, 0 "
+       "lost"},
       {"worn switch not chosen yet", corpus::make(28, worn), true, false, ClickFit::better, false,
        239},
       {"clean switch", corpus::make(28, clean), true, false, ClickFit::tooFew, false, 240},
@@ -502,6 +507,10 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
        true, false, ClickFit::tooFew, false, 240, &wornRight},
       {"a worn back button not chosen yet", corpus::make(28, worn), true, false, ClickFit::better,
        false, 239, nullptr, healthX1},
+      {"drags opening 25 to 35 ms, double clicks 30 ms apart", corpus::make(28, longOpenings), true,
+       true, ClickFit::better, true, 240, nullptr, healthLeft,
+       "16 doubled, 30 lost -> click repair off: long-hold window 35 ms after 250: 40 doubled, 0 "
+       "lost"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -528,7 +537,11 @@ TEST(WhatIf, FitsTheRecordedClicksAtBothClocks) {
     const auto scores = [](const ReplayScore& s) {
       return std::to_string(s.doubled) + " doubled, " + std::to_string(s.lost) + " lost";
     };
-    const std::string choice = fit.best.clickRepair ? "" : "click repair off: ";
+    std::string choice = fit.best.clickRepair ? "" : "click repair off: ";
+    if (fit.best.longGuardMs != 0) {
+      choice += "long-hold window " + std::to_string(fit.best.longGuardMs) + " ms after " +
+                std::to_string(fit.best.dragMs) + ": ";
+    }
     if (row.figures) {
       EXPECT_EQ(scores(fit.now) + " -> " + choice + scores(fit.bestScore), row.figures);
     }
@@ -771,11 +784,13 @@ TEST(HealthView, FiguresSayWhatEachPeriodHolds) {
   better.outcome = ClickFit::better;
   better.now = {3214, 0, 41, 7, 0};
   better.best.clickRepair = false;
+  better.best.longGuardMs = 35;
   EXPECT_EQ(
       text(chatterBalloon(healthLeft, today.devices[healthLeft], better, Language::english)),
       "Left button seems to chatter: 26 in 1000 clicks today. Your last 3214 clicks: now 41 "
-      "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms, blip "
-      "length 10 ms: 0 doubled, 0 lost. Click to see Mouse health.");
+      "doubled, 7 lost; with click repair off, release interval 50 ms, hold guard 20 ms, "
+      "long-hold guard 35 ms (after holds over 250 ms), blip length 10 ms: 0 doubled, 0 lost. "
+      "Click to see Mouse health.");
 }
 
 TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {

@@ -167,10 +167,10 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
   settings.leftButton = 1;
   const Timeline timelines[] = {
       {"chattering click",
-       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S2}, {1300, leftUp, P}},
+       {{1000, leftDown, P}, {1030, leftUp, S}, {1040, leftDown, S2}, {1200, leftUp, P}},
        {"ReleaseTime:\t30\n", "ClickTime:\t40\n"}},
       {"worked sequence",
-       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S2}, {1400, leftUp, P}},
+       {{1000, leftDown, P}, {1020, leftUp, S}, {1035, leftDown, S2}, {1200, leftUp, P}},
        {"ReleaseTime:\t20\n", "ClickTime:\t35\n"}},
       {"press boundary 99/100",
        {{1000, leftDown, P}, {1099, leftDown, S1}, {1199, leftDown, P}},
@@ -218,7 +218,7 @@ TEST_F(ButtonFilter, LeftButtonChosen) {
        {"ClickTime:\t90\n"}},
       {"release 50 ms after the press passes", {{1000, leftDown, P}, {1050, leftUp, P}}, {}},
       {"a bounce inside one tick keeps the button down",
-       {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S2}, {1400, leftUp, P}},
+       {{1000, leftDown, P}, {1000, leftUp, S}, {1000, leftDown, S2}, {1200, leftUp, P}},
        {"ReleaseTime:\t0\n", "ClickTime:\t0\n"}},
       heldClick("a quick click inside one tick arrives whole", 0),
       {"right button is not chosen",
@@ -288,7 +288,7 @@ TEST_F(ButtonFilter, BothButtonsShareOneStamp) {
        {{1000, leftDown, P}, {1050, rightDown, S1}, {1060, rightUp, S}, {1200, rightDown, P}},
        {"ClickTime:\t50\n", "ReleaseTime:\t10\n"}});
   run({"a left release soon after a right press is held, not lost",
-       {{1000, leftDown, P}, {1200, rightDown, P}, {1220, leftUp, S}, {1500, rightUp, P}},
+       {{1000, leftDown, P}, {1200, rightDown, P}, {1220, leftUp, S}, {1400, rightUp, P}},
        {"ReleaseTime:\t20\n"},
        {{1250, leftUp}}});
 }
@@ -335,21 +335,22 @@ TEST_F(ButtonFilter, TickWrapAroundIsASmallGap) {
 TEST_F(ButtonFilter, HoldGuard) {
   settings.leftButton = 1;
   settings.rightButton = 1;
-  // A drag whose switch opens for 5 ms: the first bounce passes and arms the left guard.
+  // A drag whose switch opens for 5 ms: the drop waits for it, it is swallowed, and it arms
+  // the left guard.
   auto armedThen = [](std::vector<Step> steps) {
-    steps.insert(steps.begin(), {{1000, leftDown, P}, {5000, leftUp, P}, {5005, leftDown, P}});
+    steps.insert(steps.begin(), {{1000, leftDown, P}, {5000, leftUp, S}, {5005, leftDown, S2}});
     return steps;
   };
-  const std::string armed = "Hold guard armed:\t5\n";
+  const std::string opened = "Hold guard:\t5\n", armed = "Hold guard armed:\t5\n";
   const Timeline timelines[] = {
-      {"the drag ends", armedThen({{9000, leftUp, S}}), {armed}, {{9020, leftUp}}},
+      {"the drag ends", armedThen({{9000, leftUp, S}}), {opened, armed}, {{9020, leftUp}}},
       {"later bounces are swallowed",
        armedThen({{6000, leftUp, S},
                   {6004, leftDown, S2},
                   {6500, leftUp, S},
                   {6516, leftDown, S2},
                   {9000, leftUp, S}}),
-       {armed, "Hold guard:\t4\n", "Hold guard:\t16\n"},
+       {opened, armed, "Hold guard:\t4\n", "Hold guard:\t16\n"},
        {{9020, leftUp}}},
       {"a click and a double click arrive whole",
        armedThen({{6000, leftUp, S},
@@ -357,24 +358,24 @@ TEST_F(ButtonFilter, HoldGuard) {
                   {7060, leftUp, S},
                   {7150, leftDown, P},
                   {7210, leftUp, S}}),
-       {armed},
+       {opened, armed},
        {{6020, leftUp}, {7080, leftUp}, {7230, leftUp}}},
       {"a bounce the release filter sees keeps its longer hold",
        armedThen({{5030, leftUp, S}}),
-       {armed, "ReleaseTime:\t25\n"},
+       {opened, armed, "ReleaseTime:\t25\n"},
        {{5055, leftUp}}},
       {"the right button is untouched",
        armedThen({{6000, rightDown, P}, {6100, rightUp, P}, {9000, leftUp, S}}),
-       {armed},
+       {opened, armed},
        {{9020, leftUp}}},
   };
   for (const Timeline& t : timelines) run(t);
   // 保护间隔 35: openings of 30 ms arm the guard, and each release waits 35 ms.
   settings.holdGuardInterval = 35;
   run({"a longer window",
-       {{1000, leftDown, P}, {5000, leftUp, P}, {5030, leftDown, P}, {9000, leftUp, S}},
+       {{1000, leftDown, P}, {5000, leftUp, S}, {5030, leftDown, P}, {9000, leftUp, S}},
        {"Hold guard armed:\t30\n"},
-       {{9035, leftUp}}});
+       {{5010, leftUp}, {9035, leftUp}}});
 }
 
 // The middle and side buttons are repaired as the left is, each from its own press stamp: a press
@@ -395,7 +396,7 @@ TEST_F(ButtonFilter, MiddleAndSideButtons) {
        {{1000, x2Down, P}, {1004, x2Up, P}, {1008, x2Down, P}, {1100, x2Up, P}},
        {}},
       {"two buttons held at once",
-       {{1000, leftDown, P}, {1040, middleDown, P}, {1060, middleUp, S}, {1300, leftUp, P}},
+       {{1000, leftDown, P}, {1040, middleDown, P}, {1060, middleUp, S}, {1200, leftUp, P}},
        {"ReleaseTime:\t20\n"},
        {{1090, middleUp}}},
       {"a side button while a left release is held",
@@ -422,6 +423,8 @@ TEST_F(ButtonFilter, AnEventInAPhaseWithoutTransitionIsToldAndTheButtonStillWork
   settings.leftButton = 1;
   ButtonState& left = state.buttons[MouseButton::left];
   left.phase = left.beneath = ButtonPhase::pressTimed;
+  left.pressTick = 800;  // a click's press, not a drag's
+  left.pressUs = 800000;
   EXPECT_EQ(at(1000, leftUp), S);
   EXPECT_EQ(platform.lines,
             std::vector<std::string>{"Button state bug:\tleft press in pressTimed\n"});
@@ -462,7 +465,7 @@ TEST_F(ButtonFilter, ContactBlipsAtBothClocks) {
         {35, leftDown, S},
         {37, leftUp, S2},
         {40, leftDown, S},
-        {300, leftUp, {Verdict::pass, 2}}},
+        {200, leftUp, {Verdict::pass, 2}}},
        {"ReleaseTime:", "Contact blip:\t2000\n", "ClickTime:"}},
       // By the hook's clocks the click is a bounce pair, which the repairs take it for.
       {"a hand's 80 ms click delivered in one batch after a stall",
@@ -494,7 +497,39 @@ TEST_F(ButtonFilter, ContactBlipsAtBothClocks) {
         {238, rightUp, S}},
        {},
        {{240, leftDown}, {240, rightDown}, {240, move | 236u << 16}, {240, rightUp}}},
+      // How long the button was held (拖动阈值 250, 长按保护间隔 35).
+      {"a 6 ms opening 500 ms into a hold, nothing armed",
+       {{0, leftDown, P}, {500, leftUp, S}, {506, leftDown, S}, {906, leftUp, S2}},
+       {"Hold guard:", "Hold guard armed:"},
+       {{941, leftUp}}},
+      {"a 29 ms opening 743 ms into a hold, with the long window",
+       {{0, leftDown, P},
+        {200, leftUp, P},
+        {205, leftDown, S},
+        {948, leftUp, S},
+        {977, leftDown, S},
+        {1300, leftUp, S2}},
+       {"Hold guard armed:", "Hold guard:"},
+       {{215, leftDown}, {1335, leftUp}}},
+      {"a hand's second press 30.7 ms after the release of a 172 ms click",
+       {{0, leftDown, P},
+        {200, leftUp, P},
+        {205, leftDown, S},
+        {400, leftUp, S},
+        {1200, leftDown, P},
+        {1372, leftUp, S},
+        {1402.7, leftDown, S}},
+       {"Hold guard armed:"},
+       {{215, leftDown}, {420, leftUp}, {1392, leftUp}, {1412.7, leftDown}}},
+      {"a release at the threshold's edge",
+       {{0.3, leftDown, P}, {250.3, leftUp, S}, {256, leftDown, S}},
+       {"Hold guard:", "Hold guard armed:"}},
+      {"a release just before the threshold's edge",
+       {{0.3, leftDown, P}, {250.2, leftUp, P}, {256, leftDown, S}},
+       {"Hold guard armed:"},
+       {{266, leftDown}}},
   };
+  settings.longHoldGuardInterval = 35;
   for (std::uint64_t stepUs : {1000u, 15625u}) {
     for (const BlipTimeline& t : timelines) run(t, stepUs);
   }

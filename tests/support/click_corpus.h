@@ -44,6 +44,8 @@ struct Mix {
   int doubleGapLow = 35, doubleGapHigh = 90;
   // A bounce after the release: release to its press, in ms.
   int releaseBounceLow = 1, releaseBounceHigh = 6;
+  // A worn drag's opening in the middle of the hold, in ms.
+  int openingLow = 2, openingHigh = 15;
 };
 
 class Random {
@@ -86,7 +88,7 @@ inline Corpus make(std::uint32_t seed = 28, const Mix& mix = {}, int episodes = 
         if (drag && random.percent(60)) {
           const std::uint64_t open = press + random.between(hold / 4, hold * 3 / 4);
           out.events.push_back({open, false});
-          out.events.push_back({open + ms(2, 15), true});
+          out.events.push_back({open + ms(mix.openingLow, mix.openingHigh), true});
         }
         if (random.percent(50)) {
           const std::uint64_t up = press + ms(1, 5);
