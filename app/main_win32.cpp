@@ -310,7 +310,7 @@ int runClickmend(HINSTANCE instance, bool takingOver) {
   readWheelRouting();
   readRemoteSession(program->inputDevices);
   if (!startMouseHook(instance, program->filter, window, &program->switchCounter,
-                      &program->clickRecord, &program->sourceTracker)) {
+                      &program->clickRecord, &program->sourceTracker, &program->padFeed)) {
     const OwnWindowDpi perMonitor;
     MessageBoxW(nullptr, textOf(TextName::hookFailed, settings.language), kAppName, MB_OK);
     DestroyWindow(window);

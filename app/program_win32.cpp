@@ -16,7 +16,7 @@ Program::Program()
     : filter(settings, filterState, gestureTracker, desktopInputPlatform()),
       sourceTracker(settings, inputDevices),
       switchCounter(settings),
-      health(switchCounter, clickRecord),
+      health(switchCounter, clickRecord, padFeed),
       foreground(settings, *this),
       taskbarCreatedMessage(RegisterWindowMessageW(L"TaskbarCreated")) {}
 

@@ -12,6 +12,7 @@
 #include "input/device_description_win32.h"
 #include "input/input_filter.h"
 #include "input/input_source.h"
+#include "input/pad_feed.h"
 #include "input/switch_counter.h"
 #include "settings/settings.h"
 
@@ -51,6 +52,8 @@ class Program final : public ProgramRuleTaker {
   SourceTracker sourceTracker;
   // The latest clicks, for the switch health's fit: a quarter of a megabyte.
   ClickRecord clickRecord;
+  // The hook's button events for the 鼠标健康 window's test pad, while it is open.
+  PadFeed padFeed;
   SwitchCounter switchCounter;
   SwitchHealth health;
   ForegroundFollower foreground;

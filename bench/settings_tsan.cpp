@@ -1,10 +1,12 @@
 // Two threads saving and one loading the settings file together, thousands of times, while a
-// fourth plays the hook and decides events on the record the loader fills.
+// fourth plays the hook and decides events on the record the loader fills, handing each button
+// event to the test pad's feed while a fifth, the pad's, opens it, takes from it and closes it.
 //
 // Built with ThreadSanitizer (scripts/tsan.sh), which fails the run on any data race. The
 // program checks the rest itself: every load reads the user's own intervals and modifier
 // choice, and at the end the file holds every line the user wrote, in order and unchanged,
-// but for the values of the nine flags the program writes, which read 0 or 1.
+// but for the values of the nine flags the program writes, which read 0 or 1; and the pad took
+// each event whole and in the order the hook gave it.
 //
 // Usage: settings_tsan [rounds]   (default 2000 saves per saving thread, as many loads)
 #include <atomic>
@@ -19,6 +21,7 @@
 #include "common/text.h"
 #include "input/input_filter.h"
 #include "input/null_platform.h"
+#include "input/pad_feed.h"
 #include "settings/profile_store.h"
 #include "settings/settings.h"
 #include "tests/test_files.h"
@@ -93,6 +96,23 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  // Alone first: a full feed drops the newest and says so at the next take; opening again
+  // drops what an earlier opening left unread.
+  static PadFeed full;
+  static PadSwitchEvent out[kPadFeedSlots + 1];
+  bool lost = false;
+  full.open();
+  for (std::uint32_t i = 1; i <= kPadFeedSlots + 1; ++i) full.push({i * 1000ull, i});
+  const std::size_t kept = full.take(out, kPadFeedSlots + 1, &lost);
+  full.push({1, 1});
+  full.open();
+  if (kept != kPadFeedSlots || !lost || out[kept - 1].tick != kPadFeedSlots ||
+      full.take(out, 1, &lost) != 0 || lost) {
+    std::fprintf(stderr, "settings_tsan: the pad's feed kept %zu events of %u\n", kept,
+                 kPadFeedSlots + 1);
+    return 1;
+  }
+
   TempDir dir;
   const std::wstring path = dir.file(L"clickmend.ini");
   std::wstring userText;
@@ -106,6 +126,7 @@ int main(int argc, char** argv) {
   Settings live;
   std::atomic<bool> stop{false};
   std::atomic<int> badLoads{0};
+  PadFeed pad;
 
   auto saver = [&](int pattern) {
     Settings mine;
@@ -140,11 +161,41 @@ int main(int argc, char** argv) {
       for (std::uint32_t message : messages) {
         tick += 7;
         filter.decide({0, message, 100, 100, 120u << 16}, {tick, std::uint64_t{tick} * 1000});
+        const ButtonMessage button = readButtonMessage(message, 0);
+        if (button.known && pad.isOpen()) {
+          pad.push({std::uint64_t{tick} * 1000, tick, 100, 100,
+                    static_cast<std::uint8_t>(button.button), button.press});
+        }
       }
+    }
+  };
+  // The main thread's side: each event whole (its time agrees with its tick), none twice, none
+  // out of order.
+  std::atomic<int> padProblems{0};
+  std::uint64_t padTaken = 0;
+  auto padReader = [&] {
+    PadSwitchEvent taken[64];
+    std::uint32_t lastTick = 0;
+    bool dropped = false;
+    while (!stop.load()) {
+      pad.open();
+      for (int i = 0; i < 20; ++i) {
+        const std::size_t n = pad.take(taken, 64, &dropped);
+        for (std::size_t k = 0; k < n; ++k) {
+          const PadSwitchEvent& e = taken[k];
+          if (e.us != std::uint64_t{e.tick} * 1000 || e.tick <= lastTick || e.button > 1) {
+            padProblems.fetch_add(1);
+          }
+          lastTick = e.tick;
+        }
+        padTaken += n;
+      }
+      pad.close();
     }
   };
 
   std::thread hookThread(hook);
+  std::thread padThread(padReader);
   std::thread a(saver, 0);
   std::thread b(saver, 5);
   std::thread c(loader);
@@ -153,6 +204,7 @@ int main(int argc, char** argv) {
   c.join();
   stop = true;
   hookThread.join();
+  padThread.join();
 
   int failures = 0;
   if (badLoads != 0) {
@@ -187,10 +239,16 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
+  if (padProblems != 0 || padTaken == 0) {
+    std::fprintf(stderr,
+                 "settings_tsan: the pad took %llu events, %d of them torn or out of order\n",
+                 static_cast<unsigned long long>(padTaken), padProblems.load());
+    ++failures;
+  }
   if (failures != 0) return 1;
   std::printf(
       "settings_tsan: %d saves on each of two threads and %d loads: the file holds the "
-      "user's %zu lines\n",
-      rounds, rounds, expected);
+      "user's %zu lines; the pad took %llu events whole and in order\n",
+      rounds, rounds, expected, static_cast<unsigned long long>(padTaken));
   return 0;
 }

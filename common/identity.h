@@ -8,3 +8,5 @@ constexpr wchar_t kAppName[] = L"Clickmend v" CLICKMEND_VERSION;
 
 // The switch health window's class; its title is "鼠标健康".
 constexpr wchar_t kSwitchHealthClass[] = L"ClickmendHealth";
+// The box of its test pad (测试区) that the user clicks in.
+constexpr wchar_t kTestPadClass[] = L"ClickmendTestPad";

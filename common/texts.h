@@ -94,7 +94,32 @@ enum class TextName : int {
   healthAnalysing,    // until the fit comes
   healthBalloon,      // {1} device, {2} chatter in 1000 clicks today
   healthBalloonFit,   // {1} device, {2} chatter in 1000 clicks today, {3} what the fit found
-  fileMovedAside,     // {1} a damaged file's name, {2} the name it was moved aside to
+  // The test pad (测试区) of the 鼠标健康 window.
+  healthPadOpen,
+  healthPadHide,
+  healthPadCaption,
+  healthPadFace,
+  healthPadClear,
+  healthPadSwitchLane,
+  healthPadProgramLane,
+  healthPadDown,
+  healthPadUp,
+  healthPadNothing,
+  // {1} button, {2} its source, {3} the switch's lane, {4} the program's, {5} verdict, {6} what
+  // the repair would have done
+  healthPadRow,
+  healthPadPending,
+  healthPadClean,
+  healthPadBounceRepaired,  // {1} presses swallowed, {2} releases swallowed
+  healthPadBounceLeaked,
+  healthPadBreakRepaired,  // {1} presses swallowed, {2} releases swallowed
+  healthPadBreakLeaked,
+  healthPadLost,
+  healthPadInjected,  // the sources
+  healthPadTouch,
+  healthPadDevice,      // {1} its short name
+  healthPadWhatIf,      // {1} verdict
+  fileMovedAside,       // {1} a damaged file's name, {2} the name it was moved aside to
   healthCopyDiagnosis,  // the button, and what it says once it copied
   healthDiagnosisCopied,
   healthDiagnosisNotCopied,

@@ -835,7 +835,26 @@ TEST(TrayMenuScreenshot, DISABLED_HoldsTheHealthWindowOpen) {
   HWND window = nullptr;
   ASSERT_TRUE(pumpUntil(
       [&] { return IsWindowVisible(window = FindWindowW(kSwitchHealthClass, nullptr)); }, 5000));
-  holdClientAreaForScreenshot(window, 1500);
+  // The test pad open, with a clean click, a left click whose bounce got through (the left button
+  // is not chosen) and a right click whose bounce was swallowed.
+  SetWindowPos(window, nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const char* english = std::getenv("CLICKMEND_SHOT_ENGLISH");
+  const wchar_t* open = english && english[0] == '1' ? L"Test pad" : L"打开测试区";
+  SendMessageW(FindWindowExW(window, nullptr, L"Button", open), BM_CLICK, 0, 0);
+  const HWND pad = FindWindowExW(window, nullptr, kTestPadClass, nullptr);
+  ASSERT_NE(pad, nullptr);
+  pump(500);
+  RECT box{};
+  GetWindowRect(pad, &box);
+  std::string problem;
+  ASSERT_TRUE(playXInput("move " + std::to_string((box.left + box.right) / 2) + " " +
+                             std::to_string((box.top + box.bottom) / 2) +
+                             " wait 600000 down 1 wait 90000 up 1 wait 700000"
+                             " down 1 wait 80000 up 1 wait 4000 down 1 wait 2000 up 1 wait 700000"
+                             " down 3 wait 3000 up 3 wait 3000 down 3 wait 120000 up 3",
+                         &problem))
+      << problem;
+  holdClientAreaForScreenshot(window, 2500);
 }
 
 // Not a test: `scripts/screenshot-menu.sh --about` photographs the About box, frame and all.

@@ -107,3 +107,48 @@ void drawGaps(HDC dc, const LayoutRect& area, const HealthFigures& shown, const 
     label(dc, {left, y, left + w, y + lineHeight}, text);
   }
 }
+
+void drawPadLanes(HDC dc, const LayoutRect& area, const PadClick* click, const ChartStyle& style) {
+  const int lineHeight = style.lineHeight, t = style.line;
+  const TextName names[padLaneCount] = {TextName::healthPadSwitchLane,
+                                        TextName::healthPadProgramLane};
+  int nameWidth = 0;
+  for (TextName name : names)
+    nameWidth = std::max(nameWidth, textWidth(dc, textOf(name, style.language)));
+  nameWidth += lineHeight / 2;
+  const RECT inner =
+      plotArea(dc, {area.left + nameWidth, area.top, area.right, area.bottom - lineHeight}, t);
+  const int width = std::max(1L, inner.right - inner.left);
+  const int laneHeight = (inner.bottom - inner.top) / padLaneCount;
+  // The axis reaches a little past the click's last event, and no less than 10 ms.
+  std::uint64_t span = 10000;
+  for (int lane = 0; click && lane < padLaneCount; ++lane) {
+    for (const PadMark& m : click->lanes[lane]) span = std::max(span, m.us + m.us / 10);
+  }
+  const auto xOf = [&](std::uint64_t us) {
+    return inner.left + static_cast<int>(static_cast<double>(us) * (width - 2 * t) / span);
+  };
+  for (int lane = 0; lane < padLaneCount; ++lane) {
+    const int top = inner.top + lane * laneHeight;
+    label(dc, {area.left, top, area.left + nameWidth, top + laneHeight},
+          textOf(names[lane], style.language), DT_LEFT | DT_VCENTER);
+    if (lane > 0) fill(dc, {inner.left, top, inner.right, top + t}, COLOR_BTNSHADOW);
+    if (!click) continue;
+    // Up while the button is down: from the low level to the high one at each press.
+    const int high = top + laneHeight / 4, low = top + laneHeight * 3 / 4;
+    int x = inner.left, level = low;
+    for (const PadMark& m : click->lanes[lane]) {
+      const int to = xOf(m.us);
+      fill(dc, {x, level, std::max(to, x + t), level + t}, COLOR_BTNTEXT);
+      const int edge = m.marked ? 2 * t : t;
+      fill(dc, {to, high, to + edge, low + t}, m.marked ? COLOR_HIGHLIGHT : COLOR_BTNTEXT);
+      x = to;
+      level = m.press ? high : low;
+    }
+    fill(dc, {x, level, inner.right, level + t}, COLOR_BTNTEXT);
+  }
+  const std::wstring end =
+      fillText(TextName::healthMilliseconds, style.language, {std::to_wstring(span / 1000)});
+  label(dc, {inner.left, inner.bottom, inner.right, area.bottom}, L"0");
+  label(dc, {inner.left, inner.bottom, inner.right, area.bottom}, end, DT_RIGHT);
+}

@@ -8,6 +8,7 @@
 #include "common/dpi_layout.h"
 #include "common/texts.h"
 #include "health/health_view.h"
+#include "health/test_pad.h"
 
 // What the charts take from the window: its font's line height, a line's thickness at its DPI
 // and the language of the labels.
@@ -24,3 +25,7 @@ void drawDays(HDC dc, const LayoutRect& area, const std::uint32_t* perMille,
 // intervals in force (`intervals`) marked.
 void drawGaps(HDC dc, const LayoutRect& area, const HealthFigures& shown, const int intervals[2],
               const ChartStyle& style);
+// One click of the test pad: the switch's lane above the programs', each a line that is up while
+// the button is down, on one axis in milliseconds from the press; the switch's bounces and
+// openings in the highlight colour. The lanes' names alone for no click.
+void drawPadLanes(HDC dc, const LayoutRect& area, const PadClick* click, const ChartStyle& style);

@@ -212,13 +212,50 @@ namespace {
 // In average characters: a Chinese character is about two.
 constexpr int kFigureChars = 66;  // the longest line of a device's figures
 constexpr int kLeastFigureChars = 34;
-constexpr int kAdviceChars = 190;  // the longest advice, the fit's before and after
-constexpr int kButtonChars = 28;   // 为鼠标左键开启修复, Apply suggested intervals
-constexpr int kCopyChars = 20;     // 诊断信息已复制, Diagnosis copied
+constexpr int kAdviceChars = 190;      // the longest advice, the fit's before and after
+constexpr int kButtonChars = 28;       // 为鼠标左键开启修复, Apply suggested intervals
+constexpr int kPadToggleChars = 16;    // 收起测试区, Hide test pad
+constexpr int kPadCaptionChars = 110;  // the test pad's caption
+constexpr int kPadLaneLines = 6;       // the lanes' names, two lanes and the time axis
+constexpr int kPadListRows = 7;
+constexpr int kCopyChars = 20;  // 诊断信息已复制, Diagnosis copied
 
 int linesFor(int chars, int width, const FontMetrics& font) {
   const int perLine = std::max(1, width / std::max(1, font.charWidth));
   return (chars + perLine - 1) / perLine;
+}
+
+// The test pad, between `left` and `right`: its caption beside 清除, the box and the lanes, the
+// list of clicks.
+struct PadSizes {
+  int clearWidth, captionHeight, laneHeight, listHeight;
+  int height(int gap) const { return captionHeight + laneHeight + listHeight + 3 * gap; }
+};
+
+PadSizes padSizes(const FontMetrics& font, int line, int left, int right, int gap, int buttonWidth,
+                  int buttonHeight) {
+  PadSizes sizes;
+  sizes.clearWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
+  sizes.captionHeight = std::max(
+      linesFor(kPadCaptionChars, right - left - sizes.clearWidth - gap, font) * font.lineHeight,
+      buttonHeight);
+  sizes.laneHeight = kPadLaneLines * font.lineHeight;
+  sizes.listHeight = kPadListRows * font.lineHeight + 4 * line;
+  return sizes;
+}
+
+// Places the pad's parts from `y` down; returns the y below them.
+int placePad(HealthLayout& layout, const PadSizes& sizes, int left, int right, int gap,
+             int buttonHeight, int y) {
+  layout.padCaption = {left, y, right - sizes.clearWidth - gap, y + sizes.captionHeight};
+  layout.padClear = {right - sizes.clearWidth, y, right, y + buttonHeight};
+  y += sizes.captionHeight + gap;
+  const int padWidth = (right - left - gap) / 3;
+  layout.pad = {left, y, left + padWidth, y + sizes.laneHeight};
+  layout.padLanes = {left + padWidth + gap, y, right, y + sizes.laneHeight};
+  y += sizes.laneHeight + gap;
+  layout.padList = {left, y, right, y + sizes.listHeight};
+  return y + sizes.listHeight + gap;
 }
 }  // namespace
 
@@ -233,7 +270,7 @@ unsigned shownDevices(const HealthFigures& figures, const Settings& settings) {
 }
 
 HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
-                                const LayoutRect& room, unsigned devices) {
+                                const LayoutRect& room, unsigned devices, bool testPad) {
   HealthLayout layout;
   const int margin = dialogUnitsAcross(7, font), gap = dialogUnitsDown(4, font);
   const int lineHeight = font.lineHeight;
@@ -259,11 +296,14 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
   const int rowHeight =
       std::max(linesFor(kAdviceChars, adviceWidth, font) * lineHeight, buttonHeight);
   const int advice = static_cast<int>(adviceCount) * (rowHeight + gap);
+  const PadSizes padParts =
+      padSizes(font, layout.line, margin, right, gap, buttonWidth, buttonHeight);
+  const int pad = testPad ? padParts.height(gap) : 0;
   // The distribution's caption above its bars, the ms scale and the marks' names below.
   const int distributionText = 4 * lineHeight;
   int blocks = 0;
   for (int d = 0; d < healthDeviceCount; ++d) blocks += (devices >> d) & 1;
-  const int fixed = margin + blocks * (blockHeight + gap) + distributionText + gap + advice +
+  const int fixed = margin + blocks * (blockHeight + gap) + distributionText + gap + advice + pad +
                     buttonHeight + margin;
   const AxisFit down = fitAxis(fixed, 6 * lineHeight, 2 * lineHeight, room.height());
   layout.contentHeight = fixed + down.stretch;
@@ -283,10 +323,14 @@ HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t ad
     layout.adviceButtons.push_back({right - buttonWidth, y, right, y + buttonHeight});
     y += rowHeight + gap;
   }
+  if (testPad) y = placePad(layout, padParts, margin, right, gap, buttonHeight, y);
   const int closeWidth = std::min(dialogUnitsAcross(50, font), buttonWidth);
   layout.close = {right - closeWidth, y, right, y + buttonHeight};
   const int copyRight = layout.close.left - dialogUnitsAcross(4, font);
   layout.copyDiagnosis = {copyRight - std::min(kCopyChars * font.charWidth, buttonWidth), y,
                           copyRight, y + buttonHeight};
+  const int toggleRight = layout.copyDiagnosis.left - dialogUnitsAcross(4, font);
+  layout.padToggle = {toggleRight - std::min(kPadToggleChars * font.charWidth, buttonWidth), y,
+                      toggleRight, y + buttonHeight};
   return layout;
 }

@@ -7,7 +7,12 @@
 //   (the same for 鼠标右键, 鼠标中键, 后退键 and 前进键 where shown, and 滚轮)
 //   press-to-press gaps of every button, 0..512 ms, 单击间隔 and 释放间隔 marked
 //   why each suggestion is made                                    [为鼠标左键开启修复]
-//                                                              [复制诊断信息] [关闭]
+//   测试区: click in the box ...                                                [清除]
+//   +--------+  开关 _|‾|_|‾‾‾‾‾‾‾|_      (the test pad, when open: health/test_pad.h)
+//   |  pad   |  程序 _|‾‾‾‾‾‾‾‾‾‾‾|_
+//   +--------+  0                 90 ms
+//   [one row per click, newest first                                              ]
+//                                                             [打开测试区] [复制诊断信息] [关闭]
 #pragma once
 
 #include <cstddef>
@@ -93,6 +98,10 @@ struct HealthLayout {
   LayoutRect charts[healthDeviceCount];
   LayoutRect distribution;
   std::vector<LayoutRect> adviceText, adviceButtons;
+  // The test pad, empty while it is closed: its caption and 清除, the box clicked in, the lanes
+  // of the click chosen and the list of clicks; the button that opens and closes it.
+  LayoutRect padCaption, padClear, pad, padLanes, padList;
+  LayoutRect padToggle;
   LayoutRect copyDiagnosis, close;
   int width = 0, height = 0;  // the client area
   int contentHeight = 0;      // more than `height`: the window scrolls
@@ -105,6 +114,7 @@ struct HealthLayout {
 constexpr unsigned kAlwaysShownDevices = 1u << healthLeft | 1u << healthRight | 1u << healthWheel;
 unsigned shownDevices(const HealthFigures& figures, const Settings& settings);
 
-// A device not in `devices` has empty rectangles.
+// A device not in `devices` has empty rectangles; the test pad's parts are laid out when `testPad`.
 HealthLayout layoutHealthWindow(const FontMetrics& font, int dpi, std::size_t adviceCount,
-                                const LayoutRect& room, unsigned devices = kAlwaysShownDevices);
+                                const LayoutRect& room, unsigned devices = kAlwaysShownDevices,
+                                bool testPad = false);

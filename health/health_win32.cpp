@@ -62,8 +62,11 @@ std::string localDate() {
   return date;
 }
 
-SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks)
-    : counter_(counter), record_(clicks), fits_(fitBehind, postFitDone, startFittingThread) {}
+SwitchHealth::SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks, PadFeed& pad)
+    : counter_(counter),
+      pad_(pad),
+      record_(clicks),
+      fits_(fitBehind, postFitDone, startFittingThread) {}
 
 bool SwitchHealth::stillOurs(const SharedSave& save, const SharedFileWin32& file,
                              const char* notOursLine) {

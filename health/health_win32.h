@@ -17,6 +17,7 @@
 #include "health/stats_file.h"
 #include "health/what_if.h"
 #include "input/click_record.h"
+#include "input/pad_feed.h"
 #include "input/switch_counter.h"
 
 struct Settings;
@@ -28,7 +29,7 @@ std::string localDate();
 // them today. Main thread.
 class SwitchHealth {
  public:
-  SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks);
+  SwitchHealth(const SwitchCounter& counter, const ClickRecord& clicks, PadFeed& pad);
 
   // Reads today's counts back from the file and starts the timer on `window` that writes it
   // every 10 minutes while something changed, and at a change of day; the click record is kept
@@ -64,6 +65,8 @@ class SwitchHealth {
   // The latest fit taken, for the window or a balloon; nullopt before the first.
   const std::optional<ClickFit>& latestFit() const { return latestFit_; }
   void dropFits(HWND window) { fits_.drop(reinterpret_cast<FitWorker::Window>(window)); }
+  // The hook's button events for the 鼠标健康 window's test pad.
+  PadFeed& padFeed() { return pad_; }
   // Writes the file now if anything changed (at exit and at the end of the session).
   void save();
   // Today's counts as of now (brought up to date from the counter), and today's date.
@@ -81,6 +84,7 @@ class SwitchHealth {
   bool stillOurs(const SharedSave& save, const SharedFileWin32& file, const char* notOursLine);
 
   const SwitchCounter& counter_;
+  PadFeed& pad_;
   bool started_ = false;
   HealthLedger ledger_;
   std::unique_ptr<SharedFileWin32> stats_;

@@ -16,6 +16,7 @@
 #include "health/diagnosis_win32.h"
 #include "health/health_view.h"
 #include "health/health_win32.h"
+#include "health/test_pad_win32.h"
 #include "settings/settings.h"
 
 namespace {
@@ -23,6 +24,7 @@ namespace {
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr int kFirstAdviceId = 100;
+constexpr int kPadToggleId = 80;
 constexpr int kCopyDiagnosisId = 99;
 // While clicks come in, the fit is asked for again at most this often; at once when the settings
 // change.
@@ -41,6 +43,7 @@ struct HealthWindow {
   unsigned devices = kAlwaysShownDevices;  // the blocks shown (shownDevices)
   std::vector<HWND> adviceText, adviceButtons;
   HWND close = nullptr;
+  HWND padToggle = nullptr;  // opens and closes the test pad
   HWND copyDiagnosis = nullptr;
   HealthLayout layout;
   std::string pastDate;
@@ -109,13 +112,14 @@ void arrange(const RECT* suggested = nullptr) {
   const SIZE frame = frameSize(style & ~WS_VSCROLL, exStyle, self.dpi);
   const LayoutRect work = workAreaOf(self.hwnd, suggested);
   LayoutRect room{0, 0, work.width() - frame.cx, work.height() - frame.cy};
-  HealthLayout layout = layoutHealthWindow(self.metrics, self.dpi, rows, room, self.devices);
+  HealthLayout layout =
+      layoutHealthWindow(self.metrics, self.dpi, rows, room, self.devices, testPadOpen());
   const bool scroll = layout.contentHeight > layout.height;
   // The scroll bar's width at this DPI (17 pixels at 96); the frame does not count it.
   const int scrollBar = scroll ? scaleForDpi(17, self.dpi) : 0;
   if (scroll) {  // the scroll bar takes its width from the room
     room.right -= scrollBar;
-    layout = layoutHealthWindow(self.metrics, self.dpi, rows, room, self.devices);
+    layout = layoutHealthWindow(self.metrics, self.dpi, rows, room, self.devices, testPadOpen());
   }
   // Only when it changes: a scroll bar shown or hidden changes the frame, every second otherwise.
   if (scroll != self.scrolling) ShowScrollBar(self.hwnd, SB_VERT, scroll);
@@ -159,6 +163,9 @@ void arrange(const RECT* suggested = nullptr) {
   }
   place(self.close, layout.close);
   ShowWindow(self.close, SW_SHOWNA);
+  place(self.padToggle, layout.padToggle);
+  ShowWindow(self.padToggle, SW_SHOWNA);
+  placeTestPad(layout, self.scrollY);
   place(self.copyDiagnosis, layout.copyDiagnosis);
   ShowWindow(self.copyDiagnosis, SW_SHOWNA);
 }
@@ -282,6 +289,7 @@ void paint() {
       drawDays(dc, self.layout.charts[d], self.shown.perMilleByDay[d], style);
   }
   drawGaps(dc, self.layout.distribution, self.shown, self.shownIntervals, style);
+  drawTestPadLanes(dc, self.layout.padLanes, style);
   SelectObject(dc, oldFont);
   EndPaint(self.hwnd, &ps);
 }
@@ -329,6 +337,21 @@ void onScroll(WORD request) {
   }
 }
 
+// Opens or closes the test pad; an opened one is scrolled into view.
+void toggleTestPad() {
+  const bool open = !testPadOpen();
+  if (open) {
+    openTestPad(self.hwnd, self.font, *self.settings, self.health->padFeed());
+  } else {
+    closeTestPad();
+  }
+  const TextName name = open ? TextName::healthPadHide : TextName::healthPadOpen;
+  SetWindowTextW(self.padToggle, textOf(name, self.settings->language));
+  arrange();
+  InvalidateRect(self.hwnd, nullptr, TRUE);
+  if (open) scrollTo(self.layout.padList.bottom + self.metrics.lineHeight - self.layout.height);
+}
+
 // The font and its metrics at the window's DPI; every control takes it.
 void takeFont() {
   self.dpi = windowDpi(self.hwnd);
@@ -337,9 +360,10 @@ void takeFont() {
   for (HWND control : self.figures) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
   for (HWND control : self.adviceText) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
   for (HWND control : self.adviceButtons) SendMessageW(control, WM_SETFONT, WPARAM(font), FALSE);
-  for (HWND button : {self.close, self.copyDiagnosis}) {
+  for (HWND button : {self.close, self.copyDiagnosis, self.padToggle}) {
     if (button) SendMessageW(button, WM_SETFONT, WPARAM(font), FALSE);
   }
+  setTestPadFont(font);
   if (self.font) DeleteObject(self.font);
   self.font = font;
 }
@@ -362,8 +386,11 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
+      if (testPadCommand(wParam)) return 0;
       if (id == IDOK || id == IDCANCEL) {
         DestroyWindow(hwnd);
+      } else if (id == kPadToggleId && HIWORD(wParam) == BN_CLICKED) {
+        toggleTestPad();
       } else if (id == kCopyDiagnosisId && HIWORD(wParam) == BN_CLICKED) {
         copyDiagnosis();
       } else if (id >= kFirstAdviceId && HIWORD(wParam) == BN_CLICKED) {
@@ -385,6 +412,7 @@ LRESULT CALLBACK healthWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_NCDESTROY:  // the controls are gone, and their font with them
       KillTimer(hwnd, kRefreshTimer);
+      closeTestPad();
       if (self.health) self.health->dropFits(hwnd);  // a fit on its way is never shown
       DeleteObject(self.font);
       self = HealthWindow();
@@ -424,6 +452,8 @@ void openSwitchHealthWindow(Settings& settings, SwitchHealth& health) {
   self.health = &health;
   takeFont();
   for (HWND& figures : self.figures) figures = child(L"STATIC", SS_LEFT | SS_NOPREFIX, -1);
+  self.padToggle = child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kPadToggleId);
+  SetWindowTextW(self.padToggle, textOf(TextName::healthPadOpen, settings.language));
   self.close = child(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK);
   SetWindowTextW(self.close, textOf(TextName::healthClose, settings.language));
   self.copyDiagnosis = child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, kCopyDiagnosisId);

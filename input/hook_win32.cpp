@@ -207,6 +207,7 @@ SourceTracker* hookSources = nullptr;
 RawInputReader rawInput;
 std::atomic<bool> inputSeenPosted{false};
 ClickRecordKeeper hookRecordKeeper;
+PadFeed* hookPad = nullptr;
 std::atomic<unsigned> installs{0};
 std::atomic<std::uint32_t> hookCalls{0};
 std::atomic<std::uint32_t> hookLatestEventTime{0};
@@ -263,8 +264,8 @@ MouseEvent hookEvent(int code, WPARAM wParam, const MSLLHOOKSTRUCT* info) {
 // Where the event came from (input/input_source.h). A button's event or a notch reads the raw
 // input already queued first, so that its own report can tell its device; each button event's
 // debug line names its source.
-Repair sourceRepair(const MouseEvent& event, const MSLLHOOKSTRUCT& info, ClockReading now) {
-  if (!hookSources) return Repair::apply;
+EventSource sourceOf(const MouseEvent& event, const MSLLHOOKSTRUCT& info, ClockReading now) {
+  if (!hookSources) return {SourceKind::unknown, -1};
   const std::uint16_t bit = rawBitOf(event);
   if (bit != 0) rawInput.drain();
   const bool injected = (info.flags & (LLMHF_INJECTED | LLMHF_LOWER_IL_INJECTED)) != 0;
@@ -272,7 +273,18 @@ Repair sourceRepair(const MouseEvent& event, const MSLLHOOKSTRUCT& info, ClockRe
   if (bit != 0 && bit < raw_button::wheel) {
     platform.printText("Source:\t%S\n", hookSources->nameOf(source));
   }
-  return hookSources->repairOf(source);
+  return source;
+}
+
+// While the test pad is open, each press and release the hook sees goes to it as it came, with
+// its source.
+void feedPad(const MouseEvent& event, ClockReading now, EventSource source, Repair repair) {
+  if (!hookPad || !hookPad->isOpen()) return;
+  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  if (!m.known) return;
+  const wchar_t* device = source.kind == SourceKind::device ? hookSources->nameOf(source) : nullptr;
+  hookPad->push({now.us, now.tick, event.x, event.y, static_cast<std::uint8_t>(m.button), m.press,
+                 repair == Repair::apply, source, device});
 }
 
 LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
@@ -295,11 +307,14 @@ LRESULT CALLBACK lowLevelMouseProc(int code, WPARAM wParam, LPARAM lParam) {
   const MouseEvent event = hookEvent(code, wParam, info);
   const ClockReading now = readClocks();
   platform.windowUnderPointer.onEvent(event.message, now.tick);
-  const Repair repair = info ? sourceRepair(event, *info, now) : Repair::apply;
+  const EventSource source =
+      info ? sourceOf(event, *info, now) : EventSource{SourceKind::unknown, -1};
+  const Repair repair = info && hookSources ? hookSources->repairOf(source) : Repair::apply;
   const Decision decision = hookFilter->decide(event, now, repair);
   if (info) {
     if (repair == Repair::apply) countSwitchHealth(event, now, decision.repaired);
     recordClick(event, now);
+    feedPad(event, now, source, repair);
   }
   if (decision.verdict == Verdict::swallow) return 1;
   // A press or release the system refuses to send behind ours passes all the same: late order
@@ -393,12 +408,14 @@ InputPlatform& desktopInputPlatform() {
 }
 
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
-                    SwitchCounter* health, ClickRecord* record, SourceTracker* sources) {
+                    SwitchCounter* health, ClickRecord* record, SourceTracker* sources,
+                    PadFeed* pad) {
   hookInstance = instance;
   hookSources = sources;
   hookFilter = &filter;
   hookHealth = health;
   hookRecord = record;
+  hookPad = pad;
   platform.commandWindow = commandWindow;
   const HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!started) return false;
@@ -477,4 +494,8 @@ void readWheelRouting() {
 
 std::wstring takeGestureCommand(WPARAM ticket) {
   return platform.take(ticket);
+}
+
+std::uint64_t performanceCounterUs() {
+  return counterMicroseconds();
 }

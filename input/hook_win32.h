@@ -18,10 +18,14 @@
 #include "input/hook_watchdog.h"
 #include "input/input_filter.h"
 #include "input/input_source.h"
+#include "input/pad_feed.h"
 #include "input/switch_counter.h"
 
 // Input the program sends itself carries this in dwExtraInfo; the hook lets it pass unexamined.
 constexpr ULONG_PTR kOwnInputMarker = 0x436C6B4D;  // "ClkM"
+
+// The performance counter in microseconds: the clock the hook times each event by.
+std::uint64_t performanceCounterUs();
 
 // The desktop's implementation of what the filter needs; build the InputFilter over it.
 InputPlatform& desktopInputPlatform();
@@ -31,12 +35,13 @@ InputPlatform& desktopInputPlatform();
 // posted to `commandWindow` (common/window_contract.h).
 // Presses, releases and notches are counted into `health`, and the buttons' presses and releases
 // appended to `record`, when given; with `sources`, each event's source is told first and only
-// the repaired sources are counted and recorded. The hook thread reads the raw input: it tells
-// the sources apart and witnesses a hook the system dropped, which the thread then installs
-// again (kHookReinstalledMessage); mouse input is noted to `commandWindow` by kInputSeenMessage.
+// the repaired sources are counted and recorded. While it is open, every press and release goes
+// to `pad` with its source. The hook thread reads the raw input: it tells the sources apart and
+// witnesses a hook the system dropped, which the thread then installs again
+// (kHookReinstalledMessage); mouse input is noted to `commandWindow` by kInputSeenMessage.
 bool startMouseHook(HINSTANCE instance, InputFilter& filter, HWND commandWindow,
                     SwitchCounter* health = nullptr, ClickRecord* record = nullptr,
-                    SourceTracker* sources = nullptr);
+                    SourceTracker* sources = nullptr, PadFeed* pad = nullptr);
 // The main window took kInputSeenMessage: the next mouse input may send another.
 void inputSeenTaken();
 // Asks the hook thread to put a fresh hook in place of the current one (the system may have

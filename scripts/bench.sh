@@ -136,6 +136,7 @@ host_part() {
       health/release) echo "switch health: counting a release" ;;
       health/two_notches) echo "switch health: counting a notch and a reversed one" ;;
       record/append) echo "click record: appending a press or release" ;;
+      pad/feed_open) echo "test pad open: a press or release handed to its feed" ;;
       *) echo "$1" ;;
     esac
   }
@@ -190,6 +191,13 @@ host_part() {
       printf 'full record (16,384 events of the seeded mix, Windows'"'"' clock, every candidate of the grid):\n'
       printf '%.0f ms on the fitting thread, target under 1 s (the main thread meanwhile: the Wine part).\n' \
         "$fitting"
+    fi
+    feeding=$(grep '^"pad/feed_open_median"' "$csv" | cut -d, -f4 || true)
+    if [ -n "$feeding" ]; then
+      echo
+      printf 'Test pad: %.1f ns added to a button event while the pad is open, target 20 ns; closed, the\n' \
+        "$feeding"
+      printf 'hook reads one flag.\n'
     fi
     replaying=$(grep '^"fit/replay_tick_far_ahead_median"' "$csv" | cut -d, -f3 || true)
     if [ -n "$replaying" ]; then

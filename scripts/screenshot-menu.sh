@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the tray menu as clickmend.exe shows it, under Wine on a virtual X display, and
 # saves it as a PNG (docs/menu.png unless told otherwise). With --health first, photographs the
-# 鼠标健康 window over 30 made-up days instead (docs/health.png); with --about, the About box
+# 鼠标健康 window over 30 made-up days, its test pad open with three clicks made in it (the
+# X server's input player), instead (docs/health.png); with --about, the About box
 # (docs/about.png); with --options, the options window's 鼠标手势 page (docs/options.png). --dpi N first sets the prefix's LogPixels to N (96, 144, 192...) for the
 # picture and adds -N to the default file name; --english first runs the program with 语言=English
 # and adds -en. The screen is 1024x768.
@@ -69,6 +70,7 @@ wineserver -w
 
 rect=$work/rect
 CLICKMEND_EXE=$build/clickmend.exe CLICKMEND_MENU_SHOT=$rect CLICKMEND_SHOT_ENGLISH=$english \
+  CLICKMEND_X_INPUT=$build/e2e/x-input-play \
   wine "$build/e2e/e2e_tests.exe" --gtest_also_run_disabled_tests \
   --gtest_filter="TrayMenuScreenshot.DISABLED_$case" >"$work/log" 2>&1 &
 holder=$!

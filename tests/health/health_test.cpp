@@ -18,6 +18,7 @@
 #include "health/fit_worker.h"
 #include "health/health_view.h"
 #include "health/stats_file.h"
+#include "health/test_pad.h"
 #include "health/what_if.h"
 #include "input/click_record.h"
 #include "input/switch_counter.h"
@@ -863,6 +864,113 @@ TEST(HealthView, AdviceNamesTheButtonAndWhatTheFitFound) {
   }
 }
 
+// The test pad: the switch's left-button events as the hook saw them ('p' a press made off the
+// pad) and what the pad's window received, read into rows, newest first, and the switch's lane
+// with its bounces and openings marked ('*').
+TEST(TestPad, ShowsWhatTheSwitchDidBesideWhatThePadReceived) {
+  const struct {
+    const char* name;
+    std::vector<Step> hook, received;
+    bool chosen;
+    std::vector<std::wstring> rows;
+    const char* marks;
+    double nowMs = 15000;
+    bool injectedLeftOut = false;  // the clicks are other programs' input, 模拟输入=0
+  } rows[] = {
+      {"a blip double, repaired",
+       {{'P', 0}, {'R', 90}, {'P', 94}, {'R', 96}},
+       {{'P', 0.2}, {'R', 90.2}},
+       true,
+       {L"鼠标左键：开关 按 90 松 4.0 按 2.0 松；程序 按 90 松（毫秒）。抖动已修复：吞掉 1 "
+        L"次按下、1 "
+        L"次松开"},
+       "--**"},
+      {"a blip double with the repair off: what the intervals in force would have done",
+       {{'P', 0}, {'R', 90}, {'P', 94}, {'R', 96}},
+       {{'P', 0.2}, {'R', 90.2}, {'P', 94.2}, {'R', 96.2}},
+       false,
+       {L"鼠标左键：开关 按 90 松 4.0 按 2.0 松；程序 按 90 松 4.0 按 2.0 "
+        L"松（毫秒）。抖动漏过。按现在"
+        L"的间隔开启修复：抖动已修复：吞掉 1 次按下、1 次松开"},
+       "--**"},
+      {"a held release, then a timed press, each where it went",
+       {{'P', 0}, {'R', 30}, {'P', 200}, {'R', 260}, {'P', 290}, {'R', 380}},
+       {{'P', 0.2}, {'R', 50}, {'P', 200.2}, {'R', 260.2}, {'P', 300}, {'R', 380.2}},
+       true,
+       {L"鼠标左键：开关 按 90 松；程序 10 按 80 松（毫秒）。干净",
+        L"鼠标左键：开关 按 60 松；程序 按 60 松（毫秒）。干净",
+        L"鼠标左键：开关 按 30 松；程序 按 50 松（毫秒）。干净"},
+       "------"},
+      {"a drag that opened, repaired",
+       {{'P', 0}, {'R', 500}, {'P', 510}, {'R', 1000}},
+       {{'P', 0.2}, {'R', 1020}},
+       true,
+       {L"鼠标左键：开关 按 500 松 10 按 490 松；程序 按 1020 松（毫秒）。按住时断开已修复：吞掉 1 "
+        L"次按下、1 次松开"},
+       "-**-"},
+      {"a drag that opened, not repaired",
+       {{'P', 0}, {'R', 500}, {'P', 510}, {'R', 1000}},
+       {{'P', 0.2}, {'R', 500.2}, {'P', 510.2}, {'R', 1000.2}},
+       true,
+       {L"鼠标左键：开关 按 500 松 10 按 490 松；程序 按 500 松 10 按 490 "
+        L"松（毫秒）。按住时断开未修复"},
+       "-**-"},
+      {"a click lost, and one made off the pad",
+       {{'P', 0}, {'R', 90}, {'p', 600}, {'R', 700}},
+       {},
+       true,
+       {L"鼠标左键：开关 按 90 松；程序 无（毫秒）。点击丢失"},
+       "--"},
+      {"a blip double of injected input left out: its source, and what the repair would do",
+       {{'P', 0}, {'R', 90}, {'P', 94}, {'R', 96}},
+       {{'P', 0.2}, {'R', 90.2}, {'P', 94.2}, {'R', 96.2}},
+       true,
+       {L"鼠标左键（模拟输入）：开关 按 90 松 4.0 按 2.0 松；程序 按 90 松 4.0 按 2.0 "
+        L"松（毫秒）。抖动漏过。按现在的间隔开启修复：抖动已修复：吞掉 1 次按下、1 次松开"},
+       "--**",
+       15000,
+       true},
+      {"a click whose release has not reached the pad yet",
+       {{'P', 0}, {'R', 30}},
+       {{'P', 0.2}},
+       true,
+       {L"鼠标左键：开关 按 30 松；程序 按（毫秒）。判断中…"},
+       "--",
+       100},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto us = [](double ms) { return static_cast<std::uint64_t>((10000 + ms) * 1000); };
+    PadRecord record;
+    for (const Step& s : row.hook) {
+      const ClickEvent e{us(s.ms), static_cast<std::uint32_t>(us(s.ms) / 1000), healthLeft,
+                         s.kind != 'R'};
+      record.switches.push_back(
+          {e,
+           s.kind == 'P',
+           !row.injectedLeftOut,
+           {row.injectedLeftOut ? SourceKind::injected : SourceKind::unknown, -1}});
+    }
+    for (const Step& s : row.received)
+      record.received.push_back({us(s.ms), healthLeft, s.kind == 'P'});
+    Settings settings;
+    settings.leftButton = row.chosen;
+    settings.clickRepair = settings.releaseRepair = 1;
+    settings.clickInterval = 100;
+    settings.releaseInterval = 50;
+    std::vector<std::string> got, expected;
+    std::string marks;
+    const std::vector<PadClick> clicks = padClicks(record, repairChoiceOf(settings), us(row.nowMs));
+    for (auto c = clicks.rbegin(); c != clicks.rend(); ++c) {
+      got.push_back(text(padRow(*c, Language::chinese)));
+      for (const PadMark& m : c->lanes[padSwitch]) marks += m.marked ? '*' : '-';
+    }
+    for (const std::wstring& e : row.rows) expected.push_back(text(e));
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(marks, row.marks);
+  }
+}
+
 // At 96, 144 and 192 dpi on a small and a large screen: every part inside the content and apart,
 // the client area inside the room the work area leaves; on the small screen at 192 dpi the
 // charts shrink and, with two advice rows, the content scrolls rather than leave the screen.
@@ -873,10 +981,19 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     std::size_t advice;
     bool scroll;
     unsigned devices = kAlwaysShownDevices;
+    bool pad = false;  // the test pad open
   } rows[] = {
-      {96, 1024, 768, 2, false},   {144, 1024, 768, 0, false},        {144, 1024, 768, 2, false},
-      {192, 1024, 768, 2, true},   {96, 1920, 1080, 3, false},        {144, 1920, 1080, 2, false},
-      {192, 1920, 1080, 2, false}, {96, 1024, 768, 2, false, kEvery},
+      {96, 1024, 768, 2, false},
+      {144, 1024, 768, 0, false},
+      {144, 1024, 768, 2, false},
+      {192, 1024, 768, 2, true},
+      {96, 1920, 1080, 3, false},
+      {144, 1920, 1080, 2, false},
+      {192, 1920, 1080, 2, false},
+      {96, 1024, 768, 2, false, kEvery},
+      {96, 1920, 1080, 3, false, kEvery, true},
+      {144, 1024, 768, 2, true, kAlwaysShownDevices, true},
+      {192, 1920, 1080, 2, true, kAlwaysShownDevices, true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.dpi) + " dpi, " + std::to_string(row.screenWidth) + "x" +
@@ -885,7 +1002,8 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     const FontMetrics font{scaleForDpi(12, row.dpi), scaleForDpi(6, row.dpi)};
     const LayoutRect room{0, 0, row.screenWidth - scaleForDpi(6, row.dpi),
                           row.screenHeight - scaleForDpi(40 + 29, row.dpi)};
-    const HealthLayout l = layoutHealthWindow(font, row.dpi, row.advice, room, row.devices);
+    const HealthLayout l =
+        layoutHealthWindow(font, row.dpi, row.advice, room, row.devices, row.pad);
     EXPECT_TRUE(inside({0, 0, l.width, l.height}, room));
     EXPECT_EQ(l.contentHeight > l.height, row.scroll) << l.contentHeight << " " << l.height;
     const LayoutRect content{0, 0, l.width, l.contentHeight};
@@ -900,6 +1018,9 @@ TEST(HealthView, LayoutFitsAtEveryDpiOnSmallAndLargeScreens) {
     parts.push_back(l.distribution);
     parts.push_back(l.close);
     parts.push_back(l.copyDiagnosis);
+    parts.push_back(l.padToggle);
+    if (row.pad)
+      parts.insert(parts.end(), {l.padCaption, l.padClear, l.pad, l.padLanes, l.padList});
     EXPECT_EQ(l.adviceButtons.size(), row.advice);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       EXPECT_TRUE(inside(parts[i], content)) << i;
