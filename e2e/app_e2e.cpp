@@ -688,7 +688,7 @@ corpus::Corpus inject(const corpus::Corpus& planned) {
   };
   for (std::size_t i = 0; i < planned.events.size();) {
     const std::uint64_t due = planned.events[i].us - first;
-    while (elapsedUs() + 3000 < due) pump(1);
+    while (elapsedUs() + 40000 < due) pump(1);  // at Windows' clock a pump may last 2 steps
     while (elapsedUs() < due) {
     }
     INPUT batch[8] = {};

@@ -239,8 +239,15 @@ bool playXInput(const std::string& steps, std::string* problem) {
                            std::to_string(++played);
   const std::wstring doneFile = windowsPathOf(done.c_str());
   DeleteFileW(doneFile.c_str());
+  // The X server's pointer ends in the screen's far corner, where no window of ours ever is.
+  // Moves sent later with SendInput move Wine's cursor but not the X pointer, and Wine takes
+  // the X pointer's place again whenever a window appears or goes under it: left over where
+  // the steps ended, it would pull the cursor back there in the middle of a later case.
+  const std::string corner = " wait 50000 move " +
+                             std::to_string(GetSystemMetrics(SM_CXSCREEN) - 1) + " " +
+                             std::to_string(GetSystemMetrics(SM_CYSCREEN) - 1);
   std::wstring commandLine =
-      windowsPathOf(player) + L" " + decodeUtf8(done + " " + steps).value_or(L"");
+      windowsPathOf(player) + L" " + decodeUtf8(done + " " + steps + corner).value_or(L"");
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};

@@ -208,17 +208,26 @@ auto rank(const ReplayScore& s, const RepairChoice& candidate, const RepairChoic
                          changes(candidate, now));
 }
 
-// Two steps of the clock the record's ticks advance by: 32 ms for Windows' 15.6 ms steps, less
-// where the tick counter advances every millisecond (Wine). An interval shorter than that tells
-// apart less than it seems to.
+// Two steps of the clock the filter judges the record's intervals by. That is the performance
+// counter wherever it agrees with the tick (input/input_platform.h's sinceUs): every interval of
+// the grid tells apart what it seems to, at Windows' 15.6 ms tick steps as at Wine's 1 ms. Where
+// the filter falls back to the tick (a record joined across a restart, a damaged one), two of
+// the tick's steps: 32 ms for Windows', less where it advances every millisecond.
 int shortestInterval(const std::vector<ClickRun>& runs) {
   std::int32_t step = 0;
+  bool byTick = false;
   for (const ClickRun& run : runs) {
     for (std::size_t i = 1; i < run.events.size(); ++i) {
-      const std::int32_t gap = tickGap(run.events[i].tick, run.events[i - 1].tick);
+      const ClickEvent& then = run.events[i - 1];
+      const ClickEvent& now = run.events[i];
+      const std::int64_t since = sinceUs({now.tick, now.us}, then.tick, then.us);
+      if (now.us >= then.us && since == static_cast<std::int64_t>(now.us - then.us)) continue;
+      byTick = true;
+      const std::int32_t gap = tickGap(now.tick, then.tick);
       if (gap > 0 && (step == 0 || gap < step)) step = gap;
     }
   }
+  if (!byTick) return 0;
   return step == 0 || step >= 8 ? kShortestSuggestedMs : 2 * step;
 }
 

@@ -27,13 +27,15 @@
 // hand press that soon after the release of a hold that long. On the
 // seeded records of a hand that the tests replay (tests/support/click_corpus.h):
 //   "worn switch, the defaults, Windows' clock", "worn switch, the defaults, Wine's clock"
-//       3 doubled, 3 lost -> click repair off: long-hold window 30 ms after 250: 3 doubled,
-//       0 lost (the same at both clocks: the machine judges by the performance counter, which
-//       the record holds beside the tick; the window set, the guard is armed from the start)
+//       3 doubled, 3 lost -> click repair off, 释放间隔 16: long-hold window 30 ms after 250:
+//       3 doubled, 0 lost (the same choice and figures at both clocks: the machine judges by the
+//       performance counter, which the record holds beside the tick, so 16 and 24 ms intervals
+//       tell apart at Windows' 15.6 ms steps what they do at Wine's 1 ms; the window set, the
+//       guard is armed from the start)
 //   "drags opening 25 to 35 ms, double clicks 30 ms apart"
-//       16 doubled, 30 lost -> click repair off: long-hold window 35 ms after 250: 40 doubled,
-//       0 lost (the doubles' second clicks count as doubled, being as soon as a bounce; every
-//       episode arrives clean)
+//       16 doubled, 30 lost -> click repair off, 释放间隔 16: long-hold window 35 ms after 250:
+//       40 doubled, 0 lost (the doubles' second clicks count as doubled, being as soon as a
+//       bounce; every episode arrives clean)
 //   "worn switch not chosen yet", "a worn back button not chosen yet"
 //                                             a choice that loses none, the button chosen
 //   "double clicks as fast as the bounces"    a choice that loses none: the blip rule tells the
@@ -57,8 +59,9 @@
 
 // Fewer hand presses than this say too little to fit anything to.
 constexpr std::uint32_t kFitMinimumPresses = 200;
-// The shortest interval the grid offers on Windows: two steps of its tick counter, the clock the
-// filter compares. Where the record's ticks advance every millisecond, 16 and 24 are offered too.
+// The shortest interval the grid offers where the filter would judge the record by Windows' tick
+// (its counter not comparable): two steps of it. Judged by the counter, at either clock, or where
+// the ticks advance every millisecond, 16 and 24 are offered too.
 constexpr int kShortestSuggestedMs = 32;
 
 struct RepairChoice {
