@@ -33,8 +33,9 @@ void Program::publishBypass() {
 
 void Program::applySettings(HWND window) {
   const std::wstring path = settingsFilePath();
-  loadSettings(settings, path);
-  saveSettings(settings, path);
+  // A file held at this moment was not read: what is in force was read before it changed, so
+  // it is not written back over the change, even if the hold ends before the save.
+  if (loadSettings(settings, path)) saveSettings(settings, path);
   setDebugConsoleOpen(settings.debugMode != 0);
   readDeviceChoices();
   if (settings.showIcon) addTrayIcon(window, paused_, settings.language);
