@@ -16,59 +16,30 @@ void __verbose_terminate_handler() {
 // The runtime's helpers that throw the standard exceptions (a string or vector grown past its
 // largest size, a failed lock). Theirs build the exception with its message, which pulls in the
 // old copy-on-write string, the exception classes and std::random_device: about 60 KiB.
+#define ENDS_THE_PROCESS(name, ...) \
+  void name(__VA_ARGS__) {          \
+    std::abort();                   \
+  }
 namespace std {
-void __throw_bad_alloc() {
-  std::abort();
-}
-void __throw_bad_array_new_length() {
-  std::abort();
-}
-void __throw_bad_cast() {
-  std::abort();
-}
-void __throw_bad_typeid() {
-  std::abort();
-}
-void __throw_bad_exception() {
-  std::abort();
-}
-void __throw_bad_function_call() {
-  std::abort();
-}
-void __throw_logic_error(const char*) {
-  std::abort();
-}
-void __throw_domain_error(const char*) {
-  std::abort();
-}
-void __throw_invalid_argument(const char*) {
-  std::abort();
-}
-void __throw_length_error(const char*) {
-  std::abort();
-}
-void __throw_out_of_range(const char*) {
-  std::abort();
-}
-void __throw_out_of_range_fmt(const char*, ...) {
-  std::abort();
-}
-void __throw_runtime_error(const char*) {
-  std::abort();
-}
-void __throw_range_error(const char*) {
-  std::abort();
-}
-void __throw_overflow_error(const char*) {
-  std::abort();
-}
-void __throw_underflow_error(const char*) {
-  std::abort();
-}
-void __throw_system_error(int) {
-  std::abort();
-}
+ENDS_THE_PROCESS(__throw_bad_alloc)
+ENDS_THE_PROCESS(__throw_bad_array_new_length)
+ENDS_THE_PROCESS(__throw_bad_cast)
+ENDS_THE_PROCESS(__throw_bad_typeid)
+ENDS_THE_PROCESS(__throw_bad_exception)
+ENDS_THE_PROCESS(__throw_bad_function_call)
+ENDS_THE_PROCESS(__throw_logic_error, const char*)
+ENDS_THE_PROCESS(__throw_domain_error, const char*)
+ENDS_THE_PROCESS(__throw_invalid_argument, const char*)
+ENDS_THE_PROCESS(__throw_length_error, const char*)
+ENDS_THE_PROCESS(__throw_out_of_range, const char*)
+ENDS_THE_PROCESS(__throw_out_of_range_fmt, const char*, ...)
+ENDS_THE_PROCESS(__throw_runtime_error, const char*)
+ENDS_THE_PROCESS(__throw_range_error, const char*)
+ENDS_THE_PROCESS(__throw_overflow_error, const char*)
+ENDS_THE_PROCESS(__throw_underflow_error, const char*)
+ENDS_THE_PROCESS(__throw_system_error, int)
 }  // namespace std
+#undef ENDS_THE_PROCESS
 
 // The runtime's string classes come as one object each, every member together with its unwind
 // tables, and the linker cannot drop the members the program never calls (about 60 KiB for the

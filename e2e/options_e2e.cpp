@@ -71,6 +71,20 @@ HWND openOptions(const Clickmend& program) {
   return window;
 }
 
+// The message box the options window `window` shows, which bears the window's title (or null
+// when none came).
+HWND boxOf(const Clickmend& program, HWND window) {
+  HWND box = nullptr;
+  pumpUntil(
+      [&] {
+        const WindowsOf now = optionsWindows(program);
+        box = now.first == window ? now.last : now.first;
+        return now.found == 2;
+      },
+      kOpenMs);
+  return optionsWindows(program).found == 2 ? box : nullptr;
+}
+
 // The settings file's text, then the options window opened (or null).
 std::pair<std::wstring, HWND> readAndOpenOptions(const Clickmend& program) {
   std::wstring before = program.settingsFileText();
@@ -239,16 +253,8 @@ TEST(OptionsWindow, AFileChangedMeanwhileIsToldAndKept) {
   click(window, optionControlId(K::clickRepair));
   // Posted: the message box holds the window's answer until it is closed.
   PostMessageW(GetDlgItem(window, option_id::apply), BM_CLICK, 0, 0);
-  // The message box bears the window's title.
-  HWND box = nullptr;
-  ASSERT_TRUE(pumpUntil(
-      [&] {
-        const WindowsOf now = optionsWindows(program);
-        box = now.first == window ? now.last : now.first;
-        return now.found == 2;
-      },
-      kOpenMs))
-      << "the change on disk was not told";
+  const HWND box = boxOf(program, window);
+  ASSERT_TRUE(box) << "the change on disk was not told";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   const std::string expected = narrow(replaced(changed, L"单击=1", L"单击=0"));
   EXPECT_TRUE(pumpUntil([&] { return narrow(program.settingsFileText()) == expected; }, kOpenMs))
@@ -311,15 +317,8 @@ TEST(OptionsWindow, APauseHotkeySetInTheWindowPausesTheRepairs) {
   ASSERT_TRUE(IsWindowVisible(field));
   SendMessageW(field, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
   PostMessageW(GetDlgItem(window, option_id::apply), BM_CLICK, 0, 0);
-  HWND box = nullptr;
-  ASSERT_TRUE(pumpUntil(
-      [&] {
-        const WindowsOf now = optionsWindows(program);
-        box = now.first == window ? now.last : now.first;
-        return now.found == 2;
-      },
-      kOpenMs))
-      << "a key another program holds was taken silently";
+  const HWND box = boxOf(program, window);
+  ASSERT_TRUE(box) << "a key another program holds was taken silently";
   wchar_t said[512] = {};
   GetDlgItemTextW(box, 0xFFFF, said, 512);
   EXPECT_EQ(narrow(said), narrow(textOf(TextName::hotkeyTaken, Language::chinese)));

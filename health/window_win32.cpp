@@ -305,36 +305,34 @@ void scrollTo(int y) {
   InvalidateRect(self.hwnd, nullptr, TRUE);
 }
 
-void onScroll(WORD request) {
+// Where a scroll bar's request takes the view; nothing for a request that moves nothing.
+std::optional<int> scrollTarget(WORD request, int trackPos) {
   const int line = self.metrics.lineHeight, page = self.layout.height - line;
-  SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
-  GetScrollInfo(self.hwnd, SB_VERT, &info);
   switch (request) {
     case SB_LINEUP:
-      scrollTo(self.scrollY - line);
-      break;
+      return self.scrollY - line;
     case SB_LINEDOWN:
-      scrollTo(self.scrollY + line);
-      break;
+      return self.scrollY + line;
     case SB_PAGEUP:
-      scrollTo(self.scrollY - page);
-      break;
+      return self.scrollY - page;
     case SB_PAGEDOWN:
-      scrollTo(self.scrollY + page);
-      break;
+      return self.scrollY + page;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION:
-      scrollTo(info.nTrackPos);
-      break;
+      return trackPos;
     case SB_TOP:
-      scrollTo(0);
-      break;
+      return 0;
     case SB_BOTTOM:
-      scrollTo(self.layout.contentHeight);
-      break;
+      return self.layout.contentHeight;
     default:
-      break;
+      return std::nullopt;
   }
+}
+
+void onScroll(WORD request) {
+  SCROLLINFO info{sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+  GetScrollInfo(self.hwnd, SB_VERT, &info);
+  if (const auto to = scrollTarget(request, info.nTrackPos)) scrollTo(*to);
 }
 
 // Opens or closes the test pad; an opened one is scrolled into view.

@@ -112,7 +112,9 @@ TEST_F(SettingsFile, LanguageIsEnglishOnlyWhenAskedFor) {
 TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
   struct Case {
     const wchar_t* line;
-    std::int32_t interval;
+    std::int32_t value;
+    WholeField<std::int32_t> Settings::*field = &Settings::clickInterval;
+    const wchar_t* section = L"[修复参数]";
   };
   const Case cases[] = {
       {L"单击间隔=30", 30},
@@ -124,44 +126,33 @@ TEST_F(SettingsFile, ValuesReadAsTheirLeadingNumber) {
       {L"  单击间隔  =  250  ", 250},  // spaces around key and value
       {L"单击间隔=\"75\"", 75},        // matching quotes removed
       {L"单击间隔=+12", 12},
+      // The guard's window delays every release of an armed button: out of 1..1000, the default.
+      {L"保护间隔=35", 35, &Settings::holdGuardInterval},
+      {L"保护间隔=0", 20, &Settings::holdGuardInterval},
+      {L"保护间隔=1001", 20, &Settings::holdGuardInterval},
+      {L"保护间隔=-1", 20, &Settings::holdGuardInterval},
+      // A press of a blip's length is held back: 0 turns the rule off; out of 0..30, the default.
+      {L"抖动时长=6", 6, &Settings::blipLength},
+      {L"抖动时长=0", 0, &Settings::blipLength},
+      {L"抖动时长=31", 10, &Settings::blipLength},
+      {L"抖动时长=-1", 10, &Settings::blipLength},
+      // Other programs' input: absent until the file says, never written by a save.
+      {L"模拟输入=1", 1, &Settings::simulatedInput, L"[输入来源]"},
+      {L"模拟输入=0", 0, &Settings::simulatedInput, L"[输入来源]"},
+      {L"模拟输入=7", 1, &Settings::simulatedInput, L"[输入来源]"},
+      {L"模拟输入=", -1, &Settings::simulatedInput, L"[输入来源]"},
+      {L"其他=1", -1, &Settings::simulatedInput, L"[输入来源]"},
+      // The pause hot key: a key with modifiers (Ctrl+Alt+P is 0x650), else none; never saved.
+      {L"暂停热键=1616", 1616, &Settings::pauseHotkey, L"[功能设置]"},
+      {L"暂停热键=1536", 0, &Settings::pauseHotkey, L"[功能设置]"},
+      {L"暂停热键=4096", 0, &Settings::pauseHotkey, L"[功能设置]"},
+      {L"暂停热键=-1", 0, &Settings::pauseHotkey, L"[功能设置]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(utf8(c.line));
-    writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
+    writeUtf16(path, std::wstring(c.section) + L"\r\n" + c.line + L"\r\n");
     loadSettings(settings, path);
-    EXPECT_EQ(settings.clickInterval, c.interval);
-  }
-  // The guard's window delays every release of an armed button: out of 1..1000, the default.
-  for (const Case& c : {Case{L"保护间隔=35", 35}, Case{L"保护间隔=0", 20},
-                        Case{L"保护间隔=1001", 20}, Case{L"保护间隔=-1", 20}}) {
-    SCOPED_TRACE(utf8(c.line));
-    writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
-    loadSettings(settings, path);
-    EXPECT_EQ(settings.holdGuardInterval, c.interval);
-  }
-  // A press of a blip's length is held back: 0 turns the rule off; out of 0..30, the default.
-  for (const Case& c : {Case{L"抖动时长=6", 6}, Case{L"抖动时长=0", 0}, Case{L"抖动时长=31", 10},
-                        Case{L"抖动时长=-1", 10}}) {
-    SCOPED_TRACE(utf8(c.line));
-    writeUtf16(path, std::wstring(L"[修复参数]\r\n") + c.line + L"\r\n");
-    loadSettings(settings, path);
-    EXPECT_EQ(settings.blipLength, c.interval);
-  }
-  // Other programs' input: absent until the file says, never written by a save.
-  for (const Case& c : {Case{L"模拟输入=1", 1}, Case{L"模拟输入=0", 0}, Case{L"模拟输入=7", 1},
-                        Case{L"模拟输入=", -1}, Case{L"其他=1", -1}}) {
-    SCOPED_TRACE(utf8(c.line));
-    writeUtf16(path, std::wstring(L"[输入来源]\r\n") + c.line + L"\r\n");
-    loadSettings(settings, path);
-    EXPECT_EQ(settings.simulatedInput, c.interval);
-  }
-  // The pause hot key: a key with modifiers (Ctrl+Alt+P is 0x650), else none; never saved.
-  for (const Case& c : {Case{L"暂停热键=1616", 1616}, Case{L"暂停热键=1536", 0},
-                        Case{L"暂停热键=4096", 0}, Case{L"暂停热键=-1", 0}}) {
-    SCOPED_TRACE(utf8(c.line));
-    writeUtf16(path, std::wstring(L"[功能设置]\r\n") + c.line + L"\r\n");
-    loadSettings(settings, path);
-    EXPECT_EQ(settings.pauseHotkey, c.interval);
+    EXPECT_EQ(settings.*c.field, c.value);
   }
   saveSettings(settings, path);
   EXPECT_EQ(fileText(path).find(L"模拟输入"), std::wstring::npos);
