@@ -280,7 +280,7 @@ EventSource sourceOf(const MouseEvent& event, const MSLLHOOKSTRUCT& info, ClockR
 // its source.
 void feedPad(const MouseEvent& event, ClockReading now, EventSource source, Repair repair) {
   if (!hookPad || !hookPad->isOpen()) return;
-  const ButtonMessage m = readButtonMessage(event.message, event.mouseData);
+  const ButtonMessage& m = event.buttonMessage;
   if (!m.known) return;
   const wchar_t* device = source.kind == SourceKind::device ? hookSources->nameOf(source) : nullptr;
   hookPad->push({now.us, now.tick, event.x, event.y, static_cast<std::uint8_t>(m.button), m.press,
